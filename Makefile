@@ -1,0 +1,40 @@
+# The two commands a user needs: `make run` and `make test`. Each installs the Debian packages
+# it needs when they are missing (as root, or through sudo), then configures and builds.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev
+RUN_PACKAGES := fonts-noto-cjk
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all build run test deps install clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(BUILD_PACKAGES) $(RUN_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_DIR)
+
+build: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD_DIR)/src/app/quillmorph ]; then $(BUILD_DIR)/src/app/quillmorph; \
+	else $(BUILD_DIR)/src/cli/quillmorph-cli --help; fi
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	$(SUDO) cmake --install $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,157 @@
+#include "CliOptions.h"
+
+#include "FitGeometry.h"
+#include "OutputFormat.h"
+#include "QualityFactor.h"
+
+#include <QColor>
+#include <QRegularExpression>
+
+namespace quillmorph {
+
+namespace {
+
+std::optional<quint32> parseColour(const QString& text) {
+    const QColor colour(text);
+    if (!colour.isValid())
+        return std::nullopt;
+    return quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
+}
+
+QString formatNames() {
+    QStringList names;
+    for (const OutputFormat& f : outputFormats())
+        names << QLatin1String(f.name);
+    return names.join(QLatin1String(", "));
+}
+
+} // namespace
+
+QString cliUsage() {
+    return QStringLiteral(
+               "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
+               "                      [--quality Q] [--background COLOR] FILE...\n"
+               "\n"
+               "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
+               "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
+               "Options not given come from the stored settings (or their defaults).\n"
+               "\n"
+               "  --output-dir DIR    make the dated folder in DIR instead of the Desktop\n"
+               "  --format NAME       one of %1\n"
+               "  --size WxH          fit into a box of W x H pixels (size conversion on)\n"
+               "  --no-size           keep each image's own size (size conversion off)\n"
+               "  --quality Q         quality value, 100 best (JPEG and CMP)\n"
+               "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
+               "  --help              show this text\n"
+               "  --version           show the version\n"
+               "\n"
+               "Exit status: 0 all files converted, 1 the batch ended on a failure, 2 usage error.\n")
+        .arg(formatNames());
+}
+
+std::optional<CliRequest> parseCommandLine(const QStringList& arguments,
+                                           const ConversionSettings& defaults,
+                                           const QString& defaultOutputParent, QString& error) {
+    CliRequest request;
+    request.settings = defaults;
+    request.outputParent = defaultOutputParent;
+    bool sizeGiven = false;
+    bool noSizeGiven = false;
+    bool onlyFiles = false;
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (onlyFiles || !arg.startsWith(QLatin1String("--"))) {
+            request.files << arg;
+            continue;
+        }
+        QString name = arg;
+        QString value;
+        bool hasValue = false;
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('=')); eq > 0) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+            hasValue = true;
+        }
+        const auto takeValue = [&]() -> bool {
+            if (hasValue)
+                return true;
+            if (i + 1 >= arguments.size()) {
+                error = name + QStringLiteral(" needs a value");
+                return false;
+            }
+            value = arguments[++i];
+            return true;
+        };
+
+        if (name == QLatin1String("--")) {
+            onlyFiles = true;
+        } else if (name == QLatin1String("--help")) {
+            request.showHelp = true;
+        } else if (name == QLatin1String("--version")) {
+            request.showVersion = true;
+        } else if (name == QLatin1String("--no-size")) {
+            noSizeGiven = true;
+            request.settings.sizeConversion = false;
+        } else if (name == QLatin1String("--output-dir")) {
+            if (!takeValue())
+                return std::nullopt;
+            request.outputParent = value;
+        } else if (name == QLatin1String("--format")) {
+            if (!takeValue())
+                return std::nullopt;
+            if (!outputFormatFor(value)) {
+                error = QStringLiteral("unknown format \"%1\"; use one of %2").arg(value, formatNames());
+                return std::nullopt;
+            }
+            request.settings.formatText = value;
+        } else if (name == QLatin1String("--size")) {
+            if (!takeValue())
+                return std::nullopt;
+            static const QRegularExpression form(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
+            const auto match = form.match(value);
+            if (!match.hasMatch() || !boxSideFromText(match.captured(1)) ||
+                !boxSideFromText(match.captured(2))) {
+                error = QStringLiteral("--size wants WxH with W and H from 1 to 32767, not \"%1\"").arg(value);
+                return std::nullopt;
+            }
+            sizeGiven = true;
+            request.settings.sizeConversion = true;
+            request.settings.widthText = match.captured(1).trimmed();
+            request.settings.heightText = match.captured(2).trimmed();
+        } else if (name == QLatin1String("--quality")) {
+            if (!takeValue())
+                return std::nullopt;
+            bool ok = false;
+            value.toDouble(&ok);
+            if (!ok) {
+                error = QStringLiteral("--quality wants a number, not \"%1\"").arg(value);
+                return std::nullopt;
+            }
+            request.settings.qualityFactorText = qualityFactorText(value);
+        } else if (name == QLatin1String("--background")) {
+            if (!takeValue())
+                return std::nullopt;
+            const auto colour = parseColour(value);
+            if (!colour) {
+                error = QStringLiteral("--background wants #RRGGBB or a colour name, not \"%1\"").arg(value);
+                return std::nullopt;
+            }
+            request.settings.backColor = *colour;
+        } else {
+            error = QStringLiteral("unknown option %1").arg(name);
+            return std::nullopt;
+        }
+    }
+    if (sizeGiven && noSizeGiven) {
+        error = QStringLiteral("--size and --no-size exclude each other");
+        return std::nullopt;
+    }
+    if (request.files.isEmpty() && !request.showHelp && !request.showVersion) {
+        error = QStringLiteral("no files given");
+        return std::nullopt;
+    }
+    return request;
+}
+
+} // namespace quillmorph

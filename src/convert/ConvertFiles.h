@@ -1,0 +1,46 @@
+#pragma once
+
+#include "BatchInterfaces.h"
+#include "LeadImage.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+namespace quillmorph {
+
+struct BatchResult {
+    enum class Outcome { Completed, Failed, Cancelled };
+    Outcome outcome = Outcome::Completed;
+    QString message;      // the final message the user sees
+    QString outputFolder; // empty when it could not be created
+    int converted = 0;    // files stored before the batch ended
+};
+
+// Where and when a batch runs.
+struct BatchPlace {
+    QString parentFolder; // the Desktop, or what the user chose instead
+    QDateTime startedAt = QDateTime::currentDateTime();
+    QLocale locale;       // formats the dated folder name
+};
+
+// The two image instances a batch works with; owned by the window (or the caller).
+struct ImagePair {
+    LeadImage LEAD1;
+    LeadImage LEAD_work;
+};
+
+// Converts files one after another into one new dated folder under place.parentFolder: load,
+// fit and pad, choose format and name, save. Options are read from options as each file starts.
+// Ends at the first failure (earlier outputs stay) or on a cancellation request. Runs on the
+// caller's thread and returns when the batch is over; the caller shows result.message (and
+// beeps first when the outcome is Completed).
+BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
+                         const OptionsSource& options, BatchSink& sink, ImagePair& images);
+
+// The quality factor text as the 16-bit integer handed to Save: rounded half to even and
+// clamped to the 16-bit range; 2 (best) when the text is not a number.
+int qualityFactorFromText(const QString& text);
+
+} // namespace quillmorph

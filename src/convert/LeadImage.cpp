@@ -1,0 +1,382 @@
+#include "LeadImage.h"
+
+#include "PsdWriter.h"
+#include "SystemError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillmorph {
+
+using vips::VError;
+using vips::VImage;
+
+namespace {
+
+// vips reads "name[options]" as a loader option list, so a file whose own name ends in "]"
+// would be misread; an explicit empty option list keeps every name literal.
+std::string vipsFileName(const QString& path) {
+    return QFile::encodeName(path).toStdString() + "[]";
+}
+
+std::vector<double> rgbOf(quint32 colour) {
+    return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
+}
+
+// 8-bit sRGB with at most one alpha band, whatever the file held (CMYK, 16 bit, grey, …).
+VImage normalised(VImage in) {
+    if (in.interpretation() == VIPS_INTERPRETATION_CMYK) {
+        in = in.icc_transform("srgb", VImage::option()
+                                          ->set("input_profile", "cmyk")
+                                          ->set("embedded", true)
+                                          ->set("intent", VIPS_INTENT_PERCEPTUAL));
+    }
+    if (in.interpretation() != VIPS_INTERPRETATION_sRGB || in.bands() < 3)
+        in = in.colourspace(VIPS_INTERPRETATION_sRGB);
+    if (in.format() != VIPS_FORMAT_UCHAR)
+        in = in.cast(VIPS_FORMAT_UCHAR);
+    if (in.bands() > 4)
+        in = in.extract_band(0, VImage::option()->set("n", 4));
+    return in;
+}
+
+VImage flattenedRgb(VImage in, quint32 background) {
+    if (in.has_alpha())
+        in = in.flatten(VImage::option()->set("background", rgbOf(background)));
+    if (in.bands() > 3)
+        in = in.extract_band(0, VImage::option()->set("n", 3));
+    if (in.format() != VIPS_FORMAT_UCHAR)
+        in = in.cast(VIPS_FORMAT_UCHAR);
+    return in;
+}
+
+// Resamplers may land a pixel off the requested size; trim or repeat the edge to hit it.
+VImage exactSize(const VImage& in, int width, int height) {
+    if (in.width() == width && in.height() == height)
+        return in;
+    return in.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+}
+
+VImage resampled(const VImage& in, int width, int height) {
+    const double hscale = double(width) / in.width();
+    const double vscale = double(height) / in.height();
+    return exactSize(in.resize(hscale, VImage::option()->set("vscale", vscale)), width, height);
+}
+
+int wholePixels(float v) {
+    return std::max(1, int(std::floor(v)));
+}
+
+bool sizeIsUsable(float w, float h) {
+    return std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0 && w <= VIPS_MAX_COORD &&
+           h <= VIPS_MAX_COORD;
+}
+
+EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
+    vips_error_clear();
+    const QString text = QString::fromUtf8(e.what());
+    if (text.contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
+        return status::kOutOfMemory;
+    return statusFromSystemMessage(text, fallback);
+}
+
+// The largest side each saver can store.
+int maxSideFor(FormatCode code) {
+    switch (code) {
+    case FormatCode::Jpeg:
+    case FormatCode::Cmp:
+        return 65500;
+    case FormatCode::Psd:
+        return 30000;
+    case FormatCode::Pct:
+        return 32767;
+    default:
+        return 65535;
+    }
+}
+
+bool isKnownFormat(int code) {
+    switch (FormatCode(code)) {
+    case FormatCode::Gif:
+    case FormatCode::Cmp:
+    case FormatCode::Bmp:
+    case FormatCode::Jpeg:
+    case FormatCode::Ras:
+    case FormatCode::Pct:
+    case FormatCode::Png:
+    case FormatCode::Psd:
+        return true;
+    }
+    return false;
+}
+
+void writeWithSaver(const VImage& image, const std::string& file, FormatCode code, int factor) {
+    auto magick = [&](const char* format) {
+        image.magicksave(file.c_str(),
+                         VImage::option()->set("format", format)->set("strip", true));
+    };
+    switch (code) {
+    case FormatCode::Jpeg:
+    case FormatCode::Cmp: // no open library writes CMP; a JFIF stream is what readers cope with
+        image.jpegsave(file.c_str(), VImage::option()
+                                         ->set("Q", jpegQualityFromFactor(factor))
+                                         ->set("strip", true));
+        return;
+    case FormatCode::Png:
+        image.pngsave(file.c_str(), VImage::option()->set("strip", true));
+        return;
+    case FormatCode::Gif:
+        image.gifsave(file.c_str(), VImage::option()->set("strip", true));
+        return;
+    case FormatCode::Bmp:
+        magick("bmp3");
+        return;
+    case FormatCode::Pct:
+        magick("pict");
+        return;
+    case FormatCode::Ras:
+        magick("sun");
+        return;
+    case FormatCode::Psd:
+        // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
+        writePsd(image, QFile::decodeName(file.c_str()));
+        return;
+    }
+}
+
+} // namespace
+
+NotAnImageError::NotAnImageError(const QString& path)
+    : std::runtime_error("not an image: " + path.toStdString()) {}
+
+int jpegQualityFromFactor(int qualityFactor) {
+    const double q = std::round(100.0 - (qualityFactor - 2) / 2.52);
+    return int(std::clamp(q, 1.0, 100.0));
+}
+
+EngineStatus LeadImage::Load(const QString& path) {
+    image_ = VImage();
+    path_.clear();
+    pristine_ = false;
+    flatColour_.reset();
+
+    const QFileInfo info(path);
+    if (!info.exists())
+        return status::kFileNotFound;
+    if (!info.isFile())
+        return status::kNotAFile;
+    if (!info.isReadable())
+        return status::kAccessDenied;
+    if (info.size() == 0)
+        return status::kEmptyFile;
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::ReadOnly))
+            return statusFromSystemMessage(probe.errorString(), status::kAccessDenied);
+    }
+
+    const std::string name = vipsFileName(path);
+    if (!vips_foreign_find_load(name.c_str())) {
+        vips_error_clear();
+        throw NotAnImageError(path);
+    }
+    try {
+        VImage file = VImage::new_from_file(name.c_str(),
+                                            VImage::option()
+                                                ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        if (double(file.width()) * file.height() > kMaxPixels)
+            return status::kImageTooLarge;
+        if (vips_image_get_orientation(file.get_image()) > 1) {
+            // Turning the image needs random access to its rows.
+            file = VImage::new_from_file(name.c_str(),
+                                         VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+                       .autorot();
+        }
+        image_ = normalised(file);
+    } catch (const VError& e) {
+        image_ = VImage();
+        return statusFromVipsError(e, status::kCorruptData);
+    }
+    path_ = path;
+    pristine_ = true;
+    return status::kOk;
+}
+
+float LeadImage::width() const {
+    return isEmpty() ? 0.0f : float(image_.width());
+}
+
+float LeadImage::height() const {
+    return isEmpty() ? 0.0f : float(image_.height());
+}
+
+EngineStatus LeadImage::Size(float w, float h) {
+    if (isEmpty())
+        return status::kNoImage;
+    if (!sizeIsUsable(w, h))
+        return status::kBadDimensions;
+    const int tw = wholePixels(w);
+    const int th = wholePixels(h);
+    if (double(tw) * th > kMaxPixels)
+        return status::kImageTooLarge;
+    try {
+        if (pristine_) {
+            // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
+            image_ = exactSize(normalised(VImage::thumbnail(
+                                   vipsFileName(path_).c_str(), tw,
+                                   VImage::option()
+                                       ->set("height", th)
+                                       ->set("size", VIPS_SIZE_FORCE)
+                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))),
+                               tw, th);
+        } else {
+            image_ = resampled(image_, tw, th);
+        }
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    return status::kOk;
+}
+
+void LeadImage::copyFrom(const LeadImage& other) {
+    // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
+    *this = other;
+}
+
+EngineStatus LeadImage::Fill(quint32 colour) {
+    if (isEmpty())
+        return status::kNoImage;
+    try {
+        image_ = VImage::black(image_.width(), image_.height())
+                     .new_from_image(rgbOf(colour))
+                     .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    flatColour_ = colour;
+    return status::kOk;
+}
+
+EngineStatus LeadImage::Combine(float left, float top, float width, float height,
+                                const LeadImage& src, float srcLeft, float srcTop) {
+    if (isEmpty() || src.isEmpty())
+        return status::kNoImage;
+    if (!sizeIsUsable(width, height) || !std::isfinite(left) || !std::isfinite(top) ||
+        srcLeft < 0 || srcTop < 0 || srcLeft >= src.width() || srcTop >= src.height())
+        return status::kBadDimensions;
+    const int x = int(std::floor(left));
+    const int y = int(std::floor(top));
+    const int w = wholePixels(width);
+    const int h = wholePixels(height);
+    try {
+        VImage piece = src.image_;
+        const int sx = int(srcLeft);
+        const int sy = int(srcTop);
+        if (sx > 0 || sy > 0)
+            piece = piece.crop(sx, sy, piece.width() - sx, piece.height() - sy);
+        if (piece.width() != w || piece.height() != h)
+            piece = resampled(piece, w, h);
+        if (flatColour_) {
+            // Over a single colour, placing the piece is an embed: no canvas is ever painted.
+            image_ = flattenedRgb(piece, *flatColour_)
+                         .embed(x, y, image_.width(), image_.height(),
+                                VImage::option()
+                                    ->set("extend", VIPS_EXTEND_BACKGROUND)
+                                    ->set("background", rgbOf(*flatColour_)));
+        } else if (piece.has_alpha()) {
+            image_ = image_.composite2(piece, VIPS_BLEND_MODE_OVER,
+                                       VImage::option()->set("x", x)->set("y", y));
+            image_ = normalised(image_);
+        } else {
+            image_ = image_.insert(piece, x, y);
+        }
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    flatColour_.reset();
+    return status::kOk;
+}
+
+EngineStatus LeadImage::Save(const QString& path, int formatCode, int qualityFactor) const {
+    if (isEmpty())
+        return status::kNoImage;
+    if (!isKnownFormat(formatCode))
+        return status::kUnknownFormatCode;
+    const FormatCode code = FormatCode(formatCode);
+    const QFileInfo target(path);
+    if (!QFileInfo(target.absolutePath()).isDir())
+        return status::kFolderMissing;
+    if (target.exists() || target.isSymLink())
+        return status::kOutputExists;
+    const int maxSide = maxSideFor(code);
+    if (image_.width() > maxSide || image_.height() > maxSide)
+        return status::kTooLargeForFormat;
+
+    QTemporaryFile partial(target.absolutePath() + QLatin1String("/.quillmorph-XXXXXX.part"));
+    if (!partial.open())
+        return statusFromSystemMessage(partial.errorString(), status::kWriteFailed);
+    partial.close();
+
+    try {
+        const VImage out = flattenedRgb(image_, 0xFFFFFF);
+        writeWithSaver(out, QFile::encodeName(partial.fileName()).toStdString(), code,
+                       qualityFactor);
+    } catch (const VError& e) {
+        vips_error_clear();
+        const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
+        return fromMessage != status::kOk ? fromMessage : saveFailureStatus(target.absolutePath());
+    } catch (const PsdWriteError& e) {
+        return statusFromSystemMessage(QString::fromUtf8(e.what()), status::kWriteFailed);
+    }
+
+    if (!QFile::rename(partial.fileName(), path)) {
+        if (!QFileInfo(target.absolutePath()).isDir())
+            return status::kFolderMissing;
+        return QFileInfo::exists(path) ? status::kOutputExists : status::kWriteFailed;
+    }
+    partial.setAutoRemove(false);
+    return status::kOk;
+}
+
+EngineStatus LeadImage::saveFailureStatus(const QString& folder) const {
+    if (!QFileInfo(folder).isDir())
+        return status::kFolderMissing;
+    // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
+    // encoder failure by decoding the source on its own.
+    if (!path_.isEmpty()) {
+        try {
+            VImage::new_from_file(vipsFileName(path_).c_str(),
+                                  VImage::option()
+                                      ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+                .avg();
+        } catch (const VError&) {
+            vips_error_clear();
+            return status::kCorruptData;
+        }
+    }
+    return status::kEncodeFailed;
+}
+
+} // namespace quillmorph
+
+namespace quillmorph {
+
+bool startImagingEngine(const char* argv0) {
+    if (VIPS_INIT(argv0) != 0)
+        return false;
+    // Cached loads would pin file handles and serve stale pixels for a file changed on disk.
+    vips_cache_set_max(0);
+    return true;
+}
+
+} // namespace quillmorph

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "EngineStatus.h"
+
+#include <QString>
+#include <optional>
+#include <stdexcept>
+#include <vips/vips8>
+
+namespace quillmorph {
+
+// Thrown by LeadImage::Load when the file is not an image any loader of the engine can read.
+class NotAnImageError : public std::runtime_error {
+public:
+    explicit NotAnImageError(const QString& path);
+};
+
+// Output format codes understood by LeadImage::Save.
+enum class FormatCode : int {
+    Gif = 2,
+    Cmp = 5,
+    Bmp = 6,
+    Jpeg = 10,
+    Ras = 55,
+    Pct = 56,
+    Png = 75,
+    Psd = 76,
+};
+
+// One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded
+// until Save pulls the pixels through, so a resize whose result is later painted over costs
+// nothing. Every operation returns status::kOk or an engine status. Not thread-safe; one
+// instance is used by one thread at a time. Copies share no mutable state.
+class LeadImage {
+public:
+    // Opens the file's first page. Throws NotAnImageError when no loader recognises the file;
+    // every other problem (missing, unreadable, damaged, too large) is a status.
+    EngineStatus Load(const QString& path);
+
+    // Size of the current image in pixels, upright after EXIF orientation; 0 when empty.
+    float width() const;
+    float height() const;
+
+    // Resamples to w × h (each truncated to whole pixels, at least one). On a freshly loaded
+    // file this decodes at reduced scale where the format allows.
+    EngineStatus Size(float w, float h);
+
+    // Makes this instance an independent copy of other's image.
+    void copyFrom(const LeadImage& other);
+
+    // Paints the whole image in one colour, 0x00BBGGRR.
+    EngineStatus Fill(quint32 colour);
+
+    // Draws src, from (srcLeft, srcTop), into the rectangle left, top, width × height of this
+    // image; parts outside this image are clipped. A source whose remaining size differs from
+    // the rectangle is scaled to it. Transparency is flattened onto what lies beneath.
+    EngineStatus Combine(float left, float top, float width, float height, const LeadImage& src,
+                         float srcLeft, float srcTop);
+
+    // Writes the image to path as 8-bit sRGB without metadata, through a temporary file in the
+    // same folder that is renamed into place only when complete; never replaces an existing
+    // file. qualityFactor: 2 is best (see jpegQualityFromFactor).
+    EngineStatus Save(const QString& path, int formatCode, int qualityFactor) const;
+
+    bool isEmpty() const { return !image_.get_image(); }
+
+private:
+    EngineStatus saveFailureStatus(const QString& path) const;
+
+    vips::VImage image_;
+    QString path_;       // the file the pipeline reads from
+    bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
+    std::optional<quint32> flatColour_; // set while image_ is one colour all over
+};
+
+// JPEG quality 1…100 for a quality factor: 2 gives 100, each 2.52 more one step less.
+int jpegQualityFromFactor(int qualityFactor);
+
+// The largest image, in pixels, the engine loads.
+inline constexpr double kMaxPixels = 1.0e9;
+
+} // namespace quillmorph
+
+namespace quillmorph {
+
+// Starts libvips once per process, before any LeadImage is used or any worker starts; false
+// when it cannot start. Keeps vips' operation cache off so a batch never grows it.
+bool startImagingEngine(const char* argv0);
+
+} // namespace quillmorph

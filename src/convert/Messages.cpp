@@ -1,0 +1,50 @@
+#include "Messages.h"
+
+namespace quillmorph::message {
+
+QString ErrorProc(EngineStatus status, const QString& operation) {
+    const int number = (status >= 20000 && status <= status::kLast) ? status - 20000 + 1 : 0;
+    return QStringLiteral("エラー: ") + signedPosition(number) + QStringLiteral(" In ") + operation;
+}
+
+QString signedPosition(int value) {
+    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
+}
+
+QString completed(int fileCount) {
+    return signedPosition(fileCount) + QStringLiteral("ファイルを変換終了しました。");
+}
+
+QString cancelled(int convertedCount) {
+    return signedPosition(convertedCount) + QStringLiteral("ファイルを変換した時点で中止しました。");
+}
+
+QString notAnImage() {
+    return QStringLiteral("画像形式が不正です。");
+}
+
+QString formatSelection(const QString& formatText) {
+    return QStringLiteral("画像形式の選択エラーです [") + formatText + QLatin1Char(']');
+}
+
+QString boxSizeRange() {
+    return QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。");
+}
+
+QString outputFolderFailed(const QString& folder) {
+    return withPath(QStringLiteral("出力フォルダを作成できませんでした。"), folder);
+}
+
+QString fillFailed() {
+    return QStringLiteral("ERR: LEAD1 Fill");
+}
+
+QString combineFailed() {
+    return QStringLiteral("ERR: LEAD1 Combine");
+}
+
+QString withPath(const QString& text, const QString& path) {
+    return text + QLatin1Char('\n') + path;
+}
+
+} // namespace quillmorph::message

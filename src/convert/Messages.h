@@ -1,0 +1,31 @@
+#pragma once
+
+#include "EngineStatus.h"
+
+#include <QString>
+
+namespace quillmorph {
+
+// Every text the batch shows the user, in one place.
+namespace message {
+
+// "エラー: " + message number with its sign position + " In " + operation.
+QString ErrorProc(EngineStatus status, const QString& operation);
+
+// A number as text with a blank where a minus sign would stand for negative values.
+QString signedPosition(int value);
+
+QString completed(int fileCount);
+QString cancelled(int convertedCount);
+QString notAnImage();
+QString formatSelection(const QString& formatText);
+QString boxSizeRange();
+QString outputFolderFailed(const QString& folder);
+QString fillFailed();
+QString combineFailed();
+
+// A failure that concerns one file names that file on a second line.
+QString withPath(const QString& text, const QString& path);
+
+} // namespace message
+} // namespace quillmorph

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace quillmorph {
+
+// "pic" + the date in the locale's short format without "/" + the time with seconds without
+// ":" (Japanese locale, 2026-12-07 09:06:32 → "pic2026120790632").
+QString outputFolderName(const QDateTime& when, const QLocale& locale);
+
+// Creates parent/name, or parent/name (2), (3) … when that exists; the parent is created when
+// missing. Returns the new folder's path, or an empty string when nothing could be created.
+QString createOutputFolder(const QString& parent, const QString& name);
+
+} // namespace quillmorph

@@ -1,0 +1,29 @@
+#include "StoredChoices.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace quillmorph {
+
+QString settingsFilePath() {
+    const QString windir = qEnvironmentVariable("windir");
+    if (!windir.isEmpty())
+        return QDir(windir).filePath(QStringLiteral("quillmorph.ini"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("quillmorph/quillmorph.ini"));
+}
+
+StoredChoices readStoredChoices(const Profile& profile) {
+    using namespace settings;
+    StoredChoices c;
+    c.sizeConversion = profile.readInt(kSection, kSizeConv, kDefaultSizeConv) != 0;
+    c.widthText = QString::number(profile.readInt(kSection, kWidth, kDefaultWidth));
+    c.heightText = QString::number(profile.readInt(kSection, kHeight, kDefaultHeight));
+    c.qualityText = QString::number(profile.readInt(kSection, kRez, kDefaultRez));
+    c.formatText = profile.readString(kSection, kImageFormat, kDefaultImageFormat).left(255);
+    const int colour = profile.readInt(kSection, kBackColor, kDefaultBackColor);
+    c.backColor = (colour >= 0 && colour <= 0xFFFFFF) ? quint32(colour) : 0xFFFFFFu;
+    return c;
+}
+
+} // namespace quillmorph

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vips/vips8>
+
+namespace quillmorph::test {
+
+using Rgb = std::array<int, 3>;
+
+// A width × height image in one colour (3 bands, or 4 with the given alpha).
+vips::VImage solid(int width, int height, Rgb colour, int alpha = -1);
+
+// Writes image to path with the saver its suffix selects; returns path.
+QString writeImage(const vips::VImage& image, const QString& path);
+
+// Reads a file as the engine's reference loader does (whole file, first page).
+vips::VImage readImage(const QString& path);
+
+// The pixel at x, y as 8-bit RGB.
+Rgb pixelAt(const vips::VImage& image, int x, int y);
+
+// True when every channel is within tolerance.
+bool near(const Rgb& a, const Rgb& b, int tolerance = 8);
+
+// Writes text bytes to path; returns path.
+QString writeBytes(const QString& path, const QByteArray& bytes);
+
+QByteArray readBytes(const QString& path);
+
+} // namespace quillmorph::test

@@ -1,0 +1,70 @@
+#include "FitGeometry.h"
+
+#include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+struct FitCase {
+    int boxW, boxH;
+    float sw, sh;
+    float left, top, width, height;
+};
+
+class PlanFitTest : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(PlanFitTest, PlacesTheScaledImageInsideTheBox) {
+    const FitCase c = GetParam();
+    const FitPlan plan = planFit(c.boxW, c.boxH, c.sw, c.sh);
+    EXPECT_EQ(plan.left, c.left);
+    EXPECT_EQ(plan.top, c.top);
+    EXPECT_EQ(plan.width, c.width);
+    EXPECT_EQ(plan.height, c.height);
+    EXPECT_LE(plan.left + plan.width, float(c.boxW));
+    EXPECT_LE(plan.top + plan.height, float(c.boxH));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlanFitTest,
+    ::testing::Values(FitCase{640, 480, 800, 400, 0, 80, 640, 320},  // wide, shrunk
+                      FitCase{640, 480, 100, 50, 0, 80, 640, 320},   // enlarged
+                      FitCase{600, 450, 450, 600, 131, 0, 337, 450}, // portrait
+                      FitCase{640, 480, 150, 100, 0, 26, 640, 426},  // a hair above the box
+                      FitCase{640, 480, 640, 480, 0, 0, 640, 480},   // exact fit
+                      FitCase{600, 450, 1, 30000, 299, 0, 1, 450},   // never below one pixel
+                      FitCase{600, 450, 30000, 1, 0, 224, 600, 1},
+                      FitCase{333, 333, 333, 333, 0, 0, 333, 333}));
+
+TEST(PlanFitTest, TieBetweenRatiosTakesTheHeightRatio) {
+    const FitPlan plan = planFit(200, 100, 400, 200);
+    EXPECT_FLOAT_EQ(plan.scale, 0.5f);
+    EXPECT_FLOAT_EQ(plan.scaledWidth, 200.0f);
+    EXPECT_FLOAT_EQ(plan.scaledHeight, 100.0f);
+}
+
+TEST(PlanFitTest, ScaledSizeIsComputedInSinglePrecision) {
+    const FitPlan plan = planFit(640, 480, 150, 100);
+    EXPECT_EQ(plan.scale, 640.0f / 150.0f);
+    EXPECT_EQ(plan.scaledWidth, (640.0f / 150.0f) * 150.0f);
+    EXPECT_GT(plan.scaledWidth, 640.0f); // the hair the placement must absorb
+}
+
+TEST(BoxSideTest, RoundsHalfToEvenAndRefusesOutOfRange) {
+    EXPECT_EQ(boxSideFromText(QStringLiteral("600.5")), 600);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("601.5")), 602);
+    EXPECT_EQ(boxSideFromText(QStringLiteral(" 640 ")), 640);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("1")), 1);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("32767")), 32767);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("0.5")), std::nullopt);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("0")), std::nullopt);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("-5")), std::nullopt);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("32768")), std::nullopt);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("")), std::nullopt);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("abc")), std::nullopt);
+    EXPECT_EQ(boxSideFromText(QStringLiteral("inf")), std::nullopt);
+    EXPECT_EQ(boxSideFromImage(337.5f), 338);
+    EXPECT_EQ(boxSideFromImage(336.5f), 336);
+}
+
+} // namespace
+} // namespace quillmorph
