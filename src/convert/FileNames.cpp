@@ -11,7 +11,8 @@ QString GetBaseName(const QString& path) {
 }
 
 QString ufnGetFileTitle(const QString& name) {
-    for (qsizetype i = name.size() - 1; i >= 1; --i) {
+    // Neither the first character (".profile") nor the last ("a.") starts an extension.
+    for (qsizetype i = name.size() - 2; i >= 1; --i) {
         if (name.at(i) == QLatin1Char('.'))
             return name.left(i);
     }

@@ -8,7 +8,7 @@ namespace quillmorph {
 // The file name part of a path, extension kept ("/a/IMG_0001.JPG" → "IMG_0001.JPG").
 QString GetBaseName(const QString& path);
 
-// A name without its last extension; a dot in first place is not an extension
+// A name without its last extension; a dot in first or last place is not an extension
 // ("archive.tar.gz" → "archive.tar", ".profile" → ".profile", "a." → "a.").
 QString ufnGetFileTitle(const QString& name);
 

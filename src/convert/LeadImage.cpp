@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace quillmorph {
@@ -18,10 +19,20 @@ using vips::VImage;
 
 namespace {
 
-// vips reads "name[options]" as a loader option list, so a file whose own name ends in "]"
-// would be misread; an explicit empty option list keeps every name literal.
-std::string vipsFileName(const QString& path) {
-    return QFile::encodeName(path).toStdString() + "[]";
+std::string encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// vips reads a name ending in "[…]" as a file name plus loader options, more than once on the
+// way in, so such a file is read through a plainly named link.
+std::shared_ptr<const QTemporaryDir> aliasFor(const QString& path) {
+    if (!path.endsWith(QLatin1Char(']')))
+        return nullptr;
+    auto dir = std::make_shared<QTemporaryDir>();
+    if (!dir->isValid() ||
+        !QFile::link(QFileInfo(path).absoluteFilePath(), dir->filePath(QStringLiteral("image"))))
+        return nullptr;
+    return dir;
 }
 
 std::vector<double> rgbOf(quint32 colour) {
@@ -115,6 +126,29 @@ bool isKnownFormat(int code) {
     return false;
 }
 
+// libvips drops the JFIF marker together with the metadata; put the bare marker back so the
+// stream is JFIF as old readers of CMP and JPEG files expect.
+QByteArray withJfifMarker(QByteArray jpeg) {
+    static const char kApp0[] = "\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00";
+    if (jpeg.size() >= 4 && jpeg.at(2) == char(0xFF) && jpeg.at(3) != char(0xE0))
+        jpeg.insert(2, kApp0, sizeof(kApp0) - 1);
+    return jpeg;
+}
+
+void writeJfif(const VImage& image, const QString& path, int quality) {
+    void* buffer = nullptr;
+    size_t size = 0;
+    image.write_to_buffer(".jpg", &buffer, &size,
+                          VImage::option()->set("Q", quality)->set("strip", true));
+    const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
+    const QByteArray stream =
+        withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(stream) != stream.size() || !file.flush())
+        throw FileWriteError(file.errorString().toStdString());
+}
+
 void writeWithSaver(const VImage& image, const std::string& file, FormatCode code, int factor) {
     auto magick = [&](const char* format) {
         image.magicksave(file.c_str(),
@@ -123,9 +157,7 @@ void writeWithSaver(const VImage& image, const std::string& file, FormatCode cod
     switch (code) {
     case FormatCode::Jpeg:
     case FormatCode::Cmp: // no open library writes CMP; a JFIF stream is what readers cope with
-        image.jpegsave(file.c_str(), VImage::option()
-                                         ->set("Q", jpegQualityFromFactor(factor))
-                                         ->set("strip", true));
+        writeJfif(image, QFile::decodeName(file.c_str()), jpegQualityFromFactor(factor));
         return;
     case FormatCode::Png:
         image.pngsave(file.c_str(), VImage::option()->set("strip", true));
@@ -162,6 +194,7 @@ int jpegQualityFromFactor(int qualityFactor) {
 EngineStatus LeadImage::Load(const QString& path) {
     image_ = VImage();
     path_.clear();
+    alias_.reset();
     pristine_ = false;
     flatColour_.reset();
 
@@ -180,7 +213,9 @@ EngineStatus LeadImage::Load(const QString& path) {
             return statusFromSystemMessage(probe.errorString(), status::kAccessDenied);
     }
 
-    const std::string name = vipsFileName(path);
+    alias_ = aliasFor(path);
+    path_ = path;
+    const std::string name = vipsName();
     if (!vips_foreign_find_load(name.c_str())) {
         vips_error_clear();
         throw NotAnImageError(path);
@@ -203,7 +238,6 @@ EngineStatus LeadImage::Load(const QString& path) {
         image_ = VImage();
         return statusFromVipsError(e, status::kCorruptData);
     }
-    path_ = path;
     pristine_ = true;
     return status::kOk;
 }
@@ -229,7 +263,7 @@ EngineStatus LeadImage::Size(float w, float h) {
         if (pristine_) {
             // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
             image_ = exactSize(normalised(VImage::thumbnail(
-                                   vipsFileName(path_).c_str(), tw,
+                                   vipsName().c_str(), tw,
                                    VImage::option()
                                        ->set("height", th)
                                        ->set("size", VIPS_SIZE_FORCE)
@@ -247,7 +281,11 @@ EngineStatus LeadImage::Size(float w, float h) {
 
 void LeadImage::copyFrom(const LeadImage& other) {
     // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
-    *this = other;
+    image_ = other.image_;
+    path_ = other.path_;
+    alias_ = other.alias_;
+    pristine_ = other.pristine_;
+    flatColour_ = other.flatColour_;
 }
 
 EngineStatus LeadImage::Fill(quint32 colour) {
@@ -334,7 +372,7 @@ EngineStatus LeadImage::Save(const QString& path, int formatCode, int qualityFac
         vips_error_clear();
         const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
         return fromMessage != status::kOk ? fromMessage : saveFailureStatus(target.absolutePath());
-    } catch (const PsdWriteError& e) {
+    } catch (const FileWriteError& e) {
         return statusFromSystemMessage(QString::fromUtf8(e.what()), status::kWriteFailed);
     }
 
@@ -347,6 +385,10 @@ EngineStatus LeadImage::Save(const QString& path, int formatCode, int qualityFac
     return status::kOk;
 }
 
+std::string LeadImage::vipsName() const {
+    return encoded(alias_ ? alias_->filePath(QStringLiteral("image")) : path_);
+}
+
 EngineStatus LeadImage::saveFailureStatus(const QString& folder) const {
     if (!QFileInfo(folder).isDir())
         return status::kFolderMissing;
@@ -354,7 +396,7 @@ EngineStatus LeadImage::saveFailureStatus(const QString& folder) const {
     // encoder failure by decoding the source on its own.
     if (!path_.isEmpty()) {
         try {
-            VImage::new_from_file(vipsFileName(path_).c_str(),
+            VImage::new_from_file(vipsName().c_str(),
                                   VImage::option()
                                       ->set("access", VIPS_ACCESS_SEQUENTIAL)
                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
@@ -374,6 +416,8 @@ namespace quillmorph {
 bool startImagingEngine(const char* argv0) {
     if (VIPS_INIT(argv0) != 0)
         return false;
+    // Damaged files are reported through statuses; vips' own warnings would only be noise.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     // Cached loads would pin file handles and serve stale pixels for a file changed on disk.
     vips_cache_set_max(0);
     return true;

@@ -3,6 +3,8 @@
 #include "EngineStatus.h"
 
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vips/vips8>
@@ -33,6 +35,11 @@ enum class FormatCode : int {
 // instance is used by one thread at a time. Copies share no mutable state.
 class LeadImage {
 public:
+    LeadImage() = default;
+    LeadImage(const LeadImage&) = default;
+    LeadImage& operator=(const LeadImage&) = default;
+    virtual ~LeadImage() = default;
+
     // Opens the file's first page. Throws NotAnImageError when no loader recognises the file;
     // every other problem (missing, unreadable, damaged, too large) is a status.
     EngineStatus Load(const QString& path);
@@ -49,26 +56,29 @@ public:
     void copyFrom(const LeadImage& other);
 
     // Paints the whole image in one colour, 0x00BBGGRR.
-    EngineStatus Fill(quint32 colour);
+    virtual EngineStatus Fill(quint32 colour);
 
     // Draws src, from (srcLeft, srcTop), into the rectangle left, top, width × height of this
     // image; parts outside this image are clipped. A source whose remaining size differs from
     // the rectangle is scaled to it. Transparency is flattened onto what lies beneath.
-    EngineStatus Combine(float left, float top, float width, float height, const LeadImage& src,
+    virtual EngineStatus Combine(float left, float top, float width, float height, const LeadImage& src,
                          float srcLeft, float srcTop);
 
     // Writes the image to path as 8-bit sRGB without metadata, through a temporary file in the
     // same folder that is renamed into place only when complete; never replaces an existing
-    // file. qualityFactor: 2 is best (see jpegQualityFromFactor).
+    // file. qualityFactor: 2 is best (see jpegQualityFromFactor). A loaded file streams through
+    // the pipeline once: save once per Load.
     EngineStatus Save(const QString& path, int formatCode, int qualityFactor) const;
 
     bool isEmpty() const { return !image_.get_image(); }
 
 private:
+    std::string vipsName() const;
     EngineStatus saveFailureStatus(const QString& path) const;
 
     vips::VImage image_;
     QString path_;       // the file the pipeline reads from
+    std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
 };

@@ -47,10 +47,10 @@ void writePsd(const vips::VImage& rgb8, const QString& path) {
 
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw PsdWriteError(file.errorString().toStdString());
+        throw FileWriteError(file.errorString().toStdString());
     const auto put = [&](const QByteArray& bytes) {
         if (file.write(bytes) != bytes.size())
-            throw PsdWriteError(file.errorString().toStdString());
+            throw FileWriteError(file.errorString().toStdString());
     };
     put(header(width, height));
     // The document stores each channel as a whole plane, one row after another.
@@ -64,7 +64,7 @@ void writePsd(const vips::VImage& rgb8, const QString& path) {
         }
     }
     if (!file.flush())
-        throw PsdWriteError(file.errorString().toStdString());
+        throw FileWriteError(file.errorString().toStdString());
 }
 
 } // namespace quillmorph

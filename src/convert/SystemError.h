@@ -3,11 +3,18 @@
 #include "EngineStatus.h"
 
 #include <QString>
+#include <stdexcept>
 
 namespace quillmorph {
 
 // Maps the operating system's wording of a file error (as found in a libvips or QFile message)
 // to an engine status; fallback when the text names none of them.
 EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback);
+
+// A file could not be written; what() holds the system's error text.
+class FileWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 } // namespace quillmorph

@@ -1,1 +1,223 @@
+#include "LeadImage.h"
+#include "TestImages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+using test::Rgb;
+using vips::VImage;
+
+class LeadImageTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QStringList filesIn(const QString& folder) const {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(LeadImageTest, LoadTellsMissingEmptyAndFolderApart) {
+    LeadImage image;
+    EXPECT_EQ(image.Load(path(QStringLiteral("missing.jpg"))), status::kFileNotFound);
+    EXPECT_EQ(image.Load(dir_.path()), status::kNotAFile);
+    test::writeBytes(path(QStringLiteral("empty.png")), {});
+    EXPECT_EQ(image.Load(path(QStringLiteral("empty.png"))), status::kEmptyFile);
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("gone.png")), path(QStringLiteral("link.png"))));
+    EXPECT_EQ(image.Load(path(QStringLiteral("link.png"))), status::kFileNotFound);
+    EXPECT_TRUE(image.isEmpty());
+}
+
+TEST_F(LeadImageTest, LoadRaisesOnlyForFilesNoLoaderKnows) {
+    LeadImage image;
+    test::writeBytes(path(QStringLiteral("note.jpg")), "just some words, not a picture\n");
+    EXPECT_THROW(image.Load(path(QStringLiteral("note.jpg"))), NotAnImageError);
+
+    // A real JPEG header with its data cut away is an image, only a damaged one.
+    const QByteArray jpeg = test::readBytes(test::writeImage(
+        VImage::gaussnoise(400, 300).cast(VIPS_FORMAT_UCHAR), path(QStringLiteral("whole.jpg"))));
+    test::writeBytes(path(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2));
+    EXPECT_NO_THROW(EXPECT_EQ(image.Load(path(QStringLiteral("cut.jpg"))), status::kOk));
+}
+
+TEST_F(LeadImageTest, NamesEndingInABracketAreReadLiterally) {
+    const QString odd = path(QStringLiteral("shot[1]"));
+    test::writeImage(test::solid(30, 20, {1, 2, 3}), path(QStringLiteral("shot.png")));
+    ASSERT_TRUE(QFile::rename(path(QStringLiteral("shot.png")), odd));
+    LeadImage image;
+    ASSERT_EQ(image.Load(odd), status::kOk);
+    EXPECT_EQ(image.width(), 30.0f);
+    ASSERT_EQ(image.Size(15, 10), status::kOk);
+    EXPECT_EQ(image.width(), 15.0f);
+}
+
+TEST_F(LeadImageTest, ExifOrientationIsApplied) {
+    VImage tall = test::solid(40, 20, {200, 0, 0});
+    tall.set("orientation", 6);
+    test::writeImage(tall, path(QStringLiteral("rotated.jpg")));
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("rotated.jpg"))), status::kOk);
+    EXPECT_EQ(image.width(), 20.0f);
+    EXPECT_EQ(image.height(), 40.0f);
+    ASSERT_EQ(image.Size(10, 20), status::kOk);
+    ASSERT_EQ(image.Save(path(QStringLiteral("upright.png")), int(FormatCode::Png), 2), status::kOk);
+    const VImage out = test::readImage(path(QStringLiteral("upright.png")));
+    EXPECT_EQ(out.width(), 10);
+    EXPECT_EQ(out.height(), 20);
+}
+
+TEST_F(LeadImageTest, SizeHitsTheRequestedPixelsExactly) {
+    test::writeImage(test::solid(1001, 999, {0, 0, 255}), path(QStringLiteral("odd.jpg")));
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("odd.jpg"))), status::kOk);
+    ASSERT_EQ(image.Size(337.9f, 450.2f), status::kOk);
+    EXPECT_EQ(image.width(), 337.0f);
+    EXPECT_EQ(image.height(), 450.0f);
+    ASSERT_EQ(image.Size(0.2f, 3), status::kOk); // never below one pixel
+    EXPECT_EQ(image.width(), 1.0f);
+    EXPECT_EQ(image.Size(-1, 3), status::kBadDimensions);
+    EXPECT_EQ(LeadImage().Size(5, 5), status::kNoImage);
+}
+
+TEST_F(LeadImageTest, CopyIsIndependentOfLaterChanges) {
+    test::writeImage(test::solid(80, 60, {0, 200, 0}), path(QStringLiteral("g.png")));
+    LeadImage main;
+    LeadImage work;
+    ASSERT_EQ(main.Load(path(QStringLiteral("g.png"))), status::kOk);
+    work.copyFrom(main);
+    ASSERT_EQ(main.Size(10, 10), status::kOk);
+    ASSERT_EQ(main.Fill(0x0000FF), status::kOk);
+    EXPECT_EQ(work.width(), 80.0f);
+    ASSERT_EQ(work.Save(path(QStringLiteral("work.png")), int(FormatCode::Png), 2), status::kOk);
+    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(path(QStringLiteral("work.png"))), 5, 5),
+                           Rgb{0, 200, 0}, 0));
+}
+
+TEST_F(LeadImageTest, CombineClipsAndFlattensOntoTheFill) {
+    test::writeImage(test::solid(20, 20, {0, 0, 0}, 0), path(QStringLiteral("clear.png")));
+    LeadImage canvas;
+    LeadImage piece;
+    ASSERT_EQ(piece.Load(path(QStringLiteral("clear.png"))), status::kOk);
+    canvas.copyFrom(piece);
+    ASSERT_EQ(canvas.Size(50, 40), status::kOk);
+    ASSERT_EQ(canvas.Fill(0x00FF00), status::kOk); // green, 0x00BBGGRR
+    ASSERT_EQ(canvas.Combine(40, -5, 20, 20, piece, 0, 0), status::kOk);
+    ASSERT_EQ(canvas.Save(path(QStringLiteral("c.png")), int(FormatCode::Png), 2), status::kOk);
+    const VImage out = test::readImage(path(QStringLiteral("c.png")));
+    EXPECT_EQ(out.width(), 50);
+    EXPECT_EQ(out.height(), 40);
+    EXPECT_EQ(out.bands(), 3);
+    // A transparent piece shows the margin colour through it, also where it was clipped.
+    EXPECT_TRUE(test::near(test::pixelAt(out, 45, 5), Rgb{0, 255, 0}, 0));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 0, 39), Rgb{0, 255, 0}, 0));
+}
+
+struct FormatCase {
+    FormatCode code;
+    const char* suffix;
+    QByteArray magic;
+    int magicOffset;
+};
+
+class SaveFormatTest : public LeadImageTest, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(SaveFormatTest, WritesTheFormatAndReloadsAtTheSameSize) {
+    const FormatCase c = GetParam();
+    test::writeImage(test::solid(61, 47, {250, 120, 10}), path(QStringLiteral("src.png")));
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("src.png"))), status::kOk);
+    const QString out = path(QStringLiteral("out") + QLatin1String(c.suffix));
+    ASSERT_EQ(image.Save(out, int(c.code), 2), status::kOk);
+
+    const QByteArray bytes = test::readBytes(out);
+    EXPECT_EQ(bytes.mid(c.magicOffset, c.magic.size()).toHex(), c.magic.toHex());
+    const VImage back = test::readImage(out);
+    EXPECT_EQ(back.width(), 61);
+    EXPECT_EQ(back.height(), 47);
+    EXPECT_TRUE(test::near(test::pixelAt(back, 30, 20), Rgb{250, 120, 10}, 12));
+    EXPECT_EQ(filesIn(dir_.path()).filter(QStringLiteral(".part")).size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllEight, SaveFormatTest,
+    ::testing::Values(FormatCase{FormatCode::Bmp, ".bmp", "BM", 0},
+                      FormatCase{FormatCode::Gif, ".gif", "GIF8", 0},
+                      FormatCase{FormatCode::Jpeg, ".jpg", QByteArray::fromHex("ffd8ffe000104a464946"), 0},
+                      FormatCase{FormatCode::Png, ".png", QByteArray::fromHex("89504e470d0a1a0a"), 0},
+                      FormatCase{FormatCode::Psd, ".psd", QByteArray::fromHex("38425053000100000000000000030000002f0000003d00080003"), 0},
+                      FormatCase{FormatCode::Cmp, ".cmp", QByteArray::fromHex("ffd8ffe000104a464946"), 0},
+                      FormatCase{FormatCode::Pct, ".pct", QByteArray::fromHex("00000000002f003d001102ff"), 514},
+                      FormatCase{FormatCode::Ras, ".ras", QByteArray::fromHex("59a66a95"), 0}));
+
+TEST_F(LeadImageTest, SaveStripsMetadataAndWritesEightBitSrgb) {
+    VImage deep = VImage::black(32, 32)
+                      .cast(VIPS_FORMAT_USHORT)
+                      .new_from_image(std::vector<double>{1000, 30000, 65535})
+                      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
+    test::writeImage(deep, path(QStringLiteral("deep.png")));
+    VImage tagged = test::solid(32, 32, {9, 9, 9});
+    tagged.set("orientation", 1);
+    test::writeImage(tagged, path(QStringLiteral("tagged.jpg")));
+
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("deep.png"))), status::kOk);
+    ASSERT_EQ(image.Save(path(QStringLiteral("deep-out.png")), int(FormatCode::Png), 2), status::kOk);
+    const VImage out = test::readImage(path(QStringLiteral("deep-out.png")));
+    EXPECT_EQ(out.format(), VIPS_FORMAT_UCHAR);
+    EXPECT_TRUE(test::near(test::pixelAt(out, 1, 1), Rgb{4, 117, 255}, 1));
+
+    ASSERT_EQ(image.Load(path(QStringLiteral("tagged.jpg"))), status::kOk);
+    ASSERT_EQ(image.Save(path(QStringLiteral("tagged-out.jpg")), int(FormatCode::Jpeg), 2), status::kOk);
+    const VImage jpeg = test::readImage(path(QStringLiteral("tagged-out.jpg")));
+    EXPECT_EQ(jpeg.get_typeof("exif-data"), 0u);
+    EXPECT_EQ(jpeg.get_typeof("icc-profile-data"), 0u);
+}
+
+TEST_F(LeadImageTest, QualityFactorDrivesJpegSize) {
+    VImage noise = VImage::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR).bandjoin({VImage::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR), VImage::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR)});
+    test::writeImage(noise.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)),
+                     path(QStringLiteral("noise.png")));
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("noise.png"))), status::kOk);
+    ASSERT_EQ(image.Save(path(QStringLiteral("best.jpg")), int(FormatCode::Jpeg), 2), status::kOk);
+    ASSERT_EQ(image.Load(path(QStringLiteral("noise.png"))), status::kOk); // a load streams once
+    ASSERT_EQ(image.Save(path(QStringLiteral("worst.jpg")), int(FormatCode::Jpeg), 233), status::kOk);
+    EXPECT_GT(QFileInfo(path(QStringLiteral("best.jpg"))).size(),
+              3 * QFileInfo(path(QStringLiteral("worst.jpg"))).size());
+}
+
+TEST_F(LeadImageTest, SaveNeverReplacesAndLeavesNothingBehindOnFailure) {
+    test::writeImage(test::solid(16, 16, {5, 5, 5}), path(QStringLiteral("s.png")));
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("s.png"))), status::kOk);
+    test::writeBytes(path(QStringLiteral("taken.png")), "keep me");
+    EXPECT_EQ(image.Save(path(QStringLiteral("taken.png")), int(FormatCode::Png), 2), status::kOutputExists);
+    EXPECT_EQ(test::readBytes(path(QStringLiteral("taken.png"))), "keep me");
+    EXPECT_EQ(image.Save(path(QStringLiteral("gone/x.png")), int(FormatCode::Png), 2), status::kFolderMissing);
+    EXPECT_EQ(image.Save(path(QStringLiteral("x.tif")), 99, 2), status::kUnknownFormatCode);
+    EXPECT_EQ(LeadImage().Save(path(QStringLiteral("y.png")), int(FormatCode::Png), 2), status::kNoImage);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("x.tif"))));
+}
+
+TEST_F(LeadImageTest, DamagedDataSurfacesAsCorruptWithoutOutput) {
+    const QByteArray jpeg = test::readBytes(
+        test::writeImage(VImage::gaussnoise(300, 200).cast(VIPS_FORMAT_UCHAR), path(QStringLiteral("w.jpg"))));
+    test::writeBytes(path(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 3));
+    const QString folder = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("cut.jpg"))), status::kOk);
+    EXPECT_EQ(image.Save(folder + QStringLiteral("/cut.png"), int(FormatCode::Png), 2), status::kCorruptData);
+    ASSERT_EQ(image.Load(path(QStringLiteral("cut.jpg"))), status::kOk);
+    ASSERT_EQ(image.Size(30, 20), status::kOk); // shrink-on-load path
+    EXPECT_EQ(image.Save(folder + QStringLiteral("/cut.jpg"), int(FormatCode::Jpeg), 2), status::kCorruptData);
+    EXPECT_TRUE(filesIn(folder).isEmpty()) << filesIn(folder).join(' ').toStdString();
+}
+
+} // namespace
+} // namespace quillmorph

@@ -1,1 +1,131 @@
+#include "ConvertFiles.h"
+#include "FileNames.h"
+#include "LeadImage.h"
+#include "Messages.h"
+#include "OutputFolder.h"
+#include "OutputFormat.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+TEST(FileNamesTest, BaseNameKeepsTheExtension) {
+    EXPECT_EQ(GetBaseName(QStringLiteral("/home/u/Pictures/IMG_0001.JPG")), "IMG_0001.JPG");
+    EXPECT_EQ(GetBaseName(QStringLiteral("/写真/写真.png")), QStringLiteral("写真.png"));
+    EXPECT_EQ(GetBaseName(QStringLiteral("plain.bmp")), "plain.bmp");
+}
+
+TEST(FileNamesTest, FileTitleDropsOnlyTheLastExtension) {
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("IMG_0001.JPG")), "IMG_0001");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("archive.tar.gz")), "archive.tar");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("x.y.bmp")), "x.y");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("photo")), "photo");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral(".profile")), ".profile");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral(".hidden")), ".hidden");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("a.")), "a.");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("abc.")), "abc.");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("a.b")), "a");
+    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("..b")), ".");
+    EXPECT_EQ(ufnGetFileTitle(QString()), "");
+}
+
+TEST(FileNamesTest, CollidingOutputsGetNumberedNames) {
+    QTemporaryDir dir;
+    QSet<QString> taken;
+    const QString first = freeOutputPath(dir.path(), QStringLiteral("a"), QStringLiteral(".jpg"), taken);
+    const QString second = freeOutputPath(dir.path(), QStringLiteral("a"), QStringLiteral(".jpg"), taken);
+    EXPECT_EQ(first, dir.filePath(QStringLiteral("a.jpg")));
+    EXPECT_EQ(second, dir.filePath(QStringLiteral("a (2).jpg")));
+
+    QSet<QString> fresh;
+    QFile existing(dir.filePath(QStringLiteral("b.png")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    EXPECT_EQ(freeOutputPath(dir.path(), QStringLiteral("b"), QStringLiteral(".png"), fresh),
+              dir.filePath(QStringLiteral("b (2).png")));
+}
+
+TEST(MessagesTest, ErrorProcNumbersStatusesFromOne) {
+    EXPECT_EQ(message::ErrorProc(20004, QStringLiteral("Load")), QStringLiteral("エラー:  5 In Load"));
+    EXPECT_EQ(message::ErrorProc(20000, QStringLiteral("Size")), QStringLiteral("エラー:  1 In Size"));
+    EXPECT_EQ(message::ErrorProc(20036, QStringLiteral("Save")), QStringLiteral("エラー:  37 In Save"));
+    EXPECT_EQ(message::ErrorProc(20037, QStringLiteral("Save")), QStringLiteral("エラー:  0 In Save"));
+    EXPECT_EQ(message::ErrorProc(-1, QStringLiteral("Load")), QStringLiteral("エラー:  0 In Load"));
+}
+
+TEST(MessagesTest, CountsCarryTheirSignPosition) {
+    EXPECT_EQ(message::completed(3), QStringLiteral(" 3ファイルを変換終了しました。"));
+    EXPECT_EQ(message::completed(0), QStringLiteral(" 0ファイルを変換終了しました。"));
+    EXPECT_EQ(message::cancelled(12), QStringLiteral(" 12ファイルを変換した時点で中止しました。"));
+    EXPECT_EQ(message::signedPosition(-4), QStringLiteral("-4"));
+    EXPECT_EQ(message::formatSelection(QStringLiteral("jpeg")),
+              QStringLiteral("画像形式の選択エラーです [jpeg]"));
+}
+
+TEST(OutputFolderTest, JapaneseLocaleGivesDigitsOnly) {
+    const QDateTime when(QDate(2026, 12, 7), QTime(9, 6, 32));
+    EXPECT_EQ(outputFolderName(when, QLocale(QLocale::Japanese, QLocale::Japan)),
+              QStringLiteral("pic2026120790632"));
+    EXPECT_EQ(outputFolderName(QDateTime(QDate(2026, 1, 2), QTime(23, 59, 5)),
+                               QLocale(QLocale::Japanese, QLocale::Japan)),
+              QStringLiteral("pic20260102235905"));
+}
+
+TEST(OutputFolderTest, OtherLocalesKeepTheirMarkersButNoSeparators) {
+    const QString name = outputFolderName(QDateTime(QDate(2026, 12, 7), QTime(21, 6, 32)),
+                                          QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_TRUE(name.startsWith(QLatin1String("pic")));
+    EXPECT_FALSE(name.contains(QLatin1Char('/')));
+    EXPECT_FALSE(name.contains(QLatin1Char(':')));
+    EXPECT_TRUE(name.contains(QLatin1String("90632"))) << name.toStdString();
+    EXPECT_TRUE(name.contains(QLatin1String("PM"))) << name.toStdString();
+}
+
+TEST(OutputFolderTest, AnExistingFolderIsNeverReused) {
+    QTemporaryDir parent;
+    const QString first = createOutputFolder(parent.path(), QStringLiteral("pic1"));
+    const QString second = createOutputFolder(parent.path(), QStringLiteral("pic1"));
+    EXPECT_EQ(first, parent.filePath(QStringLiteral("pic1")));
+    EXPECT_EQ(second, parent.filePath(QStringLiteral("pic1 (2)")));
+    EXPECT_TRUE(QFileInfo(second).isDir());
+
+    const QString nested = createOutputFolder(parent.filePath(QStringLiteral("デスクトップ/x")),
+                                              QStringLiteral("pic2"));
+    EXPECT_TRUE(QFileInfo(nested).isDir());
+}
+
+TEST(OutputFormatTest, LookupIsExactAndCaseSensitive) {
+    ASSERT_TRUE(outputFormatFor(QStringLiteral("JPEG")));
+    EXPECT_STREQ(outputFormatFor(QStringLiteral("JPEG"))->extension, ".jpg");
+    EXPECT_EQ(outputFormatFor(QStringLiteral("RAS"))->code, FormatCode::Ras);
+    EXPECT_EQ(int(outputFormatFor(QStringLiteral("PSD"))->code), 76);
+    EXPECT_FALSE(outputFormatFor(QStringLiteral("jpeg")));
+    EXPECT_FALSE(outputFormatFor(QStringLiteral("JPEG ")));
+    EXPECT_FALSE(outputFormatFor(QStringLiteral("TIFF")));
+}
+
+TEST(QualityTest, FactorTextBecomesA16BitInteger) {
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("2")), 2);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("-124")), -124);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("2.5")), 2);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("3.5")), 4);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("40000")), 32767);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("-99999999")), -32768);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("x")), 2);
+}
+
+TEST(QualityTest, JpegQualityFollowsTheFactor) {
+    EXPECT_EQ(jpegQualityFromFactor(2), 100);
+    EXPECT_EQ(jpegQualityFromFactor(32), 88);
+    EXPECT_EQ(jpegQualityFromFactor(128), 50);
+    EXPECT_EQ(jpegQualityFromFactor(248), 2);
+    EXPECT_EQ(jpegQualityFromFactor(254), 1);
+    EXPECT_EQ(jpegQualityFromFactor(-124), 100);
+    EXPECT_EQ(jpegQualityFromFactor(32767), 1);
+}
+
+} // namespace
+} // namespace quillmorph
