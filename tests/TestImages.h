@@ -4,6 +4,13 @@
 #include <array>
 #include <vips/vips8>
 
+#include <ostream>
+
+// Readable QString values in assertion failures.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace quillmorph::test {
 
 using Rgb = std::array<int, 3>;

@@ -1,1 +1,323 @@
+#include "ConvertFiles.h"
+#include "FitAndPad.h"
+#include "TestImages.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+using test::Rgb;
+using vips::VImage;
+
+constexpr quint32 kBlue = 0xFF0000; // 0x00BBGGRR
+const Rgb kBlueRgb{0, 0, 255};
+const Rgb kRedRgb{220, 20, 20};
+
+class ScriptedOptions : public OptionsSource {
+public:
+    ConversionSettings current() const override {
+        ++calls;
+        return perCall ? perCall(calls) : settings;
+    }
+    ConversionSettings settings;
+    std::function<ConversionSettings(int)> perCall;
+    mutable int calls = 0;
+};
+
+class RecordingSink : public BatchSink {
+public:
+    void report(const QString& text) override { reports << text; }
+    void fileConverted(const QString&, const QString& output) override { outputs << output; }
+    bool cancelRequested() const override { return cancelAfter >= 0 && outputs.size() >= cancelAfter; }
+    QStringList reports;
+    QStringList outputs;
+    int cancelAfter = -1;
+};
+
+class ConvertFilesTest : public ::testing::Test {
+protected:
+    ConvertFilesTest() {
+        options_.settings.backColor = kBlue;
+        options_.settings.sizeConversion = true;
+        options_.settings.widthText = QStringLiteral("640");
+        options_.settings.heightText = QStringLiteral("480");
+        options_.settings.formatText = QStringLiteral("PNG");
+        place_.parentFolder = desktop_.filePath(QStringLiteral("Desktop"));
+        place_.startedAt = QDateTime(QDate(2026, 12, 7), QTime(9, 6, 32));
+        place_.locale = QLocale(QLocale::Japanese, QLocale::Japan);
+        QDir().mkpath(sources_.path());
+    }
+
+    QString source(const QString& name, const VImage& image) const {
+        return test::writeImage(image, sources_.filePath(name));
+    }
+    BatchResult run(const QStringList& files) {
+        return ConvertFiles(files, place_, options_, sink_, images_);
+    }
+    QString hidden() const {
+        const QString png = source(QStringLiteral("hidden.png"), test::solid(40, 30, kRedRgb));
+        QFile::rename(png, sources_.filePath(QStringLiteral(".hidden")));
+        return sources_.filePath(QStringLiteral(".hidden"));
+    }
+    static QStringList namesIn(const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir desktop_;
+    QTemporaryDir sources_;
+    ScriptedOptions options_;
+    RecordingSink sink_;
+    BatchPlace place_;
+    ImagePair images_;
+};
+
+TEST_F(ConvertFilesTest, WideImageIsCentredOnTheMarginColour) {
+    const QString wide = source(QStringLiteral("wide.jpg"), test::solid(800, 400, kRedRgb));
+    const BatchResult result = run({wide});
+
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(result.message, QStringLiteral(" 1ファイルを変換終了しました。"));
+    EXPECT_EQ(result.outputFolder, place_.parentFolder + QStringLiteral("/pic2026120790632"));
+    ASSERT_EQ(namesIn(result.outputFolder), QStringList{QStringLiteral("wide.png")});
+
+    const VImage out = test::readImage(result.outputFolder + QStringLiteral("/wide.png"));
+    ASSERT_EQ(out.width(), 640);
+    ASSERT_EQ(out.height(), 480);
+    for (const auto& [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}})
+        EXPECT_TRUE(test::near(test::pixelAt(out, x, y), kBlueRgb, 0)) << x << "," << y;
+    EXPECT_TRUE(test::near(test::pixelAt(out, 320, 240), kRedRgb));
+    // Placed at top 80, 320 high: rows 0…79 margin, 80…399 image, 400… margin (within a pixel).
+    EXPECT_TRUE(test::near(test::pixelAt(out, 320, 78), kBlueRgb, 2));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 320, 81), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 320, 398), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 320, 401), kBlueRgb, 2));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 0, 240), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 639, 240), kRedRgb));
+}
+
+TEST_F(ConvertFilesTest, PortraitImageLandsAtColumn131) {
+    options_.settings.widthText = QStringLiteral("600");
+    options_.settings.heightText = QStringLiteral("450");
+    const QString tall = source(QStringLiteral("tall.png"), test::solid(450, 600, kRedRgb));
+    ASSERT_EQ(run({tall}).outcome, BatchResult::Outcome::Completed);
+    const VImage out = test::readImage(sink_.outputs.value(0));
+    ASSERT_EQ(out.width(), 600);
+    ASSERT_EQ(out.height(), 450);
+    EXPECT_TRUE(test::near(test::pixelAt(out, 130, 225), kBlueRgb, 2));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 132, 225), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 466, 225), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 469, 225), kBlueRgb, 2));
+}
+
+TEST_F(ConvertFilesTest, SmallImageIsEnlargedAndTheHairAboveTheBoxIsAbsorbed) {
+    const QString small = source(QStringLiteral("small.png"), test::solid(150, 100, kRedRgb));
+    ASSERT_EQ(run({small}).outcome, BatchResult::Outcome::Completed);
+    const VImage out = test::readImage(sink_.outputs.value(0));
+    ASSERT_EQ(out.width(), 640);
+    // No margin stripe at the left or right edge: the image fills the full width.
+    EXPECT_TRUE(test::near(test::pixelAt(out, 0, 240), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 639, 240), kRedRgb));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 320, 10), kBlueRgb, 2));
+}
+
+TEST_F(ConvertFilesTest, WithoutSizeConversionTheSourceSizeIsKeptAndAlphaFlattened) {
+    options_.settings.sizeConversion = false;
+    options_.settings.widthText = QStringLiteral("not a number"); // unused when off
+    const QString clear = source(QStringLiteral("clear.png"), test::solid(123, 45, {0, 0, 0}, 0));
+    ASSERT_EQ(run({clear}).outcome, BatchResult::Outcome::Completed);
+    const VImage out = test::readImage(sink_.outputs.value(0));
+    EXPECT_EQ(out.width(), 123);
+    EXPECT_EQ(out.height(), 45);
+    EXPECT_EQ(out.bands(), 3);
+    EXPECT_TRUE(test::near(test::pixelAt(out, 60, 20), kBlueRgb, 0));
+}
+
+TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
+    options_.settings.formatText = QStringLiteral("JPEG");
+    const QStringList files{
+        source(QStringLiteral("x.y.bmp"), test::solid(40, 30, kRedRgb)),
+        hidden(),
+        source(QStringLiteral("写真.png"), test::solid(40, 30, kRedRgb)),
+        source(QStringLiteral("a.jpg"), test::solid(40, 30, kRedRgb)),
+        source(QStringLiteral("a.png"), test::solid(40, 30, kRedRgb)),
+    };
+    const BatchResult result = run(files);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << result.message.toStdString();
+    EXPECT_EQ(result.message, QStringLiteral(" 5ファイルを変換終了しました。"));
+    EXPECT_EQ(namesIn(result.outputFolder),
+              (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("a (2).jpg"),
+                           QStringLiteral("a.jpg"), QStringLiteral("x.y.jpg"),
+                           QStringLiteral("写真.jpg")}));
+}
+
+TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
+    options_.perCall = [this](int call) {
+        ConversionSettings s = options_.settings;
+        s.formatText = call == 1 ? QStringLiteral("GIF") : QStringLiteral("BMP");
+        s.backColor = call == 1 ? kBlue : 0x00FF00;
+        return s;
+    };
+    const QString a = source(QStringLiteral("one.png"), test::solid(100, 50, kRedRgb));
+    const QString b = source(QStringLiteral("two.png"), test::solid(100, 50, kRedRgb));
+    ASSERT_EQ(run({a, b}).outcome, BatchResult::Outcome::Completed);
+    ASSERT_EQ(sink_.outputs.size(), 2);
+    EXPECT_TRUE(sink_.outputs[0].endsWith(QLatin1String("one.gif")));
+    EXPECT_TRUE(sink_.outputs[1].endsWith(QLatin1String("two.bmp")));
+    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(sink_.outputs[1]), 5, 5), {0, 255, 0}, 0));
+}
+
+TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
+    ASSERT_TRUE(QDir().mkpath(place_.parentFolder + QStringLiteral("/pic2026120790632")));
+    const BatchResult result = run({});
+    EXPECT_EQ(result.outputFolder, place_.parentFolder + QStringLiteral("/pic2026120790632 (2)"));
+    EXPECT_TRUE(QFileInfo(result.outputFolder).isDir());
+    EXPECT_EQ(result.message, QStringLiteral(" 0ファイルを変換終了しました。"));
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<QString(const QTemporaryDir&)> makeFile; // returns the path to drop
+    const char* format;
+    QString expected; // first line of the message
+};
+
+class BatchFailureTest : public ConvertFilesTest,
+                         public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
+    const FailureCase c = GetParam();
+    options_.perCall = [&](int call) {
+        ConversionSettings s = options_.settings;
+        s.formatText = call <= 2 ? QStringLiteral("PNG") : QString::fromLatin1(c.format);
+        return s;
+    };
+    const QString good1 = source(QStringLiteral("good1.png"), test::solid(64, 48, kRedRgb));
+    const QString good2 = source(QStringLiteral("good2.png"), test::solid(64, 48, kRedRgb));
+    const QString bad = c.makeFile(sources_);
+    const QString after = source(QStringLiteral("after.png"), test::solid(64, 48, kRedRgb));
+    const QStringList sourcesBefore = namesIn(sources_.path());
+    QByteArray badBytes = test::readBytes(bad);
+
+    const BatchResult result = run({good1, good2, bad, after, after});
+
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
+    EXPECT_EQ(result.message, c.expected + QLatin1Char('\n') + bad);
+    EXPECT_EQ(result.converted, 2);
+    EXPECT_EQ(namesIn(result.outputFolder),
+              (QStringList{QStringLiteral("good1.png"), QStringLiteral("good2.png")}));
+    EXPECT_EQ(namesIn(sources_.path()), sourcesBefore);
+    EXPECT_EQ(test::readBytes(bad), badBytes); // the source is never touched
+}
+
+QString cutJpeg(const QTemporaryDir& dir) {
+    const QString whole = dir.filePath(QStringLiteral("whole.jpg"));
+    test::writeImage(VImage::gaussnoise(500, 400).cast(VIPS_FORMAT_UCHAR), whole);
+    const QByteArray bytes = test::readBytes(whole);
+    QFile::remove(whole);
+    return test::writeBytes(dir.filePath(QStringLiteral("cut.jpg")), bytes.left(bytes.size() / 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BatchFailureTest,
+    ::testing::Values(
+        FailureCase{"missing", [](const QTemporaryDir& d) { return d.filePath(QStringLiteral("nowhere.jpg")); },
+                    "PNG", QStringLiteral("エラー:  3 In Load")},
+        FailureCase{"text", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("note.jpg")), "hello\n"); },
+                    "PNG", QStringLiteral("画像形式が不正です。")},
+        FailureCase{"truncated", cutJpeg, "PNG", QStringLiteral("エラー:  7 In Load")},
+        FailureCase{"lowercase", [](const QTemporaryDir& d) { return test::writeImage(test::solid(8, 8, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
+                    "jpeg", QStringLiteral("画像形式の選択エラーです [jpeg]")},
+        FailureCase{"unlisted", [](const QTemporaryDir& d) { return test::writeImage(test::solid(8, 8, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
+                    "TIFF", QStringLiteral("画像形式の選択エラーです [TIFF]")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertFilesTest, FailureAtTheThirdOfFiveLeavesTwoFiles) {
+    QStringList files;
+    for (int i = 1; i <= 5; ++i) {
+        files << (i == 3 ? sources_.filePath(QStringLiteral("missing.png"))
+                         : source(QStringLiteral("f%1.png").arg(i), test::solid(30, 30, kRedRgb)));
+    }
+    const BatchResult result = run(files);
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
+    EXPECT_EQ(namesIn(result.outputFolder), (QStringList{QStringLiteral("f1.png"), QStringLiteral("f2.png")}));
+}
+
+TEST_F(ConvertFilesTest, FormatIsOnlyCheckedAfterTheFileLoads) {
+    options_.settings.formatText = QStringLiteral("jpeg");
+    const QString missing = sources_.filePath(QStringLiteral("missing.png"));
+    EXPECT_EQ(run({missing}).message, QStringLiteral("エラー:  3 In Load\n") + missing);
+}
+
+TEST_F(ConvertFilesTest, BoxSidesOutsideTheRangeEndTheBatch) {
+    const QString file = source(QStringLiteral("p.png"), test::solid(30, 30, kRedRgb));
+    for (const QString& width : {QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("40000"), QString()}) {
+        options_.settings.widthText = width;
+        const BatchResult result = run({file});
+        EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
+        EXPECT_EQ(result.message,
+                  QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n") + file);
+        EXPECT_TRUE(namesIn(result.outputFolder).isEmpty());
+    }
+}
+
+TEST_F(ConvertFilesTest, CancellingStopsBetweenFiles) {
+    sink_.cancelAfter = 2;
+    QStringList files;
+    for (int i = 1; i <= 4; ++i)
+        files << source(QStringLiteral("c%1.png").arg(i), test::solid(30, 30, kRedRgb));
+    const BatchResult result = run(files);
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Cancelled);
+    EXPECT_EQ(result.message, QStringLiteral(" 2ファイルを変換した時点で中止しました。"));
+    EXPECT_EQ(namesIn(result.outputFolder).size(), 2);
+}
+
+TEST_F(ConvertFilesTest, UnwritableDesktopIsReported) {
+    const QString blocker = test::writeBytes(desktop_.filePath(QStringLiteral("file")), "x");
+    place_.parentFolder = blocker + QStringLiteral("/Desktop");
+    const BatchResult result = run({});
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
+    EXPECT_TRUE(result.message.startsWith(QStringLiteral("出力フォルダを作成できませんでした。\n")));
+}
+
+// Engines whose fill or combine fails, to see the file still saved.
+class FailingFill : public LeadImage {
+public:
+    EngineStatus Fill(quint32) override { return status::kEngineFailure; }
+};
+class FailingCombine : public LeadImage {
+public:
+    EngineStatus Combine(float, float, float, float, const LeadImage&, float, float) override {
+        return status::kEngineFailure;
+    }
+};
+
+template <typename Main>
+VImage fitWithFailure(const QString& file, const QString& out, QStringList& reports) {
+    Main main;
+    LeadImage work;
+    EXPECT_EQ(main.Load(file), status::kOk);
+    const FitRequest request{true, 64, 48, kBlue};
+    EXPECT_EQ(FitAndPad(main, work, request, [&](const QString& t) { reports << t; }), status::kOk);
+    EXPECT_EQ(main.Save(out, int(FormatCode::Png), 2), status::kOk);
+    return test::readImage(out);
+}
+
+TEST_F(ConvertFilesTest, FailedFillOrCombineIsReportedAndTheFileStillSaved) {
+    const QString file = source(QStringLiteral("w.png"), test::solid(80, 40, kRedRgb));
+    QStringList reports;
+    const VImage stretched = fitWithFailure<FailingFill>(file, sources_.filePath(QStringLiteral("f.png")), reports);
+    EXPECT_EQ(reports, QStringList{QStringLiteral("ERR: LEAD1 Fill")});
+    EXPECT_EQ(stretched.width(), 64);
+    EXPECT_TRUE(test::near(test::pixelAt(stretched, 0, 0), kRedRgb)); // stretched, no margin
+
+    reports.clear();
+    const VImage margin = fitWithFailure<FailingCombine>(file, sources_.filePath(QStringLiteral("c.png")), reports);
+    EXPECT_EQ(reports, QStringList{QStringLiteral("ERR: LEAD1 Combine")});
+    EXPECT_TRUE(test::near(test::pixelAt(margin, 32, 24), kBlueRgb, 0)); // margin colour only
+}
+
+} // namespace
+} // namespace quillmorph
