@@ -1,1 +1,173 @@
+#include "CliOptions.h"
+#include "TestImages.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+using vips::VImage;
+
+struct CliRun {
+    int exitCode = -1;
+    QStringList out;
+    QString err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    CliTest() { QDir().mkpath(windir()); }
+
+    QString windir() const { return home_.filePath(QStringLiteral("windir")); }
+    QString outputDir() const { return home_.filePath(QStringLiteral("out")); }
+    QString image(const QString& name, const VImage& pixels) const {
+        return test::writeImage(pixels, home_.filePath(name));
+    }
+
+    CliRun run(const QStringList& args) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("windir"), windir());
+        env.insert(QStringLiteral("HOME"), home_.path());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUILLMORPH_CLI), args);
+        process.waitForFinished(120000);
+        CliRun r;
+        r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        r.out = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        r.err = QString::fromUtf8(process.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir home_;
+};
+
+TEST_F(CliTest, ConvertsLikeADropAndPrintsWhatItDid) {
+    const QString a = image(QStringLiteral("a.png"), test::solid(200, 100, {0, 255, 0}));
+    const QString b = image(QStringLiteral("b.jpg"), test::solid(100, 200, {0, 255, 0}));
+    const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--format"),
+                          QStringLiteral("PNG"), QStringLiteral("--size"), QStringLiteral("64x48"),
+                          QStringLiteral("--background"), QStringLiteral("#ff0000"), a, b});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.out.size(), 4);
+    const QString folder = r.out[0];
+    EXPECT_EQ(QFileInfo(folder).absolutePath(), outputDir());
+    EXPECT_TRUE(QFileInfo(folder).fileName().startsWith(QLatin1String("pic")));
+    EXPECT_EQ(r.out[1], folder + QStringLiteral("/a.png"));
+    EXPECT_EQ(r.out[2], folder + QStringLiteral("/b.png"));
+    EXPECT_EQ(r.out[3], QStringLiteral(" 2ファイルを変換終了しました。"));
+
+    const VImage out = test::readImage(r.out[2]);
+    EXPECT_EQ(out.width(), 64);
+    EXPECT_EQ(out.height(), 48);
+    EXPECT_TRUE(test::near(test::pixelAt(out, 0, 0), {255, 0, 0}, 0));
+    EXPECT_TRUE(test::near(test::pixelAt(out, 32, 24), {0, 255, 0}));
+}
+
+TEST_F(CliTest, StoredSettingsAreTheDefaultsAndAreNeverWritten) {
+    const QByteArray ini =
+        "[V1.00202]\r\niSizeConv=1\r\niWidth=32\r\niHeight=24\r\niRez=100\r\nImageFormat=BMP\r\niBackColor=255\r\n";
+    const QString iniPath = windir() + QStringLiteral("/quillmorph.ini");
+    test::writeBytes(iniPath, ini);
+    const QString a = image(QStringLiteral("wide.png"), test::solid(100, 20, {0, 0, 255}));
+
+    const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), a});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.out.size(), 3);
+    ASSERT_TRUE(r.out[1].endsWith(QLatin1String("/wide.bmp")));
+    const VImage out = test::readImage(r.out[1]);
+    EXPECT_EQ(out.width(), 32);
+    EXPECT_EQ(out.height(), 24);
+    EXPECT_TRUE(test::near(test::pixelAt(out, 0, 0), {255, 0, 0}, 0));
+    EXPECT_EQ(test::readBytes(iniPath), ini);
+
+    const CliRun off = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--no-size"), a});
+    ASSERT_EQ(off.exitCode, 0);
+    EXPECT_EQ(test::readImage(off.out[1]).width(), 100);
+
+    QFile::remove(iniPath);
+    ASSERT_EQ(run({QStringLiteral("--output-dir"), outputDir(), a}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(iniPath));
+}
+
+TEST_F(CliTest, AFailedBatchExitsWithOneAndItsMessage) {
+    const QString good = image(QStringLiteral("good.png"), test::solid(10, 10, {1, 2, 3}));
+    const QString missing = home_.filePath(QStringLiteral("missing.png"));
+    const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), good, missing, good});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out.size(), 2); // the folder and the one file converted before the failure
+    EXPECT_EQ(r.err, QStringLiteral("エラー:  3 In Load\n") + missing + QLatin1Char('\n'));
+}
+
+TEST_F(CliTest, QualityReachesTheEncoder) {
+    VImage noise = VImage::gaussnoise(300, 300, VImage::option()->set("sigma", 60)).cast(VIPS_FORMAT_UCHAR);
+    const QString file = image(QStringLiteral("noise.png"), noise);
+    const auto sizeAt = [&](const char* quality) {
+        const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--format"),
+                              QStringLiteral("JPEG"), QStringLiteral("--no-size"),
+                              QStringLiteral("--quality"), QLatin1String(quality), file});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QFileInfo(r.out.value(1)).size();
+    };
+    EXPECT_GT(sizeAt("100"), 3 * sizeAt("8"));
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+    const QString file = image(QStringLiteral("x.png"), test::solid(4, 4, {1, 2, 3}));
+    const QList<QStringList> bad{
+        {},
+        {QStringLiteral("--format"), QStringLiteral("jpeg"), file},
+        {QStringLiteral("--size"), QStringLiteral("0x5"), file},
+        {QStringLiteral("--size"), QStringLiteral("640"), file},
+        {QStringLiteral("--size=10x10"), QStringLiteral("--no-size"), file},
+        {QStringLiteral("--background"), QStringLiteral("nocolour"), file},
+        {QStringLiteral("--quality"), QStringLiteral("best"), file},
+        {QStringLiteral("--bogus"), file},
+        {QStringLiteral("--output-dir")},
+    };
+    for (const QStringList& args : bad) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QLatin1String("quillmorph-cli: "))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(outputDir()));
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    const CliRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.value(0).startsWith(QLatin1String("Usage: quillmorph-cli")));
+    const CliRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringList{QStringLiteral("quillmorph-cli ") + QLatin1String(QUILLMORPH_VERSION)});
+}
+
+TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
+    ConversionSettings stored;
+    stored.formatText = QStringLiteral("weird"); // stored texts pass through untouched
+    QString error;
+    const auto plain = parseCommandLine({QStringLiteral("f.png")}, stored, QStringLiteral("/d"), error);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->settings.formatText, QStringLiteral("weird"));
+    EXPECT_EQ(plain->outputParent, QStringLiteral("/d"));
+
+    const auto given = parseCommandLine({QStringLiteral("--quality=88"), QStringLiteral("--size"),
+                                         QStringLiteral("640X480"), QStringLiteral("--background"),
+                                         QStringLiteral("blue"), QStringLiteral("--"),
+                                         QStringLiteral("--odd-name.png")},
+                                        stored, QStringLiteral("/d"), error);
+    ASSERT_TRUE(given) << error.toStdString();
+    EXPECT_EQ(given->settings.qualityFactorText, QStringLiteral("32"));
+    EXPECT_TRUE(given->settings.sizeConversion);
+    EXPECT_EQ(given->settings.widthText, QStringLiteral("640"));
+    EXPECT_EQ(given->settings.heightText, QStringLiteral("480"));
+    EXPECT_EQ(given->settings.backColor, 0xFF0000u);
+    EXPECT_EQ(given->files, QStringList{QStringLiteral("--odd-name.png")});
+}
+
+} // namespace
+} // namespace quillmorph
