@@ -84,10 +84,9 @@ int main(int argc, char** argv) {
         files << QFileInfo(file).absoluteFilePath();
     FixedOptions options(request->settings);
     ConsoleSink sink;
-    ImagePair images;
     BatchPlace place;
     place.parentFolder = request->outputParent;
-    const BatchResult result = ConvertFiles(files, place, options, sink, images);
+    const BatchResult result = ConvertFiles(files, place, options, sink);
     out.flush();
     if (result.outcome == BatchResult::Outcome::Completed) {
         out << result.message << Qt::endl;

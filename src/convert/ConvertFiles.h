@@ -23,21 +23,23 @@ struct BatchPlace {
     QString parentFolder; // the Desktop, or what the user chose instead
     QDateTime startedAt = QDateTime::currentDateTime();
     QLocale locale;       // formats the dated folder name
+    int filesInFlight = 0; // files prepared at once; 0 means one per core
 };
 
-// The two image instances a batch works with; owned by the window (or the caller).
+// The two image instances one file is converted with: the image and its scaled work copy.
 struct ImagePair {
     LeadImage LEAD1;
     LeadImage LEAD_work;
 };
 
-// Converts files one after another into one new dated folder under place.parentFolder: load,
-// fit and pad, choose format and name, save. Options are read from options as each file starts.
-// Ends at the first failure (earlier outputs stay) or on a cancellation request. Runs on the
-// caller's thread and returns when the batch is over; the caller shows result.message (and
-// beeps first when the outcome is Completed).
+// Converts files into one new dated folder under place.parentFolder: load, fit and pad, choose
+// format and name, save; outputs appear in file order. Options are read from options (on the
+// caller's thread) as each file starts. Ends at the first failure, leaving exactly the files
+// before it, or on a cancellation request. Runs on the caller's thread (with helper threads
+// of its own) and returns when the batch is over; the caller shows result.message, beeping
+// first when the outcome is Completed.
 BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
-                         const OptionsSource& options, BatchSink& sink, ImagePair& images);
+                         const OptionsSource& options, BatchSink& sink);
 
 // The quality factor text as the 16-bit integer handed to Save: rounded half to even and
 // clamped to the 16-bit range; 2 (best) when the text is not a number.

@@ -1,12 +1,12 @@
 #include "LeadImage.h"
 
 #include "PsdWriter.h"
+#include "PartialOutput.h"
 #include "SystemError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -345,43 +345,40 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
 }
 
 EngineStatus LeadImage::Save(const QString& path, int formatCode, int qualityFactor) const {
+    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+        return status::kOutputExists;
+    PartialOutput output;
+    if (const EngineStatus st = Encode(QFileInfo(path).absolutePath(), formatCode, qualityFactor, output);
+        st != status::kOk)
+        return st;
+    return output.commit(path);
+}
+
+EngineStatus LeadImage::Encode(const QString& folder, int formatCode, int qualityFactor,
+                               PartialOutput& output) const {
     if (isEmpty())
         return status::kNoImage;
     if (!isKnownFormat(formatCode))
         return status::kUnknownFormatCode;
     const FormatCode code = FormatCode(formatCode);
-    const QFileInfo target(path);
-    if (!QFileInfo(target.absolutePath()).isDir())
-        return status::kFolderMissing;
-    if (target.exists() || target.isSymLink())
-        return status::kOutputExists;
     const int maxSide = maxSideFor(code);
     if (image_.width() > maxSide || image_.height() > maxSide)
         return status::kTooLargeForFormat;
-
-    QTemporaryFile partial(target.absolutePath() + QLatin1String("/.quillmorph-XXXXXX.part"));
-    if (!partial.open())
-        return statusFromSystemMessage(partial.errorString(), status::kWriteFailed);
-    partial.close();
+    if (const EngineStatus st = output.create(folder); st != status::kOk)
+        return st;
 
     try {
         const VImage out = flattenedRgb(image_, 0xFFFFFF);
-        writeWithSaver(out, QFile::encodeName(partial.fileName()).toStdString(), code,
+        writeWithSaver(out, QFile::encodeName(output.temporaryPath()).toStdString(), code,
                        qualityFactor);
     } catch (const VError& e) {
-        vips_error_clear();
+        output = PartialOutput();
         const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
-        return fromMessage != status::kOk ? fromMessage : saveFailureStatus(target.absolutePath());
+        return fromMessage != status::kOk ? fromMessage : saveFailureStatus(folder);
     } catch (const FileWriteError& e) {
+        output = PartialOutput();
         return statusFromSystemMessage(QString::fromUtf8(e.what()), status::kWriteFailed);
     }
-
-    if (!QFile::rename(partial.fileName(), path)) {
-        if (!QFileInfo(target.absolutePath()).isDir())
-            return status::kFolderMissing;
-        return QFileInfo::exists(path) ? status::kOutputExists : status::kWriteFailed;
-    }
-    partial.setAutoRemove(false);
     return status::kOk;
 }
 

@@ -11,6 +11,8 @@
 
 namespace quillmorph {
 
+class PartialOutput;
+
 // Thrown by LeadImage::Load when the file is not an image any loader of the engine can read.
 class NotAnImageError : public std::runtime_error {
 public:
@@ -69,6 +71,11 @@ public:
     // file. qualityFactor: 2 is best (see jpegQualityFromFactor). A loaded file streams through
     // the pipeline once: save once per Load.
     EngineStatus Save(const QString& path, int formatCode, int qualityFactor) const;
+
+    // Save's first half: writes the file under a temporary name in folder, for the caller to
+    // commit under its final name later (or drop, which removes it).
+    EngineStatus Encode(const QString& folder, int formatCode, int qualityFactor,
+                        PartialOutput& output) const;
 
     bool isEmpty() const { return !image_.get_image(); }
 

@@ -55,7 +55,7 @@ protected:
         return test::writeImage(image, sources_.filePath(name));
     }
     BatchResult run(const QStringList& files) {
-        return ConvertFiles(files, place_, options_, sink_, images_);
+        return ConvertFiles(files, place_, options_, sink_);
     }
     QString hidden() const {
         const QString png = source(QStringLiteral("hidden.png"), test::solid(40, 30, kRedRgb));
@@ -71,7 +71,6 @@ protected:
     ScriptedOptions options_;
     RecordingSink sink_;
     BatchPlace place_;
-    ImagePair images_;
 };
 
 TEST_F(ConvertFilesTest, WideImageIsCentredOnTheMarginColour) {
