@@ -26,4 +26,22 @@ StoredChoices readStoredChoices(const Profile& profile) {
     return c;
 }
 
+void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
+    using namespace settings;
+    profile.writeString(kSection, kSizeConv, choices.sizeConversion ? QStringLiteral("1") : QStringLiteral("0"));
+    profile.writeString(kSection, kWidth, choices.widthText);
+    profile.writeString(kSection, kHeight, choices.heightText);
+    profile.writeString(kSection, kRez, choices.qualityText);
+    profile.writeString(kSection, kImageFormat, choices.formatText);
+    profile.writeString(kSection, kBackColor, QString::number(choices.backColor));
+}
+
+bool saveStoredChoices(const QString& path, const StoredChoices& choices) {
+    std::optional<Profile> profile = Profile::read(path);
+    if (!profile)
+        return false;
+    writeStoredChoices(*profile, choices);
+    return profile->saveTo(path);
+}
+
 } // namespace quillmorph

@@ -41,4 +41,13 @@ QString settingsFilePath();
 // 0…16777215 reads as white.
 StoredChoices readStoredChoices(const Profile& profile);
 
+// Writes the six choices into profile, in their stored order: size conversion as 0 or 1, the
+// texts unchanged, the colour as a decimal number.
+void writeStoredChoices(Profile& profile, const StoredChoices& choices);
+
+// Reads the file at path, writes the choices into it and replaces it atomically. A file that
+// exists but cannot be read as a settings file (a folder, too large) is left alone. Silent:
+// false only tells a caller that wants to know.
+bool saveStoredChoices(const QString& path, const StoredChoices& choices);
+
 } // namespace quillmorph

@@ -87,3 +87,63 @@ TEST(StoredChoicesTest, WindirDecidesWhereTheFileLives) {
 
 } // namespace
 } // namespace quillmorph
+
+namespace quillmorph {
+namespace {
+
+TEST(ProfileWriteTest, FirstSaveFromDefaultsIsExactlySevenLines) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sub/quillmorph.ini"));
+    ASSERT_TRUE(saveStoredChoices(path, readStoredChoices(Profile())));
+    EXPECT_EQ(test::readBytes(path), QByteArray("[V1.00202]\niSizeConv=0\niWidth=600\niHeight=450\n"
+                                                "iRez=100\nImageFormat=JPEG\niBackColor=16777215\n"));
+}
+
+TEST(ProfileWriteTest, UpdatesInPlaceAndKeepsEverythingElse) {
+    Profile p(QStringLiteral("; keep this comment\r\n[Other]\r\niWidth=1\r\n\r\n[v1.00202]\r\nIWIDTH=640\r\n"
+                             "; note\r\nExtra=yes\r\n\r\n[Last]\r\nz=26\r\n"));
+    p.writeString(QStringLiteral("V1.00202"), QStringLiteral("iWidth"), QStringLiteral("800"));
+    p.writeString(QStringLiteral("V1.00202"), QStringLiteral("iHeight"), QStringLiteral("600"));
+    p.writeString(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("a\nb"));
+    EXPECT_EQ(p.text(), QStringLiteral("; keep this comment\r\n[Other]\r\niWidth=1\r\n\r\n[v1.00202]\r\n"
+                                       "IWIDTH=800\r\n; note\r\nExtra=yes\r\niHeight=600\r\n\r\n"
+                                       "[Last]\r\nz=26\r\n[New]\r\nk=a b\r\n"));
+    EXPECT_EQ(p.readInt(QStringLiteral("V1.00202"), QStringLiteral("iwidth"), 0), 800);
+}
+
+TEST(ProfileWriteTest, SavingRoundTripsTheStoredChoices) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("q.ini"));
+    test::writeBytes(path, "[Mine]\nkeep=1\n[V1.00202]\niSizeConv=2\n");
+    StoredChoices c = readStoredChoices(Profile::fromFile(path));
+    EXPECT_TRUE(c.sizeConversion);
+    c.widthText = QStringLiteral("abc");
+    c.formatText = QStringLiteral("写真");
+    c.backColor = 255;
+    ASSERT_TRUE(saveStoredChoices(path, c));
+    EXPECT_EQ(test::readBytes(path),
+              QStringLiteral("[Mine]\nkeep=1\n[V1.00202]\niSizeConv=1\niWidth=abc\niHeight=450\niRez=100\n"
+                             "ImageFormat=写真\niBackColor=255\n").toUtf8());
+    const StoredChoices back = readStoredChoices(Profile::fromFile(path));
+    EXPECT_EQ(back.widthText, QStringLiteral("0")); // a non-number reads back through the integer rules
+    EXPECT_EQ(back.formatText, QStringLiteral("写真"));
+    EXPECT_EQ(dir.path() + QStringLiteral("/q.ini"), path);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("q.ini")});
+}
+
+TEST(ProfileWriteTest, FilesThatAreNotSettingsAreLeftAlone) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("folder.ini"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_FALSE(saveStoredChoices(folder, readStoredChoices(Profile())));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    const QString huge = dir.filePath(QStringLiteral("huge.ini"));
+    const QByteArray bytes(3 << 20, 'x');
+    test::writeBytes(huge, bytes);
+    EXPECT_FALSE(saveStoredChoices(huge, readStoredChoices(Profile())));
+    EXPECT_EQ(test::readBytes(huge), bytes);
+}
+
+} // namespace
+} // namespace quillmorph
