@@ -1,0 +1,215 @@
+#include "ConvertFiles.h"
+#include "TestImages.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+using test::Rgb;
+using vips::VImage;
+
+quint32 crc32(const QByteArray& bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray big32(quint32 v) {
+    const quint32 be = qToBigEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&be), 4);
+}
+
+QByteArray little32(quint32 v) {
+    const quint32 le = qToLittleEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&le), 4);
+}
+
+// A PNG whose (valid) header claims a huge image, followed by a scrap of data.
+QByteArray hugePng() {
+    QByteArray ihdr = QByteArray("IHDR") + big32(100000) + big32(100000) + QByteArray("\x08\x02\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + big32(13) + ihdr + big32(crc32(ihdr)) +
+           big32(4) + QByteArray("IDAT\x78\x9c\x03\x00", 8) + big32(0);
+}
+
+QByteArray hugeBmp() {
+    QByteArray info = little32(40) + little32(100000) + little32(100000) +
+                      QByteArray("\x01\x00\x18\x00", 4) + little32(0) + little32(0) +
+                      little32(2835) + little32(2835) + little32(0) + little32(0);
+    return QByteArray("BM") + little32(54 + 64) + little32(0) + little32(54) + info + QByteArray(64, '\x7f');
+}
+
+// What a file should do in a batch: convert to this size, or end the batch with a load failure.
+struct Expectation {
+    int width = 0; // 0: must fail
+    int height = 0;
+    std::optional<Rgb> centre;
+};
+
+struct HostileCase {
+    std::string name;
+    std::function<QString(const QTemporaryDir&)> make;
+    Expectation expect;
+};
+
+const Rgb kRed{230, 10, 10};
+constexpr quint32 kGreenMargin = 0x00FF00; // 0x00BBGGRR
+
+class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
+    QTemporaryDir sources;
+    QTemporaryDir desktop;
+    const HostileCase c = GetParam();
+    const QString good = test::writeImage(test::solid(20, 20, kRed), sources.filePath(QStringLiteral("good.png")));
+    const QString file = c.make(sources);
+    QMap<QString, QByteArray> before;
+    for (const QString& name : QDir(sources.path()).entryList(QDir::Files | QDir::Hidden))
+        before[name] = test::readBytes(sources.filePath(name));
+
+    struct Options : OptionsSource {
+        ConversionSettings current() const override {
+            ConversionSettings s;
+            s.sizeConversion = true;
+            s.formatText = QStringLiteral("PNG");
+            s.backColor = kGreenMargin;
+            return s;
+        }
+    } options;
+    struct Sink : BatchSink {
+        void report(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
+    } sink;
+    BatchPlace place;
+    place.parentFolder = desktop.path();
+    const BatchResult result = ConvertFiles({good, file}, place, options, sink);
+
+    QStringList outputs = QDir(result.outputFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    if (c.expect.width > 0) {
+        ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << result.message.toStdString();
+        ASSERT_EQ(outputs.size(), 2);
+        const QString out = result.outputFolder + QLatin1Char('/') +
+                            QFileInfo(file).completeBaseName().section(QLatin1Char('.'), 0, 0) + QStringLiteral(".png");
+        const VImage image = test::readImage(out);
+        EXPECT_EQ(image.width(), c.expect.width);
+        EXPECT_EQ(image.height(), c.expect.height);
+        EXPECT_EQ(image.bands(), 3);
+        EXPECT_EQ(image.format(), VIPS_FORMAT_UCHAR);
+        if (c.expect.centre) {
+            EXPECT_TRUE(test::near(test::pixelAt(image, image.width() / 2, image.height() / 2),
+                                   *c.expect.centre, 16));
+        }
+    } else {
+        EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
+        const QString first = result.message.section(QLatin1Char('\n'), 0, 0);
+        EXPECT_TRUE(first == QStringLiteral("画像形式が不正です。") ||
+                    (first.startsWith(QStringLiteral("エラー: ")) && first.endsWith(QLatin1String(" In Load"))))
+            << result.message.toStdString();
+        EXPECT_EQ(result.message.section(QLatin1Char('\n'), 1), file);
+        EXPECT_EQ(outputs, QStringList{QStringLiteral("good.png")}); // nothing partial beside it
+    }
+    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(result.outputFolder + QStringLiteral("/good.png")), 300, 225), kRed));
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        EXPECT_EQ(test::readBytes(sources.filePath(it.key())), it.value()) << it.key().toStdString();
+}
+
+QString truncated(const QTemporaryDir& dir, const char* suffix, const VImage& image, double keep) {
+    const QString whole = test::writeImage(image, dir.filePath(QStringLiteral("whole.") + QLatin1String(suffix)));
+    const QByteArray bytes = test::readBytes(whole);
+    QFile::remove(whole);
+    return test::writeBytes(dir.filePath(QStringLiteral("cut.") + QLatin1String(suffix)),
+                            bytes.left(qsizetype(bytes.size() * keep)));
+}
+
+VImage photoLike(int w, int h) {
+    VImage noise = VImage::gaussnoise(w, h, VImage::option()->set("sigma", 30)->set("mean", 128));
+    return noise.bandjoin({noise, noise}).cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+VImage pages(std::initializer_list<Rgb> colours, int w, int h) {
+    std::vector<VImage> frames;
+    for (const Rgb& c : colours)
+        frames.push_back(test::solid(w, h, c));
+    VImage all = VImage::arrayjoin(frames, VImage::option()->set("across", 1));
+    all.set("page-height", h);
+    return all;
+}
+
+std::vector<HostileCase> hostileCases() {
+    std::vector<HostileCase> cases{
+        {"ZeroBytes", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("zero.jpg")), {}); }, {}},
+        {"TextNamedJpg", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("text.jpg")), "not a picture\n"); }, {}},
+        {"PngWithBadChecksum", [](const QTemporaryDir& d) {
+             QByteArray png = test::readBytes(test::writeImage(photoLike(64, 64), d.filePath(QStringLiteral("crc.png"))));
+             png[30] = char(png[30] ^ 0x55); // inside IHDR: its CRC no longer matches
+             return test::writeBytes(d.filePath(QStringLiteral("crc.png")), png);
+         }, {}},
+        {"PngClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.png")), hugePng()); }, {}},
+        {"BmpClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.bmp")), hugeBmp()); }, {}},
+        {"Folder", [](const QTemporaryDir& d) { QDir().mkpath(d.filePath(QStringLiteral("dir.jpg"))); return d.filePath(QStringLiteral("dir.jpg")); }, {}},
+        {"DanglingLink", [](const QTemporaryDir& d) {
+             QFile::link(d.filePath(QStringLiteral("nothing.png")), d.filePath(QStringLiteral("link.png")));
+             return d.filePath(QStringLiteral("link.png"));
+         }, {}},
+        {"OneByThirtyThousand", [](const QTemporaryDir& d) { return test::writeImage(test::solid(1, 30000, kRed), d.filePath(QStringLiteral("thin.png"))); }, {600, 450, std::nullopt}},
+        {"ThirtyThousandByOne", [](const QTemporaryDir& d) { return test::writeImage(test::solid(30000, 1, kRed), d.filePath(QStringLiteral("flat.png"))); }, {600, 450, std::nullopt}},
+        {"OddCharactersInPath", [](const QTemporaryDir& d) {
+             QDir().mkpath(d.filePath(QStringLiteral("a folder 'with' \"quotes\"")));
+             return test::writeImage(test::solid(40, 30, kRed), d.filePath(QStringLiteral("a folder 'with' \"quotes\"/it's 写真 [1].png")));
+         }, {600, 450, kRed}},
+        {"SixteenBitPng", [](const QTemporaryDir& d) {
+             return test::writeImage(VImage::black(40, 30).cast(VIPS_FORMAT_USHORT).new_from_image(std::vector<double>{59110, 2570, 2570})
+                                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16)),
+                                     d.filePath(QStringLiteral("deep.png")));
+         }, {600, 450, kRed}},
+        {"CmykJpeg", [](const QTemporaryDir& d) {
+             return test::writeImage(VImage::black(40, 30).new_from_image(std::vector<double>{0, 0, 0, 0})
+                                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK)),
+                                     d.filePath(QStringLiteral("cmyk.jpg")));
+         }, {600, 450, Rgb{255, 255, 255}}},
+        {"GreyWithTransparency", [](const QTemporaryDir& d) {
+             return test::writeImage(VImage::black(40, 30).new_from_image(std::vector<double>{90, 0})
+                                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W)),
+                                     d.filePath(QStringLiteral("grey.png")));
+         }, {600, 450, Rgb{0, 255, 0}}},
+        {"AnimatedGifFirstFrame", [](const QTemporaryDir& d) { return test::writeImage(pages({kRed, {0, 0, 230}}, 40, 30), d.filePath(QStringLiteral("anim.gif"))); }, {600, 450, kRed}},
+        {"MultiPageTiffFirstPage", [](const QTemporaryDir& d) { return test::writeImage(pages({kRed, {0, 0, 230}}, 40, 30), d.filePath(QStringLiteral("pages.tif"))); }, {600, 450, kRed}},
+        {"ExifRotatedJpeg", [](const QTemporaryDir& d) {
+             VImage img = test::solid(80, 40, kRed);
+             img.set("orientation", 6);
+             return test::writeImage(img, d.filePath(QStringLiteral("turned.jpg")));
+         }, {600, 450, kRed}},
+    };
+    // Random bytes under every extension people drop.
+    for (const char* suffix : {"jpg", "png", "gif", "webp", "bmp", "tif"}) {
+        cases.push_back({std::string("RandomBytesAs") + suffix, [suffix](const QTemporaryDir& d) {
+                             QByteArray bytes(4096, '\0');
+                             QRandomGenerator rng(42);
+                             for (char& b : bytes)
+                                 b = char(rng.bounded(256));
+                             return test::writeBytes(d.filePath(QStringLiteral("noise.") + QLatin1String(suffix)), bytes);
+                         }, {}});
+    }
+    // Files cut short at several points.
+    for (const char* suffix : {"jpg", "png", "gif", "webp"}) {
+        for (const double keep : {0.02, 0.3, 0.7, 0.95}) {
+            cases.push_back({std::string("Truncated") + suffix + std::to_string(int(keep * 100)),
+                             [suffix, keep](const QTemporaryDir& d) { return truncated(d, suffix, photoLike(300, 200), keep); }, {}});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileInputTest, ::testing::ValuesIn(hostileCases()),
+                         [](const auto& info) { return info.param.name; });
+
+} // namespace
+} // namespace quillmorph
