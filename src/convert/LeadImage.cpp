@@ -126,6 +126,13 @@ bool isKnownFormat(int code) {
     return false;
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        throw FileWriteError(file.errorString().toStdString());
+}
+
 // libvips drops the JFIF marker together with the metadata; put the bare marker back so the
 // stream is JFIF as old readers of CMP and JPEG files expect.
 QByteArray withJfifMarker(QByteArray jpeg) {
@@ -141,18 +148,23 @@ void writeJfif(const VImage& image, const QString& path, int quality) {
     image.write_to_buffer(".jpg", &buffer, &size,
                           VImage::option()->set("Q", quality)->set("strip", true));
     const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
-    const QByteArray stream =
-        withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size)));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(stream) != stream.size() || !file.flush())
-        throw FileWriteError(file.errorString().toStdString());
+    writeFile(path, withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size))));
+}
+
+// ImageMagick will not write to a descriptor's name, so it encodes to memory.
+void writeWithMagick(const VImage& image, const QString& path, const char* format) {
+    VipsBlob* blob =
+        image.magicksave_buffer(VImage::option()->set("format", format)->set("strip", true));
+    const std::unique_ptr<VipsArea, decltype(&vips_area_unref)> owned(VIPS_AREA(blob),
+                                                                      &vips_area_unref);
+    size_t size = 0;
+    const void* data = vips_blob_get(blob, &size);
+    writeFile(path, QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size)));
 }
 
 void writeWithSaver(const VImage& image, const std::string& file, FormatCode code, int factor) {
-    auto magick = [&](const char* format) {
-        image.magicksave(file.c_str(),
-                         VImage::option()->set("format", format)->set("strip", true));
+    const auto magick = [&](const char* format) {
+        writeWithMagick(image, QFile::decodeName(file.c_str()), format);
     };
     switch (code) {
     case FormatCode::Jpeg:

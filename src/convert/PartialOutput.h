@@ -6,8 +6,10 @@
 
 namespace quillmorph {
 
-// A finished output still under a temporary name in its folder. Removed when destroyed unless
-// commit() gave it its final name, so an abandoned or failed output never lingers.
+// An output being written, not yet visible under its name. Where the file system allows, it is
+// an anonymous file in the output folder that only commit() links into place, so even a killed
+// process leaves nothing half-written behind; elsewhere a hidden temporary name is used.
+// Removed when destroyed unless committed.
 class PartialOutput {
 public:
     PartialOutput() = default;
@@ -20,6 +22,7 @@ public:
     // Creates an empty temporary file in folder; status::kOk or why it could not.
     EngineStatus create(const QString& folder);
 
+    // Where writers open the file.
     const QString& temporaryPath() const { return path_; }
 
     // Renames the file to finalPath, never replacing an existing file.
@@ -29,6 +32,7 @@ private:
     void discard();
 
     QString path_;
+    int anonymousFd_ = -1; // the open anonymous file; -1 when path_ is a named temporary
 };
 
 } // namespace quillmorph
