@@ -5,14 +5,21 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev
 RUN_PACKAGES := fonts-noto-cjk
+TEST_PACKAGES := chromium libvips-tools xvfb xauth
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build run test deps install clean
+.PHONY: all build run test deps test-deps install-packages install clean
 
 all: build
 
 deps:
-	@missing=""; for p in $(BUILD_PACKAGES) $(RUN_PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(BUILD_PACKAGES) $(RUN_PACKAGES)"
+
+test-deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(TEST_PACKAGES)"
+
+install-packages:
+	@missing=""; for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -30,7 +37,7 @@ run: build
 	@if [ -x $(BUILD_DIR)/src/app/quillmorph ]; then $(BUILD_DIR)/src/app/quillmorph; \
 	else $(BUILD_DIR)/src/cli/quillmorph-cli --help; fi
 
-test: build
+test: build test-deps
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 install: build
