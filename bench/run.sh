@@ -1,0 +1,395 @@
+#!/usr/bin/env bash
+# Throughput of quillmorph-cli against peer tools on the corpus made by bench/corpus.sh.
+#
+# Settings (on bench/corpus/photos):
+#   a  box 600×450, JPEG quality 100   (the window's defaults)
+#   b  box 1280×960, JPEG quality 88
+#   c  size conversion off, PNG        (transparency flattened onto white only)
+# Tools:
+#   quillmorph  quillmorph-cli, one process for the batch
+#   reference   bench-reference (bench/reference.cpp): libvips thumbnail + embed + save, one process
+#   gm          GraphicsMagick, one `gm convert` per file (MAGICK_MODE=mogrify: one `gm mogrify`)
+#   im          ImageMagick 6, one `convert` per file  (MAGICK_MODE=mogrify: one `mogrify`)
+# Then a scaling table: one image of 1, 6, 24, 100 megapixels, and 10, 100, 1000 small files.
+#
+# Every figure is the median of RUNS runs, measured with /usr/bin/time -v (CPU = user + sys,
+# peak = max RSS of the largest process) and a wall clock around it. Output: a Markdown report
+# on stdout and in bench/out/results.md; raw rows in bench/out/raw.tsv, tool logs in bench/out/logs.
+#
+# Environment (defaults in brackets):
+#   QUILLMORPH_CLI  the tool to measure [build/src/cli/quillmorph-cli]
+#   BENCH_REFERENCE bench-reference binary [built from bench/ into build-bench/reference]
+#   RUNS [3]  QUICK=1 (RUNS=1, 8 photos, smaller scaling sets: a smoke run of a minute or two)
+#   PHOTOS [all]  use this many photos, evenly spread over the sorted list
+#   SETTINGS ["a b c"]  TOOLS ["quillmorph reference gm im"]  MAGICK_MODE [loop] or mogrify
+#   SCALE_MP ["1 6 24 100"]  SCALE_FILES ["10 100 1000"]  SCALE_TOOLS ["quillmorph reference"]
+#   REFERENCE_OPTS [""] e.g. --no-cache   KEEP_OUTPUT=1 keeps the converted images in bench/out/work
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+corpus=${CORPUS_DIR:-$here/corpus}
+out=${BENCH_OUT:-$here/out}
+
+if [ "${QUICK:-0}" = 1 ]; then
+    RUNS=${RUNS:-1}
+    PHOTOS=${PHOTOS:-8}
+    SCALE_MP=${SCALE_MP:-"1 6"}
+    SCALE_FILES=${SCALE_FILES:-"10 100"}
+fi
+RUNS=${RUNS:-3}
+PHOTOS=${PHOTOS:-0}
+SETTINGS=${SETTINGS:-"a b c"}
+TOOLS=${TOOLS:-"quillmorph reference gm im"}
+MAGICK_MODE=${MAGICK_MODE:-loop}
+SCALE_MP=${SCALE_MP:-"1 6 24 100"}
+SCALE_FILES=${SCALE_FILES:-"10 100 1000"}
+SCALE_TOOLS=${SCALE_TOOLS:-"quillmorph reference"}
+REFERENCE_OPTS=${REFERENCE_OPTS:-}
+CLI=${QUILLMORPH_CLI:-$repo/build/src/cli/quillmorph-cli}
+# The Debian binary itself: a `convert` earlier on PATH may be a wrapper that adds its own cost.
+IM_CONVERT=${IM_CONVERT:-$( [ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v convert || echo convert)}
+IM_MOGRIFY=${IM_MOGRIFY:-$( [ -x /usr/bin/mogrify ] && echo /usr/bin/mogrify || command -v mogrify || echo mogrify)}
+TIME=/usr/bin/time
+
+say() { echo "run.sh: $*" >&2; }
+die() { say "$*"; exit 1; }
+
+# --- tools ----------------------------------------------------------------------------------------
+missing=()
+[ -x "$TIME" ] || missing+=(time)
+[[ " $TOOLS $SCALE_TOOLS " == *" gm "* ]] && ! command -v gm >/dev/null && missing+=(graphicsmagick)
+[[ " $TOOLS $SCALE_TOOLS " == *" im "* ]] && ! [ -x "$IM_CONVERT" ] && ! command -v "$IM_CONVERT" >/dev/null && missing+=(imagemagick)
+command -v vipsheader >/dev/null || missing+=(libvips-tools)
+if [ ${#missing[@]} -gt 0 ]; then
+    [ "$(id -u)" = 0 ] || die "missing ${missing[*]}: apt-get install ${missing[*]} (as root)"
+    say "installing ${missing[*]}"
+    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"; } >&2 ||
+        die "could not install ${missing[*]}"
+fi
+
+if [[ " $TOOLS $SCALE_TOOLS " == *" quillmorph "* ]]; then
+    [ -x "$CLI" ] || die "no quillmorph-cli at $CLI; build it (cmake --build build --target quillmorph-cli) or set QUILLMORPH_CLI"
+fi
+REF=${BENCH_REFERENCE:-}
+if [ -z "$REF" ] && [[ " $TOOLS $SCALE_TOOLS " == *" reference "* ]]; then
+    # Its own build folder, configured from bench/ alone, so a half-edited tree does not stop it.
+    refbuild=$repo/build-bench/reference
+    { cmake -S "$here" -B "$refbuild" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+        cmake --build "$refbuild" --target bench-reference >/dev/null; } ||
+        die "could not build bench-reference (see: cmake --build $refbuild)"
+    REF=$refbuild/bench-reference
+fi
+
+[ -n "$(ls -A "$corpus/photos" 2>/dev/null)" ] || { say "no corpus yet; running corpus.sh"; "$here/corpus.sh" >&2 || die "corpus.sh failed"; }
+
+mapfile -t all_photos < <(find "$corpus/photos" -maxdepth 1 -type f | sort)
+photos=("${all_photos[@]}")
+if [ "$PHOTOS" -gt 0 ] && [ "$PHOTOS" -lt ${#all_photos[@]} ]; then
+    photos=()
+    for ((i = 0; i < PHOTOS; i++)); do photos+=("${all_photos[i * ${#all_photos[@]} / PHOTOS]}"); done
+fi
+mapfile -t many < <(find "$corpus/many" -maxdepth 1 -type f | sort)
+
+rm -rf "$out/work" "$out/logs" "$out/sizes"
+mkdir -p "$out/work" "$out/logs" "$out/sizes"
+raw=$out/raw.tsv
+printf 'kind\tsetting\ttool\trun\tfiles\twall\tcpu\trss_kb\trc\n' >"$raw"
+windir=$(mktemp -d) # no stored settings: quillmorph-cli reads $windir/quillmorph.ini
+trap 'rm -rf "$windir"' EXIT
+
+# --- one conversion -------------------------------------------------------------------------------
+# convert TOOL SETTING DIR FILE...: converts FILEs into DIR (quillmorph: into its dated subfolder).
+convert_with() {
+    local tool=$1 setting=$2 dir=$3
+    shift 3
+    local size="" fmt q=""
+    case $setting in
+        a) size=600x450 fmt=jpeg q=100 ;;
+        b) size=1280x960 fmt=jpeg q=88 ;;
+        c) size="" fmt=png ;;
+        *) die "unknown setting $setting" ;;
+    esac
+    local ext=jpg; [ "$fmt" = png ] && ext=png
+    case $tool in
+        quillmorph)
+            local args=(--output-dir "$dir")
+            if [ "$fmt" = png ]; then args+=(--format PNG); else args+=(--format JPEG --quality "$q"); fi
+            if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
+            windir=$windir "$CLI" "${args[@]}" "$@"
+            ;;
+        reference)
+            local args=(--out "$dir" --format "$fmt")
+            [ -n "$q" ] && args+=(--quality "$q")
+            if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
+            # shellcheck disable=SC2086 # REFERENCE_OPTS is a word list
+            "$REF" $REFERENCE_OPTS "${args[@]}" "$@"
+            ;;
+        gm | im)
+            local ops
+            if [ -n "$size" ]; then
+                ops=(-resize "$size" -background white -gravity center -extent "$size" -quality "$q")
+            else
+                ops=(-background white -flatten)
+            fi
+            local hint=()
+            if [ -n "$size" ]; then
+                if [ "$tool" = gm ]; then hint=(-size "$size"); else hint=(-define "jpeg:size=$size"); fi
+            fi
+            if [ "$MAGICK_MODE" = mogrify ]; then
+                if [ "$tool" = gm ]; then
+                    # gm mogrify writes DIR/<path as given>; give it bare names from their folder.
+                    local f first=$1 names=()
+                    for f; do names+=("$(basename "$f")"); done
+                    (cd "$(dirname "$first")" && gm mogrify -output-directory "$dir" -format "$ext" "${hint[@]}" "${ops[@]}" "${names[@]}")
+                else
+                    "$IM_MOGRIFY" -path "$dir" -format "$ext" "${hint[@]}" "${ops[@]}" "$@"
+                fi
+            else
+                local f b rc=0
+                for f; do
+                    b=$(basename "$f"); b=${b%.*}
+                    if [ "$tool" = gm ]; then
+                        gm convert "${hint[@]}" "$f" "${ops[@]}" "$dir/$b.$ext" || rc=1
+                    else
+                        "$IM_CONVERT" "${hint[@]}" "$f" "${ops[@]}" "$dir/$b.$ext" || rc=1
+                    fi
+                done
+                return $rc
+            fi
+            ;;
+        *) die "unknown tool $tool" ;;
+    esac
+}
+export -f convert_with die say
+export CLI REF REFERENCE_OPTS MAGICK_MODE IM_CONVERT IM_MOGRIFY windir
+
+# measure KIND SETTING TOOL RUN FILE...: one timed conversion; appends a row to raw.tsv and
+# leaves the outputs in $out/work/KIND-SETTING-TOOL.
+measure() {
+    local kind=$1 setting=$2 tool=$3 run=$4
+    shift 4
+    local conv=$setting
+    [ "$kind" != main ] && conv=a
+    local dir=$out/work/$kind-$setting-$tool
+    local log=$out/logs/$kind-$setting-$tool-run$run
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    local t0 t1 rc
+    t0=$(date +%s.%N)
+    "$TIME" -v -o "$log.time" bash -c 'convert_with "$@"' _ "$tool" "$conv" "$dir" "$@" >"$log.out" 2>"$log.err"
+    rc=$?
+    t1=$(date +%s.%N)
+    awk -v kind="$kind" -v setting="$setting" -v tool="$tool" -v run="$run" -v files=$# \
+        -v t0="$t0" -v t1="$t1" -v rc="$rc" -F': ' '
+        /User time \(seconds\)/ { u = $2 } /System time \(seconds\)/ { s = $2 }
+        /Maximum resident set size/ { m = $2 }
+        END { printf "%s\t%s\t%s\t%s\t%d\t%.3f\t%.2f\t%d\t%d\n", kind, setting, tool, run, files, t1 - t0, u + s, m, rc }' \
+        "$log.time" >>"$raw"
+    if [ "$rc" != 0 ]; then
+        say "$tool failed on $kind $setting (exit $rc); stderr in $log.err:"
+        head -n 5 "$log.err" | sed 's/^/    /' >&2
+    fi
+}
+
+# sizes_of DIR: "name<TAB>WxH" for every image in DIR (quillmorph: in its dated subfolder).
+sizes_of() {
+    local d=$1 sub
+    sub=$(find "$d" -mindepth 1 -maxdepth 1 -type d | head -n1)
+    [ -n "$sub" ] && d=$sub
+    find "$d" -maxdepth 1 -type f ! -name '.*' -print0 | sort -z | xargs -0 -r vipsheader 2>&1 |
+        awk '{ if (match($0, /: [0-9]+x[0-9]+ /)) { f = $0; sub(/: [0-9]+x[0-9]+ .*/, "", f);
+                   n = split(f, p, "/"); printf "%s\t%s\n", p[n], substr($0, RSTART + 2, RLENGTH - 3) }
+               else printf "%s\tunreadable\n", $0 }'
+}
+
+count_outputs() {
+    local d=$1 sub
+    sub=$(find "$d" -mindepth 1 -maxdepth 1 -type d | head -n1)
+    [ -n "$sub" ] && d=$sub
+    find "$d" -maxdepth 1 -type f ! -name '.*' | wc -l
+}
+
+# --- the runs -------------------------------------------------------------------------------------
+say "${#photos[@]} photos, settings: $SETTINGS, tools: $TOOLS, runs: $RUNS, magick mode: $MAGICK_MODE"
+cat "${photos[@]}" "${many[@]}" >/dev/null # warm the page cache: every run reads from memory
+# One untimed conversion per tool, so the first timed run does not pay for loading libraries.
+for t in $(printf '%s\n' $TOOLS $SCALE_TOOLS | sort -u); do
+    mkdir -p "$out/work/warm-$t"
+    bash -c 'convert_with "$@"' _ "$t" a "$out/work/warm-$t" "${photos[0]}" >/dev/null 2>&1
+    rm -rf "$out/work/warm-$t"
+done
+started=$(date +%s)
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
+problems=()
+for ((run = 1; run <= RUNS; run++)); do
+    for s in $SETTINGS; do
+        for t in $TOOLS; do
+            say "run $run/$RUNS setting $s: $t"
+            measure main "$s" "$t" "$run" "${photos[@]}"
+            if [ "$run" = 1 ]; then
+                sizes_of "$out/work/main-$s-$t" >"$out/sizes/$s-$t.tsv"
+            fi
+            [ "${KEEP_OUTPUT:-0}" = 1 ] || rm -rf "$out/work/main-$s-$t"
+        done
+    done
+    for mp in $SCALE_MP; do
+        f=$corpus/scale/scale-${mp}mp.jpg
+        [ -e "$f" ] || { say "no $f (run corpus.sh)"; continue; }
+        for t in $SCALE_TOOLS; do
+            say "run $run/$RUNS scaling ${mp} MP: $t"
+            measure mp "${mp}MP" "$t" "$run" "$f"
+            n=$(count_outputs "$out/work/mp-${mp}MP-$t")
+            [ "$n" = 1 ] || problems+=("scaling ${mp} MP: $t wrote $n files instead of 1")
+            rm -rf "$out/work/mp-${mp}MP-$t"
+        done
+    done
+    for n in $SCALE_FILES; do
+        [ "$n" -le ${#many[@]} ] || { say "only ${#many[@]} files in $corpus/many; skipping $n"; continue; }
+        for t in $SCALE_TOOLS; do
+            say "run $run/$RUNS scaling $n files: $t"
+            measure files "$n" "$t" "$run" "${many[@]:0:n}"
+            got=$(count_outputs "$out/work/files-$n-$t")
+            [ "$got" = "$n" ] || problems+=("scaling $n files: $t wrote $got files instead of $n")
+            rm -rf "$out/work/files-$n-$t"
+        done
+    done
+done
+elapsed=$(($(date +%s) - started))
+load_end=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# --- same sizes from every tool -------------------------------------------------------------------
+# Expected: the box (a, b) or the source's own size (c); every tool should agree on every name.
+for f in "${photos[@]}"; do printf '%s\n' "$f"; done | xargs -d '\n' vipsheader |
+    awk '{ if (match($0, /: [0-9]+x[0-9]+ /)) { f = $0; sub(/: [0-9]+x[0-9]+ .*/, "", f);
+               n = split(f, p, "/"); b = p[n]; sub(/\.[^.]*$/, "", b);
+               printf "%s\t%s\n", b, substr($0, RSTART + 2, RLENGTH - 3) } }' >"$out/sizes/source.tsv"
+size_report=$out/sizes/report.txt
+: >"$size_report"
+for s in $SETTINGS; do
+    case $s in a) box=600x450 ;; b) box=1280x960 ;; *) box="" ;; esac
+    lists=("$out/sizes/source.tsv")
+    for t in $TOOLS; do lists+=("$out/sizes/$s-$t.tsv"); done
+    awk -F'\t' -v setting="$s" -v box="$box" -v tools="$TOOLS" '
+        BEGIN { nt = split(tools, T, " ") }
+        FILENAME ~ /source\.tsv$/ { src[$1] = $2; stems[$1] = 1; next }
+        { t = FILENAME; sub(/.*\/[a-z]-/, "", t); sub(/\.tsv$/, "", t)
+          stem = $1; sub(/\.[^.]*$/, "", stem); got[t, stem] = $2 }
+        END {
+            for (stem in stems) {
+                want = box != "" ? box : src[stem]
+                for (i = 1; i <= nt; i++) {
+                    v = ((T[i], stem) in got) ? got[T[i], stem] : "missing"
+                    if (v != want) printf "setting %s: %s: %s wrote %s, expected %s\n", setting, stem, T[i], v, want
+                }
+            }
+        }' "${lists[@]}" >>"$size_report"
+done
+sort -o "$size_report" "$size_report"
+
+# --- report ---------------------------------------------------------------------------------------
+ver() { "$@" 2>/dev/null | head -n1; }
+{
+    echo "# quillmorph throughput"
+    echo
+    echo "- machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)"
+    tree=""
+    if [[ "$(realpath "$CLI")" == "$repo"/* ]]; then
+        tree=", built in this repository at $(git -C "$repo" rev-parse --short HEAD 2>/dev/null)"
+        [ -n "$(git -C "$repo" status --porcelain -- src 2>/dev/null)" ] && tree+=" (src/ has uncommitted changes)"
+    fi
+    echo "- quillmorph-cli: \`$CLI\` ($(ver "$CLI" --version))$tree"
+    echo "- reference: bench-reference $REFERENCE_OPTS (libvips $(vips --version 2>/dev/null | sed 's/^vips-//'))"
+    echo "- gm: $(ver gm version | awk '{ print $1, $2, $4 }'); im: $(ver "$IM_CONVERT" -version | sed 's/^Version: //; s/ https.*//')"
+    if [ "$MAGICK_MODE" = mogrify ]; then
+        echo "- gm and im: one \`gm mogrify\` / \`mogrify\` process for the whole batch"
+    else
+        echo "- gm and im: one \`gm convert\` / \`convert\` process per file (a shell loop), as users run them"
+    fi
+    echo "- corpus: ${#photos[@]} photos from Debian's background packages ($(awk -F'\t' '{ split($2, d, "x"); mp = d[1] * d[2] / 1e6; if (NR == 1 || mp < lo) lo = mp; if (mp > hi) hi = mp } END { printf "%.1f–%.1f MP", lo, hi }' "$out/sizes/source.tsv"))"
+    echo "- medians of $RUNS run(s); wall = elapsed seconds, CPU = user + sys seconds, peak = max RSS; total bench time ${elapsed} s"
+    echo "- load average (1, 5, 15 min) at start: $load_start, at end: $load_end (other work on the machine skews wall times)"
+    echo "- command: \`$(for v in QUICK RUNS PHOTOS SETTINGS TOOLS MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
+    echo
+    awk -F'\t' -v tools="$TOOLS" -v scaletools="$SCALE_TOOLS" '
+        function median(key,   n, i, j, a, t) {
+            n = split(vals[key], a, " ")
+            for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] + 0 > t + 0; j--) a[j + 1] = a[j]; a[j + 1] = t }
+            return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+        }
+        function add(k, v) { vals[k] = (k in vals) ? vals[k] " " v : v }
+        NR == 1 { next }
+        {
+            g = $1 SUBSEP $2 SUBSEP $3
+            if (!(g in seen)) { seen[g] = 1; order[++ng] = g }
+            files[g] = $5; add(g SUBSEP "wall", $6); add(g SUBSEP "cpu", $7); add(g SUBSEP "rss", $8)
+            if ($9 != 0) failed[g]++
+        }
+        END {
+            for (i = 1; i <= ng; i++) {
+                g = order[i]
+                W[g] = median(g SUBSEP "wall"); C[g] = median(g SUBSEP "cpu"); R[g] = median(g SUBSEP "rss") / 1024
+            }
+            name["a"] = "a: 600×450 JPEG q100"; name["b"] = "b: 1280×960 JPEG q88"; name["c"] = "c: own size, PNG"
+            print "## Settings on the photos"
+            print ""
+            print "| setting | tool | files | wall s | CPU s | peak MB | images/s | quillmorph ÷ tool (wall) |"
+            print "|---|---|---:|---:|---:|---:|---:|---:|"
+            for (i = 1; i <= ng; i++) {
+                g = order[i]; split(g, k, SUBSEP); if (k[1] != "main") continue
+                ours = "main" SUBSEP k[2] SUBSEP "quillmorph"
+                ratio = (k[3] != "quillmorph" && (ours in W) && W[g] > 0) ? sprintf("%.2f", W[ours] / W[g]) : "—"
+                note = (g in failed) ? sprintf(" (failed in %d run(s))", failed[g]) : ""
+                printf "| %s | %s%s | %d | %.2f | %.2f | %.0f | %.1f | %s |\n", name[k[2]], k[3], note, files[g], W[g], C[g], R[g], files[g] / W[g], ratio
+            }
+            hdr = 0
+            for (i = 1; i <= ng; i++) {
+                g = order[i]; split(g, k, SUBSEP); if (k[1] != "mp") continue
+                if (!hdr++) { print ""; print "## Scaling: one image (600×450 JPEG q100)"; print ""
+                    print "| image | tool | wall s | CPU s | peak MB | wall ms per MP |"; print "|---|---|---:|---:|---:|---:|" }
+                mp = k[2]; sub(/MP/, "", mp)
+                note = (g in failed) ? " (failed)" : ""
+                printf "| %s MP | %s%s | %.3f | %.2f | %.0f | %.1f |\n", mp, k[3], note, W[g], C[g], R[g], 1000 * W[g] / mp
+            }
+            hdr = 0
+            for (i = 1; i <= ng; i++) {
+                g = order[i]; split(g, k, SUBSEP); if (k[1] != "files") continue
+                if (!hdr++) { print ""; print "## Scaling: number of small files (600×450 JPEG q100)"; print ""
+                    print "| files | tool | wall s | CPU s | peak MB | wall ms per file |"; print "|---:|---|---:|---:|---:|---:|" }
+                note = (g in failed) ? " (failed)" : ""
+                printf "| %d | %s%s | %.3f | %.2f | %.0f | %.1f |\n", k[2], k[3], note, W[g], C[g], R[g], 1000 * W[g] / k[2]
+            }
+            # The goals of the throughput issue, read off the tables above.
+            a = "main" SUBSEP "a" SUBSEP
+            if ((a "quillmorph") in W) {
+                print ""; print "## Goals"; print ""
+                if ((a "reference") in W) printf "- 600×450 wall, quillmorph ÷ reference: %.2f (goal ≤ 0.6)\n", W[a "quillmorph"] / W[a "reference"]
+                if ((a "gm") in W) printf "- 600×450 wall, quillmorph ÷ GraphicsMagick: %.2f (goal ≤ 0.4)\n", W[a "quillmorph"] / W[a "gm"]
+                peak = 0
+                for (i = 1; i <= ng; i++) { g = order[i]; split(g, k, SUBSEP); if (k[1] == "main" && k[3] == "quillmorph" && R[g] > peak) peak = R[g] }
+                printf "- peak memory of quillmorph-cli over the photo settings: %.0f MB (goal ≤ 250)\n", peak
+                big = "mp" SUBSEP "100MP" SUBSEP "quillmorph"
+                if (big in R) printf "- 100 MP JPEG: %.0f MB (goal ≤ 400)\n", R[big]
+            }
+        }' "$raw"
+    echo
+    echo "## Checks"
+    echo
+    if [ -s "$size_report" ]; then
+        echo "Output sizes that differ from the expected size (box, or the source's size without size conversion):"
+        echo
+        sed 's/^/- /' "$size_report"
+    else
+        echo "- every tool wrote every output, and all at the same, expected size."
+    fi
+    for p in "${problems[@]}"; do echo "- $p"; done
+    # Tool errors, quoted as printed (first run of each failing measurement).
+    for e in "$out"/logs/*-run1.err; do
+        [ -s "$e" ] || continue
+        echo "- stderr of $(basename "$e" -run1.err), run 1:"
+        echo
+        echo '```'
+        head -n 20 "$e"
+        echo '```'
+    done
+} | tee "$out/results.md"
