@@ -8,7 +8,7 @@ RUN_PACKAGES := fonts-noto-cjk
 TEST_PACKAGES := chromium libvips-tools xvfb xauth
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build run test deps test-deps install-packages install clean
+.PHONY: all build run test test-sanitized deps test-deps install-packages install clean
 
 all: build
 
@@ -40,8 +40,14 @@ run: build
 test: build test-deps
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: deps test-deps
+	cmake -S . -B build-asan -DQUILLMORPH_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
 install: build
 	$(SUDO) cmake --install $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan
