@@ -23,6 +23,7 @@
 #   PHOTOS [all]  use this many photos, evenly spread over the sorted list
 #   SETTINGS ["a b c"]  TOOLS ["quillmorph reference gm im"]  MAGICK_MODE [loop] or mogrify
 #   SCALE_MP ["1 6 24 100"]  SCALE_FILES ["10 100 1000"]  SCALE_TOOLS ["quillmorph reference"]
+#                 (set any of these three empty to skip that part)
 #   REFERENCE_OPTS [""] e.g. --no-cache   KEEP_OUTPUT=1 keeps the converted images in bench/out/work
 set -uo pipefail
 
@@ -34,17 +35,17 @@ out=${BENCH_OUT:-$here/out}
 if [ "${QUICK:-0}" = 1 ]; then
     RUNS=${RUNS:-1}
     PHOTOS=${PHOTOS:-8}
-    SCALE_MP=${SCALE_MP:-"1 6"}
-    SCALE_FILES=${SCALE_FILES:-"10 100"}
+    SCALE_MP=${SCALE_MP-"1 6"}
+    SCALE_FILES=${SCALE_FILES-"10 100"}
 fi
 RUNS=${RUNS:-3}
 PHOTOS=${PHOTOS:-0}
 SETTINGS=${SETTINGS:-"a b c"}
 TOOLS=${TOOLS:-"quillmorph reference gm im"}
 MAGICK_MODE=${MAGICK_MODE:-loop}
-SCALE_MP=${SCALE_MP:-"1 6 24 100"}
-SCALE_FILES=${SCALE_FILES:-"10 100 1000"}
-SCALE_TOOLS=${SCALE_TOOLS:-"quillmorph reference"}
+SCALE_MP=${SCALE_MP-"1 6 24 100"}
+SCALE_FILES=${SCALE_FILES-"10 100 1000"}
+SCALE_TOOLS=${SCALE_TOOLS-"quillmorph reference"}
 REFERENCE_OPTS=${REFERENCE_OPTS:-}
 CLI=${QUILLMORPH_CLI:-$repo/build/src/cli/quillmorph-cli}
 # The Debian binary itself: a `convert` earlier on PATH may be a wrapper that adds its own cost.
@@ -137,7 +138,18 @@ convert_with() {
                 if [ "$tool" = gm ]; then hint=(-size "$size"); else hint=(-define "jpeg:size=$size"); fi
             fi
             if [ "$MAGICK_MODE" = mogrify ]; then
-                if [ "$tool" = gm ]; then
+                if [ "$tool" = gm ] && [ -z "$size" ]; then
+                    # gm mogrify has no -flatten; gm batch runs the convert lines in one process.
+                    local f b list=$dir/.gm-batch
+                    for f; do
+                        b=$(basename "$f"); b=${b%.*}
+                        printf 'convert "%s" -background white -flatten "%s"\n' "$f" "$dir/$b.$ext"
+                    done >"$list"
+                    gm batch -echo off -feedback off "$list"
+                    local rc=$?
+                    rm -f "$list"
+                    return $rc
+                elif [ "$tool" = gm ]; then
                     # gm mogrify writes DIR/<path as given>; give it bare names from their folder.
                     local f first=$1 names=()
                     for f; do names+=("$(basename "$f")"); done
@@ -220,6 +232,7 @@ for t in $(printf '%s\n' $TOOLS $SCALE_TOOLS | sort -u); do
     rm -rf "$out/work/warm-$t"
 done
 started=$(date +%s)
+head_at_start=$(git -C "$repo" rev-parse --short HEAD 2>/dev/null)
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 problems=()
 for ((run = 1; run <= RUNS; run++)); do
@@ -295,14 +308,14 @@ ver() { "$@" 2>/dev/null | head -n1; }
     echo "- machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)"
     tree=""
     if [[ "$(realpath "$CLI")" == "$repo"/* ]]; then
-        tree=", built in this repository at $(git -C "$repo" rev-parse --short HEAD 2>/dev/null)"
+        tree=", from this repository (HEAD $head_at_start when the run began)"
         [ -n "$(git -C "$repo" status --porcelain -- src 2>/dev/null)" ] && tree+=" (src/ has uncommitted changes)"
     fi
     echo "- quillmorph-cli: \`$CLI\` ($(ver "$CLI" --version))$tree"
     echo "- reference: bench-reference $REFERENCE_OPTS (libvips $(vips --version 2>/dev/null | sed 's/^vips-//'))"
     echo "- gm: $(ver gm version | awk '{ print $1, $2, $4 }'); im: $(ver "$IM_CONVERT" -version | sed 's/^Version: //; s/ https.*//')"
     if [ "$MAGICK_MODE" = mogrify ]; then
-        echo "- gm and im: one \`gm mogrify\` / \`mogrify\` process for the whole batch"
+        echo "- gm and im: one process for the whole batch: \`gm mogrify\` (\`gm batch\` of convert lines for PNG, as gm mogrify cannot flatten) / \`mogrify\`"
     else
         echo "- gm and im: one \`gm convert\` / \`convert\` process per file (a shell loop), as users run them"
     fi
