@@ -1,0 +1,90 @@
+#include "BatchRunner.h"
+
+#include <QSemaphore>
+#include <QtConcurrent/QtConcurrentRun>
+#include <memory>
+
+namespace quillmorph {
+
+BatchRunner::BatchRunner(const OptionsSource& options, QObject* parent)
+    : QObject(parent), options_(options) {
+    connect(&watcher_, &QFutureWatcherBase::finished, this, &BatchRunner::onWorkerFinished);
+}
+
+BatchRunner::~BatchRunner() {
+    stopAndWait();
+}
+
+bool BatchRunner::start(const QStringList& files, const BatchPlace& place) {
+    if (running_)
+        return false;
+    running_ = true;
+    abandoned_ = false;
+    cancel_ = false;
+    watcher_.setFuture(QtConcurrent::run(
+        [this, files, place] { return ConvertFiles(files, place, options_, *this); }));
+    return true;
+}
+
+void BatchRunner::stopAndWait() {
+    if (!running_)
+        return;
+    abandoned_ = true;
+    requestCancel();
+    // Once abandoned the batch never waits for this thread, so a plain wait cannot deadlock.
+    watcher_.waitForFinished();
+    running_ = false;
+}
+
+template <typename Fn> void BatchRunner::onGuiThreadAndWait(Fn fn) {
+    if (abandoned_)
+        return;
+    const auto answered = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(
+        this,
+        [this, fn, answered] {
+            if (!abandoned_)
+                fn();
+            answered->release();
+        },
+        Qt::QueuedConnection);
+    // Not a blocking queued call: a window that goes away stops the batch from the GUI
+    // thread, which then cannot answer, and must not be waited for.
+    while (!answered->tryAcquire(1, 50)) {
+        if (abandoned_)
+            return;
+    }
+}
+
+void BatchRunner::report(const QString& text) {
+    onGuiThreadAndWait([this, text] { Q_EMIT reportRaised(text); });
+}
+
+void BatchRunner::fileStarted(int index, int count, const QString&) {
+    index_ = index;
+    count_ = count;
+    // Waiting here is what letting pending window events run before each file was: every
+    // change the user made up to this moment reaches the files not yet under way.
+    onGuiThreadAndWait([this, index, count] { Q_EMIT fileStarting(index, count); });
+}
+
+void BatchRunner::fileConverted(const QString&, const QString&) {
+    const int index = index_;
+    const int count = count_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, index, count] {
+            if (!abandoned_)
+                Q_EMIT fileDone(index, count);
+        },
+        Qt::QueuedConnection);
+}
+
+void BatchRunner::onWorkerFinished() {
+    if (abandoned_)
+        return;
+    running_ = false;
+    Q_EMIT finished(watcher_.result());
+}
+
+} // namespace quillmorph

@@ -1,0 +1,367 @@
+#include "frmMain.h"
+
+#include "AppIcon.h"
+#include "BatchRunner.h"
+#include "HomePage.h"
+#include "MarginColour.h"
+#include "QualityFactor.h"
+#include "StoredChoices.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace quillmorph {
+
+namespace {
+
+// Positions and sizes are kept in twips, 15 to the pixel, as the window was drawn.
+QRect fromTwips(int left, int top, int width, int height) {
+    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
+                 qRound(height / 15.0));
+}
+
+// At this size the longest captions still fit the boxes the layout gives them with a CJK
+// face, whose full-width glyphs are a whole em wide.
+constexpr int kFontPixels = 10;
+
+QStringList localFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+} // namespace
+
+frmMain::frmMain(QString desktopPath, UserDialogs dialogs, QWidget* parent)
+    : QWidget(parent), desktopPath_(std::move(desktopPath)), dialogs_(std::move(dialogs)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("quillmorph（縮小マシン）"));
+    setWindowIcon(appIcon());
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(kFontPixels);
+    setFont(font);
+    setAcceptDrops(true);
+    resize(263, 114);
+
+    createControls();
+    runner_ = new BatchRunner(options_, this);
+    runner_->setObjectName(QStringLiteral("batchRunner"));
+    connectControls();
+    Form_Load();
+}
+
+frmMain::~frmMain() {
+    if (runner_->isRunning()) {
+        runner_->stopAndWait();
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+bool frmMain::isBatchRunning() const {
+    return runner_->isRunning();
+}
+
+void frmMain::createControls() {
+    const auto makeLabel = [this](const char* name, const QString& caption, const QRect& rect,
+                                  Qt::Alignment alignment) {
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QLatin1String(name));
+        label->setGeometry(rect);
+        // A name label sits flush against its box; but where a caption is wider than its
+        // label, its trailing full-width colon, inked only in the middle of its em, is what
+        // may overhang, so such a caption starts at the left edge and keeps all its ink.
+        if (label->fontMetrics().horizontalAdvance(caption) > rect.width())
+            alignment = Qt::AlignLeft;
+        label->setAlignment(alignment | Qt::AlignVCenter);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        label->setPalette(palette);
+        return label;
+    };
+    const auto makeCombo = [this](const char* name, const QRect& rect) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(QLatin1String(name));
+        combo->setGeometry(rect);
+        combo->setEditable(true);
+        // The lists are fixed: Enter must not append what was typed, and typing must not be
+        // completed from the list behind the user's back.
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setCompleter(nullptr);
+        // Drops are the window's business; a line edit would paste a dropped path as text.
+        combo->setAcceptDrops(false);
+        combo->lineEdit()->setAcceptDrops(false);
+        return combo;
+    };
+    const auto makeButton = [this](const char* name, const QString& caption, const QRect& rect) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(rect);
+        return button;
+    };
+
+    // Created in tab order, so that Tab from chkMode, the last stop, wraps to cobFormat.
+    cobFormat = makeCombo("cobFormat", fromTwips(960, 1290, 1005, 300));
+    cobWidth = makeCombo("cobWidth", fromTwips(960, 330, 1000, 300));
+    cobHeight = makeCombo("cobHeight", fromTwips(960, 660, 1000, 300));
+    Command1 =
+        makeButton("Command1", QStringLiteral("余白色変更"), fromTwips(2640, 330, 1215, 375));
+    cobiQuality = makeCombo("cobiQuality", fromTwips(1200, 960, 765, 300));
+    Command2 =
+        makeButton("Command2", QStringLiteral("ホームページ"), fromTwips(2490, 1380, 1365, 255));
+
+    chkMode = new QCheckBox(QStringLiteral("サイズ変換"), this);
+    chkMode->setObjectName(QStringLiteral("chkMode"));
+    chkMode->setGeometry(fromTwips(300, 60, 1665, 225));
+    chkMode->setBackgroundRole(QPalette::Window);
+    chkMode->setAutoFillBackground(true);
+    QPalette white = chkMode->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    chkMode->setPalette(white);
+
+    const Qt::Alignment nameAlign = Qt::AlignRight;
+    lbl01 = makeLabel("lbl01", QStringLiteral("幅："), fromTwips(510, 360, 345, 225), nameAlign);
+    lbl02 = makeLabel("lbl02", QStringLiteral("高さ："), fromTwips(480, 690, 405, 225), nameAlign);
+    lbl03 =
+        makeLabel("lbl03", QStringLiteral("解像度："), fromTwips(240, 990, 645, 225), nameAlign);
+    lbl04 =
+        makeLabel("lbl04", QStringLiteral("画像形式："), fromTwips(90, 1350, 810, 180), nameAlign);
+    lbl05 =
+        makeLabel("lbl05", QStringLiteral("pixels"), fromTwips(2055, 360, 495, 225), Qt::AlignLeft);
+    lbl06 =
+        makeLabel("lbl06", QStringLiteral("pixels"), fromTwips(2055, 690, 465, 225), Qt::AlignLeft);
+
+    setTabOrder(cobFormat, cobWidth);
+    setTabOrder(cobWidth, cobHeight);
+    setTabOrder(cobHeight, Command1);
+    setTabOrder(Command1, cobiQuality);
+    setTabOrder(cobiQuality, Command2);
+    setTabOrder(Command2, chkMode);
+
+    // Along the bottom edge of the drawn client area, below every control.
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("batchProgress"));
+    progress_->setGeometry(0, 110, 263, 4);
+    progress_->setTextVisible(false);
+    progress_->hide();
+
+    cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelKey_->setEnabled(false);
+}
+
+void frmMain::connectControls() {
+    connect(chkMode, &QCheckBox::toggled, this, &frmMain::storeOptions);
+    for (QComboBox* box : {cobWidth, cobHeight, cobFormat})
+        connect(box, &QComboBox::editTextChanged, this, &frmMain::storeOptions);
+    // editTextChanged also follows a pick from the list, which must recompute the factor
+    // like typing does.
+    connect(cobiQuality, &QComboBox::editTextChanged, this, &frmMain::cobiQuality_Change);
+    connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    connect(cancelKey_, &QShortcut::activated, runner_, &BatchRunner::requestCancel);
+
+    connect(runner_, &BatchRunner::reportRaised, this,
+            [this](const QString& text) { dialogs_.showMessage(this, text); });
+    connect(runner_, &BatchRunner::fileStarting, this, &frmMain::onFileStarting);
+    connect(runner_, &BatchRunner::fileDone, this, &frmMain::onFileDone);
+    connect(runner_, &BatchRunner::finished, this, &frmMain::onBatchFinished);
+}
+
+void frmMain::Form_Load() {
+    cobFormat->addItems({QStringLiteral("BMP"), QStringLiteral("JPEG"), QStringLiteral("PNG"),
+                         QStringLiteral("GIF"), QStringLiteral("PSD"), QStringLiteral("CMP"),
+                         QStringLiteral("PCT"), QStringLiteral("RAS")});
+    cobWidth->addItems({QStringLiteral("640"), QStringLiteral("600"), QStringLiteral("512"),
+                        QStringLiteral("160"), QStringLiteral("128"), QStringLiteral("120"),
+                        QStringLiteral("100"), QStringLiteral("40")});
+    cobHeight->addItems({QStringLiteral("480"), QStringLiteral("450"), QStringLiteral("384"),
+                         QStringLiteral("120"), QStringLiteral("96"), QStringLiteral("90"),
+                         QStringLiteral("75"), QStringLiteral("30")});
+    cobiQuality->addItems({QStringLiteral("100"), QStringLiteral("88"), QStringLiteral("72"),
+                           QStringLiteral("64"), QStringLiteral("50"), QStringLiteral("40"),
+                           QStringLiteral("24"), QStringLiteral("16"), QStringLiteral("8"),
+                           QStringLiteral("2")});
+    // Filling an editable combo box selects its first item; the boxes start empty instead.
+    for (QComboBox* box : {cobFormat, cobWidth, cobHeight, cobiQuality}) {
+        box->setCurrentIndex(-1);
+        box->setEditText(QString());
+    }
+
+    chkMode->setChecked(settings::kDefaultSizeConv != 0);
+    cobWidth->setEditText(QString::number(settings::kDefaultWidth));
+    cobHeight->setEditText(QString::number(settings::kDefaultHeight));
+    cobiQuality->setEditText(QString::number(settings::kDefaultRez));
+    cobFormat->setEditText(settings::kDefaultImageFormat);
+    setBackColor(quint32(settings::kDefaultBackColor));
+    cobFormat->setFocus();
+    storeOptions();
+}
+
+void frmMain::cobiQuality_Change(const QString& text) {
+    Text1 = qualityFactorText(text);
+    storeOptions();
+}
+
+void frmMain::Command1_Click() {
+    const std::optional<QColor> chosen = dialogs_.chooseColour(this, colourFromBgr(backColor_));
+    if (!chosen || !chosen->isValid())
+        return;
+    setBackColor(bgrFromColour(*chosen));
+    const QColor background = colourFromBgr(backColor_);
+    const QColor text = colourFromBgr(complementColour(backColor_));
+    for (QLabel* label : {lbl01, lbl02, lbl03, lbl04, lbl05, lbl06}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, background);
+        palette.setColor(QPalette::WindowText, text);
+        label->setPalette(palette);
+    }
+}
+
+void frmMain::Command2_Click() {
+    const QUrl page = homePageUrl(QCoreApplication::applicationDirPath());
+    if (!page.isEmpty())
+        dialogs_.openUrl(page);
+}
+
+void frmMain::setBackColor(quint32 bgr) {
+    backColor_ = bgr & 0xFFFFFF;
+    update();
+    storeOptions();
+}
+
+void frmMain::storeOptions() {
+    ConversionSettings settings;
+    settings.sizeConversion = chkMode->isChecked();
+    settings.widthText = cobWidth->currentText();
+    settings.heightText = cobHeight->currentText();
+    settings.formatText = cobFormat->currentText();
+    settings.qualityFactorText = Text1;
+    settings.backColor = backColor_;
+    options_.store(settings);
+}
+
+void frmMain::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), colourFromBgr(backColor_));
+}
+
+bool frmMain::isDropTarget(const QPoint& pos) const {
+    QWidget* control = childAt(pos);
+    while (control && control->parentWidget() != this)
+        control = control->parentWidget();
+    return !control || control == cobWidth || control == cobHeight ||
+           qobject_cast<QLabel*>(control) || control == progress_;
+}
+
+bool frmMain::takesFiles(const QDropEvent& event) const {
+    return !runner_->isRunning() && event.possibleActions().testFlag(Qt::CopyAction) &&
+           !localFiles(event.mimeData()).isEmpty();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    // Taken wherever it enters: a refused enter would hide the rest of the drag from the
+    // window, and the move that always follows tells the user where a drop is welcome.
+    if (takesFiles(*event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (takesFiles(*event) && isDropTarget(event->position().toPoint())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    if (!takesFiles(*event) || !isDropTarget(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    // Copy, never move: the sources stay where they are.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    startBatch(localFiles(event->mimeData()));
+}
+
+void frmMain::startBatch(const QStringList& files) {
+    BatchPlace place;
+    place.parentFolder = desktopPath_;
+    place.startedAt = QDateTime::currentDateTime();
+    place.locale = QLocale();
+    if (!runner_->start(files, place))
+        return;
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    progress_->setRange(0, int(files.size()));
+    progress_->setValue(0);
+    progress_->show();
+    cancelKey_->setEnabled(true);
+}
+
+void frmMain::onFileStarting(int index, int count) {
+    progress_->setRange(0, count);
+    progress_->setValue(index - 1);
+    Q_EMIT batchFileStarting(index, count);
+}
+
+void frmMain::onFileDone(int index, int count) {
+    progress_->setRange(0, count);
+    progress_->setValue(index);
+}
+
+void frmMain::onBatchFinished(const BatchResult& result) {
+    QGuiApplication::restoreOverrideCursor();
+    progress_->hide();
+    cancelKey_->setEnabled(false);
+    if (closeAfterBatch_) {
+        closeAfterBatch_ = false;
+        // The user asked to leave; only a failure is still worth telling.
+        if (result.outcome == BatchResult::Outcome::Failed)
+            dialogs_.showMessage(this, result.message);
+        close();
+        Q_EMIT batchFinished();
+        return;
+    }
+    if (result.outcome == BatchResult::Outcome::Completed)
+        dialogs_.beep();
+    dialogs_.showMessage(this, result.message);
+    Q_EMIT batchFinished();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (runner_->isRunning()) {
+        // Let the file in hand finish; onBatchFinished closes the window.
+        closeAfterBatch_ = true;
+        runner_->requestCancel();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace quillmorph

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "BatchInterfaces.h"
+#include "ConvertFiles.h"
+#include "OptionsSnapshot.h"
+#include "UserDialogs.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QDropEvent;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QShortcut;
+
+namespace quillmorph {
+
+class BatchRunner;
+
+// The program's only window: the options of a conversion as controls, the margin colour as
+// its own background, and files dropped on it converted in one batch off the GUI thread.
+// The controls are the live options; a batch reads a copy of them that the window renews on
+// every change. All functions run on the GUI thread.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // desktopPath is the parent of every output folder; dialogs are how the window talks to
+    // the user beyond its controls.
+    frmMain(QString desktopPath, UserDialogs dialogs, QWidget* parent = nullptr);
+    // Stops a running batch after its current file and waits for it.
+    ~frmMain() override;
+
+    // The quality factor text handed to every save (the design's hidden Text1).
+    const QString& text1() const { return Text1; }
+    // The margin colour, 0x00BBGGRR.
+    quint32 backColor() const { return backColor_; }
+    // Paints the window in the colour and makes it the margin of the next file converted.
+    // The labels keep their colours.
+    void setBackColor(quint32 bgr);
+    // The options a file starting now would be converted with.
+    ConversionSettings currentOptions() const { return options_.current(); }
+    bool isBatchRunning() const;
+
+Q_SIGNALS:
+    // A batch is about to convert file index (1-based) of count; it waits until every
+    // receiver has returned, so a change made here reaches every file not yet under way (the
+    // batch prepares a file per core ahead).
+    void batchFileStarting(int index, int count);
+    // A batch is over and its final message has been shown (or the window has closed).
+    void batchFinished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectControls();
+    void Form_Load();
+    void cobiQuality_Change(const QString& text);
+    void Command1_Click();
+    void Command2_Click();
+
+    // True where a drop converts files: the free surface, a label, cobWidth, cobHeight.
+    bool isDropTarget(const QPoint& pos) const;
+    bool takesFiles(const QDropEvent& event) const;
+    void startBatch(const QStringList& files);
+    void onFileStarting(int index, int count);
+    void onFileDone(int index, int count);
+    void onBatchFinished(const BatchResult& result);
+    void storeOptions();
+
+    const QString desktopPath_;
+    UserDialogs dialogs_;
+    QString Text1 = QStringLiteral("2");
+    quint32 backColor_ = 0xFFFFFF;
+    OptionsSnapshot options_;
+    bool closeAfterBatch_ = false;
+
+    QCheckBox* chkMode = nullptr;
+    QLabel* lbl01 = nullptr;
+    QLabel* lbl02 = nullptr;
+    QLabel* lbl03 = nullptr;
+    QLabel* lbl04 = nullptr;
+    QLabel* lbl05 = nullptr;
+    QLabel* lbl06 = nullptr;
+    QComboBox* cobWidth = nullptr;
+    QComboBox* cobHeight = nullptr;
+    QComboBox* cobiQuality = nullptr;
+    QComboBox* cobFormat = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QShortcut* cancelKey_ = nullptr;
+    BatchRunner* runner_ = nullptr; // a child; stopped in ~frmMain while options_ lives
+};
+
+} // namespace quillmorph

@@ -1,0 +1,212 @@
+#include "BatchRunner.h"
+#include "TestImages.h"
+#include "WindowTest.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+namespace quillmorph::test {
+namespace {
+
+class WindowBatch : public WindowTest {
+protected:
+    // Calls fn on the GUI thread as file index of the batch is about to start.
+    void atFile(int index, std::function<void()> fn) {
+        QObject::connect(window_.get(), &frmMain::batchFileStarting, window_.get(),
+                         [index, fn](int i, int) {
+                             if (i == index)
+                                 fn();
+                         });
+    }
+    void dropSources(const QStringList& sources) {
+        ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), sources).moveAccepted);
+        ASSERT_TRUE(window_->isBatchRunning());
+    }
+    // The output decodes completely and has the source's red.
+    void expectComplete(const QString& name, int width, int height) {
+        const QString path = outputPath(name);
+        ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+        const vips::VImage image = readImage(path);
+        EXPECT_EQ(image.width(), width) << name.toStdString();
+        EXPECT_EQ(image.height(), height) << name.toStdString();
+        EXPECT_TRUE(near(pixelAt(image, width / 2, height / 2), {200, 40, 40}, 12))
+            << name.toStdString();
+        EXPECT_GE(image.avg(), 0.0); // decodes every pixel
+    }
+};
+
+TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    auto* progress = control<QProgressBar>("batchProgress");
+    const QStringList sources = makeSources({"a.png", "b.png", "c.png"});
+    QList<int> values;
+    bool shown = true;
+    bool busy = true;
+    QObject::connect(window_.get(), &frmMain::batchFileStarting, window_.get(),
+                     [&](int, int count) {
+                         values << progress->value();
+                         shown = shown && progress->isVisible() && progress->maximum() == count;
+                         busy = busy && QApplication::overrideCursor() &&
+                                QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+                     });
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(values, QList<int>({0, 1, 2}));
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(log_, QStringList({"<beep>", " 3ファイルを変換終了しました。"}));
+    EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg", "c.jpg"}));
+    ASSERT_EQ(outputFolders().size(), 1);
+    EXPECT_TRUE(outputFolders().first().startsWith(QStringLiteral("pic")));
+}
+
+TEST_F(WindowBatch, OptionsChangedDuringTheBatchReachTheFilesAfterThem) {
+    const QStringList names{"a", "b", "c", "d", "e", "f"};
+    QStringList pngNames;
+    for (const QString& name : names)
+        pngNames << name + QStringLiteral(".png");
+    const QStringList sources = makeSources(pngNames);
+    atFile(2, [this] {
+        control<QComboBox>("cobFormat")->setEditText(QStringLiteral("PNG"));
+        control<QCheckBox>("chkMode")->setChecked(true);
+        control<QComboBox>("cobWidth")->setEditText(QStringLiteral("80"));
+        control<QComboBox>("cobHeight")->setEditText(QStringLiteral("60"));
+    });
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    ASSERT_EQ(outputEntries().size(), names.size());
+    // Files already under way when the user changed the options keep the old ones (one file
+    // per core is prepared ahead); every file after them has all the new ones.
+    bool changed = false;
+    for (const QString& name : names) {
+        const bool old = QFileInfo::exists(outputPath(name + QStringLiteral(".jpg")));
+        if (!old)
+            changed = true;
+        EXPECT_NE(old, changed) << name.toStdString() << ": old options after new ones";
+        if (old)
+            expectComplete(name + QStringLiteral(".jpg"), 40, 30);
+        else
+            expectComplete(name + QStringLiteral(".png"), 80, 60);
+    }
+    EXPECT_TRUE(QFileInfo::exists(outputPath(QStringLiteral("a.jpg"))))
+        << "a started before the change";
+    EXPECT_TRUE(QFileInfo::exists(outputPath(QStringLiteral("e.png"))));
+    EXPECT_TRUE(QFileInfo::exists(outputPath(QStringLiteral("f.png"))));
+}
+
+TEST_F(WindowBatch, EscapeStopsAfterTheCurrentFile) {
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    const QStringList sources = makeSources({"a.png", "b.png", "c.png", "d.png"});
+    atFile(2, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_, QStringList({" 2ファイルを変換した時点で中止しました。"}));
+    EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg"}));
+    expectComplete(QStringLiteral("a.jpg"), 40, 30);
+    expectComplete(QStringLiteral("b.jpg"), 40, 30);
+}
+
+TEST_F(WindowBatch, EscapeWithoutABatchDoesNothingToTheNextOne) {
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    dropSources(makeSources({"a.png", "b.png"}));
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_, QStringList({"<beep>", " 2ファイルを変換終了しました。"}));
+}
+
+TEST_F(WindowBatch, ClosingStopsAfterTheCurrentFileThenCloses) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    const QStringList sources = makeSources({"a.png", "b.png", "c.png", "d.png"});
+    bool closedAtOnce = true;
+    atFile(2, [&] {
+        closedAtOnce = window_->close();
+        EXPECT_TRUE(window_->isVisible());
+    });
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(log_.isEmpty()) << log_.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg"}));
+    expectComplete(QStringLiteral("a.jpg"), 40, 30);
+    expectComplete(QStringLiteral("b.jpg"), 40, 30);
+}
+
+TEST_F(WindowBatch, DestroyingTheWindowMidBatchWaitsForTheCurrentFile) {
+    const QStringList sources = makeSources({"a.png", "b.png", "c.png", "d.png", "e.png"});
+    // Destroyed just after file 2 has begun; the batch may by then have asked to begin file 3
+    // too, which it then finishes.
+    atFile(2, [this] { QTimer::singleShot(0, [this] { window_.reset(); }); });
+    dropSources(sources);
+    ASSERT_TRUE(waitUntil([this] { return !window_; }));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(log_.isEmpty());
+    const QStringList entries = outputEntries();
+    EXPECT_TRUE(entries == QStringList({"a.jpg", "b.jpg"}) ||
+                entries == QStringList({"a.jpg", "b.jpg", "c.jpg"}))
+        << entries.join(QLatin1Char(' ')).toStdString();
+    for (const QString& name : entries)
+        expectComplete(name, 40, 30);
+}
+
+TEST_F(WindowBatch, AFailureEndsTheBatchWithItsMessageAndNoBeep) {
+    QStringList sources = makeSources({"a.png"});
+    sources << writeBytes(QDir(sources_).filePath(QStringLiteral("notes.png")), "plain words");
+    sources << makeSources({"c.png"});
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_, QStringList({QStringLiteral("画像形式が不正です。\n") + sources[1]}));
+    EXPECT_EQ(outputEntries(), QStringList({"a.jpg"}));
+}
+
+TEST_F(WindowBatch, AnUnknownFormatTextEndsTheBatch) {
+    control<QComboBox>("cobFormat")->setEditText(QStringLiteral("jpeg"));
+    const QStringList sources = makeSources({"a.png"});
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_,
+              QStringList({QStringLiteral("画像形式の選択エラーです [jpeg]\n") + sources[0]}));
+}
+
+TEST_F(WindowBatch, AReportHoldsTheBatchUntilTheUserHasSeenIt) {
+    auto* runner = window_->findChild<BatchRunner*>();
+    ASSERT_NE(runner, nullptr);
+    std::atomic_bool returned = false;
+    bool heldWhileShown = false;
+    std::thread batchThread;
+    // The window's own message hook sees the report; the caller must still be waiting.
+    QObject::connect(runner, &BatchRunner::reportRaised, window_.get(),
+                     [&](const QString&) { heldWhileShown = !returned; });
+    batchThread = std::thread([&] {
+        runner->report(QStringLiteral("ERR: LEAD1 Fill"));
+        returned = true;
+    });
+    const bool done = waitUntil([&] { return bool(returned); }, 10000);
+    if (!done) {
+        batchThread.detach();
+        FAIL() << "the report never came back";
+    }
+    batchThread.join();
+    EXPECT_TRUE(heldWhileShown);
+    EXPECT_EQ(log_, QStringList({QStringLiteral("ERR: LEAD1 Fill")}));
+}
+
+} // namespace
+} // namespace quillmorph::test

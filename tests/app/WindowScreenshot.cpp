@@ -1,0 +1,36 @@
+// Saves what the window looks like on a real display, for docs/window.png:
+//   xvfb-run -a -s "-screen 0 640x480x24" build-app/tests/app/window_screenshot docs/window.png
+#include "AppIcon.h"
+#include "LeadImage.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        QTextStream(stderr) << "usage: window_screenshot OUTPUT.png [ICON.png]\n";
+        return 2;
+    }
+    if (!quillmorph::startImagingEngine(argv[0]))
+        return 1;
+    QTemporaryDir desktop;
+    quillmorph::frmMain window(desktop.path(), quillmorph::platformDialogs());
+    window.move(0, 0);
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    QTest::qWait(300);
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
+    if (!shot.save(QString::fromLocal8Bit(argv[1])))
+        return 1;
+    if (argc > 2 && !quillmorph::drawAppIcon(256).save(QString::fromLocal8Bit(argv[2])))
+        return 1;
+    return 0;
+}

@@ -1,0 +1,128 @@
+#include "WindowTest.h"
+
+#include "TestImages.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+namespace quillmorph::test {
+
+void WindowTest::SetUp() {
+    ASSERT_TRUE(root_.isValid());
+    desktop_ = root_.filePath(QStringLiteral("Desktop"));
+    sources_ = root_.filePath(QStringLiteral("sources"));
+    ASSERT_TRUE(QDir().mkpath(sources_));
+    window_ = std::make_unique<frmMain>(desktop_, recordingDialogs());
+}
+
+void WindowTest::TearDown() {
+    window_.reset();
+}
+
+UserDialogs WindowTest::recordingDialogs() {
+    UserDialogs dialogs;
+    dialogs.showMessage = [this](QWidget*, const QString& text) { log_ << text; };
+    dialogs.beep = [this] { log_ << QStringLiteral("<beep>"); };
+    dialogs.chooseColour = [this](QWidget*, const QColor& initial) {
+        ++colourRequests_;
+        colourOffered_ = initial;
+        return nextColour_;
+    };
+    dialogs.openUrl = [this](const QUrl& url) { openedUrls_ << url; };
+    return dialogs;
+}
+
+QStringList WindowTest::makeSources(const QStringList& names, int width, int height) {
+    QStringList paths;
+    for (const QString& name : names)
+        paths << writeImage(solid(width, height, {200, 40, 40}), QDir(sources_).filePath(name));
+    return paths;
+}
+
+DropOutcome WindowTest::dropOn(QWidget* target, const QPoint& pos, const QMimeData& data) {
+    DropOutcome outcome;
+    // Each event starts out accepted, so a handler that forgets to refuse is caught.
+    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    enter.setAccepted(true);
+    QApplication::sendEvent(target, &enter);
+    outcome.enterAccepted = enter.isAccepted();
+    if (!outcome.enterAccepted)
+        return outcome;
+    QDragMoveEvent move(pos, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+    move.setAccepted(true);
+    QApplication::sendEvent(target, &move);
+    outcome.moveAccepted = move.isAccepted();
+    // A drop still arrives after a refused move on some platforms; the window must refuse it.
+    QDropEvent drop(pos, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    if (outcome.moveAccepted) {
+        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "a drop must never move the sources";
+    }
+    return outcome;
+}
+
+DropOutcome WindowTest::dropFiles(QWidget* target, const QPoint& pos, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    return dropOn(target, pos, data);
+}
+
+bool WindowTest::focusForTyping(QWidget* box) {
+    window_->show();
+    window_->activateWindow();
+    if (!QTest::qWaitForWindowActive(window_.get()))
+        return false;
+    box->setFocus(Qt::OtherFocusReason);
+    return box->hasFocus();
+}
+
+bool WindowTest::waitForBatch(int timeoutMs) {
+    return waitUntil([this] { return !window_->isBatchRunning(); }, timeoutMs);
+}
+
+bool WindowTest::waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+QStringList WindowTest::outputFolders() const {
+    return QDir(desktop_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+QStringList WindowTest::outputEntries() const {
+    const QStringList folders = outputFolders();
+    if (folders.size() != 1)
+        return {};
+    return QDir(QDir(desktop_).filePath(folders.first()))
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                   QDir::Name);
+}
+
+QString WindowTest::outputPath(const QString& name) const {
+    const QStringList folders = outputFolders();
+    if (folders.size() != 1)
+        return {};
+    return QDir(QDir(desktop_).filePath(folders.first())).filePath(name);
+}
+
+} // namespace quillmorph::test
