@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <deque>
 #include <future>
+#include <optional>
+#include <tuple>
 #include <cmath>
 #include <limits>
 
@@ -20,44 +22,71 @@ namespace quillmorph {
 
 namespace {
 
+// A file once its turn to start has come: its options read and its header opened, so that
+// what decoding it will cost is known before it is handed to a helper thread.
+struct StartedFile {
+    QString path;
+    ConversionSettings settings;
+    ImagePair images;
+    QString failure;      // a load failure, reported when the file's turn comes
+    double weight = 0;    // bytes its conversion may hold at once
+};
+
 // One file taken as far as it goes without knowing what happened to the files before it:
-// loaded, fitted and encoded under a temporary name. Naming and committing happen in order.
+// fitted and encoded under no name yet. Naming and committing happen in file order.
 struct PreparedFile {
     QString failure;     // the message without the path; empty on success
-    QStringList reports; // fill and combine reports, to show in file order
+    QStringList reports; // fill and combine reports, shown in file order
     PartialOutput output;
     QString title;
     QString extension;
 };
 
-PreparedFile prepareFile(const QString& path, const ConversionSettings& settings,
-                         const QString& folder) {
-    PreparedFile prepared;
-    ImagePair images;
-    LeadImage& LEAD1 = images.LEAD1;
+std::optional<std::pair<int, int>> boxOf(const ConversionSettings& settings) {
+    const auto w = boxSideFromText(settings.widthText);
+    const auto h = boxSideFromText(settings.heightText);
+    if (!w || !h)
+        return std::nullopt;
+    return std::pair{*w, *h};
+}
+
+StartedFile startFile(const QString& path, ConversionSettings settings) {
+    StartedFile file{path, std::move(settings), {}, {}, 0};
     try {
-        if (const EngineStatus st = LEAD1.Load(path); st != status::kOk) {
-            prepared.failure = message::ErrorProc(st, QStringLiteral("Load"));
-            return prepared;
-        }
+        if (const EngineStatus st = file.images.LEAD1.Load(path); st != status::kOk)
+            file.failure = message::ErrorProc(st, QStringLiteral("Load"));
     } catch (const NotAnImageError&) {
-        prepared.failure = message::notAnImage();
+        file.failure = message::notAnImage();
+    }
+    if (file.failure.isEmpty()) {
+        const auto box = boxOf(file.settings);
+        const double boxPixels =
+            file.settings.sizeConversion && box ? double(box->first) * box->second : 0.0;
+        file.weight = file.images.LEAD1.workingBytes(boxPixels);
+    }
+    return file;
+}
+
+PreparedFile prepareFile(StartedFile& file, const QString& folder) {
+    PreparedFile prepared;
+    if (!file.failure.isEmpty()) {
+        prepared.failure = file.failure;
         return prepared;
     }
-
+    const ConversionSettings& settings = file.settings;
     FitRequest fit{settings.sizeConversion, 0, 0, settings.backColor};
     if (settings.sizeConversion) {
-        const auto w = boxSideFromText(settings.widthText);
-        const auto h = boxSideFromText(settings.heightText);
-        if (!w || !h) {
+        const auto box = boxOf(settings);
+        if (!box) {
             prepared.failure = message::boxSizeRange();
             return prepared;
         }
-        fit.boxWidth = *w;
-        fit.boxHeight = *h;
+        std::tie(fit.boxWidth, fit.boxHeight) = *box;
     }
+    LeadImage& LEAD1 = file.images.LEAD1;
     const auto report = [&](const QString& text) { prepared.reports << text; };
-    if (const EngineStatus st = FitAndPad(LEAD1, images.LEAD_work, fit, report); st != status::kOk) {
+    if (const EngineStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
+        st != status::kOk) {
         prepared.failure = message::ErrorProc(st, QStringLiteral("Size"));
         return prepared;
     }
@@ -67,7 +96,7 @@ PreparedFile prepareFile(const QString& path, const ConversionSettings& settings
         prepared.failure = message::formatSelection(settings.formatText);
         return prepared;
     }
-    prepared.title = ufnGetFileTitle(GetBaseName(path));
+    prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = QLatin1String(format->extension);
     const int quality = qualityFactorFromText(settings.qualityFactorText);
     if (const EngineStatus st = LEAD1.Encode(folder, int(format->code), quality, prepared.output);
@@ -80,27 +109,74 @@ PreparedFile prepareFile(const QString& path, const ConversionSettings& settings
     return prepared;
 }
 
-std::future<PreparedFile> startFile(const QString& path, const ConversionSettings& settings,
-                                    const QString& folder) {
-    return std::async(std::launch::async, [=] {
+std::future<PreparedFile> prepareInBackground(StartedFile file, const QString& folder) {
+    return std::async(std::launch::async, [file = std::move(file), folder]() mutable {
         PreparedFile prepared;
         try {
-            prepared = prepareFile(path, settings, folder);
+            prepared = prepareFile(file, folder);
         } catch (const std::bad_alloc&) {
             prepared.failure = message::ErrorProc(status::kOutOfMemory, QStringLiteral("Load"));
         } catch (const std::exception&) {
             prepared.failure = message::ErrorProc(status::kEngineFailure, QStringLiteral("Load"));
         }
-        vips_thread_shutdown(); // this thread ends here; free what vips kept for it
+        file.images = ImagePair(); // release the pipeline while vips still knows this thread
+        vips_thread_shutdown();    // the thread ends here; free what vips kept for it
         return prepared;
     });
 }
 
+// Files in preparation at once: a few per core, so a slow file does not leave a core idle
+// while quick ones behind it wait for their turn to be committed.
 int filesInFlightFor(int requested) {
     if (requested > 0)
         return requested;
-    return std::clamp(QThread::idealThreadCount(), 1, 4);
+    return std::clamp(2 * QThread::idealThreadCount(), 1, 8);
 }
+
+// Beyond the first file in flight, the bytes their conversions may hold together; keeps a
+// batch of huge images from holding several of them in memory at once.
+constexpr double kBytesInFlight = 192.0 * 1024 * 1024;
+
+class Pipeline {
+public:
+    Pipeline(const QStringList& files, const OptionsSource& options, QString folder, int depth)
+        : files_(files), options_(options), folder_(std::move(folder)), depth_(depth) {}
+
+    // Starts files until index + depth, as far as memory allows; file index always starts.
+    void fill(int index) {
+        while (started_ < int(files_.size()) && started_ < index + depth_) {
+            if (!waiting_)
+                waiting_ = startFile(files_[started_], options_.current());
+            if (!inFlight_.empty() && weightInFlight_ + waiting_->weight > kBytesInFlight)
+                return;
+            weightInFlight_ += waiting_->weight;
+            weights_.push_back(waiting_->weight);
+            inFlight_.push_back(prepareInBackground(std::move(*waiting_), folder_));
+            waiting_.reset();
+            ++started_;
+        }
+    }
+
+    // The next file in order, once prepared.
+    PreparedFile next() {
+        PreparedFile prepared = inFlight_.front().get();
+        inFlight_.pop_front();
+        weightInFlight_ -= weights_.front();
+        weights_.pop_front();
+        return prepared;
+    }
+
+private:
+    const QStringList& files_;
+    const OptionsSource& options_;
+    const QString folder_;
+    const int depth_;
+    int started_ = 0;
+    std::optional<StartedFile> waiting_;
+    std::deque<std::future<PreparedFile>> inFlight_;
+    std::deque<double> weights_;
+    double weightInFlight_ = 0;
+};
 
 } // namespace
 
@@ -126,12 +202,10 @@ BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
     }
     sink.batchStarted(result.outputFolder);
 
-    // Later files are loaded and encoded while earlier ones finish, one per core; their
-    // outputs are named and committed strictly in order, and dropped when the batch ends early.
+    // Later files are loaded and encoded while earlier ones finish; their outputs are named
+    // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(files.size());
-    const int depth = filesInFlightFor(place.filesInFlight);
-    std::deque<std::future<PreparedFile>> inFlight;
-    int started = 0;
+    Pipeline pipeline(files, options, result.outputFolder, filesInFlightFor(place.filesInFlight));
     QSet<QString> taken;
     for (int i = 0; i < count; ++i) {
         if (sink.cancelRequested()) {
@@ -140,12 +214,8 @@ BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
             return result;
         }
         sink.fileStarted(i + 1, count, files[i]);
-        while (started < count && started < i + depth) {
-            inFlight.push_back(startFile(files[started], options.current(), result.outputFolder));
-            ++started;
-        }
-        PreparedFile prepared = inFlight.front().get();
-        inFlight.pop_front();
+        pipeline.fill(i);
+        PreparedFile prepared = pipeline.next();
 
         for (const QString& text : std::as_const(prepared.reports))
             sink.report(message::withPath(text, files[i]));

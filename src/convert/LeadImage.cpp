@@ -8,8 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <cmath>
 #include <memory>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <vector>
 
 namespace quillmorph {
@@ -206,6 +211,7 @@ int jpegQualityFromFactor(int qualityFactor) {
 EngineStatus LeadImage::Load(const QString& path) {
     image_ = VImage();
     path_.clear();
+    loader_.clear();
     alias_.reset();
     pristine_ = false;
     flatColour_.reset();
@@ -228,10 +234,12 @@ EngineStatus LeadImage::Load(const QString& path) {
     alias_ = aliasFor(path);
     path_ = path;
     const std::string name = vipsName();
-    if (!vips_foreign_find_load(name.c_str())) {
+    const char* loader = vips_foreign_find_load(name.c_str());
+    if (!loader) {
         vips_error_clear();
         throw NotAnImageError(path);
     }
+    loader_ = loader;
     try {
         VImage file = VImage::new_from_file(name.c_str(),
                                             VImage::option()
@@ -252,6 +260,23 @@ EngineStatus LeadImage::Load(const QString& path) {
     }
     pristine_ = true;
     return status::kOk;
+}
+
+double LeadImage::workingBytes(double boxPixels) const {
+    if (isEmpty())
+        return 0;
+    // These decode at reduced scale, or stream rows, when the result is a small box.
+    static const std::array<std::string_view, 6> kShrinking{
+        "VipsForeignLoadJpegFile", "VipsForeignLoadPngFile", "VipsForeignLoadWebpFile",
+        "VipsForeignLoadTiffFile", "VipsForeignLoadNsgifFile", "VipsForeignLoadSvgFile"};
+    const bool shrinks = std::find(kShrinking.begin(), kShrinking.end(), loader_) != kShrinking.end();
+    const double pixels = double(image_.width()) * image_.height();
+    // A progressive JPEG keeps every coefficient until its last scan, whatever the scale.
+    if (image_.get_typeof("jpeg-multiscan") != 0 && image_.get_int("jpeg-multiscan") != 0)
+        return 6.0 * pixels;
+    if (boxPixels > 0 && shrinks)
+        return 16.0 * boxPixels;
+    return 8.0 * pixels; // decoded, converted and encoded side by side
 }
 
 float LeadImage::width() const {
@@ -295,6 +320,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
     image_ = other.image_;
     path_ = other.path_;
+    loader_ = other.loader_;
     alias_ = other.alias_;
     pristine_ = other.pristine_;
     flatColour_ = other.flatColour_;
@@ -423,6 +449,11 @@ EngineStatus LeadImage::saveFailureStatus(const QString& folder) const {
 namespace quillmorph {
 
 bool startImagingEngine(const char* argv0) {
+#ifdef __GLIBC__
+    // Every worker thread would get a malloc arena of its own that keeps freed image buffers;
+    // two arenas hold a batch's memory to what it really uses.
+    mallopt(M_ARENA_MAX, 2);
+#endif
     if (VIPS_INIT(argv0) != 0)
         return false;
     // Damaged files are reported through statuses; vips' own warnings would only be noise.

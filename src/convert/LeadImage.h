@@ -77,6 +77,11 @@ public:
     EngineStatus Encode(const QString& folder, int formatCode, int qualityFactor,
                         PartialOutput& output) const;
 
+    // Bytes that decoding and converting the loaded file may hold at once: small where the
+    // loader streams or shrinks on load into a box of boxPixels, the whole image otherwise
+    // (boxPixels 0: the image keeps its size).
+    double workingBytes(double boxPixels) const;
+
     bool isEmpty() const { return !image_.get_image(); }
 
 private:
@@ -85,6 +90,7 @@ private:
 
     vips::VImage image_;
     QString path_;       // the file the pipeline reads from
+    std::string loader_; // the vips loader that recognised it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
