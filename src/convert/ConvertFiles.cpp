@@ -11,12 +11,14 @@
 #include <QSet>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <deque>
 #include <future>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <tuple>
-#include <cmath>
-#include <limits>
 
 namespace quillmorph {
 
@@ -109,11 +111,16 @@ PreparedFile prepareFile(StartedFile& file, const QString& folder) {
     return prepared;
 }
 
-std::future<PreparedFile> prepareInBackground(StartedFile file, const QString& folder) {
-    return std::async(std::launch::async, [file = std::move(file), folder]() mutable {
+// Set when the batch ends early: files not yet under way are then not converted at all.
+using AbandonFlag = std::shared_ptr<std::atomic<bool>>;
+
+std::future<PreparedFile> prepareInBackground(StartedFile file, const QString& folder,
+                                              AbandonFlag abandoned) {
+    return std::async(std::launch::async, [file = std::move(file), folder, abandoned]() mutable {
         PreparedFile prepared;
         try {
-            prepared = prepareFile(file, folder);
+            if (!*abandoned)
+                prepared = prepareFile(file, folder);
         } catch (const std::bad_alloc&) {
             prepared.failure = message::ErrorProc(status::kOutOfMemory, QStringLiteral("Load"));
         } catch (const std::exception&) {
@@ -141,6 +148,10 @@ class Pipeline {
 public:
     Pipeline(const QStringList& files, const OptionsSource& options, QString folder, int depth)
         : files_(files), options_(options), folder_(std::move(folder)), depth_(depth) {}
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+    // Waits for the files still in preparation; their outputs are dropped.
+    ~Pipeline() { *abandoned_ = true; }
 
     // Starts files until index + depth, as far as memory allows; file index always starts.
     void fill(int index) {
@@ -151,7 +162,7 @@ public:
                 return;
             weightInFlight_ += waiting_->weight;
             weights_.push_back(waiting_->weight);
-            inFlight_.push_back(prepareInBackground(std::move(*waiting_), folder_));
+            inFlight_.push_back(prepareInBackground(std::move(*waiting_), folder_, abandoned_));
             waiting_.reset();
             ++started_;
         }
@@ -176,6 +187,7 @@ private:
     std::deque<std::future<PreparedFile>> inFlight_;
     std::deque<double> weights_;
     double weightInFlight_ = 0;
+    AbandonFlag abandoned_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace
