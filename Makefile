@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev
 RUN_PACKAGES := fonts-noto-cjk
-TEST_PACKAGES := chromium libvips-tools xvfb xauth
+TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all build run test test-sanitized deps test-deps install-packages install clean

@@ -1,5 +1,6 @@
 #include "AppIcon.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace quillmorph::test {
@@ -18,6 +19,23 @@ int countNear(const QImage& image, const QRect& region, const QColor& colour, in
         }
     }
     return n;
+}
+
+// The largest difference of any channel, alpha included, between two images of one size.
+int largestDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int column = 0; column < x.width(); ++column) {
+            const QRgb p = x.pixel(column, row);
+            const QRgb q = y.pixel(column, row);
+            largest =
+                std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
 }
 
 TEST(AppIcon, ShowsAFramedTreeAnArrowAndASmallerCopy) {
@@ -52,6 +70,26 @@ TEST(AppIcon, OffersTheSizesTitleAndTaskBarsUse) {
     const QList<QSize> sizes = appIcon().availableSizes();
     for (const int side : {16, 32, 48})
         EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+}
+
+TEST(AppIcon, TheThemeFilesOfTheBuildAreTheIconAtTheirSizes) {
+    for (const int side : {16, 32, 48, 64, 128, 256}) {
+        const QString path = QDir(QStringLiteral(QUILLMORPH_ICON_THEME))
+                                 .filePath(QStringLiteral("%1x%1/apps/quillmorph.png").arg(side));
+        const QImage file(path);
+        ASSERT_EQ(file.size(), QSize(side, side)) << path.toStdString();
+        EXPECT_TRUE(file.hasAlphaChannel()) << side;
+        EXPECT_EQ(largestDifference(file, drawAppIcon(side)), 0) << side;
+    }
+}
+
+// docs/quillmorph.png was saved once from drawAppIcon(96) (quillmorph_render_icons DIR 96);
+// redraw it whenever the icon changes.
+TEST(AppIcon, TheHomePagePictureIsTheIcon) {
+    const QImage picture(QStringLiteral(QUILLMORPH_DOCS "/quillmorph.png"));
+    ASSERT_EQ(picture.size(), QSize(96, 96));
+    // Antialiasing may round a shade differently on another processor.
+    EXPECT_LE(largestDifference(picture, drawAppIcon(96)), 2);
 }
 
 } // namespace
