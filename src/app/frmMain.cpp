@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -24,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 
 namespace quillmorph {
 
@@ -52,8 +54,8 @@ QStringList localFiles(const QMimeData* data) {
 
 } // namespace
 
-frmMain::frmMain(QString desktopPath, UserDialogs dialogs, QWidget* parent)
-    : QWidget(parent), desktopPath_(std::move(desktopPath)), dialogs_(std::move(dialogs)) {
+frmMain::frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent)
+    : QWidget(parent), start_(std::move(start)), dialogs_(std::move(dialogs)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("quillmorph（縮小マシン）"));
     setWindowIcon(appIcon());
@@ -207,14 +209,46 @@ void frmMain::Form_Load() {
         box->setEditText(QString());
     }
 
-    chkMode->setChecked(settings::kDefaultSizeConv != 0);
-    cobWidth->setEditText(QString::number(settings::kDefaultWidth));
-    cobHeight->setEditText(QString::number(settings::kDefaultHeight));
-    cobiQuality->setEditText(QString::number(settings::kDefaultRez));
-    cobFormat->setEditText(settings::kDefaultImageFormat);
-    setBackColor(quint32(settings::kDefaultBackColor));
+    desktopPath_ = start_.desktopPath;
+    if (desktopPath_.isEmpty())
+        desktopPath_ = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    // A fresh account may have no Desktop folder yet; the dated folders need their parent.
+    QDir().mkpath(desktopPath_);
+
+    LoadSettings();
     cobFormat->setFocus();
     storeOptions();
+
+    if (!start_.files.isEmpty())
+        startBatch(start_.files);
+}
+
+void frmMain::LoadSettings() {
+    const StoredChoices stored = readStoredChoices(Profile::fromFile(settingsFilePath()));
+    chkMode->setChecked(stored.sizeConversion);
+    cobWidth->setEditText(stored.widthText);
+    cobHeight->setEditText(stored.heightText);
+    // Raises cobiQuality_Change, which derives Text1.
+    cobiQuality->setEditText(stored.qualityText);
+    // The stored text ends at its first NUL, as a fixed character buffer would end it.
+    cobFormat->setEditText(stored.formatText.section(QChar(0), 0, 0));
+    setBackColor(stored.backColor);
+}
+
+void frmMain::SaveSettings() {
+    StoredChoices choices;
+    choices.sizeConversion = chkMode->isChecked();
+    choices.widthText = cobWidth->currentText();
+    choices.heightText = cobHeight->currentText();
+    choices.qualityText = cobiQuality->currentText();
+    choices.formatText = cobFormat->currentText();
+    choices.backColor = backColor_;
+    // A failed save is not the user's business at the moment they leave.
+    saveStoredChoices(settingsFilePath(), choices);
+}
+
+void frmMain::Form_QueryUnload() {
+    SaveSettings();
 }
 
 void frmMain::cobiQuality_Change(const QString& text) {
@@ -361,6 +395,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    Form_QueryUnload();
     event->accept();
 }
 

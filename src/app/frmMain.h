@@ -4,6 +4,7 @@
 #include "ConvertFiles.h"
 #include "OptionsSnapshot.h"
 #include "UserDialogs.h"
+#include "WindowStart.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,9 +30,9 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    // desktopPath is the parent of every output folder; dialogs are how the window talks to
-    // the user beyond its controls.
-    frmMain(QString desktopPath, UserDialogs dialogs, QWidget* parent = nullptr);
+    // Loads the window (Form_Load) from start; dialogs are how the window talks to the user
+    // beyond its controls.
+    frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent = nullptr);
     // Stops a running batch after its current file and waits for it.
     ~frmMain() override;
 
@@ -45,6 +46,8 @@ public:
     // The options a file starting now would be converted with.
     ConversionSettings currentOptions() const { return options_.current(); }
     bool isBatchRunning() const;
+    // The parent of every output folder.
+    const QString& desktopPath() const { return desktopPath_; }
 
 Q_SIGNALS:
     // A batch is about to convert file index (1-based) of count; it waits until every
@@ -65,6 +68,9 @@ private:
     void createControls();
     void connectControls();
     void Form_Load();
+    void Form_QueryUnload();
+    void LoadSettings();
+    void SaveSettings();
     void cobiQuality_Change(const QString& text);
     void Command1_Click();
     void Command2_Click();
@@ -78,7 +84,8 @@ private:
     void onBatchFinished(const BatchResult& result);
     void storeOptions();
 
-    const QString desktopPath_;
+    const WindowStart start_;
+    QString desktopPath_;
     UserDialogs dialogs_;
     QString Text1 = QStringLiteral("2");
     quint32 backColor_ = 0xFFFFFF;

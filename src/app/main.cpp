@@ -1,15 +1,30 @@
 #include "AppIcon.h"
 #include "LeadImage.h"
 #include "UserDialogs.h"
+#include "WindowStart.h"
 #include "frmMain.h"
 
 #include <QApplication>
-#include <QStandardPaths>
+#include <QFileInfo>
+
+namespace {
+
+// Every argument is a file to convert, as a drop would give it: a full path.
+QStringList filesFromArguments(const QStringList& arguments) {
+    QStringList files;
+    for (const QString& argument : arguments.mid(1))
+        files << QFileInfo(argument).absoluteFilePath();
+    return files;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmorph"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMORPH_VERSION));
+    // Ties the window to the installed desktop entry (its icon on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmorph"));
     QApplication::setWindowIcon(quillmorph::appIcon());
 
     const quillmorph::UserDialogs dialogs = quillmorph::platformDialogs();
@@ -18,8 +33,9 @@ int main(int argc, char** argv) {
                             QStringLiteral("画像処理エンジン (libvips) を開始できませんでした。"));
         return 1;
     }
-    quillmorph::frmMain window(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-                               dialogs);
+    quillmorph::WindowStart start;
+    start.files = filesFromArguments(QCoreApplication::arguments());
+    quillmorph::frmMain window(start, dialogs);
     window.show();
     return app.exec();
 }

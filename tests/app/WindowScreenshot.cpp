@@ -5,6 +5,7 @@
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -19,8 +20,12 @@ int main(int argc, char** argv) {
     }
     if (!quillmorph::startImagingEngine(argv[0]))
         return 1;
-    QTemporaryDir desktop;
-    quillmorph::frmMain window(desktop.path(), quillmorph::platformDialogs());
+    // The window as it first appears: default settings, whatever the account has stored.
+    QTemporaryDir home;
+    qputenv("windir", QFile::encodeName(home.path()));
+    quillmorph::WindowStart start;
+    start.desktopPath = home.filePath(QStringLiteral("Desktop"));
+    quillmorph::frmMain window(start, quillmorph::platformDialogs());
     window.move(0, 0);
     window.show();
     window.activateWindow();

@@ -8,6 +8,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 #include <QThread>
 
@@ -17,12 +18,33 @@ void WindowTest::SetUp() {
     ASSERT_TRUE(root_.isValid());
     desktop_ = root_.filePath(QStringLiteral("Desktop"));
     sources_ = root_.filePath(QStringLiteral("sources"));
+    windir_ = root_.filePath(QStringLiteral("windir"));
     ASSERT_TRUE(QDir().mkpath(sources_));
-    window_ = std::make_unique<frmMain>(desktop_, recordingDialogs());
+    ASSERT_TRUE(QDir().mkpath(windir_));
+    savedWindir_ = qgetenv("windir");
+    hadWindir_ = qEnvironmentVariableIsSet("windir");
+    // Never the settings of the account running the tests.
+    qputenv("windir", QFile::encodeName(windir_));
+    if (createsWindowInSetUp())
+        openWindow();
 }
 
 void WindowTest::TearDown() {
     window_.reset();
+    if (hadWindir_)
+        qputenv("windir", savedWindir_);
+    else
+        qunsetenv("windir");
+}
+
+void WindowTest::openWindow(WindowStart start) {
+    if (start.desktopPath.isEmpty())
+        start.desktopPath = desktop_;
+    window_ = std::make_unique<frmMain>(std::move(start), recordingDialogs());
+}
+
+QString WindowTest::settingsPath() const {
+    return QDir(windir_).filePath(QStringLiteral("quillmorph.ini"));
 }
 
 UserDialogs WindowTest::recordingDialogs() {

@@ -22,11 +22,19 @@ struct DropOutcome {
     bool moveAccepted = false;
 };
 
-// A window on a temporary Desktop whose dialogs only record what they were asked to show.
+// A window on a temporary Desktop, with its settings file in a temporary windir, whose dialogs
+// only record what they were asked to show.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // False for a fixture that prepares files before it calls openWindow itself.
+    virtual bool createsWindowInSetUp() const { return true; }
+    // Creates window_ (which loads the settings); an empty desktopPath means desktop_.
+    void openWindow(WindowStart start = {});
+    // The settings file the window reads and writes.
+    QString settingsPath() const;
 
     template <typename T> T* control(const char* name) const {
         return window_->findChild<T*>(QLatin1String(name));
@@ -61,8 +69,11 @@ protected:
     QString outputPath(const QString& name) const;
 
     QTemporaryDir root_;
-    QString desktop_; // inside root_, missing until a batch makes it
+    QString desktop_; // inside root_; loading the window creates it
     QString sources_;
+    QString windir_;
+    QByteArray savedWindir_;
+    bool hadWindir_ = false;
     QStringList log_;
     std::optional<QColor> nextColour_;
     int colourRequests_ = 0;

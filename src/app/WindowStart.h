@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quillmorph {
+
+// What the window starts from: main fills it from the platform and the command line, tests
+// from temporary folders.
+struct WindowStart {
+    // The parent of every output folder; empty for the platform's Desktop folder.
+    QString desktopPath;
+    // Files to convert as one drop as soon as the window has loaded.
+    QStringList files;
+};
+
+} // namespace quillmorph

@@ -1,0 +1,210 @@
+#include "TestImages.h"
+#include "WindowTest.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace quillmorph::test {
+namespace {
+
+const QByteArray kDefaultFile = "[V1.00202]\niSizeConv=0\niWidth=600\niHeight=450\niRez=100\n"
+                                "ImageFormat=JPEG\niBackColor=16777215\n";
+
+// The window loads the settings file as it is created, so each test writes the file first.
+class StoredSettings : public WindowTest {
+protected:
+    bool createsWindowInSetUp() const override { return false; }
+
+    void openWithFile(const QByteArray& bytes) {
+        writeBytes(settingsPath(), bytes);
+        openWindow();
+    }
+    // Closes the window as the user does; true once it has closed.
+    bool closeWindow() {
+        window_->show();
+        if (!QTest::qWaitForWindowExposed(window_.get()))
+            return false;
+        // The test program has no event loop to quit; keep it from trying.
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        const bool closed = window_->close();
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        return closed && !window_->isVisible();
+    }
+    void expectChoices(bool sizeConversion, const char* width, const char* height,
+                       const char* quality, const char* format, quint32 colour) {
+        EXPECT_EQ(control<QCheckBox>("chkMode")->isChecked(), sizeConversion);
+        EXPECT_EQ(control<QComboBox>("cobWidth")->currentText(), QLatin1String(width));
+        EXPECT_EQ(control<QComboBox>("cobHeight")->currentText(), QLatin1String(height));
+        EXPECT_EQ(control<QComboBox>("cobiQuality")->currentText(), QLatin1String(quality));
+        EXPECT_EQ(control<QComboBox>("cobFormat")->currentText(), QString::fromUtf8(format));
+        EXPECT_EQ(window_->backColor(), colour);
+        // What a batch started now would use agrees with the controls.
+        const ConversionSettings options = window_->currentOptions();
+        EXPECT_EQ(options.sizeConversion, sizeConversion);
+        EXPECT_EQ(options.widthText, QLatin1String(width));
+        EXPECT_EQ(options.heightText, QLatin1String(height));
+        EXPECT_EQ(options.formatText, QString::fromUtf8(format));
+        EXPECT_EQ(options.backColor, colour);
+    }
+    QColor groundAt(int x, int y) {
+        window_->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        return window_->grab().toImage().pixelColor(x, y);
+    }
+};
+
+TEST_F(StoredSettings, NoFileGivesTheDefaultsAndLoadingWritesNothing) {
+    openWindow();
+    expectChoices(false, "600", "450", "100", "JPEG", 0xFFFFFF);
+    EXPECT_EQ(window_->text1(), QStringLiteral("2"));
+    EXPECT_EQ(groundAt(200, 10), QColor(Qt::white));
+    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
+    EXPECT_TRUE(log_.isEmpty());
+}
+
+TEST_F(StoredSettings, AFirstCloseWritesExactlyTheSevenDefaultLines) {
+    openWindow();
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()), kDefaultFile);
+    EXPECT_TRUE(log_.isEmpty());
+}
+
+TEST_F(StoredSettings, StoredValuesFillTheControlsAndDeriveTheQualityFactor) {
+    openWithFile("[V1.00202]\niSizeConv=1\niWidth=800\niHeight=-5\niRez=50\nImageFormat=PNG\n"
+                 "iBackColor=65280\n");
+    expectChoices(true, "800", "-5", "50", "PNG", 0x00FF00);
+    EXPECT_EQ(window_->text1(), QStringLiteral("128"));
+    EXPECT_EQ(window_->currentOptions().qualityFactorText, QStringLiteral("128"));
+    EXPECT_EQ(groundAt(250, 60), QColor(0, 255, 0));
+}
+
+TEST_F(StoredSettings, NamesMatchWithoutRegardToCaseAndIntegersTakeTheLeadingDigits) {
+    openWithFile("[v1.00202]\nISIZECONV=0\niwidth=320px\nIHeight= 240 \nirez=abc\n"
+                 "imageformat=GIF\nIBACKCOLOR=255red\n");
+    expectChoices(false, "320", "240", "0", "GIF", 0x0000FF);
+    EXPECT_EQ(window_->text1(), QStringLiteral("254"));
+}
+
+TEST_F(StoredSettings, SizeConversionTwoTurnsItOnAndSavesBackAsOne) {
+    openWithFile("[V1.00202]\niSizeConv=2\n");
+    EXPECT_TRUE(control<QCheckBox>("chkMode")->isChecked());
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()),
+              QByteArray("[V1.00202]\niSizeConv=1\niWidth=600\niHeight=450\niRez=100\n"
+                         "ImageFormat=JPEG\niBackColor=16777215\n"));
+}
+
+TEST_F(StoredSettings, AnUnknownFormatIsKeptAndTheNextBatchStopsWithTheFormatMessage) {
+    openWithFile("[V1.00202]\nImageFormat=xxx\n");
+    EXPECT_EQ(control<QComboBox>("cobFormat")->currentText(), QStringLiteral("xxx"));
+    const QStringList sources = makeSources({"a.png"});
+    ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), sources).moveAccepted);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_, QStringList({QStringLiteral("画像形式の選択エラーです [xxx]\n") + sources[0]}));
+    EXPECT_TRUE(outputEntries().isEmpty());
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(readBytes(settingsPath()).contains("\nImageFormat=xxx\n"));
+}
+
+TEST_F(StoredSettings, TheFormatTextEndsAtAStoredNul) {
+    openWithFile(QByteArray("[V1.00202]\nImageFormat=PNG\0BMP\n", 31));
+    EXPECT_EQ(control<QComboBox>("cobFormat")->currentText(), QStringLiteral("PNG"));
+}
+
+TEST_F(StoredSettings, ColourTwoHundredFiftyFivePaintsTheWindowRedButNotTheLabels) {
+    openWithFile("[V1.00202]\niBackColor=255\n");
+    EXPECT_EQ(window_->backColor(), 0x0000FFu);
+    EXPECT_EQ(window_->currentOptions().backColor, 0x0000FFu);
+    EXPECT_EQ(groundAt(200, 10), QColor(255, 0, 0));
+    EXPECT_EQ(groundAt(250, 60), QColor(255, 0, 0));
+    const QColor designText = QLabel().palette().color(QPalette::WindowText);
+    for (const char* name : {"lbl01", "lbl02", "lbl03", "lbl04", "lbl05", "lbl06"}) {
+        auto* label = control<QLabel>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::white)) << name;
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), designText) << name;
+        EXPECT_EQ(label->grab().toImage().pixelColor(0, 0), QColor(Qt::white)) << name;
+    }
+    auto* check = control<QCheckBox>("chkMode");
+    EXPECT_EQ(check->grab().toImage().pixelColor(check->width() - 2, check->height() / 2),
+              QColor(Qt::white));
+}
+
+class StoredColourOutOfRange : public StoredSettings,
+                               public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(StoredColourOutOfRange, ReadsAsWhite) {
+    openWithFile(QByteArray("[V1.00202]\niBackColor=") + GetParam() + "\n");
+    EXPECT_EQ(window_->backColor(), 0xFFFFFFu);
+    EXPECT_EQ(groundAt(200, 10), QColor(Qt::white));
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(readBytes(settingsPath()).contains("\niBackColor=16777215\n"));
+    EXPECT_TRUE(log_.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredColourOutOfRange,
+                         ::testing::Values("16777216", "-1", "-16777215", "4294967295"));
+
+TEST_F(StoredSettings, AGarbageFileGivesTheDefaultsWithoutAMessage) {
+    QByteArray garbage("\x89PNG\r\n\x1a\n");
+    garbage += QByteArray(3, '\0');
+    garbage += "\rIHDR\xff\xfe[V1.00202\n=\n==\n[]\n\xc3(";
+    for (int i = 0; i < 2000; ++i)
+        garbage += char((i * 131 + 7) % 256);
+    openWithFile(garbage);
+    expectChoices(false, "600", "450", "100", "JPEG", 0xFFFFFF);
+    EXPECT_EQ(window_->text1(), QStringLiteral("2"));
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(log_.isEmpty());
+}
+
+TEST_F(StoredSettings, ASettingsPathThatIsAFolderGivesDefaultsAndIsLeftAlone) {
+    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    openWindow();
+    expectChoices(false, "600", "450", "100", "JPEG", 0xFFFFFF);
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+    EXPECT_TRUE(log_.isEmpty());
+}
+
+TEST_F(StoredSettings, ClosingKeepsOtherSectionsCommentsAndLinesInPlace) {
+    openWithFile("; written by hand\r\n[Other]\r\nx=1\r\n\r\n[v1.00202]\r\niwidth = 800\r\n"
+                 "; keep me\r\nunrelated=yes\r\n[Later]\r\ny=2\r\n");
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()),
+              QByteArray("; written by hand\r\n[Other]\r\nx=1\r\n\r\n[v1.00202]\r\niwidth =800\r\n"
+                         "; keep me\r\nunrelated=yes\r\niSizeConv=0\r\niHeight=450\r\n"
+                         "iRez=100\r\nImageFormat=JPEG\r\niBackColor=16777215\r\n[Later]\r\n"
+                         "y=2\r\n"))
+        << readBytes(settingsPath()).toStdString();
+}
+
+TEST_F(StoredSettings, ClosingWritesWhatTheControlsHoldWithTheTextsUnchanged) {
+    openWithFile(kDefaultFile);
+    nextColour_ = QColor(0x12, 0x34, 0x56);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    control<QCheckBox>("chkMode")->setChecked(true);
+    ASSERT_TRUE(focusForTyping(control<QComboBox>("cobWidth")));
+    control<QComboBox>("cobWidth")->lineEdit()->selectAll();
+    QTest::keyClicks(control<QComboBox>("cobWidth")->lineEdit(), QStringLiteral("12a"));
+    control<QComboBox>("cobHeight")->setEditText(QStringLiteral(" 7 "));
+    control<QComboBox>("cobiQuality")->setEditText(QString());
+    control<QComboBox>("cobFormat")->setEditText(QStringLiteral("画像"));
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()),
+              QString::fromUtf8("[V1.00202]\niSizeConv=1\niWidth=12a\niHeight= 7 \niRez=\n"
+                                "ImageFormat=画像\niBackColor=5649426\n")
+                  .toUtf8());
+    EXPECT_TRUE(log_.isEmpty());
+}
+
+} // namespace
+} // namespace quillmorph::test
