@@ -9,9 +9,8 @@ namespace quillmorph {
 
 namespace {
 
-void showMessageBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text, QMessageBox::Ok,
-                    parent);
+void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text) {
+    QMessageBox box(icon, QStringLiteral("quillmorph"), text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -32,7 +31,12 @@ std::optional<QColor> chooseColourInDialog(QWidget* parent, const QColor& initia
 
 UserDialogs platformDialogs() {
     UserDialogs dialogs;
-    dialogs.showMessage = showMessageBox;
+    dialogs.showMessage = [](QWidget* parent, const QString& text) {
+        showMessageBox(QMessageBox::NoIcon, parent, text);
+    };
+    dialogs.showWarning = [](QWidget* parent, const QString& text) {
+        showMessageBox(QMessageBox::Warning, parent, text);
+    };
     dialogs.beep = [] { QApplication::beep(); };
     dialogs.chooseColour = chooseColourInDialog;
     dialogs.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };

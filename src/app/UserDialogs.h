@@ -15,6 +15,8 @@ namespace quillmorph {
 struct UserDialogs {
     // A modal box with the text, an OK button and the caption "quillmorph"; returns on OK.
     std::function<void(QWidget* parent, const QString& text)> showMessage;
+    // The same box with the warning icon.
+    std::function<void(QWidget* parent, const QString& text)> showWarning;
     // The system beep.
     std::function<void()> beep;
     // A modal colour choice with 16 custom-colour slots; nothing when cancelled.

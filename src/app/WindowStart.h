@@ -5,6 +5,8 @@
 
 namespace quillmorph {
 
+class SingleInstance;
+
 // What the window starts from: main fills it from the platform and the command line, tests
 // from temporary folders.
 struct WindowStart {
@@ -12,6 +14,9 @@ struct WindowStart {
     QString desktopPath;
     // Files to convert as one drop as soon as the window has loaded.
     QStringList files;
+    // Tells the first copy from a later one; null when no other copy is looked for. Not owned;
+    // it must outlive the window.
+    SingleInstance* instance = nullptr;
 };
 
 } // namespace quillmorph

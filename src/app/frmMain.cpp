@@ -5,6 +5,7 @@
 #include "HomePage.h"
 #include "MarginColour.h"
 #include "QualityFactor.h"
+#include "SingleInstance.h"
 #include "StoredChoices.h"
 
 #include <QCheckBox>
@@ -190,6 +191,11 @@ void frmMain::connectControls() {
 }
 
 void frmMain::Form_Load() {
+    if (start_.instance && !start_.instance->claim()) {
+        endAsLaterCopy();
+        return;
+    }
+
     cobFormat->addItems({QStringLiteral("BMP"), QStringLiteral("JPEG"), QStringLiteral("PNG"),
                          QStringLiteral("GIF"), QStringLiteral("PSD"), QStringLiteral("CMP"),
                          QStringLiteral("PCT"), QStringLiteral("RAS")});
@@ -219,8 +225,22 @@ void frmMain::Form_Load() {
     cobFormat->setFocus();
     storeOptions();
 
+    if (start_.instance) {
+        connect(start_.instance, &SingleInstance::filesReceived, this,
+                &frmMain::takeHandedOverFiles);
+    }
     if (!start_.files.isEmpty())
         startBatch(start_.files);
+}
+
+void frmMain::endAsLaterCopy() {
+    if (!start_.files.isEmpty() && start_.instance->handOver(start_.files)) {
+        exitStatusAtLoad_ = 0;
+        return;
+    }
+    dialogs_.showWarning(nullptr, QStringLiteral("すでに「quillmorph」は起動されています。"));
+    // Files that reached no one are worth a failure status to whoever started this copy.
+    exitStatusAtLoad_ = start_.files.isEmpty() ? 0 : 1;
 }
 
 void frmMain::LoadSettings() {
@@ -377,6 +397,7 @@ void frmMain::onBatchFinished(const BatchResult& result) {
         // The user asked to leave; only a failure is still worth telling.
         if (result.outcome == BatchResult::Outcome::Failed)
             dialogs_.showMessage(this, result.message);
+        handedOver_.clear();
         close();
         Q_EMIT batchFinished();
         return;
@@ -385,6 +406,23 @@ void frmMain::onBatchFinished(const BatchResult& result) {
         dialogs_.beep();
     dialogs_.showMessage(this, result.message);
     Q_EMIT batchFinished();
+    if (!handedOver_.isEmpty() && !runner_->isRunning())
+        startBatch(handedOver_.takeFirst());
+}
+
+void frmMain::takeHandedOverFiles(const QStringList& files) {
+    if (closeAfterBatch_)
+        return;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    // A drop during a batch is refused while the user watches; files from a later copy have
+    // nobody watching, so they wait for their turn instead of being lost.
+    if (runner_->isRunning())
+        handedOver_ << files;
+    else
+        startBatch(files);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -395,7 +433,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    Form_QueryUnload();
+    // A copy ended at load never had its settings loaded and must not write them.
+    if (!exitStatusAtLoad_)
+        Form_QueryUnload();
     event->accept();
 }
 

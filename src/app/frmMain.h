@@ -6,9 +6,11 @@
 #include "UserDialogs.h"
 #include "WindowStart.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -46,6 +48,9 @@ public:
     // The options a file starting now would be converted with.
     ConversionSettings currentOptions() const { return options_.current(); }
     bool isBatchRunning() const;
+    // Set when loading found another copy running and ended this one: the status the program
+    // exits with. The window must then not be shown.
+    std::optional<int> exitStatusAtLoad() const { return exitStatusAtLoad_; }
     // The parent of every output folder.
     const QString& desktopPath() const { return desktopPath_; }
 
@@ -71,6 +76,10 @@ private:
     void Form_QueryUnload();
     void LoadSettings();
     void SaveSettings();
+    // Form_Load found another copy: hands it the start files, or tells the user.
+    void endAsLaterCopy();
+    // Files handed over by a later copy: converted as a drop, after the batch in hand if any.
+    void takeHandedOverFiles(const QStringList& files);
     void cobiQuality_Change(const QString& text);
     void Command1_Click();
     void Command2_Click();
@@ -87,6 +96,8 @@ private:
     const WindowStart start_;
     QString desktopPath_;
     UserDialogs dialogs_;
+    std::optional<int> exitStatusAtLoad_;
+    QList<QStringList> handedOver_; // waiting for the batch in hand
     QString Text1 = QStringLiteral("2");
     quint32 backColor_ = 0xFFFFFF;
     OptionsSnapshot options_;

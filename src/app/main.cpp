@@ -1,5 +1,6 @@
 #include "AppIcon.h"
 #include "LeadImage.h"
+#include "SingleInstance.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "frmMain.h"
@@ -9,7 +10,8 @@
 
 namespace {
 
-// Every argument is a file to convert, as a drop would give it: a full path.
+// Every argument is a file to convert, as a drop would give it: a full path, so that a copy
+// started elsewhere can hand it over.
 QStringList filesFromArguments(const QStringList& arguments) {
     QStringList files;
     for (const QString& argument : arguments.mid(1))
@@ -33,9 +35,13 @@ int main(int argc, char** argv) {
                             QStringLiteral("画像処理エンジン (libvips) を開始できませんでした。"));
         return 1;
     }
+    quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
     start.files = filesFromArguments(QCoreApplication::arguments());
+    start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
+    if (const std::optional<int> status = window.exitStatusAtLoad())
+        return *status;
     window.show();
     return app.exec();
 }

@@ -1,3 +1,5 @@
+#include "RunningCopy.h"
+#include "SingleInstance.h"
 #include "TestImages.h"
 #include "WindowTest.h"
 
@@ -40,6 +42,8 @@ protected:
                                  fn();
                          });
     }
+    // The runtime folder a later copy shares with this window, made as a session makes it.
+    QString runtime() const { return CopyHome(root_.filePath(QStringLiteral("session"))).runtime; }
 };
 
 TEST_F(StartUp, LoadingCreatesAMissingDesktopFolder) {
@@ -76,6 +80,94 @@ TEST_F(StartUp, FilesGivenAtStartAreConvertedAsOneDrop) {
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(log_, QStringList({"<beep>", " 2ファイルを変換終了しました。"}));
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg"}));
+}
+
+TEST_F(StartUp, ALaterCopyWithoutFilesWarnsAndEndsBeforeLoading) {
+    SingleInstance first(runtime());
+    ASSERT_TRUE(first.claim());
+    SingleInstance later(runtime());
+    WindowStart start;
+    start.instance = &later;
+    openWindow(start);
+    EXPECT_EQ(window_->exitStatusAtLoad(), std::optional<int>(0));
+    EXPECT_EQ(log_,
+              QStringList({QStringLiteral("<warning>すでに「quillmorph」は起動されています。")}));
+    EXPECT_EQ(control<QComboBox>("cobFormat")->count(), 0) << "the lists were never filled";
+    EXPECT_FALSE(QFileInfo::exists(desktop_));
+    // Even a close reaching the window writes no settings.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window_.get(), &close);
+    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
+    EXPECT_EQ(log_.size(), 1);
+}
+
+TEST_F(StartUp, TheFirstCopyLoadsAsUsual) {
+    SingleInstance instance(runtime());
+    WindowStart start;
+    start.instance = &instance;
+    openWindow(start);
+    EXPECT_EQ(window_->exitStatusAtLoad(), std::nullopt);
+    EXPECT_EQ(control<QComboBox>("cobFormat")->count(), 8);
+    EXPECT_TRUE(log_.isEmpty());
+    SingleInstance later(runtime());
+    EXPECT_FALSE(later.claim()) << "the window holds its claim";
+}
+
+TEST_F(StartUp, FilesFromALaterCopyAreConvertedAsADropAndItLeavesTheSettingsAlone) {
+    SingleInstance instance(runtime());
+    WindowStart start;
+    start.instance = &instance;
+    openWindow(start);
+    const QByteArray stored = "[V1.00202]\niSizeConv=1\niWidth=20\niHeight=20\n";
+    writeBytes(settingsPath(), stored);
+    makeSources({"a.png", "b b.png"});
+
+    CopyHome home(root_.filePath(QStringLiteral("later")));
+    home.runtime = runtime();
+    home.windir = windir_;
+    // Relative names, as a shell in the sources folder passes them.
+    RunningCopy later(home, {QStringLiteral("a.png"), QStringLiteral("b b.png")}, sources_);
+    ASSERT_TRUE(waitUntil([&] { return !later.isRunning(); }, 60000))
+        << later.process().readAllStandardError().toStdString();
+    EXPECT_EQ(later.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(later.process().exitCode(), 0);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_, QStringList({"<beep>", " 2ファイルを変換終了しました。"}));
+    EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b b.jpg"}));
+    // Converted by this window with its own options, not with the stored ones (20 × 20).
+    EXPECT_EQ(readImage(outputPath(QStringLiteral("a.jpg"))).width(), 40);
+    EXPECT_EQ(readBytes(settingsPath()), stored);
+    EXPECT_FALSE(QFileInfo::exists(home.desktop()));
+}
+
+TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
+    SingleInstance instance(runtime());
+    WindowStart start;
+    start.instance = &instance;
+    openWindow(start);
+    const QStringList first = makeSources({"a.png", "b.png"});
+    const QStringList handed = makeSources({"c.png"});
+    int answer = -1;
+    bool queuedWhileBusy = false;
+    atFile(1, [&] {
+        if (answer != -1)
+            return; // the handed-over batch starts at file 1 too
+        answer = sendToCopy(instance.serverName(), handOverFrame(handed));
+        queuedWhileBusy = window_->isBatchRunning();
+    });
+    ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), first).moveAccepted);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(answer, 6);
+    EXPECT_TRUE(queuedWhileBusy);
+    EXPECT_EQ(log_, QStringList({"<beep>", " 2ファイルを変換終了しました。", "<beep>",
+                                 " 1ファイルを変換終了しました。"}));
+    const QStringList folders = outputFolders();
+    ASSERT_EQ(folders.size(), 2);
+    QStringList entries;
+    for (const QString& folder : folders)
+        entries << QDir(QDir(desktop_).filePath(folder)).entryList(QDir::Files, QDir::Name);
+    entries.sort();
+    EXPECT_EQ(entries, QStringList({"a.jpg", "b.jpg", "c.jpg"}));
 }
 
 TEST_F(StartUp, ClosingDuringABatchSavesOnceWithTheFinalValues) {

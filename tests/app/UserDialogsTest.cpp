@@ -32,6 +32,24 @@ TEST(PlatformMessageBox, IsModalWithOkAndTheProgramsCaption) {
     EXPECT_TRUE(inspected);
 }
 
+TEST(PlatformWarningBox, IsTheMessageBoxWithTheWarningIcon) {
+    const UserDialogs dialogs = platformDialogs();
+    bool inspected = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        inspected = true;
+        EXPECT_TRUE(box->isModal());
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("quillmorph"));
+        EXPECT_EQ(box->text(), QStringLiteral("すでに「quillmorph」は起動されています。"));
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.showWarning(nullptr, QStringLiteral("すでに「quillmorph」は起動されています。"));
+    EXPECT_TRUE(inspected);
+}
+
 TEST(PlatformColourDialog, IsModalWithSixteenCustomSlotsAndReturnsTheChoice) {
     const UserDialogs dialogs = platformDialogs();
     QWidget owner;

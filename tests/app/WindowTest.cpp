@@ -50,6 +50,9 @@ QString WindowTest::settingsPath() const {
 UserDialogs WindowTest::recordingDialogs() {
     UserDialogs dialogs;
     dialogs.showMessage = [this](QWidget*, const QString& text) { log_ << text; };
+    dialogs.showWarning = [this](QWidget*, const QString& text) {
+        log_ << QStringLiteral("<warning>") + text;
+    };
     dialogs.beep = [this] { log_ << QStringLiteral("<beep>"); };
     dialogs.chooseColour = [this](QWidget*, const QColor& initial) {
         ++colourRequests_;

@@ -1,0 +1,36 @@
+#include "CopyHome.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace quillmorph::test {
+
+CopyHome::CopyHome(const QString& root)
+    : home(QDir(root).filePath(QStringLiteral("home"))),
+      windir(QDir(root).filePath(QStringLiteral("windir"))),
+      runtime(QDir(root).filePath(QStringLiteral("run"))) {
+    for (const QString& folder : {home, windir, runtime})
+        QDir().mkpath(folder);
+    // Qt insists on a runtime folder only its owner can enter.
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString CopyHome::desktop() const {
+    return QDir(home).filePath(QStringLiteral("Desktop"));
+}
+
+QString CopyHome::settingsPath() const {
+    return QDir(windir).filePath(QStringLiteral("quillmorph.ini"));
+}
+
+QProcessEnvironment CopyHome::environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("windir"), windir);
+    return env;
+}
+
+} // namespace quillmorph::test

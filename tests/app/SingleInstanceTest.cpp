@@ -1,0 +1,187 @@
+#include "SingleInstance.h"
+#include "RunningCopy.h"
+#include "TestImages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include <unistd.h>
+
+namespace quillmorph::test {
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(root_.isValid()); }
+    QString folder() const { return root_.filePath(QStringLiteral("run")); }
+    QTemporaryDir root_;
+};
+
+TEST_F(SingleInstanceTest, OnlyOneCopyAtATimeHoldsAFolder) {
+    auto first = std::make_unique<SingleInstance>(folder());
+    ASSERT_TRUE(first->claim());
+    SingleInstance second(folder());
+    EXPECT_FALSE(second.claim());
+    SingleInstance elsewhere(root_.filePath(QStringLiteral("other")));
+    EXPECT_TRUE(elsewhere.claim()) << "another user's or session's folder";
+    first.reset();
+    SingleInstance third(folder());
+    EXPECT_TRUE(third.claim()) << "the first copy has ended";
+}
+
+TEST_F(SingleInstanceTest, TheNamesCarryTheUserId) {
+    const SingleInstance instance(folder());
+    EXPECT_EQ(instance.serverName(),
+              QDir(folder()).filePath(QStringLiteral("quillmorph-%1.socket").arg(::getuid())));
+}
+
+TEST_F(SingleInstanceTest, AHandOverReachesTheFirstCopyAndIsConfirmed) {
+    SingleInstance first(folder());
+    ASSERT_TRUE(first.claim());
+    QList<QStringList> received;
+    QObject::connect(&first, &SingleInstance::filesReceived,
+                     [&](const QStringList& files) { received << files; });
+    const QStringList files{QStringLiteral("/p/a b.png"), QStringLiteral("/p/行\nbreak.jpg"),
+                            QStringLiteral("/p/ü.gif")};
+    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(files)), 6);
+    EXPECT_EQ(received, QList<QStringList>({files}));
+}
+
+TEST_F(SingleInstanceTest, AnOversizedHandOverIsCutOffAndTheNextOneStillWorks) {
+    SingleInstance first(folder());
+    ASSERT_TRUE(first.claim());
+    QList<QStringList> received;
+    QObject::connect(&first, &SingleInstance::filesReceived,
+                     [&](const QStringList& files) { received << files; });
+    EXPECT_EQ(sendToCopy(first.serverName(), QByteArray("\x7f\xff\xff\xff/p/a.png", 12), 5000), -1);
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame({QStringLiteral("/p/a.png")})), 6);
+    EXPECT_EQ(received, QList<QStringList>({{QStringLiteral("/p/a.png")}}));
+}
+
+// Copies of the real program, each in its own temporary home.
+class RealCopies : public SingleInstanceTest {
+protected:
+    void SetUp() override {
+        SingleInstanceTest::SetUp();
+        home_ = std::make_unique<CopyHome>(root_.filePath(QStringLiteral("first")));
+        sources_ = root_.filePath(QStringLiteral("sources"));
+        ASSERT_TRUE(QDir().mkpath(sources_));
+    }
+    QString serverName() const { return SingleInstance(home_->runtime).serverName(); }
+    // Starts the first copy and waits until it takes hand-overs.
+    std::unique_ptr<RunningCopy> startFirst(const QStringList& arguments = {}) {
+        auto copy = std::make_unique<RunningCopy>(*home_, arguments);
+        const QString socket = serverName();
+        EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(socket) || !copy->isRunning(); }));
+        EXPECT_TRUE(copy->isRunning()) << copy->process().readAllStandardError().toStdString();
+        return copy;
+    }
+    QStringList makeSources(const QStringList& names) {
+        QStringList paths;
+        for (const QString& name : names)
+            paths << writeImage(solid(40, 30, {200, 40, 40}), QDir(sources_).filePath(name));
+        return paths;
+    }
+    // The files of the only dated folder on the first copy's Desktop, once there are count.
+    QStringList waitForOutputs(int count) {
+        QStringList files;
+        waitFor([&] {
+            const QStringList folders =
+                QDir(home_->desktop()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            if (folders.size() != 1)
+                return false;
+            const QDir folder(QDir(home_->desktop()).filePath(folders.first()));
+            files = folder.entryList(QDir::Files, QDir::Name);
+            return files.size() >= count;
+        });
+        return files;
+    }
+
+    std::unique_ptr<CopyHome> home_;
+    QString sources_;
+};
+
+TEST_F(RealCopies, AFirstCopyConvertsTheFilesItWasStartedWith) {
+    const QStringList sources = makeSources({"a.png", "b.png"});
+    auto first = startFirst(sources);
+    EXPECT_EQ(waitForOutputs(2), QStringList({"a.jpg", "b.jpg"}));
+    EXPECT_TRUE(first->isRunning());
+}
+
+TEST_F(RealCopies, ALaterCopyWithFilesHandsThemToTheRunningCopyAndEnds) {
+    auto first = startFirst();
+    const QByteArray stored = "; mine\n[V1.00202]\niWidth=77\n";
+    writeBytes(home_->settingsPath(), stored);
+    makeSources({"a.png", "b.png"});
+    CopyHome laterHome(root_.filePath(QStringLiteral("later")));
+    laterHome.runtime = home_->runtime;
+    laterHome.windir = home_->windir;
+    RunningCopy later(laterHome, {QStringLiteral("a.png"), QStringLiteral("b.png")}, sources_);
+    ASSERT_TRUE(later.process().waitForFinished(60000));
+    EXPECT_EQ(later.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(later.process().exitCode(), 0);
+    EXPECT_EQ(waitForOutputs(2), QStringList({"a.jpg", "b.jpg"}));
+    EXPECT_FALSE(QFileInfo::exists(laterHome.desktop())) << "the later copy never loaded";
+    EXPECT_EQ(readBytes(home_->settingsPath()), stored);
+    EXPECT_TRUE(first->isRunning());
+}
+
+TEST_F(RealCopies, ALaterCopyWithoutFilesStopsBeforeLoadingAndTouchesNothing) {
+    auto first = startFirst();
+    const QByteArray stored = "[V1.00202]\niRez=50\n";
+    writeBytes(home_->settingsPath(), stored);
+    CopyHome laterHome(root_.filePath(QStringLiteral("later")));
+    laterHome.runtime = home_->runtime;
+    laterHome.windir = home_->windir;
+    RunningCopy later(laterHome, {});
+    // It waits at its warning for someone to press OK; a copy that had gone on loading would
+    // by now have made its Desktop folder.
+    QThread::msleep(1500);
+    EXPECT_TRUE(later.isRunning());
+    EXPECT_FALSE(QFileInfo::exists(laterHome.desktop()));
+    EXPECT_EQ(readBytes(home_->settingsPath()), stored);
+    EXPECT_TRUE(first->isRunning());
+    // The first copy still takes hand-overs.
+    const QStringList sources = makeSources({"c.png"});
+    EXPECT_EQ(sendToCopy(serverName(), handOverFrame(sources)), 6);
+    EXPECT_EQ(waitForOutputs(1), QStringList({"c.jpg"}));
+}
+
+TEST_F(RealCopies, TheLockAndSocketOfACrashedCopyAreTakenOver) {
+    auto crashed = startFirst();
+    crashed->kill();
+    ASSERT_TRUE(QFileInfo::exists(serverName())) << "a crash leaves its socket behind";
+    ASSERT_TRUE(QDir(home_->runtime)
+                    .entryList()
+                    .contains(QStringLiteral("quillmorph-%1.lock").arg(::getuid())))
+        << "and its lock";
+    SingleInstance next(home_->runtime);
+    ASSERT_TRUE(next.claim());
+    QStringList received;
+    QObject::connect(&next, &SingleInstance::filesReceived,
+                     [&](const QStringList& files) { received = files; });
+    EXPECT_EQ(sendToCopy(next.serverName(), handOverFrame({QStringLiteral("/p/a.png")})), 6);
+    EXPECT_EQ(received, QStringList({QStringLiteral("/p/a.png")}));
+}
+
+} // namespace
+} // namespace quillmorph::test
