@@ -10,6 +10,8 @@
 #   reference   bench-reference (bench/reference.cpp): libvips thumbnail + embed + save, one process
 #   gm          GraphicsMagick, one `gm convert` per file (MAGICK_MODE=mogrify: one `gm mogrify`)
 #   im          ImageMagick 6, one `convert` per file  (MAGICK_MODE=mogrify: one `mogrify`)
+#   window      the quillmorph window itself (offscreen), files handed to it as a drop
+#               (bench/window_batch.cpp); wall time includes starting the window
 # Then a scaling table: one image of 1, 6, 24, 100 megapixels, and 10, 100, 1000 small files.
 #
 # Every figure is the median of RUNS runs, measured with /usr/bin/time -v (CPU = user + sys,
@@ -18,6 +20,7 @@
 #
 # Environment (defaults in brackets):
 #   QUILLMORPH_CLI  the tool to measure [build/src/cli/quillmorph-cli]
+#   BENCH_WINDOW    bench-window binary [built into build/ as target bench-window]
 #   BENCH_REFERENCE bench-reference binary [built from bench/ into build-bench/reference]
 #   RUNS [3]  QUICK=1 (RUNS=1, 8 photos, smaller scaling sets: a smoke run of a minute or two)
 #   PHOTOS [all]  use this many photos, evenly spread over the sorted list
@@ -41,7 +44,7 @@ fi
 RUNS=${RUNS:-3}
 PHOTOS=${PHOTOS:-0}
 SETTINGS=${SETTINGS:-"a b c"}
-TOOLS=${TOOLS:-"quillmorph reference gm im"}
+TOOLS=${TOOLS:-"quillmorph window reference gm im"}
 MAGICK_MODE=${MAGICK_MODE:-loop}
 SCALE_MP=${SCALE_MP-"1 6 24 100"}
 SCALE_FILES=${SCALE_FILES-"10 100 1000"}
@@ -71,6 +74,12 @@ fi
 
 if [[ " $TOOLS $SCALE_TOOLS " == *" quillmorph "* ]]; then
     [ -x "$CLI" ] || die "no quillmorph-cli at $CLI; build it (cmake --build build --target quillmorph-cli) or set QUILLMORPH_CLI"
+fi
+WINDOW=${BENCH_WINDOW:-}
+if [ -z "$WINDOW" ] && [[ " $TOOLS " == *" window "* ]]; then
+    cmake --build "$repo/build" --target bench-window >/dev/null ||
+        die "could not build bench-window (cmake --build build --target bench-window)"
+    WINDOW=$repo/build/bench/bench-window
 fi
 REF=${BENCH_REFERENCE:-}
 if [ -z "$REF" ] && [[ " $TOOLS $SCALE_TOOLS " == *" reference "* ]]; then
@@ -118,6 +127,12 @@ convert_with() {
             if [ "$fmt" = png ]; then args+=(--format PNG); else args+=(--format JPEG --quality "$q"); fi
             if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
             windir=$windir "$CLI" "${args[@]}" "$@"
+            ;;
+        window)
+            local args=(--out "$dir")
+            if [ "$fmt" = png ]; then args+=(--format PNG); else args+=(--format JPEG --quality "$q"); fi
+            if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
+            QT_QPA_PLATFORM=offscreen "$WINDOW" "${args[@]}" "$@"
             ;;
         reference)
             local args=(--out "$dir" --format "$fmt")
@@ -174,7 +189,7 @@ convert_with() {
     esac
 }
 export -f convert_with die say
-export CLI REF REFERENCE_OPTS MAGICK_MODE IM_CONVERT IM_MOGRIFY windir
+export CLI WINDOW REF REFERENCE_OPTS MAGICK_MODE IM_CONVERT IM_MOGRIFY windir
 
 # measure KIND SETTING TOOL RUN FILE...: one timed conversion; appends a row to raw.tsv and
 # leaves the outputs in $out/work/KIND-SETTING-TOOL.
@@ -378,6 +393,7 @@ ver() { "$@" 2>/dev/null | head -n1; }
                 print ""; print "## Goals"; print ""
                 if ((a "reference") in W) printf "- 600×450 wall, quillmorph ÷ reference: %.2f (goal ≤ 0.6)\n", W[a "quillmorph"] / W[a "reference"]
                 if ((a "gm") in W) printf "- 600×450 wall, quillmorph ÷ GraphicsMagick: %.2f (goal ≤ 0.4)\n", W[a "quillmorph"] / W[a "gm"]
+                if ((a "window") in W) printf "- 600×450 wall, window ÷ quillmorph-cli: %.2f (goal ≤ 1.10)\n", W[a "window"] / W[a "quillmorph"]
                 peak = 0
                 for (i = 1; i <= ng; i++) { g = order[i]; split(g, k, SUBSEP); if (k[1] == "main" && k[3] == "quillmorph" && R[g] > peak) peak = R[g] }
                 printf "- peak memory of quillmorph-cli over the photo settings: %.0f MB (goal ≤ 250)\n", peak
