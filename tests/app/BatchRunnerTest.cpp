@@ -1,4 +1,5 @@
 #include "BatchRunner.h"
+#include "EventLoop.h"
 #include "TestImages.h"
 
 #include <QCoreApplication>
@@ -18,18 +19,6 @@ class FixedOptions : public OptionsSource {
 public:
     ConversionSettings current() const override { return {}; }
 };
-
-bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 class Runner : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "SingleInstance.h"
+#include "EventLoop.h"
 #include "RunningCopy.h"
 #include "TestImages.h"
 
@@ -17,15 +18,7 @@ namespace quillmorph::test {
 namespace {
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
+    return runEventsUntil(done, timeoutMs);
 }
 
 class SingleInstanceTest : public ::testing::Test {

@@ -1,5 +1,6 @@
 #include "WindowTest.h"
 
+#include "EventLoop.h"
 #include "TestImages.h"
 
 #include <QApplication>
@@ -118,14 +119,8 @@ bool WindowTest::waitForBatch(int timeoutMs) {
 }
 
 bool WindowTest::waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
+    if (!runEventsUntil(done, timeoutMs))
+        return false;
     QCoreApplication::processEvents();
     return true;
 }
