@@ -1,7 +1,7 @@
 #include "LeadImage.h"
 
-#include "PsdWriter.h"
 #include "PartialOutput.h"
+#include "PsdWriter.h"
 #include "SystemError.h"
 
 #include <QDir>
@@ -9,13 +9,13 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
-#include <string_view>
 #include <cmath>
 #include <memory>
+#include <string_view>
+#include <vector>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <vector>
 
 namespace quillmorph {
 
