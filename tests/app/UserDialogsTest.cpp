@@ -6,48 +6,44 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace quillmorph {
 namespace {
 
+// Shows a box through show, checks it as the user sees it and presses its OK button.
+void expectBox(const std::function<void()>& show, const QString& text, QMessageBox::Icon icon,
+               const QWidget* owner) {
+    bool inspected = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        inspected = true;
+        EXPECT_TRUE(box->isModal());
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("quillmorph"));
+        EXPECT_EQ(box->text(), text);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        EXPECT_EQ(box->icon(), icon);
+        EXPECT_EQ(box->parentWidget(), owner);
+        box->button(QMessageBox::Ok)->click();
+    });
+    show();
+    EXPECT_TRUE(inspected);
+}
+
 TEST(PlatformMessageBox, IsModalWithOkAndTheProgramsCaption) {
     const UserDialogs dialogs = platformDialogs();
     QWidget owner;
     owner.show();
-    bool inspected = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        inspected = true;
-        EXPECT_TRUE(box->isModal());
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("quillmorph"));
-        EXPECT_EQ(box->text(), QStringLiteral(" 3ファイルを変換終了しました。"));
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box->parentWidget(), &owner);
-        box->button(QMessageBox::Ok)->click();
-    });
-    dialogs.showMessage(&owner, QStringLiteral(" 3ファイルを変換終了しました。"));
-    EXPECT_TRUE(inspected);
+    const QString text = QStringLiteral(" 3ファイルを変換終了しました。");
+    expectBox([&] { dialogs.showMessage(&owner, text); }, text, QMessageBox::NoIcon, &owner);
 }
 
 TEST(PlatformWarningBox, IsTheMessageBoxWithTheWarningIcon) {
     const UserDialogs dialogs = platformDialogs();
-    bool inspected = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        inspected = true;
-        EXPECT_TRUE(box->isModal());
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("quillmorph"));
-        EXPECT_EQ(box->text(), QStringLiteral("すでに「quillmorph」は起動されています。"));
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        box->button(QMessageBox::Ok)->click();
-    });
-    dialogs.showWarning(nullptr, QStringLiteral("すでに「quillmorph」は起動されています。"));
-    EXPECT_TRUE(inspected);
+    const QString text = QStringLiteral("すでに「quillmorph」は起動されています。");
+    expectBox([&] { dialogs.showWarning(nullptr, text); }, text, QMessageBox::Warning, nullptr);
 }
 
 TEST(PlatformColourDialog, IsModalWithSixteenCustomSlotsAndReturnsTheChoice) {
