@@ -52,6 +52,11 @@ VImage normalised(VImage in) {
                                           ->set("embedded", true)
                                           ->set("intent", VIPS_INTENT_PERCEPTUAL));
     }
+    // 16-bit pixels that call themselves 8-bit sRGB or grey would be clipped, not scaled.
+    if (in.format() == VIPS_FORMAT_USHORT && in.interpretation() == VIPS_INTERPRETATION_sRGB)
+        in = in.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
+    if (in.format() == VIPS_FORMAT_USHORT && in.interpretation() == VIPS_INTERPRETATION_B_W)
+        in = in.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16));
     if (in.interpretation() != VIPS_INTERPRETATION_sRGB || in.bands() < 3)
         in = in.colourspace(VIPS_INTERPRETATION_sRGB);
     if (in.format() != VIPS_FORMAT_UCHAR)

@@ -170,6 +170,11 @@ std::vector<HostileCase> hostileCases() {
                                          .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16)),
                                      d.filePath(QStringLiteral("deep.png")));
          }, {600, 450, kRed}},
+        {"SixteenBitLabelledSrgb", [](const QTemporaryDir& d) {
+             return test::writeImage(VImage::black(40, 30).cast(VIPS_FORMAT_USHORT).new_from_image(std::vector<double>{59110, 2570, 2570})
+                                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)),
+                                     d.filePath(QStringLiteral("deep.v")));
+         }, {600, 450, kRed}},
         {"CmykJpeg", [](const QTemporaryDir& d) {
              return test::writeImage(VImage::black(40, 30).new_from_image(std::vector<double>{0, 0, 0, 0})
                                          .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK)),
