@@ -183,6 +183,10 @@ struct FailureCase {
     QString expected; // first line of the message
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class BatchFailureTest : public ConvertFilesTest,
                          public ::testing::WithParamInterface<FailureCase> {};
 

@@ -11,6 +11,10 @@ struct FitCase {
     float left, top, width, height;
 };
 
+void PrintTo(const FitCase& c, std::ostream* os) {
+    *os << c.sw << "x" << c.sh << " in " << c.boxW << "x" << c.boxH;
+}
+
 class PlanFitTest : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(PlanFitTest, PlacesTheScaledImageInsideTheBox) {

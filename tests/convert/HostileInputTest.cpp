@@ -60,6 +60,11 @@ struct HostileCase {
     Expectation expect;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const HostileCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const Rgb kRed{230, 10, 10};
 constexpr quint32 kGreenMargin = 0x00FF00; // 0x00BBGGRR
 

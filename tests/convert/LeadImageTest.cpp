@@ -123,6 +123,10 @@ struct FormatCase {
     int magicOffset;
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.suffix;
+}
+
 class SaveFormatTest : public LeadImageTest, public ::testing::WithParamInterface<FormatCase> {};
 
 TEST_P(SaveFormatTest, WritesTheFormatAndReloadsAtTheSameSize) {
