@@ -3,6 +3,7 @@
 #include "FileNames.h"
 #include "FitAndPad.h"
 #include "FitGeometry.h"
+#include "LeadImage.h"
 #include "Messages.h"
 #include "OutputFolder.h"
 #include "OutputFormat.h"
@@ -23,6 +24,12 @@
 namespace quillmorph {
 
 namespace {
+
+// The two image instances one file is converted with: the image and its scaled work copy.
+struct ImagePair {
+    LeadImage LEAD1;
+    LeadImage LEAD_work;
+};
 
 // A file once its turn to start has come: its options read and its header opened, so that
 // what decoding it will cost is known before it is handed to a helper thread.

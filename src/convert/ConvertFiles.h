@@ -1,7 +1,6 @@
 #pragma once
 
 #include "BatchInterfaces.h"
-#include "LeadImage.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -24,12 +23,6 @@ struct BatchPlace {
     QDateTime startedAt = QDateTime::currentDateTime();
     QLocale locale;       // formats the dated folder name
     int filesInFlight = 0; // files prepared at once; 0 means one per core
-};
-
-// The two image instances one file is converted with: the image and its scaled work copy.
-struct ImagePair {
-    LeadImage LEAD1;
-    LeadImage LEAD_work;
 };
 
 // Converts files into one new dated folder under place.parentFolder: load, fit and pad, choose
