@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("quillmorph"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMORPH_VERSION));
     // Ties the window to the installed desktop entry (its icon on Wayland).
-    QGuiApplication::setDesktopFileName(QStringLiteral("quillmorph"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmorph.quillmorph"));
     QApplication::setWindowIcon(quillmorph::appIcon());
 
     const quillmorph::UserDialogs dialogs = quillmorph::platformDialogs();

@@ -32,7 +32,7 @@ for src in $(grep -o 'src="[^"]*"' "$page" | sed 's/src="//; s/"$//'); do
     [ -f "$(dirname "$page")/$src" ] || fail "the installed page misses $src"
 done
 
-entry="$prefix/share/applications/quillmorph.desktop"
+entry="$prefix/share/applications/io.github.quillmorph.quillmorph.desktop"
 [ -f "$entry" ] || fail "desktop entry missing"
 desktop-file-validate "$entry" || fail "desktop entry is not valid"
 exec_line=$(grep '^Exec=' "$entry")
