@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace {
 
@@ -19,9 +22,41 @@ QStringList filesFromArguments(const QStringList& arguments) {
     return files;
 }
 
+constexpr char kUsage[] =
+    "Usage: quillmorph [FILE...]\n"
+    "\n"
+    "Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the\n"
+    "margin colour and saved in the chosen format into a new dated folder (pic + date + time)\n"
+    "on the Desktop. FILEs given on the command line are converted as one drop.\n"
+    "\n"
+    "Only one window runs per user: a second quillmorph hands its FILEs to the running window\n"
+    "and ends, or without FILEs says that the window is already running and ends.\n"
+    "\n"
+    "Options:\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
+
+// Answered before the toolkit starts, so that they need no display and never reach a
+// running window as file names.
+std::optional<int> answerInformationRequest(int argc, char** argv) {
+    if (argc != 2)
+        return std::nullopt;
+    if (std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillmorph %s\n", QUILLMORPH_VERSION);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = answerInformationRequest(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmorph"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMORPH_VERSION));
