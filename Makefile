@@ -3,12 +3,13 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
-BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev
+BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev \
+                  help2man dpkg-dev file
 RUN_PACKAGES := fonts-noto-cjk
-TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils
+TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build run test test-sanitized deps test-deps install-packages install clean
+.PHONY: all build run test test-sanitized deps test-deps install-packages install package check-package clean
 
 all: build
 
@@ -48,6 +49,14 @@ test-sanitized: deps test-deps
 
 install: build
 	$(SUDO) cmake --install $(BUILD_DIR)
+
+# $(BUILD_DIR)/quillmorph_<version>_<arch>.deb, installing to /usr.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Checks the package's fields and files, then installs it with dpkg, runs it and removes it.
+check-package: package test-deps
+	bash tests/package/check_package.sh --install $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan
