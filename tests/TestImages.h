@@ -1,6 +1,9 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <vips/vips8>
 
@@ -34,5 +37,10 @@ bool near(const Rgb& a, const Rgb& b, int tolerance = 8);
 QString writeBytes(const QString& path, const QByteArray& bytes);
 
 QByteArray readBytes(const QString& path);
+
+// Text paths as the path type the batch takes.
+inline FilePaths paths(const QStringList& texts) {
+    return FilePaths(texts.begin(), texts.end());
+}
 
 } // namespace quillmorph::test

@@ -15,7 +15,7 @@ BatchRunner::~BatchRunner() {
     stopAndWait();
 }
 
-bool BatchRunner::start(const QStringList& files, const BatchPlace& place) {
+bool BatchRunner::start(const FilePaths& files, const BatchPlace& place) {
     if (running_)
         return false;
     running_ = true;
@@ -60,7 +60,7 @@ void BatchRunner::report(const QString& text) {
     onGuiThreadAndWait([this, text] { Q_EMIT reportRaised(text); });
 }
 
-void BatchRunner::fileStarted(int index, int count, const QString&) {
+void BatchRunner::fileStarted(int index, int count, const FilePath&) {
     index_ = index;
     count_ = count;
     // Waiting here is what letting pending window events run before each file was: every
@@ -68,7 +68,7 @@ void BatchRunner::fileStarted(int index, int count, const QString&) {
     onGuiThreadAndWait([this, index, count] { Q_EMIT fileStarting(index, count); });
 }
 
-void BatchRunner::fileConverted(const QString&, const QString&) {
+void BatchRunner::fileConverted(const FilePath&, const FilePath&) {
     const int index = index_;
     const int count = count_;
     QMetaObject::invokeMethod(

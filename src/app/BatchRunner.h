@@ -21,7 +21,7 @@ public:
     ~BatchRunner() override;
 
     // GUI thread. Starts a batch of files; false (and nothing started) while one runs.
-    bool start(const QStringList& files, const BatchPlace& place);
+    bool start(const FilePaths& files, const BatchPlace& place);
     // GUI thread. True from start() until finished() has been emitted.
     bool isRunning() const { return running_; }
     // Any thread. The batch stops before its next file.
@@ -33,9 +33,9 @@ public:
     // Batch thread: the batch waits until every receiver of reportRaised has returned.
     void report(const QString& text) override;
     // Batch thread: the batch waits until every receiver of fileStarting has returned.
-    void fileStarted(int index, int count, const QString& source) override;
+    void fileStarted(int index, int count, const FilePath& source) override;
     // Batch thread.
-    void fileConverted(const QString& source, const QString& output) override;
+    void fileConverted(const FilePath& source, const FilePath& output) override;
     // Batch thread.
     bool cancelRequested() const override { return cancel_; }
 

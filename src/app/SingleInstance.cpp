@@ -52,7 +52,7 @@ bool SingleInstance::claim() {
     return true;
 }
 
-bool SingleInstance::handOver(const QStringList& files, int timeoutMs) const {
+bool SingleInstance::handOver(const FilePaths& files, int timeoutMs) const {
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     // The running copy may have taken the lock a moment ago and not be listening yet.
@@ -66,8 +66,8 @@ bool SingleInstance::handOver(const QStringList& files, int timeoutMs) const {
         QThread::msleep(50);
     }
     QByteArray payload;
-    for (const QString& file : files)
-        payload += QFile::encodeName(file) + '\0';
+    for (const FilePath& file : files)
+        payload += file.native() + '\0';
     QByteArray frame(4, '\0');
     qToBigEndian(quint32(payload.size()), frame.data());
     socket.write(frame + payload);
@@ -104,10 +104,10 @@ void SingleInstance::readHandOver(QLocalSocket* socket) {
         return;
     socket->skip(4);
     const QByteArray payload = socket->read(size);
-    QStringList files;
+    FilePaths files;
     for (const QByteArray& path : payload.split('\0')) {
         if (!path.isEmpty())
-            files << QFile::decodeName(path);
+            files << FilePath::fromNative(path);
     }
     if (!files.isEmpty())
         Q_EMIT filesReceived(files);

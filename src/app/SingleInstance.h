@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "FilePath.h"
+
 class QLocalSocket;
 
 namespace quillmorph {
@@ -32,11 +34,11 @@ public:
 
     // For a later copy: gives files to the running copy and blocks until it has confirmed them;
     // false when it could not be reached within timeoutMs.
-    bool handOver(const QStringList& files, int timeoutMs = 10000) const;
+    bool handOver(const FilePaths& files, int timeoutMs = 10000) const;
 
 Q_SIGNALS:
     // The first copy: a later copy handed over these files.
-    void filesReceived(const QStringList& files);
+    void filesReceived(const quillmorph::FilePaths& files);
 
 private:
     void onNewConnection();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include <QString>
-#include <QStringList>
 
 namespace quillmorph {
 
@@ -13,7 +14,7 @@ struct WindowStart {
     // The parent of every output folder; empty for the platform's Desktop folder.
     QString desktopPath;
     // Files to convert as one drop as soon as the window has loaded.
-    QStringList files;
+    FilePaths files;
     // Tells the first copy from a later one; null when no other copy is looked for. Not owned;
     // it must outlive the window.
     SingleInstance* instance = nullptr;

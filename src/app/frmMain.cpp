@@ -42,13 +42,17 @@ QRect fromTwips(int left, int top, int width, int height) {
 // face, whose full-width glyphs are a whole em wide.
 constexpr int kFontPixels = 10;
 
-QStringList localFiles(const QMimeData* data) {
-    QStringList files;
+FilePaths localFiles(const QMimeData* data) {
     if (!data || !data->hasUrls())
-        return files;
+        return {};
+    // The raw list keeps each name's bytes; QUrl::toLocalFile would decode them as UTF-8.
+    const QString uriList = QStringLiteral("text/uri-list");
+    if (data->hasFormat(uriList))
+        return localFilesFromUriList(data->data(uriList));
+    FilePaths files;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            files << url.toLocalFile();
+            files << FilePath(url.toLocalFile());
     }
     return files;
 }
@@ -363,7 +367,7 @@ void frmMain::dropEvent(QDropEvent* event) {
     startBatch(localFiles(event->mimeData()));
 }
 
-void frmMain::startBatch(const QStringList& files) {
+void frmMain::startBatch(const FilePaths& files) {
     BatchPlace place;
     place.parentFolder = desktopPath_;
     place.startedAt = QDateTime::currentDateTime();
@@ -410,7 +414,7 @@ void frmMain::onBatchFinished(const BatchResult& result) {
         startBatch(handedOver_.takeFirst());
 }
 
-void frmMain::takeHandedOverFiles(const QStringList& files) {
+void frmMain::takeHandedOverFiles(const FilePaths& files) {
     if (closeAfterBatch_)
         return;
     if (isMinimized())

@@ -79,7 +79,7 @@ private:
     // Form_Load found another copy: hands it the start files, or tells the user.
     void endAsLaterCopy();
     // Files handed over by a later copy: converted as a drop, after the batch in hand if any.
-    void takeHandedOverFiles(const QStringList& files);
+    void takeHandedOverFiles(const FilePaths& files);
     void cobiQuality_Change(const QString& text);
     void Command1_Click();
     void Command2_Click();
@@ -87,7 +87,7 @@ private:
     // True where a drop converts files: the free surface, a label, cobWidth, cobHeight.
     bool isDropTarget(const QPoint& pos) const;
     bool takesFiles(const QDropEvent& event) const;
-    void startBatch(const QStringList& files);
+    void startBatch(const FilePaths& files);
     void onFileStarting(int index, int count);
     void onFileDone(int index, int count);
     void onBatchFinished(const BatchResult& result);
@@ -97,7 +97,7 @@ private:
     QString desktopPath_;
     UserDialogs dialogs_;
     std::optional<int> exitStatusAtLoad_;
-    QList<QStringList> handedOver_; // waiting for the batch in hand
+    QList<FilePaths> handedOver_; // waiting for the batch in hand
     QString Text1 = QStringLiteral("2");
     quint32 backColor_ = 0xFFFFFF;
     OptionsSnapshot options_;

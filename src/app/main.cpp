@@ -6,7 +6,6 @@
 #include "frmMain.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -15,10 +14,11 @@ namespace {
 
 // Every argument is a file to convert, as a drop would give it: a full path, so that a copy
 // started elsewhere can hand it over.
-QStringList filesFromArguments(const QStringList& arguments) {
-    QStringList files;
-    for (const QString& argument : arguments.mid(1))
-        files << QFileInfo(argument).absoluteFilePath();
+// The arguments' own bytes: a name need not be UTF-8.
+quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
+    quillmorph::FilePaths files;
+    for (int i = 1; i < argc; ++i)
+        files << quillmorph::FilePath::fromNative(argv[i]).absolute();
     return files;
 }
 
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     }
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
-    start.files = filesFromArguments(QCoreApplication::arguments());
+    start.files = filesFromArguments(argc, argv);
     start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
     if (const std::optional<int> status = window.exitStatusAtLoad())

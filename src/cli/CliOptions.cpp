@@ -49,9 +49,9 @@ QString cliUsage() {
         .arg(formatNames());
 }
 
-std::optional<CliRequest> parseCommandLine(const QStringList& arguments,
+std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                                            const ConversionSettings& defaults,
-                                           const QString& defaultOutputParent, QString& error) {
+                                           const FilePath& defaultOutputParent, QString& error) {
     CliRequest request;
     request.settings = defaults;
     request.outputParent = defaultOutputParent;
@@ -60,19 +60,20 @@ std::optional<CliRequest> parseCommandLine(const QStringList& arguments,
     bool onlyFiles = false;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (onlyFiles || !arg.startsWith(QLatin1String("--"))) {
-            request.files << arg;
+        const QByteArray& arg = arguments[i];
+        if (onlyFiles || !arg.startsWith("--")) {
+            request.files << FilePath::fromNative(arg);
             continue;
         }
-        QString name = arg;
-        QString value;
+        QString name = QString::fromLocal8Bit(arg);
+        QByteArray rawValue;
         bool hasValue = false;
-        if (const qsizetype eq = arg.indexOf(QLatin1Char('=')); eq > 0) {
-            name = arg.left(eq);
-            value = arg.mid(eq + 1);
+        if (const qsizetype eq = arg.indexOf('='); eq > 0) {
+            name = QString::fromLocal8Bit(arg.left(eq));
+            rawValue = arg.mid(eq + 1);
             hasValue = true;
         }
+        QString value = QString::fromLocal8Bit(rawValue);
         const auto takeValue = [&]() -> bool {
             if (hasValue)
                 return true;
@@ -80,7 +81,8 @@ std::optional<CliRequest> parseCommandLine(const QStringList& arguments,
                 error = name + QStringLiteral(" needs a value");
                 return false;
             }
-            value = arguments[++i];
+            rawValue = arguments[++i];
+            value = QString::fromLocal8Bit(rawValue);
             return true;
         };
 
@@ -96,7 +98,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList& arguments,
         } else if (name == QLatin1String("--output-dir")) {
             if (!takeValue())
                 return std::nullopt;
-            request.outputParent = value;
+            request.outputParent = FilePath::fromNative(rawValue);
         } else if (name == QLatin1String("--format")) {
             if (!takeValue())
                 return std::nullopt;

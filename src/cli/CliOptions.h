@@ -2,7 +2,8 @@
 
 #include "BatchInterfaces.h"
 
-#include <QStringList>
+#include <QByteArrayList>
+#include <QString>
 #include <optional>
 
 namespace quillmorph {
@@ -10,17 +11,18 @@ namespace quillmorph {
 // What the command line asked for, on top of the stored settings.
 struct CliRequest {
     ConversionSettings settings;
-    QString outputParent; // the dated folder goes in here
-    QStringList files;
+    FilePath outputParent; // the dated folder goes in here
+    FilePaths files;
     bool showHelp = false;
     bool showVersion = false;
 };
 
-// Parses arguments (without the program name) over the stored defaults. Returns the request,
-// or nothing with error set to a one-line explanation of the usage error.
-std::optional<CliRequest> parseCommandLine(const QStringList& arguments,
+// Parses arguments (without the program name, as the bytes the shell passed, so that file
+// names need not be UTF-8) over the stored defaults. Returns the request, or nothing with
+// error set to a one-line explanation of the usage error.
+std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                                            const ConversionSettings& defaults,
-                                           const QString& defaultOutputParent, QString& error);
+                                           const FilePath& defaultOutputParent, QString& error);
 
 QString cliUsage();
 

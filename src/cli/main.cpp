@@ -6,7 +6,6 @@
 #include "StoredChoices.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <cstdio>
@@ -27,12 +26,18 @@ private:
 class ConsoleSink : public BatchSink {
 public:
     void report(const QString& text) override { err_ << text << Qt::endl; }
-    void batchStarted(const QString& folder) override { out_ << folder << Qt::endl; }
-    void fileConverted(const QString&, const QString& output) override {
-        out_ << output << Qt::endl;
-    }
+    void batchStarted(const FilePath& folder) override { printPath(folder); }
+    void fileConverted(const FilePath&, const FilePath& output) override { printPath(output); }
 
 private:
+    // A name goes out as the bytes it has, so that a script can open what it reads.
+    void printPath(const FilePath& path) {
+        out_.flush();
+        std::fwrite(path.native().constData(), 1, size_t(path.native().size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+
     mutable QTextStream out_{stdout};
     mutable QTextStream err_{stderr};
 };
@@ -59,8 +64,10 @@ int main(int argc, char** argv) {
 
     QString error;
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    const auto request =
-        parseCommandLine(app.arguments().mid(1), storedDefaults(), desktop, error);
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const auto request = parseCommandLine(arguments, storedDefaults(), desktop, error);
     if (!request) {
         err << "quillmorph-cli: " << error << Qt::endl
             << "Try 'quillmorph-cli --help'." << Qt::endl;
@@ -79,9 +86,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QStringList files;
-    for (const QString& file : request->files)
-        files << QFileInfo(file).absoluteFilePath();
+    FilePaths files;
+    for (const FilePath& file : request->files)
+        files << file.absolute();
     FixedOptions options(request->settings);
     ConsoleSink sink;
     BatchPlace place;

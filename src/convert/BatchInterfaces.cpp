@@ -2,11 +2,11 @@
 
 namespace quillmorph {
 
-void BatchSink::batchStarted(const QString&) {}
+void BatchSink::batchStarted(const FilePath&) {}
 
-void BatchSink::fileStarted(int, int, const QString&) {}
+void BatchSink::fileStarted(int, int, const FilePath&) {}
 
-void BatchSink::fileConverted(const QString&, const QString&) {}
+void BatchSink::fileConverted(const FilePath&, const FilePath&) {}
 
 bool BatchSink::cancelRequested() const {
     return false;

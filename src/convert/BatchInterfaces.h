@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -31,11 +33,11 @@ public:
     // this returns, so a window returns once the user has acknowledged it.
     virtual void report(const QString& text) = 0;
     // Once the output folder exists, before the first file.
-    virtual void batchStarted(const QString& outputFolder);
+    virtual void batchStarted(const FilePath& outputFolder);
     // Before file index (1-based) of count is touched.
-    virtual void fileStarted(int index, int count, const QString& source);
+    virtual void fileStarted(int index, int count, const FilePath& source);
     // After source has been stored completely as output.
-    virtual void fileConverted(const QString& source, const QString& output);
+    virtual void fileConverted(const FilePath& source, const FilePath& output);
     // Polled between files; true ends the batch with the cancellation message.
     virtual bool cancelRequested() const;
 };

@@ -34,7 +34,7 @@ struct ImagePair {
 // A file once its turn to start has come: its options read and its header opened, so that
 // what decoding it will cost is known before it is handed to a helper thread.
 struct StartedFile {
-    QString path;
+    FilePath path;
     ConversionSettings settings;
     ImagePair images;
     QString failure;      // a load failure, reported when the file's turn comes
@@ -47,8 +47,8 @@ struct PreparedFile {
     QString failure;     // the message without the path; empty on success
     QStringList reports; // fill and combine reports, shown in file order
     PartialOutput output;
-    QString title;
-    QString extension;
+    QByteArray title;
+    QByteArray extension;
 };
 
 std::optional<std::pair<int, int>> boxOf(const ConversionSettings& settings) {
@@ -59,7 +59,7 @@ std::optional<std::pair<int, int>> boxOf(const ConversionSettings& settings) {
     return std::pair{*w, *h};
 }
 
-StartedFile startFile(const QString& path, ConversionSettings settings) {
+StartedFile startFile(const FilePath& path, ConversionSettings settings) {
     StartedFile file{path, std::move(settings), {}, {}, 0};
     try {
         if (const EngineStatus st = file.images.LEAD1.Load(path); st != status::kOk)
@@ -76,7 +76,7 @@ StartedFile startFile(const QString& path, ConversionSettings settings) {
     return file;
 }
 
-PreparedFile prepareFile(StartedFile& file, const QString& folder) {
+PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     PreparedFile prepared;
     if (!file.failure.isEmpty()) {
         prepared.failure = file.failure;
@@ -106,7 +106,7 @@ PreparedFile prepareFile(StartedFile& file, const QString& folder) {
         return prepared;
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
-    prepared.extension = QLatin1String(format->extension);
+    prepared.extension = format->extension;
     const int quality = qualityFactorFromText(settings.qualityFactorText);
     if (const EngineStatus st = LEAD1.Encode(folder, int(format->code), quality, prepared.output);
         st != status::kOk) {
@@ -121,7 +121,7 @@ PreparedFile prepareFile(StartedFile& file, const QString& folder) {
 // Set when the batch ends early: files not yet under way are then not converted at all.
 using AbandonFlag = std::shared_ptr<std::atomic<bool>>;
 
-std::future<PreparedFile> prepareInBackground(StartedFile file, const QString& folder,
+std::future<PreparedFile> prepareInBackground(StartedFile file, const FilePath& folder,
                                               AbandonFlag abandoned) {
     return std::async(std::launch::async, [file = std::move(file), folder, abandoned]() mutable {
         PreparedFile prepared;
@@ -153,7 +153,7 @@ constexpr double kBytesInFlight = 192.0 * 1024 * 1024;
 
 class Pipeline {
 public:
-    Pipeline(const QStringList& files, const OptionsSource& options, QString folder, int depth)
+    Pipeline(const FilePaths& files, const OptionsSource& options, FilePath folder, int depth)
         : files_(files), options_(options), folder_(std::move(folder)), depth_(depth) {}
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
@@ -185,9 +185,9 @@ public:
     }
 
 private:
-    const QStringList& files_;
+    const FilePaths& files_;
     const OptionsSource& options_;
-    const QString folder_;
+    const FilePath folder_;
     const int depth_;
     int started_ = 0;
     std::optional<StartedFile> waiting_;
@@ -209,14 +209,14 @@ int qualityFactorFromText(const QString& text) {
     return int(clamped);
 }
 
-BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
+BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
                          const OptionsSource& options, BatchSink& sink) {
     BatchResult result;
     const QString name = outputFolderName(place.startedAt, place.locale);
     result.outputFolder = createOutputFolder(place.parentFolder, name);
     if (result.outputFolder.isEmpty()) {
         result.outcome = BatchResult::Outcome::Failed;
-        result.message = message::outputFolderFailed(place.parentFolder + QLatin1Char('/') + name);
+        result.message = message::outputFolderFailed(place.parentFolder.child(name));
         return result;
     }
     sink.batchStarted(result.outputFolder);
@@ -225,7 +225,7 @@ BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
     // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(files.size());
     Pipeline pipeline(files, options, result.outputFolder, filesInFlightFor(place.filesInFlight));
-    QSet<QString> taken;
+    QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
         if (sink.cancelRequested()) {
             result.outcome = BatchResult::Outcome::Cancelled;
@@ -239,7 +239,7 @@ BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
         for (const QString& text : std::as_const(prepared.reports))
             sink.report(message::withPath(text, files[i]));
         QString failure = prepared.failure;
-        QString output;
+        FilePath output;
         if (failure.isEmpty()) {
             output = freeOutputPath(result.outputFolder, prepared.title, prepared.extension, taken);
             if (const EngineStatus st = prepared.output.commit(output); st != status::kOk)

@@ -13,13 +13,13 @@ struct BatchResult {
     enum class Outcome { Completed, Failed, Cancelled };
     Outcome outcome = Outcome::Completed;
     QString message;      // the final message the user sees
-    QString outputFolder; // empty when it could not be created
+    FilePath outputFolder; // empty when it could not be created
     int converted = 0;    // files stored before the batch ended
 };
 
 // Where and when a batch runs.
 struct BatchPlace {
-    QString parentFolder; // the Desktop, or what the user chose instead
+    FilePath parentFolder; // the Desktop, or what the user chose instead
     QDateTime startedAt = QDateTime::currentDateTime();
     QLocale locale;       // formats the dated folder name
     int filesInFlight = 0; // files prepared at once; 0 means one per core
@@ -31,7 +31,7 @@ struct BatchPlace {
 // before it, or on a cancellation request. Runs on the caller's thread (with helper threads
 // of its own) and returns when the batch is over; the caller shows result.message, beeping
 // first when the outcome is Completed.
-BatchResult ConvertFiles(const QStringList& files, const BatchPlace& place,
+BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
                          const OptionsSource& options, BatchSink& sink);
 
 // The quality factor text as the 16-bit integer handed to Save: rounded half to even and

@@ -1,33 +1,33 @@
 #include "FileNames.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <sys/stat.h>
 
 namespace quillmorph {
 
-QString GetBaseName(const QString& path) {
-    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-    return cut < 0 ? path : path.mid(cut + 1);
+QByteArray GetBaseName(const FilePath& path) {
+    return path.fileName();
 }
 
-QString ufnGetFileTitle(const QString& name) {
-    // Neither the first character (".profile") nor the last ("a.") starts an extension.
+QByteArray ufnGetFileTitle(const QByteArray& name) {
+    // Neither the first character (".profile") nor the last ("a.") starts an extension. A '.'
+    // byte is never part of a multi-byte character in UTF-8 or Shift_JIS.
     for (qsizetype i = name.size() - 2; i >= 1; --i) {
-        if (name.at(i) == QLatin1Char('.'))
+        if (name.at(i) == '.')
             return name.left(i);
     }
     return name;
 }
 
-QString freeOutputPath(const QString& folder, const QString& title, const QString& extension,
-                       QSet<QString>& taken) {
-    const QDir dir(folder);
-    QString candidate = dir.filePath(title + extension);
-    for (int n = 2; taken.contains(candidate) || QFileInfo(candidate).exists() ||
-                    QFileInfo(candidate).isSymLink();
-         ++n) {
-        candidate = dir.filePath(title + QStringLiteral(" (%1)").arg(n) + extension);
-    }
+bool nameIsTaken(const FilePath& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+FilePath freeOutputPath(const FilePath& folder, const QByteArray& title,
+                        const QByteArray& extension, QSet<FilePath>& taken) {
+    FilePath candidate = folder.child(title + extension);
+    for (int n = 2; taken.contains(candidate) || nameIsTaken(candidate); ++n)
+        candidate = folder.child(title + " (" + QByteArray::number(n) + ')' + extension);
     taken.insert(candidate);
     return candidate;
 }

@@ -1,20 +1,25 @@
 #pragma once
 
+#include "FilePath.h"
+
+#include <QByteArray>
 #include <QSet>
-#include <QString>
 
 namespace quillmorph {
 
 // The file name part of a path, extension kept ("/a/IMG_0001.JPG" → "IMG_0001.JPG").
-QString GetBaseName(const QString& path);
+QByteArray GetBaseName(const FilePath& path);
 
 // A name without its last extension; a dot in first or last place is not an extension
 // ("archive.tar.gz" → "archive.tar", ".profile" → ".profile", "a." → "a.").
-QString ufnGetFileTitle(const QString& name);
+QByteArray ufnGetFileTitle(const QByteArray& name);
 
 // folder/title + extension, or folder/title (2) + extension, (3) … when that path exists or is
 // already taken by this batch. The chosen path is added to taken.
-QString freeOutputPath(const QString& folder, const QString& title, const QString& extension,
-                       QSet<QString>& taken);
+FilePath freeOutputPath(const FilePath& folder, const QByteArray& title,
+                        const QByteArray& extension, QSet<FilePath>& taken);
+
+// True when something, even a dangling link, has this name.
+bool nameIsTaken(const FilePath& path);
 
 } // namespace quillmorph

@@ -1,13 +1,17 @@
 #include "LeadImage.h"
 
+#include "FileNames.h"
 #include "PartialOutput.h"
 #include "PsdWriter.h"
 #include "SystemError.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -24,20 +28,33 @@ using vips::VImage;
 
 namespace {
 
-std::string encoded(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // vips reads a name ending in "[…]" as a file name plus loader options, more than once on the
 // way in, so such a file is read through a plainly named link.
-std::shared_ptr<const QTemporaryDir> aliasFor(const QString& path) {
-    if (!path.endsWith(QLatin1Char(']')))
+std::shared_ptr<const QTemporaryDir> aliasFor(const FilePath& path) {
+    if (!path.native().endsWith(']'))
         return nullptr;
     auto dir = std::make_shared<QTemporaryDir>();
-    if (!dir->isValid() ||
-        !QFile::link(QFileInfo(path).absoluteFilePath(), dir->filePath(QStringLiteral("image"))))
+    const FilePath link = FilePath(dir->path()).child(QByteArray("image"));
+    if (!dir->isValid() || ::symlink(path.absolute().c_str(), link.c_str()) != 0)
         return nullptr;
     return dir;
+}
+
+// Why a file cannot be read, from what the file system says of it; kOk when it can be.
+EngineStatus readableStatus(const FilePath& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == EACCES ? status::kAccessDenied : status::kFileNotFound;
+    if (!S_ISREG(info.st_mode))
+        return status::kNotAFile;
+    if (info.st_size == 0)
+        return status::kEmptyFile;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return statusFromSystemMessage(QString::fromLocal8Bit(std::strerror(errno)),
+                                       status::kAccessDenied);
+    ::close(fd);
+    return status::kOk;
 }
 
 std::vector<double> rgbOf(quint32 colour) {
@@ -136,10 +153,10 @@ bool isKnownFormat(int code) {
     return false;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
+void writeFile(const FilePath& path, const QByteArray& bytes) {
+    QFile file;
+    openForWriting(file, path);
+    if (file.write(bytes) != bytes.size() || !file.flush())
         throw FileWriteError(file.errorString().toStdString());
 }
 
@@ -152,7 +169,7 @@ QByteArray withJfifMarker(QByteArray jpeg) {
     return jpeg;
 }
 
-void writeJfif(const VImage& image, const QString& path, int quality) {
+void writeJfif(const VImage& image, const FilePath& path, int quality) {
     void* buffer = nullptr;
     size_t size = 0;
     image.write_to_buffer(".jpg", &buffer, &size,
@@ -162,7 +179,7 @@ void writeJfif(const VImage& image, const QString& path, int quality) {
 }
 
 // ImageMagick will not write to a descriptor's name, so it encodes to memory.
-void writeWithMagick(const VImage& image, const QString& path, const char* format) {
+void writeWithMagick(const VImage& image, const FilePath& path, const char* format) {
     VipsBlob* blob =
         image.magicksave_buffer(VImage::option()->set("format", format)->set("strip", true));
     const std::unique_ptr<VipsArea, decltype(&vips_area_unref)> owned(VIPS_AREA(blob),
@@ -172,14 +189,12 @@ void writeWithMagick(const VImage& image, const QString& path, const char* forma
     writeFile(path, QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size)));
 }
 
-void writeWithSaver(const VImage& image, const std::string& file, FormatCode code, int factor) {
-    const auto magick = [&](const char* format) {
-        writeWithMagick(image, QFile::decodeName(file.c_str()), format);
-    };
+void writeWithSaver(const VImage& image, const FilePath& file, FormatCode code, int factor) {
+    const auto magick = [&](const char* format) { writeWithMagick(image, file, format); };
     switch (code) {
     case FormatCode::Jpeg:
     case FormatCode::Cmp: // no open library writes CMP; a JFIF stream is what readers cope with
-        writeJfif(image, QFile::decodeName(file.c_str()), jpegQualityFromFactor(factor));
+        writeJfif(image, file, jpegQualityFromFactor(factor));
         return;
     case FormatCode::Png:
         image.pngsave(file.c_str(), VImage::option()->set("strip", true));
@@ -198,43 +213,31 @@ void writeWithSaver(const VImage& image, const std::string& file, FormatCode cod
         return;
     case FormatCode::Psd:
         // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
-        writePsd(image, QFile::decodeName(file.c_str()));
+        writePsd(image, file);
         return;
     }
 }
 
 } // namespace
 
-NotAnImageError::NotAnImageError(const QString& path)
-    : std::runtime_error("not an image: " + path.toStdString()) {}
+NotAnImageError::NotAnImageError(const FilePath& path)
+    : std::runtime_error("not an image: " + path.native().toStdString()) {}
 
 int jpegQualityFromFactor(int qualityFactor) {
     const double q = std::round(100.0 - (qualityFactor - 2) / 2.52);
     return int(std::clamp(q, 1.0, 100.0));
 }
 
-EngineStatus LeadImage::Load(const QString& path) {
+EngineStatus LeadImage::Load(const FilePath& path) {
     image_ = VImage();
-    path_.clear();
+    path_ = {};
     loader_.clear();
     alias_.reset();
     pristine_ = false;
     flatColour_.reset();
 
-    const QFileInfo info(path);
-    if (!info.exists())
-        return status::kFileNotFound;
-    if (!info.isFile())
-        return status::kNotAFile;
-    if (!info.isReadable())
-        return status::kAccessDenied;
-    if (info.size() == 0)
-        return status::kEmptyFile;
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly))
-            return statusFromSystemMessage(probe.errorString(), status::kAccessDenied);
-    }
+    if (const EngineStatus st = readableStatus(path); st != status::kOk)
+        return st;
 
     alias_ = aliasFor(path);
     path_ = path;
@@ -387,17 +390,17 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
     return status::kOk;
 }
 
-EngineStatus LeadImage::Save(const QString& path, int formatCode, int qualityFactor) const {
-    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+EngineStatus LeadImage::Save(const FilePath& path, int formatCode, int qualityFactor) const {
+    if (nameIsTaken(path))
         return status::kOutputExists;
     PartialOutput output;
-    if (const EngineStatus st = Encode(QFileInfo(path).absolutePath(), formatCode, qualityFactor, output);
+    if (const EngineStatus st = Encode(path.absolute().parent(), formatCode, qualityFactor, output);
         st != status::kOk)
         return st;
     return output.commit(path);
 }
 
-EngineStatus LeadImage::Encode(const QString& folder, int formatCode, int qualityFactor,
+EngineStatus LeadImage::Encode(const FilePath& folder, int formatCode, int qualityFactor,
                                PartialOutput& output) const {
     if (isEmpty())
         return status::kNoImage;
@@ -412,8 +415,7 @@ EngineStatus LeadImage::Encode(const QString& folder, int formatCode, int qualit
 
     try {
         const VImage out = flattenedRgb(image_, 0xFFFFFF);
-        writeWithSaver(out, QFile::encodeName(output.temporaryPath()).toStdString(), code,
-                       qualityFactor);
+        writeWithSaver(out, output.temporaryPath(), code, qualityFactor);
     } catch (const VError& e) {
         output = PartialOutput();
         const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
@@ -426,11 +428,13 @@ EngineStatus LeadImage::Encode(const QString& folder, int formatCode, int qualit
 }
 
 std::string LeadImage::vipsName() const {
-    return encoded(alias_ ? alias_->filePath(QStringLiteral("image")) : path_);
+    const FilePath name = alias_ ? FilePath(alias_->filePath(QStringLiteral("image"))) : path_;
+    return name.native().toStdString();
 }
 
-EngineStatus LeadImage::saveFailureStatus(const QString& folder) const {
-    if (!QFileInfo(folder).isDir())
+EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return status::kFolderMissing;
     // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
     // encoder failure by decoding the source on its own.

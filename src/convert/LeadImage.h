@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EngineStatus.h"
+#include "FilePath.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -16,7 +17,7 @@ class PartialOutput;
 // Thrown by LeadImage::Load when the file is not an image any loader of the engine can read.
 class NotAnImageError : public std::runtime_error {
 public:
-    explicit NotAnImageError(const QString& path);
+    explicit NotAnImageError(const FilePath& path);
 };
 
 // Output format codes understood by LeadImage::Save.
@@ -44,7 +45,7 @@ public:
 
     // Opens the file's first page. Throws NotAnImageError when no loader recognises the file;
     // every other problem (missing, unreadable, damaged, too large) is a status.
-    EngineStatus Load(const QString& path);
+    EngineStatus Load(const FilePath& path);
 
     // Size of the current image in pixels, upright after EXIF orientation; 0 when empty.
     float width() const;
@@ -70,11 +71,11 @@ public:
     // same folder that is renamed into place only when complete; never replaces an existing
     // file. qualityFactor: 2 is best (see jpegQualityFromFactor). A loaded file streams through
     // the pipeline once: save once per Load.
-    EngineStatus Save(const QString& path, int formatCode, int qualityFactor) const;
+    EngineStatus Save(const FilePath& path, int formatCode, int qualityFactor) const;
 
     // Save's first half: writes the file under a temporary name in folder, for the caller to
     // commit under its final name later (or drop, which removes it).
-    EngineStatus Encode(const QString& folder, int formatCode, int qualityFactor,
+    EngineStatus Encode(const FilePath& folder, int formatCode, int qualityFactor,
                         PartialOutput& output) const;
 
     // Bytes that decoding and converting the loaded file may hold at once: small where the
@@ -86,10 +87,10 @@ public:
 
 private:
     std::string vipsName() const;
-    EngineStatus saveFailureStatus(const QString& path) const;
+    EngineStatus saveFailureStatus(const FilePath& folder) const;
 
     vips::VImage image_;
-    QString path_;       // the file the pipeline reads from
+    FilePath path_;      // the file the pipeline reads from
     std::string loader_; // the vips loader that recognised it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load

@@ -31,7 +31,7 @@ QString boxSizeRange() {
     return QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。");
 }
 
-QString outputFolderFailed(const QString& folder) {
+QString outputFolderFailed(const FilePath& folder) {
     return withPath(QStringLiteral("出力フォルダを作成できませんでした。"), folder);
 }
 
@@ -43,8 +43,8 @@ QString combineFailed() {
     return QStringLiteral("ERR: LEAD1 Combine");
 }
 
-QString withPath(const QString& text, const QString& path) {
-    return text + QLatin1Char('\n') + path;
+QString withPath(const QString& text, const FilePath& path) {
+    return text + QLatin1Char('\n') + path.display();
 }
 
 } // namespace quillmorph::message

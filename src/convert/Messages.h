@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EngineStatus.h"
+#include "FilePath.h"
 
 #include <QString>
 
@@ -20,12 +21,12 @@ QString cancelled(int convertedCount);
 QString notAnImage();
 QString formatSelection(const QString& formatText);
 QString boxSizeRange();
-QString outputFolderFailed(const QString& folder);
+QString outputFolderFailed(const FilePath& folder);
 QString fillFailed();
 QString combineFailed();
 
-// A failure that concerns one file names that file on a second line.
-QString withPath(const QString& text, const QString& path);
+// A failure that concerns one file names that file on a second line, decoded for display.
+QString withPath(const QString& text, const FilePath& path);
 
 } // namespace message
 } // namespace quillmorph

@@ -1,7 +1,9 @@
 #include "OutputFolder.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "FileNames.h"
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace quillmorph {
 
@@ -20,17 +22,35 @@ QString outputFolderName(const QDateTime& when, const QLocale& locale) {
     return name;
 }
 
-QString createOutputFolder(const QString& parent, const QString& name) {
-    QDir dir(parent);
-    if (!dir.exists() && !dir.mkpath(QStringLiteral(".")))
+namespace {
+
+bool isFolder(const FilePath& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool makeFolders(const FilePath& path) {
+    if (isFolder(path))
+        return true;
+    const FilePath above = path.parent();
+    if (above != path && !above.isEmpty() && !makeFolders(above))
+        return false;
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
+}
+
+} // namespace
+
+FilePath createOutputFolder(const FilePath& parent, const QString& name) {
+    if (!makeFolders(parent))
         return {};
     for (int n = 1; n < 1000; ++n) {
-        const QString candidate = n == 1 ? name : name + QStringLiteral(" (%1)").arg(n);
-        if (QFileInfo::exists(dir.filePath(candidate)) || QFileInfo(dir.filePath(candidate)).isSymLink())
+        const FilePath candidate =
+            parent.child(n == 1 ? name : name + QStringLiteral(" (%1)").arg(n));
+        if (nameIsTaken(candidate))
             continue;
-        if (dir.mkdir(candidate))
-            return dir.filePath(candidate);
-        if (!QFileInfo::exists(dir.filePath(candidate)))
+        if (::mkdir(candidate.c_str(), 0777) == 0)
+            return candidate;
+        if (errno != EEXIST)
             return {}; // not a name clash: the parent refuses new folders
     }
     return {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -12,6 +14,6 @@ QString outputFolderName(const QDateTime& when, const QLocale& locale);
 
 // Creates parent/name, or parent/name (2), (3) … when that exists; the parent is created when
 // missing. Returns the new folder's path, or an empty string when nothing could be created.
-QString createOutputFolder(const QString& parent, const QString& name);
+FilePath createOutputFolder(const FilePath& parent, const QString& name);
 
 } // namespace quillmorph

@@ -1,16 +1,42 @@
 #include "PartialOutput.h"
 
-#include "SystemError.h"
+#include "FileNames.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
 namespace quillmorph {
+
+namespace {
+
+bool isFolder(const FilePath& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+EngineStatus statusFromErrno(int error, EngineStatus fallback) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return status::kDiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return status::kAccessDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return status::kFolderMissing;
+    default:
+        return fallback;
+    }
+}
+
+} // namespace
 
 PartialOutput::PartialOutput(PartialOutput&& other) noexcept
     : path_(std::exchange(other.path_, {})), anonymousFd_(std::exchange(other.anonymousFd_, -1)) {}
@@ -28,52 +54,50 @@ PartialOutput::~PartialOutput() {
     discard();
 }
 
-EngineStatus PartialOutput::create(const QString& folder) {
+EngineStatus PartialOutput::create(const FilePath& folder) {
     discard();
-    if (!QFileInfo(folder).isDir())
+    if (!isFolder(folder))
         return status::kFolderMissing;
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
     if (fd >= 0) {
         anonymousFd_ = fd;
         // Writers reopen the anonymous file through its descriptor's name.
-        path_ = QStringLiteral("/proc/self/fd/%1").arg(fd);
+        path_ = FilePath::fromNative("/proc/self/fd/" + QByteArray::number(fd));
         return status::kOk;
     }
-    if (errno == ENOSPC || errno == EDQUOT)
-        return status::kDiskFull;
-    if (errno == EACCES || errno == EPERM || errno == EROFS)
-        return status::kAccessDenied;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return statusFromErrno(errno, status::kWriteFailed);
     // Hidden, and with an extension no viewer claims, so nobody opens a half-written file.
-    QTemporaryFile file(folder + QLatin1String("/.quillmorph-XXXXXX.part"));
-    if (!file.open())
-        return statusFromSystemMessage(file.errorString(), status::kWriteFailed);
-    file.setAutoRemove(false);
-    path_ = file.fileName();
+    QByteArray name = folder.child(QByteArray(".quillmorph-XXXXXX.part")).native();
+    const int named = ::mkstemps(name.data(), 5);
+    if (named < 0)
+        return statusFromErrno(errno, status::kWriteFailed);
+    ::close(named);
+    path_ = FilePath::fromNative(name);
     return status::kOk;
 }
 
-EngineStatus PartialOutput::commit(const QString& finalPath) {
+EngineStatus PartialOutput::commit(const FilePath& finalPath) {
     if (path_.isEmpty())
         return status::kNoImage;
-    const QFileInfo target(finalPath);
-    if (!QFileInfo(target.absolutePath()).isDir())
+    if (!isFolder(finalPath.parent()))
         return status::kFolderMissing;
-    if (target.exists() || target.isSymLink())
+    if (nameIsTaken(finalPath))
         return status::kOutputExists;
+    // linkat never replaces an existing name; for the named fallback, neither does
+    // renameat2's RENAME_NOREPLACE.
     const bool stored =
         anonymousFd_ >= 0
-            // linkat never replaces an existing name
-            ? ::linkat(AT_FDCWD, QFile::encodeName(path_).constData(), AT_FDCWD,
-                       QFile::encodeName(finalPath).constData(), AT_SYMLINK_FOLLOW) == 0
-            : QFile::rename(path_, finalPath);
+            ? ::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath.c_str(), AT_SYMLINK_FOLLOW) == 0
+            : ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_NOREPLACE) == 0;
     if (!stored) {
-        if (!QFileInfo(target.absolutePath()).isDir())
+        if (!isFolder(finalPath.parent()))
             return status::kFolderMissing;
-        return QFileInfo::exists(finalPath) ? status::kOutputExists : status::kWriteFailed;
+        return nameIsTaken(finalPath) ? status::kOutputExists : status::kWriteFailed;
     }
     if (anonymousFd_ >= 0)
         ::close(std::exchange(anonymousFd_, -1));
-    path_.clear();
+    path_ = {};
     return status::kOk;
 }
 
@@ -81,8 +105,8 @@ void PartialOutput::discard() {
     if (anonymousFd_ >= 0)
         ::close(std::exchange(anonymousFd_, -1)); // the file was never linked: it is gone now
     else if (!path_.isEmpty())
-        QFile::remove(path_);
-    path_.clear();
+        ::unlink(path_.c_str());
+    path_ = {};
 }
 
 } // namespace quillmorph

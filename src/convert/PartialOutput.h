@@ -1,8 +1,7 @@
 #pragma once
 
 #include "EngineStatus.h"
-
-#include <QString>
+#include "FilePath.h"
 
 namespace quillmorph {
 
@@ -20,18 +19,18 @@ public:
     ~PartialOutput();
 
     // Creates an empty temporary file in folder; status::kOk or why it could not.
-    EngineStatus create(const QString& folder);
+    EngineStatus create(const FilePath& folder);
 
     // Where writers open the file.
-    const QString& temporaryPath() const { return path_; }
+    const FilePath& temporaryPath() const { return path_; }
 
     // Renames the file to finalPath, never replacing an existing file.
-    EngineStatus commit(const QString& finalPath);
+    EngineStatus commit(const FilePath& finalPath);
 
 private:
     void discard();
 
-    QString path_;
+    FilePath path_;
     int anonymousFd_ = -1; // the open anonymous file; -1 when path_ is a named temporary
 };
 

@@ -38,16 +38,15 @@ QByteArray header(int width, int height) {
 
 } // namespace
 
-void writePsd(const vips::VImage& rgb8, const QString& path) {
+void writePsd(const vips::VImage& rgb8, const FilePath& path) {
     const int width = rgb8.width();
     const int height = rgb8.height();
     size_t size = 0;
     const std::unique_ptr<uchar, decltype(&g_free)> pixels(
         static_cast<uchar*>(rgb8.write_to_memory(&size)), &g_free);
 
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw FileWriteError(file.errorString().toStdString());
+    QFile file;
+    openForWriting(file, path);
     const auto put = [&](const QByteArray& bytes) {
         if (file.write(bytes) != bytes.size())
             throw FileWriteError(file.errorString().toStdString());

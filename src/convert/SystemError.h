@@ -1,7 +1,9 @@
 #pragma once
 
 #include "EngineStatus.h"
+#include "FilePath.h"
 
+#include <QFile>
 #include <QString>
 #include <stdexcept>
 
@@ -16,5 +18,9 @@ class FileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Opens file on path (by its bytes) for writing, truncated; the descriptor closes with file.
+// Throws FileWriteError with the system's error text.
+void openForWriting(QFile& file, const FilePath& path);
 
 } // namespace quillmorph

@@ -50,9 +50,9 @@ TEST_F(Runner, RunsOneBatchAtATimeOffTheGuiThread) {
                      [&](int index, int) { done << index; });
     QObject::connect(&runner, &BatchRunner::finished, &runner,
                      [&](const BatchResult& r) { result = r; });
-    ASSERT_TRUE(runner.start(files_, place_));
+    ASSERT_TRUE(runner.start(test::paths(files_), place_));
     EXPECT_TRUE(runner.isRunning());
-    EXPECT_FALSE(runner.start(files_, place_));
+    EXPECT_FALSE(runner.start(test::paths(files_), place_));
     ASSERT_TRUE(runEventsUntil([&] { return result.has_value(); }));
     EXPECT_FALSE(runner.isRunning());
     EXPECT_EQ(result->outcome, BatchResult::Outcome::Completed);
@@ -60,7 +60,7 @@ TEST_F(Runner, RunsOneBatchAtATimeOffTheGuiThread) {
     EXPECT_EQ(started, QList<int>({1, 2, 3}));
     EXPECT_EQ(done, QList<int>({1, 2, 3}));
     EXPECT_TRUE(onGuiThread);
-    EXPECT_EQ(QDir(result->outputFolder).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(result->outputFolder.display()).entryList(QDir::Files).size(), 3);
 }
 
 TEST_F(Runner, CancelStopsBeforeTheNextFileAndANewBatchStartsClean) {
@@ -72,7 +72,7 @@ TEST_F(Runner, CancelStopsBeforeTheNextFileAndANewBatchStartsClean) {
     });
     QObject::connect(&runner, &BatchRunner::finished, &runner,
                      [&](const BatchResult& r) { result = r; });
-    ASSERT_TRUE(runner.start(files_, place_));
+    ASSERT_TRUE(runner.start(test::paths(files_), place_));
     ASSERT_TRUE(runEventsUntil([&] { return result.has_value(); }));
     EXPECT_EQ(result->outcome, BatchResult::Outcome::Cancelled);
     EXPECT_EQ(result->converted, 1);
@@ -80,7 +80,7 @@ TEST_F(Runner, CancelStopsBeforeTheNextFileAndANewBatchStartsClean) {
 
     result.reset();
     QObject::disconnect(&runner, &BatchRunner::fileStarting, nullptr, nullptr);
-    ASSERT_TRUE(runner.start(files_, place_));
+    ASSERT_TRUE(runner.start(test::paths(files_), place_));
     ASSERT_TRUE(runEventsUntil([&] { return result.has_value(); }));
     EXPECT_EQ(result->outcome, BatchResult::Outcome::Completed);
 }
@@ -93,7 +93,7 @@ TEST_F(Runner, StopAndWaitReleasesABatchWaitingForTheGuiAndRaisesNothingMore) {
                          [&](const BatchResult&) { signalled = true; });
         QObject::connect(&runner, &BatchRunner::fileStarting, &runner,
                          [&](int, int) { signalled = true; });
-        ASSERT_TRUE(runner.start(files_, place_));
+        ASSERT_TRUE(runner.start(test::paths(files_), place_));
         // The pool thread is now held in fileStarted(1) until this thread answers.
         QThread::msleep(100);
         runner.stopAndWait();
@@ -101,9 +101,9 @@ TEST_F(Runner, StopAndWaitReleasesABatchWaitingForTheGuiAndRaisesNothingMore) {
     }
     EXPECT_FALSE(signalled);
     const QStringList folders =
-        QDir(place_.parentFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QDir(place_.parentFolder.display()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(folders.size(), 1);
-    EXPECT_EQ(QDir(QDir(place_.parentFolder).filePath(folders.first())).entryList(QDir::Files),
+    EXPECT_EQ(QDir(QDir(place_.parentFolder.display()).filePath(folders.first())).entryList(QDir::Files),
               QStringList({QStringLiteral("a.jpg")}));
 }
 

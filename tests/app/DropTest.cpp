@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdio>
+#include <unistd.h>
 
 namespace quillmorph::test {
 namespace {
@@ -118,6 +120,23 @@ TEST_F(Drop, ConvertsExactlyTheDroppedFiles) {
                                             QStringLiteral("c.d.jpg")}));
     EXPECT_EQ(log_, QStringList({QStringLiteral("<beep>"),
                                  QStringLiteral(" 3ファイルを変換終了しました。")}));
+}
+
+TEST_F(Drop, ANameThatIsNotUtf8KeepsItsBytes) {
+    // A file manager sends a Latin-1 "café.png" as its bytes, percent-encoded.
+    const QByteArray source = QFile::encodeName(sources_) + "/caf\xe9.png";
+    const QString made = makeSources({QStringLiteral("made.png")}).first();
+    ASSERT_EQ(::rename(QFile::encodeName(made).constData(), source.constData()), 0);
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"), "file://" + source.toPercentEncoding("/") + "\r\n");
+    ASSERT_TRUE(dropOn(window_.get(), QPoint(200, 10), data).moveAccepted);
+    ASSERT_TRUE(waitForBatch());
+    ASSERT_EQ(outputFolders().size(), 1);
+    const QByteArray output = QFile::encodeName(QDir(desktop_).filePath(outputFolders().first()));
+    EXPECT_EQ(::access((output + "/caf\xe9.jpg").constData(), F_OK), 0);
+    EXPECT_EQ(log_, QStringList({QStringLiteral("<beep>"),
+                                 QStringLiteral(" 1ファイルを変換終了しました。")}));
+    ::unlink((output + "/caf\xe9.jpg").constData());
 }
 
 TEST_F(Drop, WhileABatchRunsIsRefused) {

@@ -29,10 +29,10 @@ void RunningCopy::kill() {
     process_.waitForFinished();
 }
 
-QByteArray handOverFrame(const QStringList& files) {
+QByteArray handOverFrame(const FilePaths& files) {
     QByteArray payload;
-    for (const QString& file : files)
-        payload += QFile::encodeName(file) + '\0';
+    for (const FilePath& file : files)
+        payload += file.native() + '\0';
     QByteArray frame(4, '\0');
     qToBigEndian(quint32(payload.size()), frame.data());
     return frame + payload;

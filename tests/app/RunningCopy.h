@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include "CopyHome.h"
 
 #include <QByteArray>
@@ -29,7 +31,7 @@ private:
 
 // What a later copy sends to hand files over: a 32-bit big-endian length, then each path in
 // the file system's encoding followed by a NUL.
-QByteArray handOverFrame(const QStringList& files);
+QByteArray handOverFrame(const FilePaths& files);
 
 // Sends bytes to the copy listening on serverName from this thread, serving this thread's
 // events meanwhile (the listener may be here too); the first byte answered, or -1 when none

@@ -49,25 +49,28 @@ TEST_F(SingleInstanceTest, TheNamesCarryTheUserId) {
 TEST_F(SingleInstanceTest, AHandOverReachesTheFirstCopyAndIsConfirmed) {
     SingleInstance first(folder());
     ASSERT_TRUE(first.claim());
-    QList<QStringList> received;
+    QList<FilePaths> received;
     QObject::connect(&first, &SingleInstance::filesReceived,
-                     [&](const QStringList& files) { received << files; });
-    const QStringList files{QStringLiteral("/p/a b.png"), QStringLiteral("/p/行\nbreak.jpg"),
-                            QStringLiteral("/p/ü.gif")};
+                     [&](const FilePaths& files) { received << files; });
+    // Names from old archives are not UTF-8 (Latin-1, Shift_JIS): their bytes must arrive.
+    const FilePaths files{FilePath(QStringLiteral("/p/a b.png")),
+                          FilePath(QStringLiteral("/p/行\nbreak.jpg")), FilePath(QStringLiteral("/p/ü.gif")),
+                          FilePath::fromNative("/p/caf\xe9.png"),
+                          FilePath::fromNative("/p/\x8e\xca\x90\x5e.jpg")};
     EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(files)), 6);
-    EXPECT_EQ(received, QList<QStringList>({files}));
+    EXPECT_EQ(received, QList<FilePaths>({files}));
 }
 
 TEST_F(SingleInstanceTest, AnOversizedHandOverIsCutOffAndTheNextOneStillWorks) {
     SingleInstance first(folder());
     ASSERT_TRUE(first.claim());
-    QList<QStringList> received;
+    QList<FilePaths> received;
     QObject::connect(&first, &SingleInstance::filesReceived,
-                     [&](const QStringList& files) { received << files; });
+                     [&](const FilePaths& files) { received << files; });
     EXPECT_EQ(sendToCopy(first.serverName(), QByteArray("\x7f\xff\xff\xff/p/a.png", 12), 5000), -1);
     EXPECT_TRUE(received.isEmpty());
-    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame({QStringLiteral("/p/a.png")})), 6);
-    EXPECT_EQ(received, QList<QStringList>({{QStringLiteral("/p/a.png")}}));
+    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(paths({QStringLiteral("/p/a.png")}))), 6);
+    EXPECT_EQ(received, QList<FilePaths>({paths({QStringLiteral("/p/a.png")})}));
 }
 
 // Copies of the real program, each in its own temporary home.
@@ -155,7 +158,7 @@ TEST_F(RealCopies, ALaterCopyWithoutFilesStopsBeforeLoadingAndTouchesNothing) {
     EXPECT_TRUE(first->isRunning());
     // The first copy still takes hand-overs.
     const QStringList sources = makeSources({"c.png"});
-    EXPECT_EQ(sendToCopy(serverName(), handOverFrame(sources)), 6);
+    EXPECT_EQ(sendToCopy(serverName(), handOverFrame(paths(sources))), 6);
     EXPECT_EQ(waitForOutputs(1), QStringList({"c.jpg"}));
 }
 
@@ -169,11 +172,11 @@ TEST_F(RealCopies, TheLockAndSocketOfACrashedCopyAreTakenOver) {
         << "and its lock";
     SingleInstance next(home_->runtime);
     ASSERT_TRUE(next.claim());
-    QStringList received;
+    FilePaths received;
     QObject::connect(&next, &SingleInstance::filesReceived,
-                     [&](const QStringList& files) { received = files; });
-    EXPECT_EQ(sendToCopy(next.serverName(), handOverFrame({QStringLiteral("/p/a.png")})), 6);
-    EXPECT_EQ(received, QStringList({QStringLiteral("/p/a.png")}));
+                     [&](const FilePaths& files) { received = files; });
+    EXPECT_EQ(sendToCopy(next.serverName(), handOverFrame(paths({QStringLiteral("/p/a.png")}))), 6);
+    EXPECT_EQ(received, paths({QStringLiteral("/p/a.png")}));
 }
 
 } // namespace

@@ -74,7 +74,7 @@ TEST_F(StartUp, WithoutAGivenFolderTheAccountsDesktopIsUsed) {
 
 TEST_F(StartUp, FilesGivenAtStartAreConvertedAsOneDrop) {
     WindowStart start;
-    start.files = makeSources({"a.png", "b.png"});
+    start.files = paths(makeSources({"a.png", "b.png"}));
     openWindow(start);
     EXPECT_TRUE(window_->isBatchRunning());
     ASSERT_TRUE(waitForBatch());
@@ -152,7 +152,7 @@ TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
     atFile(1, [&] {
         if (answer != -1)
             return; // the handed-over batch starts at file 1 too
-        answer = sendToCopy(instance.serverName(), handOverFrame(handed));
+        answer = sendToCopy(instance.serverName(), handOverFrame(paths(handed)));
         queuedWhileBusy = window_->isBatchRunning();
     });
     ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), first).moveAccepted);

@@ -2,10 +2,12 @@
 #include "TestImages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <cstdio>
 
 namespace quillmorph {
 namespace {
@@ -66,6 +68,38 @@ TEST_F(CliTest, ConvertsLikeADropAndPrintsWhatItDid) {
     EXPECT_EQ(out.height(), 48);
     EXPECT_TRUE(test::near(test::pixelAt(out, 0, 0), {255, 0, 0}, 0));
     EXPECT_TRUE(test::near(test::pixelAt(out, 32, 24), {0, 255, 0}));
+}
+
+TEST_F(CliTest, NamesThatAreNotUtf8KeepTheirBytes) {
+    // Latin-1 "café" and Shift_JIS "写真", as unpacked from old archives.
+    const QByteArrayList names{"caf\xe9.png", "\x8e\xca\x90\x5e.jpg"};
+    const QByteArray dir = QFile::encodeName(home_.filePath(QStringLiteral("in")));
+    ASSERT_TRUE(QDir().mkpath(home_.filePath(QStringLiteral("in"))));
+    for (const QByteArray& name : names) {
+        const QString made = image(QStringLiteral("made.png"), test::solid(40, 20, {0, 0, 255}));
+        ASSERT_EQ(::rename(QFile::encodeName(made).constData(), (dir + '/' + name).constData()), 0);
+    }
+    // The shell hands the names over as bytes; QProcess would encode them as UTF-8.
+    QProcess shell;
+    shell.setWorkingDirectory(home_.filePath(QStringLiteral("in")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("windir"), windir());
+    shell.setProcessEnvironment(env);
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("\"$0\" --format JPEG --output-dir \"$1\" *"),
+                                         QStringLiteral(QUILLMORPH_CLI), outputDir()});
+    ASSERT_TRUE(shell.waitForFinished(120000));
+    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    const QByteArrayList lines = shell.readAllStandardOutput().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    const QByteArray folder = lines[0];
+    EXPECT_EQ(lines[1], folder + "/caf\xe9.jpg");
+    EXPECT_EQ(lines[2], folder + "/\x8e\xca\x90\x5e.jpg");
+    for (const QByteArray& line : {lines[1], lines[2]}) {
+        const VImage out = VImage::new_from_file(line.constData());
+        EXPECT_EQ(out.width(), 40) << line.toStdString();
+    }
+    // QTemporaryDir cannot remove what it cannot name.
+    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), home_.path()});
 }
 
 TEST_F(CliTest, StoredSettingsAreTheDefaultsAndAreNeverWritten) {
@@ -196,23 +230,21 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     ConversionSettings stored;
     stored.formatText = QStringLiteral("weird"); // stored texts pass through untouched
     QString error;
-    const auto plain = parseCommandLine({QStringLiteral("f.png")}, stored, QStringLiteral("/d"), error);
+    const auto plain = parseCommandLine({"f.png"}, stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->settings.formatText, QStringLiteral("weird"));
-    EXPECT_EQ(plain->outputParent, QStringLiteral("/d"));
+    EXPECT_EQ(plain->outputParent, FilePath(QStringLiteral("/d")));
 
-    const auto given = parseCommandLine({QStringLiteral("--quality=88"), QStringLiteral("--size"),
-                                         QStringLiteral("640X480"), QStringLiteral("--background"),
-                                         QStringLiteral("blue"), QStringLiteral("--"),
-                                         QStringLiteral("--odd-name.png")},
-                                        stored, QStringLiteral("/d"), error);
+    const auto given = parseCommandLine(
+        {"--quality=88", "--size", "640X480", "--background", "blue", "--", "--odd-name.png"},
+        stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(given) << error.toStdString();
     EXPECT_EQ(given->settings.qualityFactorText, QStringLiteral("32"));
     EXPECT_TRUE(given->settings.sizeConversion);
     EXPECT_EQ(given->settings.widthText, QStringLiteral("640"));
     EXPECT_EQ(given->settings.heightText, QStringLiteral("480"));
     EXPECT_EQ(given->settings.backColor, 0xFF0000u);
-    EXPECT_EQ(given->files, QStringList{QStringLiteral("--odd-name.png")});
+    EXPECT_EQ(given->files, FilePaths{FilePath::fromNative("--odd-name.png")});
 }
 
 } // namespace

@@ -30,7 +30,7 @@ public:
 class RecordingSink : public BatchSink {
 public:
     void report(const QString& text) override { reports << text; }
-    void fileConverted(const QString&, const QString& output) override { outputs << output; }
+    void fileConverted(const FilePath&, const FilePath& output) override { outputs << output.display(); }
     bool cancelRequested() const override { return cancelAfter >= 0 && outputs.size() >= cancelAfter; }
     QStringList reports;
     QStringList outputs;
@@ -55,7 +55,7 @@ protected:
         return test::writeImage(image, sources_.filePath(name));
     }
     BatchResult run(const QStringList& files) {
-        return ConvertFiles(files, place_, options_, sink_);
+        return ConvertFiles(test::paths(files), place_, options_, sink_);
     }
     QString hidden() const {
         const QString png = source(QStringLiteral("hidden.png"), test::solid(40, 30, kRedRgb));
@@ -79,10 +79,10 @@ TEST_F(ConvertFilesTest, WideImageIsCentredOnTheMarginColour) {
 
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
     EXPECT_EQ(result.message, QStringLiteral(" 1ファイルを変換終了しました。"));
-    EXPECT_EQ(result.outputFolder, place_.parentFolder + QStringLiteral("/pic2026120790632"));
-    ASSERT_EQ(namesIn(result.outputFolder), QStringList{QStringLiteral("wide.png")});
+    EXPECT_EQ(result.outputFolder.display(), place_.parentFolder.display() + QStringLiteral("/pic2026120790632"));
+    ASSERT_EQ(namesIn(result.outputFolder.display()), QStringList{QStringLiteral("wide.png")});
 
-    const VImage out = test::readImage(result.outputFolder + QStringLiteral("/wide.png"));
+    const VImage out = test::readImage(result.outputFolder.display() + QStringLiteral("/wide.png"));
     ASSERT_EQ(out.width(), 640);
     ASSERT_EQ(out.height(), 480);
     for (const auto& [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}})
@@ -146,7 +146,7 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
     const BatchResult result = run(files);
     ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << result.message.toStdString();
     EXPECT_EQ(result.message, QStringLiteral(" 5ファイルを変換終了しました。"));
-    EXPECT_EQ(namesIn(result.outputFolder),
+    EXPECT_EQ(namesIn(result.outputFolder.display()),
               (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("a (2).jpg"),
                            QStringLiteral("a.jpg"), QStringLiteral("x.y.jpg"),
                            QStringLiteral("写真.jpg")}));
@@ -169,10 +169,10 @@ TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
 }
 
 TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
-    ASSERT_TRUE(QDir().mkpath(place_.parentFolder + QStringLiteral("/pic2026120790632")));
+    ASSERT_TRUE(QDir().mkpath(place_.parentFolder.display() + QStringLiteral("/pic2026120790632")));
     const BatchResult result = run({});
-    EXPECT_EQ(result.outputFolder, place_.parentFolder + QStringLiteral("/pic2026120790632 (2)"));
-    EXPECT_TRUE(QFileInfo(result.outputFolder).isDir());
+    EXPECT_EQ(result.outputFolder.display(), place_.parentFolder.display() + QStringLiteral("/pic2026120790632 (2)"));
+    EXPECT_TRUE(QFileInfo(result.outputFolder.display()).isDir());
     EXPECT_EQ(result.message, QStringLiteral(" 0ファイルを変換終了しました。"));
 }
 
@@ -209,7 +209,7 @@ TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
     EXPECT_EQ(result.message, c.expected + QLatin1Char('\n') + bad);
     EXPECT_EQ(result.converted, 2);
-    EXPECT_EQ(namesIn(result.outputFolder),
+    EXPECT_EQ(namesIn(result.outputFolder.display()),
               (QStringList{QStringLiteral("good1.png"), QStringLiteral("good2.png")}));
     EXPECT_EQ(namesIn(sources_.path()), sourcesBefore);
     EXPECT_EQ(test::readBytes(bad), badBytes); // the source is never touched
@@ -245,7 +245,7 @@ TEST_F(ConvertFilesTest, FailureAtTheThirdOfFiveLeavesTwoFiles) {
     }
     const BatchResult result = run(files);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-    EXPECT_EQ(namesIn(result.outputFolder), (QStringList{QStringLiteral("f1.png"), QStringLiteral("f2.png")}));
+    EXPECT_EQ(namesIn(result.outputFolder.display()), (QStringList{QStringLiteral("f1.png"), QStringLiteral("f2.png")}));
 }
 
 TEST_F(ConvertFilesTest, FormatIsOnlyCheckedAfterTheFileLoads) {
@@ -262,7 +262,7 @@ TEST_F(ConvertFilesTest, BoxSidesOutsideTheRangeEndTheBatch) {
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
         EXPECT_EQ(result.message,
                   QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n") + file);
-        EXPECT_TRUE(namesIn(result.outputFolder).isEmpty());
+        EXPECT_TRUE(namesIn(result.outputFolder.display()).isEmpty());
     }
 }
 
@@ -274,7 +274,7 @@ TEST_F(ConvertFilesTest, CancellingStopsBetweenFiles) {
     const BatchResult result = run(files);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Cancelled);
     EXPECT_EQ(result.message, QStringLiteral(" 2ファイルを変換した時点で中止しました。"));
-    EXPECT_EQ(namesIn(result.outputFolder).size(), 2);
+    EXPECT_EQ(namesIn(result.outputFolder.display()).size(), 2);
 }
 
 TEST_F(ConvertFilesTest, UnwritableDesktopIsReported) {

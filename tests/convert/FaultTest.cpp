@@ -24,8 +24,8 @@ struct PngOptions : OptionsSource {
 // Runs an action after the first file is stored.
 struct AfterFirstFile : BatchSink {
     void report(const QString&) override {}
-    void fileConverted(const QString&, const QString& output) override {
-        outputs << output;
+    void fileConverted(const FilePath&, const FilePath& output) override {
+        outputs << output.display();
         if (outputs.size() == 1)
             action();
     }
@@ -51,10 +51,10 @@ TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
     place.parentFolder = desktop.path();
     sink.action = [&] { QDir(QFileInfo(sink.outputs.front()).absolutePath()).removeRecursively(); };
     const QStringList files = sourceImages(sources, 4);
-    const BatchResult result = ConvertFiles(files, place, options, sink);
+    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
     EXPECT_EQ(result.message, QStringLiteral("エラー:  14 In Save\n") + files[1]);
-    EXPECT_FALSE(QFileInfo::exists(result.outputFolder));
+    EXPECT_FALSE(QFileInfo::exists(result.outputFolder.display()));
     EXPECT_EQ(QDir(desktop.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
 }
@@ -99,10 +99,10 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
     sink.action = [] {};
     BatchPlace place;
     place.parentFolder = disk.path();
-    const BatchResult result = ConvertFiles(files, place, options, sink);
+    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
     EXPECT_EQ(result.message, QStringLiteral("エラー:  13 In Save\n") + files[1]);
-    EXPECT_EQ(QDir(result.outputFolder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("s0.png")});
+    EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("s0.png")});
 }
 
 } // namespace

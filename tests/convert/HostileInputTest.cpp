@@ -96,11 +96,11 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
     place.parentFolder = desktop.path();
     const BatchResult result = ConvertFiles({good, file}, place, options, sink);
 
-    QStringList outputs = QDir(result.outputFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList outputs = QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     if (c.expect.width > 0) {
         ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << result.message.toStdString();
         ASSERT_EQ(outputs.size(), 2);
-        const QString out = result.outputFolder + QLatin1Char('/') +
+        const QString out = result.outputFolder.display() + QLatin1Char('/') +
                             QFileInfo(file).completeBaseName().section(QLatin1Char('.'), 0, 0) + QStringLiteral(".png");
         const VImage image = test::readImage(out);
         EXPECT_EQ(image.width(), c.expect.width);
@@ -120,7 +120,7 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
         EXPECT_EQ(result.message.section(QLatin1Char('\n'), 1), file);
         EXPECT_EQ(outputs, QStringList{QStringLiteral("good.png")}); // nothing partial beside it
     }
-    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(result.outputFolder + QStringLiteral("/good.png")), 300, 225), kRed));
+    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(result.outputFolder.display() + QStringLiteral("/good.png")), 300, 225), kRed));
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         EXPECT_EQ(test::readBytes(sources.filePath(it.key())), it.value()) << it.key().toStdString();
 }

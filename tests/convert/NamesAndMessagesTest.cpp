@@ -14,38 +14,38 @@ namespace {
 
 TEST(FileNamesTest, BaseNameKeepsTheExtension) {
     EXPECT_EQ(GetBaseName(QStringLiteral("/home/u/Pictures/IMG_0001.JPG")), "IMG_0001.JPG");
-    EXPECT_EQ(GetBaseName(QStringLiteral("/写真/写真.png")), QStringLiteral("写真.png"));
+    EXPECT_EQ(GetBaseName(QStringLiteral("/写真/写真.png")), QByteArray("写真.png"));
     EXPECT_EQ(GetBaseName(QStringLiteral("plain.bmp")), "plain.bmp");
 }
 
 TEST(FileNamesTest, FileTitleDropsOnlyTheLastExtension) {
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("IMG_0001.JPG")), "IMG_0001");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("archive.tar.gz")), "archive.tar");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("x.y.bmp")), "x.y");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("photo")), "photo");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral(".profile")), ".profile");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral(".hidden")), ".hidden");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("a.")), "a.");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("abc.")), "abc.");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("a.b")), "a");
-    EXPECT_EQ(ufnGetFileTitle(QStringLiteral("..b")), ".");
-    EXPECT_EQ(ufnGetFileTitle(QString()), "");
+    EXPECT_EQ(ufnGetFileTitle("IMG_0001.JPG"), "IMG_0001");
+    EXPECT_EQ(ufnGetFileTitle("archive.tar.gz"), "archive.tar");
+    EXPECT_EQ(ufnGetFileTitle("x.y.bmp"), "x.y");
+    EXPECT_EQ(ufnGetFileTitle("photo"), "photo");
+    EXPECT_EQ(ufnGetFileTitle(".profile"), ".profile");
+    EXPECT_EQ(ufnGetFileTitle(".hidden"), ".hidden");
+    EXPECT_EQ(ufnGetFileTitle("a."), "a.");
+    EXPECT_EQ(ufnGetFileTitle("abc."), "abc.");
+    EXPECT_EQ(ufnGetFileTitle("a.b"), "a");
+    EXPECT_EQ(ufnGetFileTitle("..b"), ".");
+    EXPECT_EQ(ufnGetFileTitle(QByteArray()), "");
 }
 
 TEST(FileNamesTest, CollidingOutputsGetNumberedNames) {
     QTemporaryDir dir;
-    QSet<QString> taken;
-    const QString first = freeOutputPath(dir.path(), QStringLiteral("a"), QStringLiteral(".jpg"), taken);
-    const QString second = freeOutputPath(dir.path(), QStringLiteral("a"), QStringLiteral(".jpg"), taken);
-    EXPECT_EQ(first, dir.filePath(QStringLiteral("a.jpg")));
-    EXPECT_EQ(second, dir.filePath(QStringLiteral("a (2).jpg")));
+    QSet<FilePath> taken;
+    const FilePath first = freeOutputPath(dir.path(), "a", ".jpg", taken);
+    const FilePath second = freeOutputPath(dir.path(), "a", ".jpg", taken);
+    EXPECT_EQ(first, FilePath(dir.filePath(QStringLiteral("a.jpg"))));
+    EXPECT_EQ(second, FilePath(dir.filePath(QStringLiteral("a (2).jpg"))));
 
-    QSet<QString> fresh;
+    QSet<FilePath> fresh;
     QFile existing(dir.filePath(QStringLiteral("b.png")));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
-    EXPECT_EQ(freeOutputPath(dir.path(), QStringLiteral("b"), QStringLiteral(".png"), fresh),
-              dir.filePath(QStringLiteral("b (2).png")));
+    EXPECT_EQ(freeOutputPath(dir.path(), "b", ".png", fresh),
+              FilePath(dir.filePath(QStringLiteral("b (2).png"))));
 }
 
 TEST(MessagesTest, ErrorProcNumbersStatusesFromOne) {
@@ -86,15 +86,15 @@ TEST(OutputFolderTest, OtherLocalesKeepTheirMarkersButNoSeparators) {
 
 TEST(OutputFolderTest, AnExistingFolderIsNeverReused) {
     QTemporaryDir parent;
-    const QString first = createOutputFolder(parent.path(), QStringLiteral("pic1"));
-    const QString second = createOutputFolder(parent.path(), QStringLiteral("pic1"));
-    EXPECT_EQ(first, parent.filePath(QStringLiteral("pic1")));
-    EXPECT_EQ(second, parent.filePath(QStringLiteral("pic1 (2)")));
-    EXPECT_TRUE(QFileInfo(second).isDir());
+    const FilePath first = createOutputFolder(parent.path(), QStringLiteral("pic1"));
+    const FilePath second = createOutputFolder(parent.path(), QStringLiteral("pic1"));
+    EXPECT_EQ(first, FilePath(parent.filePath(QStringLiteral("pic1"))));
+    EXPECT_EQ(second, FilePath(parent.filePath(QStringLiteral("pic1 (2)"))));
+    EXPECT_TRUE(QFileInfo(second.display()).isDir());
 
-    const QString nested = createOutputFolder(parent.filePath(QStringLiteral("デスクトップ/x")),
-                                              QStringLiteral("pic2"));
-    EXPECT_TRUE(QFileInfo(nested).isDir());
+    const FilePath nested = createOutputFolder(parent.filePath(QStringLiteral("デスクトップ/x")),
+                                               QStringLiteral("pic2"));
+    EXPECT_TRUE(QFileInfo(nested.display()).isDir());
 }
 
 TEST(OutputFormatTest, LookupIsExactAndCaseSensitive) {

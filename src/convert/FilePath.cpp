@@ -1,0 +1,92 @@
+#include "FilePath.h"
+
+#include <QByteArrayList>
+#include <cerrno>
+#include <unistd.h>
+#include <vector>
+
+namespace quillmorph {
+
+FilePath::FilePath(const QString& text) : bytes_(text.toUtf8()) {}
+
+FilePath FilePath::fromNative(QByteArray bytes) {
+    return FilePath(std::move(bytes));
+}
+
+QString FilePath::display() const {
+    return QString::fromUtf8(bytes_);
+}
+
+QByteArray FilePath::fileName() const {
+    return bytes_.mid(bytes_.lastIndexOf('/') + 1);
+}
+
+FilePath FilePath::parent() const {
+    const qsizetype cut = bytes_.lastIndexOf('/');
+    if (cut < 0)
+        return FilePath(QByteArray("."));
+    return FilePath(cut == 0 ? QByteArray("/") : bytes_.left(cut));
+}
+
+FilePath FilePath::child(const QByteArray& name) const {
+    if (bytes_.isEmpty() || bytes_.endsWith('/'))
+        return FilePath(bytes_ + name);
+    return FilePath(bytes_ + '/' + name);
+}
+
+FilePath FilePath::absolute() const {
+    QByteArray whole = bytes_;
+    if (!whole.startsWith('/')) {
+        std::vector<char> cwd(4096);
+        while (!::getcwd(cwd.data(), cwd.size()) && errno == ERANGE)
+            cwd.resize(cwd.size() * 2);
+        whole = QByteArray(cwd.data()) + '/' + whole;
+    }
+    QByteArrayList kept;
+    for (const QByteArray& segment : whole.split('/')) {
+        if (segment.isEmpty() || segment == ".")
+            continue;
+        if (segment == "..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept << segment;
+    }
+    return FilePath('/' + kept.join('/'));
+}
+
+namespace {
+
+bool isThisMachine(const QByteArray& host) {
+    if (host.isEmpty() || host == "localhost")
+        return true;
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 && host == name;
+}
+
+} // namespace
+
+FilePaths localFilesFromUriList(const QByteArray& uriList) {
+    FilePaths files;
+    for (QByteArray line : uriList.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#') || !line.startsWith("file:"))
+            continue;
+        QByteArray rest = line.mid(5);
+        if (rest.startsWith("//")) {
+            const qsizetype slash = rest.indexOf('/', 2);
+            const QByteArray host = rest.mid(2, slash < 0 ? -1 : slash - 2);
+            if (slash < 0 || !isThisMachine(host))
+                continue;
+            rest = rest.mid(slash);
+        }
+        if (!rest.startsWith('/'))
+            continue;
+        // Percent-decoding yields the name's own bytes, whatever their encoding.
+        files << FilePath::fromNative(QByteArray::fromPercentEncoding(rest));
+    }
+    return files;
+}
+
+} // namespace quillmorph
