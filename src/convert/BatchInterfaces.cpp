@@ -8,6 +8,8 @@ void BatchSink::fileStarted(int, int, const FilePath&) {}
 
 void BatchSink::fileConverted(const FilePath&, const FilePath&) {}
 
+void BatchSink::fileFailed(const FilePath&, const QString&) {}
+
 bool BatchSink::cancelRequested() const {
     return false;
 }

@@ -15,6 +15,7 @@ struct ConversionSettings {
     QString formatText = QStringLiteral("JPEG"); // cobFormat
     QString qualityFactorText = QStringLiteral("2"); // Text1
     quint32 backColor = 0xFFFFFF;            // margin colour, 0x00BBGGRR
+    bool keepGoing = false; // a failed file is listed and the batch goes on
 };
 
 // Supplies the options at the moment a file starts. Called on the batch's thread; an
@@ -38,6 +39,8 @@ public:
     virtual void fileStarted(int index, int count, const FilePath& source);
     // After source has been stored completely as output.
     virtual void fileConverted(const FilePath& source, const FilePath& output);
+    // A file failed while keep-going was on; message names it on its second line.
+    virtual void fileFailed(const FilePath& source, const QString& message);
     // Polled between files; true ends the batch with the cancellation message.
     virtual bool cancelRequested() const;
 };

@@ -15,6 +15,8 @@ struct BatchResult {
     QString message;      // the final message the user sees
     FilePath outputFolder; // empty when it could not be created
     int converted = 0;    // files stored before the batch ended
+    int skipped = 0;      // files inside dropped folders that are not pictures
+    QStringList failures; // with keep-going: every failure's message, path on its second line
 };
 
 // Where and when a batch runs.
@@ -26,11 +28,13 @@ struct BatchPlace {
 };
 
 // Converts files into one new dated folder under place.parentFolder: load, fit and pad, choose
-// format and name, save; outputs appear in file order. Options are read from options (on the
-// caller's thread) as each file starts. Ends at the first failure, leaving exactly the files
-// before it, or on a cancellation request. Runs on the caller's thread (with helper threads
-// of its own) and returns when the batch is over; the caller shows result.message, beeping
-// first when the outcome is Completed.
+// format and name, save; outputs appear in file order. A folder among files stands for the
+// pictures in it and its subfolders, whose outputs mirror its tree. Options are read from
+// options (on the caller's thread) as each file starts. Ends at the first failure, leaving
+// exactly the files before it, unless keep-going is on, or on a cancellation request. Runs on
+// the caller's thread (with helper threads of its own) and returns when the batch is over; the
+// caller shows result.message (and result.failures), beeping first when the outcome is
+// Completed.
 BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
                          const OptionsSource& options, BatchSink& sink);
 

@@ -2,6 +2,14 @@
 
 namespace quillmorph::message {
 
+namespace {
+
+QString skipped(int count) {
+    return signedPosition(count) + QStringLiteral("ファイルは画像ではないため変換しませんでした。");
+}
+
+} // namespace
+
 QString ErrorProc(EngineStatus status, const QString& operation) {
     const int number = (status >= 20000 && status <= status::kLast) ? status - 20000 + 1 : 0;
     return QStringLiteral("エラー: ") + signedPosition(number) + QStringLiteral(" In ") + operation;
@@ -11,8 +19,19 @@ QString signedPosition(int value) {
     return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
 }
 
-QString completed(int fileCount) {
-    return signedPosition(fileCount) + QStringLiteral("ファイルを変換終了しました。");
+QString completed(int fileCount, int skippedCount) {
+    QString text = signedPosition(fileCount) + QStringLiteral("ファイルを変換終了しました。");
+    if (skippedCount > 0)
+        text += QLatin1Char('\n') + skipped(skippedCount);
+    return text;
+}
+
+QString summary(int convertedCount, int failedCount, int skippedCount) {
+    QString text = signedPosition(convertedCount) + QStringLiteral("ファイルを変換し、") +
+                   signedPosition(failedCount) + QStringLiteral("ファイルが失敗しました。");
+    if (skippedCount > 0)
+        text += QLatin1Char('\n') + skipped(skippedCount);
+    return text;
 }
 
 QString cancelled(int convertedCount) {

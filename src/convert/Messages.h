@@ -16,7 +16,11 @@ QString ErrorProc(EngineStatus status, const QString& operation);
 // A number as text with a blank where a minus sign would stand for negative values.
 QString signedPosition(int value);
 
-QString completed(int fileCount);
+// The count of files converted; a second line, only when some were skipped, counts the files
+// inside dropped folders that were not pictures.
+QString completed(int fileCount, int skippedCount = 0);
+// The counts at the end of a keep-going batch that had failures.
+QString summary(int convertedCount, int failedCount, int skippedCount);
 QString cancelled(int convertedCount);
 QString notAnImage();
 QString formatSelection(const QString& formatText);
