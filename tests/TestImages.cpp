@@ -42,6 +42,11 @@ bool near(const Rgb& a, const Rgb& b, int tolerance) {
     return true;
 }
 
+double colourDistance(const Rgb& a, const Rgb& b) {
+    const auto lab = [](const Rgb& c) { return solid(1, 1, c).colourspace(VIPS_INTERPRETATION_LAB); };
+    return lab(a).dE76(lab(b)).getpoint(0, 0)[0];
+}
+
 QString writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))

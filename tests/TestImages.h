@@ -33,6 +33,9 @@ Rgb pixelAt(const vips::VImage& image, int x, int y);
 // True when every channel is within tolerance.
 bool near(const Rgb& a, const Rgb& b, int tolerance = 8);
 
+// How far apart two sRGB colours look: CIE76 ΔE, about 2.3 for a just noticeable difference.
+double colourDistance(const Rgb& a, const Rgb& b);
+
 // Writes text bytes to path; returns path.
 QString writeBytes(const QString& path, const QByteArray& bytes);
 

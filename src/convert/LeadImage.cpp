@@ -61,14 +61,50 @@ std::vector<double> rgbOf(quint32 colour) {
     return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
 }
 
+// An embedded profile that lcms reads and that describes the image's own colour channels. Any
+// other (damaged, or made for another kind of image) is ignored: the pixels count as sRGB.
+bool hasUsableProfile(const VImage& in) {
+    if (in.get_typeof(VIPS_META_ICC_NAME) == 0)
+        return false;
+    size_t size = 0;
+    const void* data = in.get_blob(VIPS_META_ICC_NAME, &size);
+    if (size < 20 || !vips_icc_is_compatible_profile(in.get_image(), data, size))
+        return false;
+    const std::string_view space(static_cast<const char*>(data) + 16, 4);
+    if (in.interpretation() == VIPS_INTERPRETATION_CMYK)
+        return space == "CMYK";
+    return space == (in.bands() <= 2 ? "GRAY" : "RGB ");
+}
+
+VImage withoutProfile(VImage in) {
+    in = in.copy();
+    in.remove(VIPS_META_ICC_NAME);
+    return in;
+}
+
+// Colour numbers mean something only with their profile: they are carried into sRGB before the
+// profile is dropped, or a Display P3 or Adobe RGB picture would come out dull and shifted.
+VImage inSrgbColours(const VImage& in) {
+    const bool cmyk = in.interpretation() == VIPS_INTERPRETATION_CMYK;
+    const bool embedded = hasUsableProfile(in);
+    if (!cmyk && !embedded)
+        return in;
+    try {
+        return withoutProfile(in.icc_transform(
+            "srgb", VImage::option()
+                        ->set("embedded", embedded)
+                        ->set("input_profile", cmyk ? "cmyk" : "srgb")
+                        ->set("intent", VIPS_INTENT_PERCEPTUAL)));
+    } catch (const VError&) {
+        // lcms turned the profile down after all (no perceptual table): as good as none.
+        vips_error_clear();
+        return in;
+    }
+}
+
 // 8-bit sRGB with at most one alpha band, whatever the file held (CMYK, 16 bit, grey, …).
 VImage normalised(VImage in) {
-    if (in.interpretation() == VIPS_INTERPRETATION_CMYK) {
-        in = in.icc_transform("srgb", VImage::option()
-                                          ->set("input_profile", "cmyk")
-                                          ->set("embedded", true)
-                                          ->set("intent", VIPS_INTENT_PERCEPTUAL));
-    }
+    in = inSrgbColours(in);
     // 16-bit pixels that call themselves 8-bit sRGB or grey would be clipped, not scaled.
     if (in.format() == VIPS_FORMAT_USHORT && in.interpretation() == VIPS_INTERPRETATION_sRGB)
         in = in.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
@@ -261,6 +297,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
                                          VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                        .autorot();
         }
+        cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
         image_ = normalised(file);
     } catch (const VError& e) {
         image_ = VImage();
@@ -305,7 +342,10 @@ EngineStatus LeadImage::Size(float w, float h) {
     if (double(tw) * th > kMaxPixels)
         return status::kImageTooLarge;
     try {
-        if (pristine_) {
+        // thumbnail turns CMYK into RGB through a stock profile before any embedded one is
+        // looked at (and its own import in linear light shifts dark tones), so CMYK files are
+        // decoded whole and reduced as they stream in; they are rare outside print work.
+        if (pristine_ && !cmykFile_) {
             // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
             image_ = exactSize(normalised(VImage::thumbnail(
                                    vipsName().c_str(), tw,
@@ -331,6 +371,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     loader_ = other.loader_;
     alias_ = other.alias_;
     pristine_ = other.pristine_;
+    cmykFile_ = other.cmykFile_;
     flatColour_ = other.flatColour_;
 }
 

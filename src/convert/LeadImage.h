@@ -94,6 +94,7 @@ private:
     std::string loader_; // the vips loader that recognised it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
+    bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
 };
 

@@ -181,6 +181,51 @@ TEST_F(LeadImageTest, SaveStripsMetadataAndWritesEightBitSrgb) {
     EXPECT_EQ(jpeg.get_typeof("icc-profile-data"), 0u);
 }
 
+// The colour pure sRGB green would have in another space, tagged with that space's profile.
+VImage greenIn(const char* profile, int depth = 8) {
+    return test::solid(64, 48, {0, 200, 0})
+        .icc_transform(profile, VImage::option()->set("input_profile", "srgb")->set("depth", depth));
+}
+
+TEST_F(LeadImageTest, ProfilesAreAppliedBeforeTheyAreDropped) {
+    VImage broken = test::solid(64, 48, {0, 200, 0}).copy();
+    QByteArray noise(2000, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    vips_image_set_blob_copy(broken.get_image(), "icc-profile-data", noise.constData(), size_t(noise.size()));
+    const VImage cmyk = VImage::black(64, 48).new_from_image(std::vector<double>{200, 20, 220, 10}).copy(
+        VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK));
+    const Rgb cmykGreen = test::pixelAt(
+        cmyk.icc_transform("srgb", VImage::option()->set("input_profile", "cmyk")->set("intent", VIPS_INTENT_PERCEPTUAL)), 0, 0);
+    const auto jpeg = [&](const VImage& in, const char* name, const char* profile = nullptr) {
+        const QString file = path(QLatin1String(name));
+        in.jpegsave(QFile::encodeName(file).constData(),
+                    profile ? VImage::option()->set("Q", 98)->set("profile", profile) : VImage::option()->set("Q", 98));
+        return file;
+    };
+    const std::vector<std::pair<QString, Rgb>> cases{
+        {jpeg(greenIn("p3"), "p3.jpg"), {0, 200, 0}},
+        {jpeg(greenIn("/usr/share/color/icc/colord/ProPhotoRGB.icc"), "prophoto.jpg"), {0, 200, 0}},
+        {test::writeImage(greenIn("p3", 16), path(QStringLiteral("p3-16.png"))), {0, 200, 0}},
+        {jpeg(broken, "broken.jpg"), {0, 200, 0}},
+        {jpeg(cmyk, "cmyk.jpg"), cmykGreen},
+        {jpeg(cmyk, "cmyk-tagged.jpg", "cmyk"), cmykGreen}};
+    for (const auto& [file, expected] : cases) {
+        for (const bool shrink : {false, true}) {
+            LeadImage image;
+            ASSERT_EQ(image.Load(file), status::kOk) << file.toStdString();
+            if (shrink) { // decodes at reduced scale
+                ASSERT_EQ(image.Size(32, 24), status::kOk);
+            }
+            const QString out = file + (shrink ? "-small.png" : "-same.png");
+            ASSERT_EQ(image.Save(out, int(FormatCode::Png), 2), status::kOk);
+            const Rgb got = test::pixelAt(test::readImage(out), 10, 10);
+            EXPECT_LT(test::colourDistance(got, expected), 3.0) // a few levels of green
+                << out.toStdString() << ": " << got[0] << ',' << got[1] << ',' << got[2];
+        }
+    }
+}
+
 TEST_F(LeadImageTest, QualityFactorDrivesJpegSize) {
     VImage noise = VImage::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR).bandjoin({VImage::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR), VImage::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR)});
     test::writeImage(noise.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)),
