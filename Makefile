@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev \
                   help2man dpkg-dev file
 RUN_PACKAGES := fonts-noto-cjk
-TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db
+TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db colord-data
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all build run test test-sanitized deps test-deps install-packages install package check-package clean
