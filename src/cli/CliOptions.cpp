@@ -30,10 +30,12 @@ QString formatNames() {
 QString cliUsage() {
     return QStringLiteral(
                "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
-               "                      [--quality Q] [--background COLOR] FILE...\n"
+               "                      [--quality Q] [--background COLOR] [--keep-going] FILE...\n"
                "\n"
                "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
                "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
+               "A folder stands for the pictures in it and its subfolders; their outputs keep\n"
+               "its tree. Files inside folders that are not pictures are skipped.\n"
                "Options not given come from the stored settings (or their defaults).\n"
                "\n"
                "  --output-dir DIR    make the dated folder in DIR instead of the Desktop\n"
@@ -42,10 +44,12 @@ QString cliUsage() {
                "  --no-size           keep each image's own size (size conversion off)\n"
                "  --quality Q         quality value, 100 best (JPEG and CMP)\n"
                "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
+               "  --keep-going        report a failed file on standard error and go on\n"
                "  --help              show this text\n"
                "  --version           show the version\n"
                "\n"
-               "Exit status: 0 all files converted, 1 the batch ended on a failure, 2 usage error.\n")
+               "Exit status: 0 all files converted, 1 the batch ended on a failure (or, with\n"
+               "--keep-going, any file failed), 2 usage error.\n")
         .arg(formatNames());
 }
 
@@ -92,6 +96,8 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             request.showHelp = true;
         } else if (name == QLatin1String("--version")) {
             request.showVersion = true;
+        } else if (name == QLatin1String("--keep-going")) {
+            request.settings.keepGoing = true;
         } else if (name == QLatin1String("--no-size")) {
             noSizeGiven = true;
             request.settings.sizeConversion = false;

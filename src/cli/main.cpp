@@ -1,6 +1,8 @@
 #include "CliOptions.h"
+#include "ConsoleSink.h"
 #include "ConvertFiles.h"
 #include "LeadImage.h"
+#include "Messages.h"
 #include "Profile.h"
 #include "QualityFactor.h"
 #include "StoredChoices.h"
@@ -21,25 +23,6 @@ public:
 
 private:
     ConversionSettings settings_;
-};
-
-class ConsoleSink : public BatchSink {
-public:
-    void report(const QString& text) override { err_ << text << Qt::endl; }
-    void batchStarted(const FilePath& folder) override { printPath(folder); }
-    void fileConverted(const FilePath&, const FilePath& output) override { printPath(output); }
-
-private:
-    // A name goes out as the bytes it has, so that a script can open what it reads.
-    void printPath(const FilePath& path) {
-        out_.flush();
-        std::fwrite(path.native().constData(), 1, size_t(path.native().size()), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
-
-    mutable QTextStream out_{stdout};
-    mutable QTextStream err_{stderr};
 };
 
 ConversionSettings storedDefaults() {
@@ -94,10 +77,15 @@ int main(int argc, char** argv) {
     BatchPlace place;
     place.parentFolder = request->outputParent;
     const BatchResult result = ConvertFiles(files, place, options, sink);
-    out.flush();
-    if (result.outcome == BatchResult::Outcome::Completed) {
+    sink.clearProgress();
+    if (result.outcome == BatchResult::Outcome::Completed && result.failures.isEmpty()) {
         out << result.message << Qt::endl;
         return 0;
+    }
+    if (!result.failures.isEmpty()) {
+        err << message::summary(result.converted, int(result.failures.size()), result.skipped)
+            << Qt::endl;
+        return 1;
     }
     err << result.message << Qt::endl;
     return 1;

@@ -1,5 +1,6 @@
 #include "ConvertFiles.h"
 
+#include "DropListing.h"
 #include "FileNames.h"
 #include "FitAndPad.h"
 #include "FitGeometry.h"
@@ -38,6 +39,7 @@ struct StartedFile {
     ConversionSettings settings;
     ImagePair images;
     QString failure;      // a load failure, reported when the file's turn comes
+    bool skipped = false; // not a picture, found inside a dropped folder
     double weight = 0;    // bytes its conversion may hold at once
 };
 
@@ -45,6 +47,8 @@ struct StartedFile {
 // fitted and encoded under no name yet. Naming and committing happen in file order.
 struct PreparedFile {
     QString failure;     // the message without the path; empty on success
+    bool skipped = false;
+    bool keepGoing = false; // what to do on failure, as the options said when the file started
     QStringList reports; // fill and combine reports, shown in file order
     PartialOutput output;
     QByteArray title;
@@ -59,14 +63,24 @@ std::optional<std::pair<int, int>> boxOf(const ConversionSettings& settings) {
     return std::pair{*w, *h};
 }
 
-StartedFile startFile(const FilePath& path, ConversionSettings settings) {
-    StartedFile file{path, std::move(settings), {}, {}, 0};
+StartedFile startFile(const BatchItem& item, ConversionSettings settings) {
+    StartedFile file{item.source, std::move(settings), {}, {}, false, 0};
+    if (item.unreadable != status::kOk) {
+        file.failure = message::ErrorProc(item.unreadable, QStringLiteral("Load"));
+        return file;
+    }
     try {
-        if (const EngineStatus st = file.images.LEAD1.Load(path); st != status::kOk)
+        if (const EngineStatus st = file.images.LEAD1.Load(item.source); st != status::kOk)
             file.failure = message::ErrorProc(st, QStringLiteral("Load"));
     } catch (const NotAnImageError&) {
-        file.failure = message::notAnImage();
+        // In a folder, text files, videos and thumbnail caches sit beside the pictures.
+        if (item.inFolder)
+            file.skipped = true;
+        else
+            file.failure = message::notAnImage();
     }
+    if (file.skipped)
+        return file;
     if (file.failure.isEmpty()) {
         const auto box = boxOf(file.settings);
         const double boxPixels =
@@ -78,6 +92,10 @@ StartedFile startFile(const FilePath& path, ConversionSettings settings) {
 
 PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     PreparedFile prepared;
+    prepared.keepGoing = file.settings.keepGoing;
+    prepared.skipped = file.skipped;
+    if (file.skipped)
+        return prepared;
     if (!file.failure.isEmpty()) {
         prepared.failure = file.failure;
         return prepared;
@@ -153,8 +171,8 @@ constexpr double kBytesInFlight = 192.0 * 1024 * 1024;
 
 class Pipeline {
 public:
-    Pipeline(const FilePaths& files, const OptionsSource& options, FilePath folder, int depth)
-        : files_(files), options_(options), folder_(std::move(folder)), depth_(depth) {}
+    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder, int depth)
+        : items_(items), options_(options), folder_(std::move(folder)), depth_(depth) {}
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
     // Waits for the files still in preparation; their outputs are dropped.
@@ -162,9 +180,9 @@ public:
 
     // Starts files until index + depth, as far as memory allows; file index always starts.
     void fill(int index) {
-        while (started_ < int(files_.size()) && started_ < index + depth_) {
+        while (started_ < int(items_.size()) && started_ < index + depth_) {
             if (!waiting_)
-                waiting_ = startFile(files_[started_], options_.current());
+                waiting_ = startFile(items_[started_], options_.current());
             if (!inFlight_.empty() && weightInFlight_ + waiting_->weight > kBytesInFlight)
                 return;
             weightInFlight_ += waiting_->weight;
@@ -185,7 +203,7 @@ public:
     }
 
 private:
-    const FilePaths& files_;
+    const QList<BatchItem>& items_;
     const OptionsSource& options_;
     const FilePath folder_;
     const int depth_;
@@ -209,6 +227,20 @@ int qualityFactorFromText(const QString& text) {
     return int(clamped);
 }
 
+namespace {
+
+// Where item's output goes: its own subfolder of the dated folder, made on first use.
+std::optional<FilePath> outputFolderFor(const FilePath& batchFolder, const BatchItem& item) {
+    if (item.subfolder.isEmpty())
+        return batchFolder;
+    const FilePath folder = batchFolder.child(item.subfolder);
+    if (!makeFolders(folder))
+        return std::nullopt;
+    return folder;
+}
+
+} // namespace
+
 BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
                          const OptionsSource& options, BatchSink& sink) {
     BatchResult result;
@@ -220,40 +252,56 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         return result;
     }
     sink.batchStarted(result.outputFolder);
+    const QList<BatchItem> items = listDrop(files);
 
     // Later files are loaded and encoded while earlier ones finish; their outputs are named
     // and committed strictly in order, and dropped when the batch ends early.
-    const int count = int(files.size());
-    Pipeline pipeline(files, options, result.outputFolder, filesInFlightFor(place.filesInFlight));
+    const int count = int(items.size());
+    Pipeline pipeline(items, options, result.outputFolder, filesInFlightFor(place.filesInFlight));
     QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
+        const FilePath& source = items[i].source;
         if (sink.cancelRequested()) {
             result.outcome = BatchResult::Outcome::Cancelled;
             result.message = message::cancelled(result.converted);
             return result;
         }
-        sink.fileStarted(i + 1, count, files[i]);
+        sink.fileStarted(i + 1, count, source);
         pipeline.fill(i);
         PreparedFile prepared = pipeline.next();
+        if (prepared.skipped) {
+            ++result.skipped;
+            continue;
+        }
 
         for (const QString& text : std::as_const(prepared.reports))
-            sink.report(message::withPath(text, files[i]));
+            sink.report(message::withPath(text, source));
         QString failure = prepared.failure;
         FilePath output;
         if (failure.isEmpty()) {
-            output = freeOutputPath(result.outputFolder, prepared.title, prepared.extension, taken);
-            if (const EngineStatus st = prepared.output.commit(output); st != status::kOk)
-                failure = message::ErrorProc(st, QStringLiteral("Save"));
+            if (const auto folder = outputFolderFor(result.outputFolder, items[i])) {
+                output = freeOutputPath(*folder, prepared.title, prepared.extension, taken);
+                if (const EngineStatus st = prepared.output.commit(output); st != status::kOk)
+                    failure = message::ErrorProc(st, QStringLiteral("Save"));
+            } else {
+                failure = message::ErrorProc(status::kWriteFailed, QStringLiteral("Save"));
+            }
         }
         if (!failure.isEmpty()) {
+            const QString text = message::withPath(failure, source);
+            if (prepared.keepGoing) {
+                sink.fileFailed(source, text);
+                result.failures << text;
+                continue;
+            }
             result.outcome = BatchResult::Outcome::Failed;
-            result.message = message::withPath(failure, files[i]);
+            result.message = text;
             return result;
         }
-        sink.fileConverted(files[i], output);
+        sink.fileConverted(source, output);
         ++result.converted;
     }
-    result.message = message::completed(count);
+    result.message = message::completed(result.converted, result.skipped);
     return result;
 }
 

@@ -29,6 +29,8 @@ bool isFolder(const FilePath& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+} // namespace
+
 bool makeFolders(const FilePath& path) {
     if (isFolder(path))
         return true;
@@ -37,8 +39,6 @@ bool makeFolders(const FilePath& path) {
         return false;
     return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
 }
-
-} // namespace
 
 FilePath createOutputFolder(const FilePath& parent, const QString& name) {
     if (!makeFolders(parent))

@@ -135,6 +135,14 @@ TEST_F(CliTest, AFailedBatchExitsWithOneAndItsMessage) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.size(), 2); // the folder and the one file converted before the failure
     EXPECT_EQ(r.err, QStringLiteral("エラー:  3 In Load\n") + missing + QLatin1Char('\n'));
+
+    // Kept going: the failure as it happens, the file after it converted, the counts, exit 1.
+    const CliRun going = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--keep-going"),
+                              good, missing, image(QStringLiteral("after.png"), test::solid(10, 10, {1, 2, 3}))});
+    EXPECT_EQ(going.exitCode, 1);
+    EXPECT_EQ(going.out.size(), 3);
+    EXPECT_EQ(going.err, QStringLiteral("エラー:  3 In Load\n") + missing +
+                             QStringLiteral("\n 2ファイルを変換し、 1ファイルが失敗しました。\n"));
 }
 
 TEST_F(CliTest, QualityReachesTheEncoder) {

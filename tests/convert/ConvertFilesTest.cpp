@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace quillmorph {
 namespace {
@@ -213,6 +214,46 @@ TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
               (QStringList{QStringLiteral("good1.png"), QStringLiteral("good2.png")}));
     EXPECT_EQ(namesIn(sources_.path()), sourcesBefore);
     EXPECT_EQ(test::readBytes(bad), badBytes); // the source is never touched
+
+    // Kept going, the failure is listed with its path and the files after it are converted.
+    options_.settings.keepGoing = true;
+    options_.calls = 0;
+    options_.perCall = [&](int call) {
+        ConversionSettings s = options_.settings;
+        s.formatText = call == 3 ? QString::fromLatin1(c.format) : QStringLiteral("PNG");
+        return s;
+    };
+    const BatchResult going = run({good1, good2, bad, after});
+    EXPECT_EQ(going.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(going.failures, QStringList{c.expected + QLatin1Char('\n') + bad});
+    EXPECT_EQ(going.converted, 3);
+    EXPECT_EQ(namesIn(going.outputFolder.display()),
+              (QStringList{QStringLiteral("after.png"), QStringLiteral("good1.png"),
+                           QStringLiteral("good2.png")}));
+}
+
+TEST_F(ConvertFilesTest, AFolderStandsForItsPicturesInNaturalOrderWithItsTreeMirrored) {
+    const QString loose = source(QStringLiteral("loose.png"), test::solid(40, 30, kRedRgb));
+    QDir(sources_.path()).mkpath(QStringLiteral("album/sub"));
+    for (const char* name : {"b10.png", "b2.png", "B3.jpg", "x.jpg", "x.png", "sub/c.png", ".hidden.png"})
+        source(QStringLiteral("album/") + QLatin1String(name), test::solid(40, 30, kRedRgb));
+    const QString album = sources_.filePath(QStringLiteral("album"));
+    test::writeBytes(album + QStringLiteral("/notes.txt"), "not a picture\n");
+    QFile::link(album + QStringLiteral("/b2.png"), album + QStringLiteral("/link.png"));
+    QFile::link(album, album + QStringLiteral("/sub/loop")); // never followed
+    ASSERT_EQ(::mkfifo(QFile::encodeName(album + QStringLiteral("/pipe.png")).constData(), 0600), 0);
+
+    const BatchResult result = run({loose, album});
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(result.skipped, 1);
+    EXPECT_EQ(result.message, QStringLiteral(" 8ファイルを変換終了しました。\n"
+                                             " 1ファイルは画像ではないため変換しませんでした。"));
+    QStringList relative;
+    for (const QString& output : std::as_const(sink_.outputs))
+        relative << QDir(result.outputFolder.display()).relativeFilePath(output);
+    EXPECT_EQ(relative, (QStringList{"loose.png", "album/b2.png", "album/B3.png", "album/b10.png",
+                                     "album/link.png", "album/x.png", "album/x (2).png",
+                                     "album/sub/c.png"}));
 }
 
 QString cutJpeg(const QTemporaryDir& dir) {

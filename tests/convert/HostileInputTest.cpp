@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace quillmorph {
 namespace {
@@ -159,7 +160,8 @@ std::vector<HostileCase> hostileCases() {
          }, {}},
         {"PngClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.png")), hugePng()); }, {}},
         {"BmpClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.bmp")), hugeBmp()); }, {}},
-        {"Folder", [](const QTemporaryDir& d) { QDir().mkpath(d.filePath(QStringLiteral("dir.jpg"))); return d.filePath(QStringLiteral("dir.jpg")); }, {}},
+        // A dropped folder stands for its pictures; a pipe is no file to read and must not block.
+        {"Pipe", [](const QTemporaryDir& d) { ::mkfifo(QFile::encodeName(d.filePath(QStringLiteral("pipe.jpg"))).constData(), 0600); return d.filePath(QStringLiteral("pipe.jpg")); }, {}},
         {"DanglingLink", [](const QTemporaryDir& d) {
              QFile::link(d.filePath(QStringLiteral("nothing.png")), d.filePath(QStringLiteral("link.png")));
              return d.filePath(QStringLiteral("link.png"));

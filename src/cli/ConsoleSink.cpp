@@ -1,0 +1,78 @@
+#include "ConsoleSink.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace quillmorph {
+
+namespace {
+
+constexpr int kNameColumns = 40;
+
+} // namespace
+
+ConsoleSink::ConsoleSink() : showProgress_(::isatty(STDERR_FILENO) == 1) {
+    clock_.start();
+}
+
+ConsoleSink::~ConsoleSink() {
+    clearProgress();
+}
+
+void ConsoleSink::report(const QString& text) {
+    clearProgress();
+    err_ << text << Qt::endl;
+    drawProgress();
+}
+
+void ConsoleSink::batchStarted(const FilePath& folder) {
+    printPath(folder);
+}
+
+void ConsoleSink::fileStarted(int index, int count, const FilePath& source) {
+    index_ = index;
+    count_ = count;
+    current_ = QString::fromUtf8(source.fileName());
+    drawProgress();
+}
+
+void ConsoleSink::fileConverted(const FilePath&, const FilePath& output) {
+    ++done_;
+    clearProgress();
+    printPath(output);
+    drawProgress();
+}
+
+void ConsoleSink::fileFailed(const FilePath&, const QString& message) {
+    ++done_;
+    report(message);
+}
+
+void ConsoleSink::clearProgress() {
+    if (!progressShown_)
+        return;
+    err_ << "\r\033[K" << Qt::flush;
+    progressShown_ = false;
+}
+
+void ConsoleSink::printPath(const FilePath& path) {
+    // A name goes out as the bytes it has, so that a script can open what it reads.
+    std::fwrite(path.native().constData(), 1, size_t(path.native().size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void ConsoleSink::drawProgress() {
+    if (!showProgress_ || count_ == 0)
+        return;
+    const double seconds = clock_.elapsed() / 1000.0;
+    const double rate = seconds > 0 ? done_ / seconds : 0;
+    QString name = current_;
+    if (name.size() > kNameColumns)
+        name = QStringLiteral("…") + name.right(kNameColumns - 1);
+    err_ << "\r\033[K" << index_ << '/' << count_ << "  " << name << "  "
+         << QString::number(rate, 'f', 1) << " files/s" << Qt::flush;
+    progressShown_ = true;
+}
+
+} // namespace quillmorph

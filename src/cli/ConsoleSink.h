@@ -1,0 +1,41 @@
+#pragma once
+
+#include "BatchInterfaces.h"
+
+#include <QElapsedTimer>
+#include <QTextStream>
+
+namespace quillmorph {
+
+// What a batch tells, for a terminal or a pipe: each output on standard output as its bytes,
+// problems on standard error, and, only when standard error is a terminal, one progress line
+// (done / total, current file, rate) that rewrites itself. Called on the batch's thread.
+class ConsoleSink : public BatchSink {
+public:
+    ConsoleSink();
+    ~ConsoleSink() override;
+
+    void report(const QString& text) override;
+    void batchStarted(const FilePath& folder) override;
+    void fileStarted(int index, int count, const FilePath& source) override;
+    void fileConverted(const FilePath& source, const FilePath& output) override;
+    void fileFailed(const FilePath& source, const QString& message) override;
+
+    // Removes the progress line, so that a final message starts on a clean line.
+    void clearProgress();
+
+private:
+    void printPath(const FilePath& path);
+    void drawProgress();
+
+    const bool showProgress_;
+    QTextStream err_{stderr};
+    QElapsedTimer clock_;
+    int done_ = 0;
+    int index_ = 0;
+    int count_ = 0;
+    QString current_;
+    bool progressShown_ = false;
+};
+
+} // namespace quillmorph
