@@ -70,7 +70,11 @@ StartedFile startFile(const BatchItem& item, ConversionSettings settings) {
         return file;
     }
     try {
-        if (const EngineStatus st = file.images.LEAD1.Load(item.source); st != status::kOk)
+        const EngineStatus st = file.images.LEAD1.Load(item.source);
+        // An empty file in a folder is a placeholder, not a damaged picture.
+        if (st == status::kEmptyFile && item.inFolder)
+            file.skipped = true;
+        else if (st != status::kOk)
             file.failure = message::ErrorProc(st, QStringLiteral("Load"));
     } catch (const NotAnImageError&) {
         // In a folder, text files, videos and thumbnail caches sit beside the pictures.
