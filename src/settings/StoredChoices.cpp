@@ -23,6 +23,7 @@ StoredChoices readStoredChoices(const Profile& profile) {
     c.formatText = profile.readString(kSection, kImageFormat, kDefaultImageFormat).left(255);
     const int colour = profile.readInt(kSection, kBackColor, kDefaultBackColor);
     c.backColor = (colour >= 0 && colour <= 0xFFFFFF) ? quint32(colour) : 0xFFFFFFu;
+    c.keepGoing = profile.readInt(kSection, kKeepGoing, kDefaultKeepGoing) != 0;
     return c;
 }
 
@@ -34,6 +35,8 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     profile.writeString(kSection, kRez, choices.qualityText);
     profile.writeString(kSection, kImageFormat, choices.formatText);
     profile.writeString(kSection, kBackColor, QString::number(choices.backColor));
+    profile.writeString(kSection, kKeepGoing,
+                        choices.keepGoing ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool saveStoredChoices(const QString& path, const StoredChoices& choices) {

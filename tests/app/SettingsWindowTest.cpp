@@ -14,7 +14,7 @@ namespace quillmorph::test {
 namespace {
 
 const QByteArray kDefaultFile = "[V1.00202]\niSizeConv=0\niWidth=600\niHeight=450\niRez=100\n"
-                                "ImageFormat=JPEG\niBackColor=16777215\n";
+                                "ImageFormat=JPEG\niBackColor=16777215\niKeepGoing=0\n";
 
 // The window loads the settings file as it is created, so each test writes the file first.
 class StoredSettings : public WindowTest {
@@ -68,7 +68,7 @@ TEST_F(StoredSettings, NoFileGivesTheDefaultsAndLoadingWritesNothing) {
     EXPECT_TRUE(log_.isEmpty());
 }
 
-TEST_F(StoredSettings, AFirstCloseWritesExactlyTheSevenDefaultLines) {
+TEST_F(StoredSettings, AFirstCloseWritesExactlyTheEightDefaultLines) {
     openWindow();
     ASSERT_TRUE(closeWindow());
     EXPECT_EQ(readBytes(settingsPath()), kDefaultFile);
@@ -97,7 +97,7 @@ TEST_F(StoredSettings, SizeConversionTwoTurnsItOnAndSavesBackAsOne) {
     ASSERT_TRUE(closeWindow());
     EXPECT_EQ(readBytes(settingsPath()),
               QByteArray("[V1.00202]\niSizeConv=1\niWidth=600\niHeight=450\niRez=100\n"
-                         "ImageFormat=JPEG\niBackColor=16777215\n"));
+                         "ImageFormat=JPEG\niBackColor=16777215\niKeepGoing=0\n"));
 }
 
 TEST_F(StoredSettings, AnUnknownFormatIsKeptAndTheNextBatchStopsWithTheFormatMessage) {
@@ -180,8 +180,8 @@ TEST_F(StoredSettings, ClosingKeepsOtherSectionsCommentsAndLinesInPlace) {
     EXPECT_EQ(readBytes(settingsPath()),
               QByteArray("; written by hand\r\n[Other]\r\nx=1\r\n\r\n[v1.00202]\r\niwidth =800\r\n"
                          "; keep me\r\nunrelated=yes\r\niSizeConv=0\r\niHeight=450\r\n"
-                         "iRez=100\r\nImageFormat=JPEG\r\niBackColor=16777215\r\n[Later]\r\n"
-                         "y=2\r\n"))
+                         "iRez=100\r\nImageFormat=JPEG\r\niBackColor=16777215\r\niKeepGoing=0\r\n"
+                         "[Later]\r\ny=2\r\n"))
         << readBytes(settingsPath()).toStdString();
 }
 
@@ -201,7 +201,7 @@ TEST_F(StoredSettings, ClosingWritesWhatTheControlsHoldWithTheTextsUnchanged) {
     ASSERT_TRUE(closeWindow());
     EXPECT_EQ(readBytes(settingsPath()),
               QString::fromUtf8("[V1.00202]\niSizeConv=1\niWidth=12a\niHeight= 7 \niRez=\n"
-                                "ImageFormat=画像\niBackColor=5649426\n")
+                                "ImageFormat=画像\niBackColor=5649426\niKeepGoing=0\n")
                   .toUtf8());
     EXPECT_TRUE(log_.isEmpty());
 }

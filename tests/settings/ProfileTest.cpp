@@ -54,6 +54,7 @@ TEST(StoredChoicesTest, DefaultsWhenNothingIsStored) {
     EXPECT_EQ(c.qualityText, QStringLiteral("100"));
     EXPECT_EQ(c.formatText, QStringLiteral("JPEG"));
     EXPECT_EQ(c.backColor, 0xFFFFFFu);
+    EXPECT_FALSE(c.keepGoing);
 }
 
 TEST(StoredChoicesTest, StoredValuesAreReadAsTheWindowShowsThem) {
@@ -91,12 +92,13 @@ TEST(StoredChoicesTest, WindirDecidesWhereTheFileLives) {
 namespace quillmorph {
 namespace {
 
-TEST(ProfileWriteTest, FirstSaveFromDefaultsIsExactlySevenLines) {
+TEST(ProfileWriteTest, FirstSaveFromDefaultsIsExactlyEightLines) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sub/quillmorph.ini"));
     ASSERT_TRUE(saveStoredChoices(path, readStoredChoices(Profile())));
     EXPECT_EQ(test::readBytes(path), QByteArray("[V1.00202]\niSizeConv=0\niWidth=600\niHeight=450\n"
-                                                "iRez=100\nImageFormat=JPEG\niBackColor=16777215\n"));
+                                                "iRez=100\nImageFormat=JPEG\niBackColor=16777215\n"
+                                                "iKeepGoing=0\n"));
 }
 
 TEST(ProfileWriteTest, UpdatesInPlaceAndKeepsEverythingElse) {
@@ -117,14 +119,17 @@ TEST(ProfileWriteTest, SavingRoundTripsTheStoredChoices) {
     test::writeBytes(path, "[Mine]\nkeep=1\n[V1.00202]\niSizeConv=2\n");
     StoredChoices c = readStoredChoices(Profile::fromFile(path));
     EXPECT_TRUE(c.sizeConversion);
+    EXPECT_FALSE(c.keepGoing); // a file from before the key
+    c.keepGoing = true;
     c.widthText = QStringLiteral("abc");
     c.formatText = QStringLiteral("写真");
     c.backColor = 255;
     ASSERT_TRUE(saveStoredChoices(path, c));
     EXPECT_EQ(test::readBytes(path),
               QStringLiteral("[Mine]\nkeep=1\n[V1.00202]\niSizeConv=1\niWidth=abc\niHeight=450\niRez=100\n"
-                             "ImageFormat=写真\niBackColor=255\n").toUtf8());
+                             "ImageFormat=写真\niBackColor=255\niKeepGoing=1\n").toUtf8());
     const StoredChoices back = readStoredChoices(Profile::fromFile(path));
+    EXPECT_TRUE(back.keepGoing);
     EXPECT_EQ(back.widthText, QStringLiteral("0")); // a non-number reads back through the integer rules
     EXPECT_EQ(back.formatText, QStringLiteral("写真"));
     EXPECT_EQ(dir.path() + QStringLiteral("/q.ini"), path);
