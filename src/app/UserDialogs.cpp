@@ -3,7 +3,13 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace quillmorph {
 
@@ -12,6 +18,41 @@ namespace {
 void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text) {
     QMessageBox box(icon, QStringLiteral("quillmorph"), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool showCompletionBox(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text, QMessageBox::Ok,
+                    parent);
+    const QAbstractButton* openFolder =
+        box.addButton(QStringLiteral("フォルダを開く"), QMessageBox::ActionRole);
+    // Enter and Esc keep closing the message as they did when OK was its only button.
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == openFolder;
+}
+
+void showFailuresDialog(QWidget* parent, const QString& summary, const QStringList& failures) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("quillmorph"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* heading = new QLabel(summary, &dialog);
+    heading->setObjectName(QStringLiteral("summary"));
+    layout->addWidget(heading);
+    // A text box rather than a label: hundreds of failures scroll, and the user can copy
+    // the paths into a file manager or a bug report.
+    auto* list = new QPlainTextEdit(&dialog);
+    list->setObjectName(QStringLiteral("failures"));
+    list->setReadOnly(true);
+    list->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    list->setPlainText(failures.join(QStringLiteral("\n\n")));
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    dialog.resize(480, 320);
+    dialog.exec();
 }
 
 std::optional<QColor> chooseColourInDialog(QWidget* parent, const QColor& initial) {
@@ -37,6 +78,8 @@ UserDialogs platformDialogs() {
     dialogs.showWarning = [](QWidget* parent, const QString& text) {
         showMessageBox(QMessageBox::Warning, parent, text);
     };
+    dialogs.showCompletion = showCompletionBox;
+    dialogs.showFailures = showFailuresDialog;
     dialogs.beep = [] { QApplication::beep(); };
     dialogs.chooseColour = chooseColourInDialog;
     dialogs.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <optional>
@@ -17,11 +18,19 @@ struct UserDialogs {
     std::function<void(QWidget* parent, const QString& text)> showMessage;
     // The same box with the warning icon.
     std::function<void(QWidget* parent, const QString& text)> showWarning;
+    // The message of a completed batch: the same box with a second button "フォルダを開く";
+    // OK stays the default and Esc answers OK. True when the user chose to open the folder.
+    std::function<bool(QWidget* parent, const QString& text)> showCompletion;
+    // The end of a batch that went on past failures: a modal dialog with the caption
+    // "quillmorph", summary on top, every failure below in a read-only list the user can
+    // select and copy, and OK.
+    std::function<void(QWidget* parent, const QString& summary, const QStringList& failures)>
+        showFailures;
     // The system beep.
     std::function<void()> beep;
     // A modal colour choice with 16 custom-colour slots; nothing when cancelled.
     std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> chooseColour;
-    // Shows a page in the user's web browser.
+    // Shows a page in the user's web browser, or a folder (a file URL) in the file manager.
     std::function<void(const QUrl& url)> openUrl;
 };
 

@@ -54,6 +54,13 @@ UserDialogs WindowTest::recordingDialogs() {
     dialogs.showWarning = [this](QWidget*, const QString& text) {
         log_ << QStringLiteral("<warning>") + text;
     };
+    dialogs.showCompletion = [this](QWidget*, const QString& text) {
+        log_ << text;
+        return openFolder_;
+    };
+    dialogs.showFailures = [this](QWidget*, const QString& summary, const QStringList& failures) {
+        log_ << QStringLiteral("<failures>") + summary << failures;
+    };
     dialogs.beep = [this] { log_ << QStringLiteral("<beep>"); };
     dialogs.chooseColour = [this](QWidget*, const QColor& initial) {
         ++colourRequests_;

@@ -40,8 +40,9 @@ protected:
         return window_->findChild<T*>(QLatin1String(name));
     }
 
-    // The dialogs given to the window: messages and beeps go to log_, colour choices come
-    // from nextColour_, opened pages go to openedUrls_.
+    // The dialogs given to the window: messages and beeps go to log_ (a completion message as
+    // its text, answered with openFolder_; a failures dialog as "<failures>" + its summary,
+    // then each failure), colour choices come from nextColour_, opened pages go to openedUrls_.
     UserDialogs recordingDialogs();
 
     // Writes width × height PNG files of one colour named names into the sources folder.
@@ -79,6 +80,7 @@ protected:
     int colourRequests_ = 0;
     QColor colourOffered_;
     QList<QUrl> openedUrls_;
+    bool openFolder_ = false;
     std::unique_ptr<frmMain> window_;
 };
 
