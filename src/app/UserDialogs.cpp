@@ -23,8 +23,9 @@ void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text
 bool showCompletionBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text, QMessageBox::Ok,
                     parent);
-    const QAbstractButton* openFolder =
+    QPushButton* openFolder =
         box.addButton(QStringLiteral("フォルダを開く"), QMessageBox::ActionRole);
+    openFolder->setObjectName(QStringLiteral("openFolder"));
     // Enter and Esc keep closing the message as they did when OK was its only button.
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);

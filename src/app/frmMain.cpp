@@ -4,6 +4,7 @@
 #include "BatchRunner.h"
 #include "HomePage.h"
 #include "MarginColour.h"
+#include "Messages.h"
 #include "QualityFactor.h"
 #include "SingleInstance.h"
 #include "StoredChoices.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -21,12 +23,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <algorithm>
+#include <sys/stat.h>
 
 namespace quillmorph {
 
@@ -55,6 +60,21 @@ FilePaths localFiles(const QMimeData* data) {
             files << FilePath(url.toLocalFile());
     }
     return files;
+}
+
+bool anyFolder(const FilePaths& paths) {
+    return std::any_of(paths.begin(), paths.end(), [](const FilePath& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    });
+}
+
+QUrl folderUrl(const FilePath& folder) {
+    const QByteArray& bytes = folder.native();
+    if (QString::fromUtf8(bytes).toUtf8() == bytes)
+        return QUrl::fromLocalFile(folder.display());
+    // Decoding would replace the bytes that are not UTF-8 and name a folder that is not there.
+    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
 }
 
 } // namespace
@@ -174,10 +194,17 @@ void frmMain::createControls() {
 
     cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     cancelKey_->setEnabled(false);
+
+    surfaceMenu_ = new QMenu(this);
+    surfaceMenu_->setObjectName(QStringLiteral("surfaceMenu"));
+    keepGoing_ = surfaceMenu_->addAction(QStringLiteral("エラーがあっても続ける"));
+    keepGoing_->setObjectName(QStringLiteral("keepGoing"));
+    keepGoing_->setCheckable(true);
 }
 
 void frmMain::connectControls() {
     connect(chkMode, &QCheckBox::toggled, this, &frmMain::storeOptions);
+    connect(keepGoing_, &QAction::toggled, this, &frmMain::storeOptions);
     for (QComboBox* box : {cobWidth, cobHeight, cobFormat})
         connect(box, &QComboBox::editTextChanged, this, &frmMain::storeOptions);
     // editTextChanged also follows a pick from the list, which must recompute the factor
@@ -257,6 +284,7 @@ void frmMain::LoadSettings() {
     // The stored text ends at its first NUL, as a fixed character buffer would end it.
     cobFormat->setEditText(stored.formatText.section(QChar(0), 0, 0));
     setBackColor(stored.backColor);
+    keepGoing_->setChecked(stored.keepGoing);
 }
 
 void frmMain::SaveSettings() {
@@ -267,6 +295,7 @@ void frmMain::SaveSettings() {
     choices.qualityText = cobiQuality->currentText();
     choices.formatText = cobFormat->currentText();
     choices.backColor = backColor_;
+    choices.keepGoing = keepGoing_->isChecked();
     // A failed save is not the user's business at the moment they leave.
     saveStoredChoices(settingsFilePath(), choices);
 }
@@ -315,6 +344,7 @@ void frmMain::storeOptions() {
     settings.formatText = cobFormat->currentText();
     settings.qualityFactorText = Text1;
     settings.backColor = backColor_;
+    settings.keepGoing = keepGoing_->isChecked();
     options_.store(settings);
 }
 
@@ -323,12 +353,31 @@ void frmMain::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), colourFromBgr(backColor_));
 }
 
-bool frmMain::isDropTarget(const QPoint& pos) const {
+QWidget* frmMain::controlAt(const QPoint& pos) const {
     QWidget* control = childAt(pos);
     while (control && control->parentWidget() != this)
         control = control->parentWidget();
-    return !control || control == cobWidth || control == cobHeight ||
-           qobject_cast<QLabel*>(control) || control == progress_;
+    return control;
+}
+
+bool frmMain::isFreeSurface(const QPoint& pos) const {
+    const QWidget* control = controlAt(pos);
+    return !control || qobject_cast<const QLabel*>(control) || control == progress_;
+}
+
+bool frmMain::isDropTarget(const QPoint& pos) const {
+    const QWidget* control = controlAt(pos);
+    return isFreeSurface(pos) || control == cobWidth || control == cobHeight;
+}
+
+void frmMain::contextMenuEvent(QContextMenuEvent* event) {
+    // The boxes keep their own edit menus; a button or the check box has no business with it.
+    if (!isFreeSurface(event->pos())) {
+        event->ignore();
+        return;
+    }
+    surfaceMenu_->popup(event->globalPos());
+    event->accept();
 }
 
 bool frmMain::takesFiles(const QDropEvent& event) const {
@@ -375,7 +424,8 @@ void frmMain::startBatch(const FilePaths& files) {
     if (!runner_->start(files, place))
         return;
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    progress_->setRange(0, int(files.size()));
+    // A folder is counted only once the batch has listed it off this thread: busy till then.
+    progress_->setRange(0, anyFolder(files) ? 0 : int(files.size()));
     progress_->setValue(0);
     progress_->show();
     cancelKey_->setEnabled(true);
@@ -398,20 +448,40 @@ void frmMain::onBatchFinished(const BatchResult& result) {
     cancelKey_->setEnabled(false);
     if (closeAfterBatch_) {
         closeAfterBatch_ = false;
-        // The user asked to leave; only a failure is still worth telling.
-        if (result.outcome == BatchResult::Outcome::Failed)
+        // The user asked to leave; only failures are still worth telling.
+        if (!result.failures.isEmpty())
+            showFailures(result);
+        else if (result.outcome == BatchResult::Outcome::Failed)
             dialogs_.showMessage(this, result.message);
         handedOver_.clear();
         close();
         Q_EMIT batchFinished();
         return;
     }
-    if (result.outcome == BatchResult::Outcome::Completed)
+    const bool completed = result.outcome == BatchResult::Outcome::Completed;
+    if (completed)
         dialogs_.beep();
-    dialogs_.showMessage(this, result.message);
+    if (!result.failures.isEmpty()) {
+        showFailures(result);
+    } else if (completed) {
+        if (dialogs_.showCompletion(this, result.message) && !result.outputFolder.isEmpty())
+            dialogs_.openUrl(folderUrl(result.outputFolder));
+    } else {
+        dialogs_.showMessage(this, result.message);
+    }
     Q_EMIT batchFinished();
     if (!handedOver_.isEmpty() && !runner_->isRunning())
         startBatch(handedOver_.takeFirst());
+}
+
+void frmMain::showFailures(const BatchResult& result) {
+    const QString counts =
+        message::summary(result.converted, int(result.failures.size()), result.skipped);
+    // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
+    const QString summary = result.outcome == BatchResult::Outcome::Completed
+                                ? counts
+                                : result.message + QLatin1Char('\n') + counts;
+    dialogs_.showFailures(this, summary, result.failures);
 }
 
 void frmMain::takeHandedOverFiles(const FilePaths& files) {

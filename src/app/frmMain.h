@@ -12,10 +12,12 @@
 #include <QWidget>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDropEvent;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
@@ -68,6 +70,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The free surface's menu: keep going past failures.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void createControls();
@@ -84,13 +88,19 @@ private:
     void Command1_Click();
     void Command2_Click();
 
-    // True where a drop converts files: the free surface, a label, cobWidth, cobHeight.
+    // The control under pos, or nullptr on the bare window.
+    QWidget* controlAt(const QPoint& pos) const;
+    // True on the bare window, a label or the progress bar.
+    bool isFreeSurface(const QPoint& pos) const;
+    // True where a drop converts files: the free surface, cobWidth, cobHeight.
     bool isDropTarget(const QPoint& pos) const;
     bool takesFiles(const QDropEvent& event) const;
     void startBatch(const FilePaths& files);
     void onFileStarting(int index, int count);
     void onFileDone(int index, int count);
     void onBatchFinished(const BatchResult& result);
+    // The counts and every failure of a batch that went on past them.
+    void showFailures(const BatchResult& result);
     void storeOptions();
 
     const WindowStart start_;
@@ -118,6 +128,8 @@ private:
     QPushButton* Command2 = nullptr;
     QProgressBar* progress_ = nullptr;
     QShortcut* cancelKey_ = nullptr;
+    QMenu* surfaceMenu_ = nullptr;
+    QAction* keepGoing_ = nullptr;  // checkable, in surfaceMenu_
     BatchRunner* runner_ = nullptr; // a child; stopped in ~frmMain while options_ lives
 };
 

@@ -29,7 +29,8 @@ StoredChoices readStoredChoices(const Profile& profile) {
 
 void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     using namespace settings;
-    profile.writeString(kSection, kSizeConv, choices.sizeConversion ? QStringLiteral("1") : QStringLiteral("0"));
+    profile.writeString(kSection, kSizeConv,
+                        choices.sizeConversion ? QStringLiteral("1") : QStringLiteral("0"));
     profile.writeString(kSection, kWidth, choices.widthText);
     profile.writeString(kSection, kHeight, choices.heightText);
     profile.writeString(kSection, kRez, choices.qualityText);

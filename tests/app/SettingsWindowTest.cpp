@@ -1,12 +1,16 @@
 #include "TestImages.h"
 #include "WindowTest.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -44,6 +48,7 @@ protected:
         EXPECT_EQ(control<QComboBox>("cobiQuality")->currentText(), QLatin1String(quality));
         EXPECT_EQ(control<QComboBox>("cobFormat")->currentText(), QString::fromUtf8(format));
         EXPECT_EQ(window_->backColor(), colour);
+        EXPECT_FALSE(control<QAction>("keepGoing")->isChecked()); // no file here stores it
         // What a batch started now would use agrees with the controls.
         const ConversionSettings options = window_->currentOptions();
         EXPECT_EQ(options.sizeConversion, sizeConversion);
@@ -51,6 +56,7 @@ protected:
         EXPECT_EQ(options.heightText, QLatin1String(height));
         EXPECT_EQ(options.formatText, QString::fromUtf8(format));
         EXPECT_EQ(options.backColor, colour);
+        EXPECT_FALSE(options.keepGoing);
     }
     QColor groundAt(int x, int y) {
         window_->show();
@@ -204,6 +210,37 @@ TEST_F(StoredSettings, ClosingWritesWhatTheControlsHoldWithTheTextsUnchanged) {
                                 "ImageFormat=画像\niBackColor=5649426\niKeepGoing=0\n")
                   .toUtf8());
     EXPECT_TRUE(log_.isEmpty());
+}
+
+TEST_F(StoredSettings, OnlyTheFreeSurfaceOpensTheMenuWhoseKeepGoingIsStored) {
+    openWithFile("[V1.00202]\niKeepGoing=1\n");
+    auto* menu = control<QMenu>("surfaceMenu");
+    auto* keepGoing = control<QAction>("keepGoing");
+    EXPECT_TRUE(keepGoing->isChecked());
+    EXPECT_TRUE(window_->currentOptions().keepGoing);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    // Right-clicks as the platform delivers them; a box's own edit menu is closed again.
+    const auto rightClick = [](QWidget* target, const QPoint& pos) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, target->mapToGlobal(pos));
+        QApplication::sendEvent(target, &event);
+    };
+    for (const char* name : {"Command1", "Command2", "chkMode", "cobWidth", "cobFormat"}) {
+        rightClick(control<QWidget>(name), QPoint(5, 5));
+        EXPECT_FALSE(menu->isVisible()) << name;
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+    rightClick(control<QLabel>("lbl03"), QPoint(5, 5));
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
+    rightClick(window_.get(), QPoint(200, 10));
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(keepGoing->text(), QStringLiteral("エラーがあっても続ける"));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(keepGoing).center());
+    EXPECT_FALSE(window_->currentOptions().keepGoing);
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(readBytes(settingsPath()).startsWith("[V1.00202]\niKeepGoing=0\niSizeConv=0\n"));
 }
 
 } // namespace

@@ -18,9 +18,9 @@
 namespace quillmorph {
 namespace {
 
-// Shows a box through show, checks it as the user sees it and presses its OK button.
+// Shows a box through show, checks it as the user sees it and answers it (OK unless told).
 void expectBox(const std::function<void()>& show, const QString& text, QMessageBox::Icon icon,
-               const QWidget* owner) {
+               const QWidget* owner, const std::function<void(QMessageBox*)>& answer = {}) {
     bool inspected = false;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -32,7 +32,10 @@ void expectBox(const std::function<void()>& show, const QString& text, QMessageB
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_EQ(box->icon(), icon);
         EXPECT_EQ(box->parentWidget(), owner);
-        box->button(QMessageBox::Ok)->click();
+        if (answer)
+            answer(box);
+        else
+            box->button(QMessageBox::Ok)->click();
     });
     show();
     EXPECT_TRUE(inspected);
@@ -52,77 +55,48 @@ TEST(PlatformWarningBox, IsTheMessageBoxWithTheWarningIcon) {
     expectBox([&] { dialogs.showWarning(nullptr, text); }, text, QMessageBox::Warning, nullptr);
 }
 
-TEST(PlatformCompletionBox, OffersToOpenTheFolderWithOkStillTheDefault) {
+TEST(PlatformCompletionBox, OffersToOpenTheFolderWithOkStillTheDefaultForEnterAndEsc) {
     const UserDialogs dialogs = platformDialogs();
-    QWidget owner;
-    owner.show();
     const QString text = QStringLiteral(" 3ファイルを変換終了しました。");
-    // Answers the box with answer(box) once it has been checked as the user sees it.
-    const auto answered = [&](const std::function<void(QMessageBox*)>& answer) {
-        bool inspected = false;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            inspected = true;
-            EXPECT_EQ(box->windowTitle(), QStringLiteral("quillmorph"));
-            EXPECT_EQ(box->text(), text);
-            EXPECT_EQ(box->parentWidget(), &owner);
-            EXPECT_EQ(box->buttons().size(), 2);
-            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
-            EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::Ok));
-            answer(box);
-        });
-        const bool openFolder = dialogs.showCompletion(&owner, text);
-        EXPECT_TRUE(inspected);
-        return openFolder;
+    const auto opensWhen = [&](const std::function<void(QMessageBox*)>& press) {
+        bool opens = false;
+        expectBox([&] { opens = dialogs.showCompletion(nullptr, text); }, text, QMessageBox::NoIcon,
+                  nullptr,
+                  [&](QMessageBox* box) {
+                      EXPECT_EQ(box->buttons().size(), 2);
+                      EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+                      EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::Ok));
+                      press(box);
+                  });
+        return opens;
     };
-    const auto folderButton = [](QMessageBox* box) {
-        for (QAbstractButton* button : box->buttons()) {
-            if (button != box->button(QMessageBox::Ok))
-                return button;
-        }
-        return static_cast<QAbstractButton*>(nullptr);
-    };
-    EXPECT_TRUE(answered([&](QMessageBox* box) {
-        QAbstractButton* open = folderButton(box);
-        EXPECT_NE(open, nullptr);
-        if (open) {
-            EXPECT_EQ(open->text(), QStringLiteral("フォルダを開く"));
-        }
-        // Answered either way, so that a missing button fails instead of hanging.
-        (open ? open : box->button(QMessageBox::Ok))->click();
+    EXPECT_TRUE(opensWhen([](QMessageBox* box) {
+        auto* open = box->findChild<QPushButton*>(QStringLiteral("openFolder"));
+        ASSERT_NE(open, nullptr);
+        EXPECT_EQ(open->text(), QStringLiteral("フォルダを開く"));
+        open->click();
     }));
-    EXPECT_FALSE(answered([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); }));
-    EXPECT_FALSE(answered([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }));
-    EXPECT_FALSE(answered([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }));
+    EXPECT_FALSE(opensWhen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }));
+    EXPECT_FALSE(opensWhen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }));
 }
 
 TEST(PlatformFailuresDialog, ShowsTheSummaryAndEveryFailureAsCopyableText) {
-    const UserDialogs dialogs = platformDialogs();
-    QWidget owner;
-    owner.show();
     bool inspected = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         inspected = true;
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("quillmorph"));
-        EXPECT_EQ(dialog->parentWidget(), &owner);
-        auto* summary = dialog->findChild<QLabel*>(QStringLiteral("summary"));
+        EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("summary"))->text(), "counts");
         auto* list = dialog->findChild<QPlainTextEdit*>(QStringLiteral("failures"));
-        ASSERT_NE(summary, nullptr);
-        ASSERT_NE(list, nullptr);
-        EXPECT_EQ(summary->text(), QStringLiteral("counts"));
         EXPECT_EQ(list->toPlainText(), QStringLiteral("one\n/a/1.png\n\ntwo\n/a/2.png"));
         EXPECT_TRUE(list->isReadOnly());
         EXPECT_TRUE(list->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>();
-        ASSERT_NE(buttons, nullptr);
-        EXPECT_EQ(buttons->standardButtons(), QDialogButtonBox::Ok);
-        buttons->button(QDialogButtonBox::Ok)->click();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    dialogs.showFailures(&owner, QStringLiteral("counts"),
-                         {QStringLiteral("one\n/a/1.png"), QStringLiteral("two\n/a/2.png")});
+    platformDialogs().showFailures(
+        nullptr, QStringLiteral("counts"),
+        {QStringLiteral("one\n/a/1.png"), QStringLiteral("two\n/a/2.png")});
     EXPECT_TRUE(inspected);
 }
 

@@ -2,6 +2,7 @@
 #include "TestImages.h"
 #include "WindowTest.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,6 +59,7 @@ TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
                                 QApplication::overrideCursor()->shape() == Qt::BusyCursor;
                      });
     dropSources(sources);
+    EXPECT_EQ(progress->maximum(), 3) << "plain files are counted at once";
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(values, QList<int>({0, 1, 2}));
     EXPECT_TRUE(shown);
@@ -65,9 +67,59 @@ TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
     EXPECT_FALSE(progress->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(log_, QStringList({"<beep>", " 3ファイルを変換終了しました。"}));
+    EXPECT_TRUE(openedUrls_.isEmpty()) << "OK opens nothing";
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg", "c.jpg"}));
     ASSERT_EQ(outputFolders().size(), 1);
     EXPECT_TRUE(outputFolders().first().startsWith(QStringLiteral("pic")));
+}
+
+TEST_F(WindowBatch, AFolderInTheDropKeepsTheBarBusyUntilTheCountIsKnown) {
+    ASSERT_TRUE(QDir(sources_).mkdir(QStringLiteral("album")));
+    makeSources({"album/a.png", "album/b.png"});
+    auto* progress = control<QProgressBar>("batchProgress");
+    QList<int> maximums;
+    atFile(1, [&] { maximums << progress->maximum(); });
+    dropSources({makeSources({"loose.png"}).first(), QDir(sources_).filePath("album")});
+    EXPECT_TRUE(progress->isVisibleTo(window_.get()));
+    EXPECT_EQ(progress->maximum(), 0) << "busy, not 2 of a count nobody knows yet";
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(maximums, QList<int>({3}));
+    EXPECT_EQ(log_, QStringList({"<beep>", " 3ファイルを変換終了しました。"}));
+}
+
+TEST_F(WindowBatch, OpenFolderOnTheCompletionMessageOpensTheDatedFolder) {
+    openFolder_ = true;
+    dropSources(makeSources({"a.png"}));
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_, QStringList({"<beep>", " 1ファイルを変換終了しました。"}));
+    ASSERT_EQ(outputFolders().size(), 1);
+    EXPECT_EQ(openedUrls_,
+              QList<QUrl>({QUrl::fromLocalFile(QDir(desktop_).filePath(outputFolders().first()))}));
+}
+
+TEST_F(WindowBatch, ACancelledBatchWithFailuresSaysSoAboveTheCounts) {
+    BatchResult result;
+    result.outcome = BatchResult::Outcome::Cancelled;
+    result.message = QStringLiteral(" 3ファイルを変換した時点で中止しました。");
+    result.converted = 3;
+    result.skipped = 1;
+    result.failures =
+        QStringList({"画像形式が不正です。\n/in/a.png", "エラー:  7 In Load\n/in/b.png"});
+    Q_EMIT window_->findChild<BatchRunner*>()->finished(result);
+    EXPECT_EQ(log_, QStringList({"<failures> 3ファイルを変換した時点で中止しました。\n"
+                                 " 3ファイルを変換し、 2ファイルが失敗しました。\n"
+                                 " 1ファイルは画像ではないため変換しませんでした。"}) +
+                        result.failures);
+}
+
+TEST_F(WindowBatch, TheFolderOpenedKeepsTheBytesOfANameThatIsNotUtf8) {
+    BatchResult result;
+    result.message = QStringLiteral(" 1ファイルを変換終了しました。");
+    result.outputFolder = FilePath::fromNative(QFile::encodeName(desktop_) + "/pic\xff");
+    openFolder_ = true;
+    Q_EMIT window_->findChild<BatchRunner*>()->finished(result);
+    EXPECT_EQ(openedUrls_, QList<QUrl>({QUrl::fromEncoded("file://" + QFile::encodeName(desktop_) +
+                                                          "/pic%FF")}));
 }
 
 TEST_F(WindowBatch, OptionsChangedDuringTheBatchReachTheFilesAfterThem) {
@@ -174,6 +226,19 @@ TEST_F(WindowBatch, AFailureEndsTheBatchWithItsMessageAndNoBeep) {
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(log_, QStringList({QStringLiteral("画像形式が不正です。\n") + sources[1]}));
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg"}));
+}
+
+TEST_F(WindowBatch, WithKeepGoingOnAFailureIsListedAtTheEndAndTheRestConverted) {
+    QStringList sources = makeSources({"a.png"});
+    sources << writeBytes(QDir(sources_).filePath(QStringLiteral("notes.png")), "plain words");
+    sources << makeSources({"c.png"});
+    control<QAction>("keepGoing")->trigger();
+    dropSources(sources);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_EQ(log_,
+              QStringList({"<beep>", "<failures> 2ファイルを変換し、 1ファイルが失敗しました。",
+                           QStringLiteral("画像形式が不正です。\n") + sources[1]}));
+    EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "c.jpg"}));
 }
 
 TEST_F(WindowBatch, AnUnknownFormatTextEndsTheBatch) {
