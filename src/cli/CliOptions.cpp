@@ -42,7 +42,7 @@ QString cliUsage() {
                "  --format NAME       one of %1\n"
                "  --size WxH          fit into a box of W x H pixels (size conversion on)\n"
                "  --no-size           keep each image's own size (size conversion off)\n"
-               "  --quality Q         quality value, 100 best (JPEG and CMP)\n"
+               "  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)\n"
                "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
                "  --keep-going        report a failed file on standard error and go on\n"
                "  --help              show this text\n"

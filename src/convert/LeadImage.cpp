@@ -1,6 +1,7 @@
 #include "LeadImage.h"
 
 #include "FileNames.h"
+#include "OutputFormat.h"
 #include "PartialOutput.h"
 #include "PsdWriter.h"
 #include "SystemError.h"
@@ -25,6 +26,7 @@ namespace quillmorph {
 
 using vips::VError;
 using vips::VImage;
+using vips::VOption;
 
 namespace {
 
@@ -159,36 +161,6 @@ EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
     return statusFromSystemMessage(text, fallback);
 }
 
-// The largest side each saver can store.
-int maxSideFor(FormatCode code) {
-    switch (code) {
-    case FormatCode::Jpeg:
-    case FormatCode::Cmp:
-        return 65500;
-    case FormatCode::Psd:
-        return 30000;
-    case FormatCode::Pct:
-        return 32767;
-    default:
-        return 65535;
-    }
-}
-
-bool isKnownFormat(int code) {
-    switch (FormatCode(code)) {
-    case FormatCode::Gif:
-    case FormatCode::Cmp:
-    case FormatCode::Bmp:
-    case FormatCode::Jpeg:
-    case FormatCode::Ras:
-    case FormatCode::Pct:
-    case FormatCode::Png:
-    case FormatCode::Psd:
-        return true;
-    }
-    return false;
-}
-
 void writeFile(const FilePath& path, const QByteArray& bytes) {
     QFile file;
     openForWriting(file, path);
@@ -225,29 +197,25 @@ void writeWithMagick(const VImage& image, const FilePath& path, const char* form
     writeFile(path, QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size)));
 }
 
-void writeWithSaver(const VImage& image, const FilePath& file, FormatCode code, int factor) {
-    const auto magick = [&](const char* format) { writeWithMagick(image, file, format); };
-    switch (code) {
-    case FormatCode::Jpeg:
-    case FormatCode::Cmp: // no open library writes CMP; a JFIF stream is what readers cope with
-        writeJfif(image, file, jpegQualityFromFactor(factor));
+void writeWithSaver(const VImage& image, const FilePath& file, const OutputFormat& format,
+                    int factor) {
+    const int quality = jpegQualityFromFactor(factor);
+    switch (format.writer) {
+    case Writer::Jfif:
+        writeJfif(image, file, quality);
         return;
-    case FormatCode::Png:
-        image.pngsave(file.c_str(), VImage::option()->set("strip", true));
+    case Writer::Vips: {
+        VOption* options =
+            VImage::option()->set("in", image)->set("filename", file.c_str())->set("strip", true);
+        if (format.usesQuality)
+            options->set("Q", quality);
+        VImage::call_option_string(format.saver, format.options, options);
         return;
-    case FormatCode::Gif:
-        image.gifsave(file.c_str(), VImage::option()->set("strip", true));
+    }
+    case Writer::Magick:
+        writeWithMagick(image, file, format.saver);
         return;
-    case FormatCode::Bmp:
-        magick("bmp3");
-        return;
-    case FormatCode::Pct:
-        magick("pict");
-        return;
-    case FormatCode::Ras:
-        magick("sun");
-        return;
-    case FormatCode::Psd:
+    case Writer::Psd:
         // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
         writePsd(image, file);
         return;
@@ -445,20 +413,26 @@ EngineStatus LeadImage::Encode(const FilePath& folder, int formatCode, int quali
                                PartialOutput& output) const {
     if (isEmpty())
         return status::kNoImage;
-    if (!isKnownFormat(formatCode))
+    const std::optional<OutputFormat> format = outputFormatForCode(formatCode);
+    if (!format)
         return status::kUnknownFormatCode;
-    const FormatCode code = FormatCode(formatCode);
-    const int maxSide = maxSideFor(code);
-    if (image_.width() > maxSide || image_.height() > maxSide)
+    if (!canWrite(*format))
+        return status::kNoEncoder;
+    if (image_.width() > format->maxSide || image_.height() > format->maxSide)
         return status::kTooLargeForFormat;
     if (const EngineStatus st = output.create(folder); st != status::kOk)
         return st;
 
     try {
         const VImage out = flattenedRgb(image_, 0xFFFFFF);
-        writeWithSaver(out, output.temporaryPath(), code, qualityFactor);
+        writeWithSaver(out, output.temporaryPath(), *format, qualityFactor);
     } catch (const VError& e) {
         output = PartialOutput();
+        // libheif present but built without an AV1 encoder: the saver exists, the codec not.
+        if (std::string_view(e.what()).find("Unsupported compression") != std::string_view::npos) {
+            vips_error_clear();
+            return status::kNoEncoder;
+        }
         const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
         return fromMessage != status::kOk ? fromMessage : saveFailureStatus(folder);
     } catch (const FileWriteError& e) {

@@ -30,6 +30,10 @@ enum class FormatCode : int {
     Pct = 56,
     Png = 75,
     Psd = 76,
+    Webp = 100,
+    Avif = 101,
+    Jxl = 102,
+    Tiff = 103,
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded

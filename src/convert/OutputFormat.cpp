@@ -4,16 +4,28 @@
 
 namespace quillmorph {
 
-const std::array<OutputFormat, 8>& outputFormats() {
-    static const std::array<OutputFormat, 8> formats{{
-        {"BMP", ".bmp", FormatCode::Bmp},
-        {"JPEG", ".jpg", FormatCode::Jpeg},
-        {"PNG", ".png", FormatCode::Png},
-        {"GIF", ".gif", FormatCode::Gif},
-        {"PSD", ".psd", FormatCode::Psd},
-        {"CMP", ".cmp", FormatCode::Cmp},
-        {"PCT", ".pct", FormatCode::Pct},
-        {"RAS", ".ras", FormatCode::Ras},
+const std::array<OutputFormat, 12>& outputFormats() {
+    // Largest sides: JPEG's 16-bit size fields less libjpeg's margin; PSD version 1; PICT's
+    // signed 16-bit frame; WebP's 14 bits; HEIF encoders' 16384 grid; JPEG XL's level-5 limit;
+    // 32-bit TIFF fields, held to the engine's own coordinate limit.
+    static const std::array<OutputFormat, 12> formats{{
+        {"BMP", ".bmp", FormatCode::Bmp, Writer::Magick, "bmp3", "", false, 65535},
+        {"JPEG", ".jpg", FormatCode::Jpeg, Writer::Jfif, "", "", true, 65500},
+        {"PNG", ".png", FormatCode::Png, Writer::Vips, "pngsave", "", false, 65535},
+        {"GIF", ".gif", FormatCode::Gif, Writer::Vips, "gifsave", "", false, 65535},
+        {"PSD", ".psd", FormatCode::Psd, Writer::Psd, "", "", false, 30000},
+        // No open library writes CMP; a JFIF stream is what its readers cope with.
+        {"CMP", ".cmp", FormatCode::Cmp, Writer::Jfif, "", "", true, 65500},
+        {"PCT", ".pct", FormatCode::Pct, Writer::Magick, "pict", "", false, 32767},
+        {"RAS", ".ras", FormatCode::Ras, Writer::Magick, "sun", "", false, 65535},
+        {"WEBP", ".webp", FormatCode::Webp, Writer::Vips, "webpsave", "", true, 16383},
+        // The default effort 4 spends 0.9-2.2 s of CPU on a 600 x 450 picture; 0 stays under
+        // 0.2 s at every quality, for files 13-36 % larger (bench/avif_effort.sh).
+        {"AVIF", ".avif", FormatCode::Avif, Writer::Vips, "heifsave", "compression=av1,effort=0,bitdepth=8",
+         true, 16384},
+        {"JXL", ".jxl", FormatCode::Jxl, Writer::Vips, "jxlsave", "", true, 262144},
+        {"TIFF", ".tif", FormatCode::Tiff, Writer::Vips, "tiffsave", "compression=deflate,predictor=horizontal",
+         false, VIPS_MAX_COORD},
     }};
     return formats;
 }
@@ -24,6 +36,28 @@ std::optional<OutputFormat> outputFormatFor(const QString& text) {
             return format;
     }
     return std::nullopt;
+}
+
+std::optional<OutputFormat> outputFormatForCode(int code) {
+    for (const OutputFormat& format : outputFormats()) {
+        if (int(format.code) == code)
+            return format;
+    }
+    return std::nullopt;
+}
+
+bool canWrite(const OutputFormat& format) {
+    switch (format.writer) {
+    case Writer::Jfif:
+        return vips_type_find("VipsOperation", "jpegsave_buffer") != 0;
+    case Writer::Vips:
+        return vips_type_find("VipsOperation", format.saver) != 0;
+    case Writer::Magick:
+        return vips_type_find("VipsOperation", "magicksave_buffer") != 0;
+    case Writer::Psd:
+        return true;
+    }
+    return false;
 }
 
 } // namespace quillmorph

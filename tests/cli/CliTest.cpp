@@ -148,14 +148,17 @@ TEST_F(CliTest, AFailedBatchExitsWithOneAndItsMessage) {
 TEST_F(CliTest, QualityReachesTheEncoder) {
     VImage noise = VImage::gaussnoise(300, 300, VImage::option()->set("sigma", 60)).cast(VIPS_FORMAT_UCHAR);
     const QString file = image(QStringLiteral("noise.png"), noise);
-    const auto sizeAt = [&](const char* quality) {
-        const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--format"),
-                              QStringLiteral("JPEG"), QStringLiteral("--no-size"),
-                              QStringLiteral("--quality"), QLatin1String(quality), file});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return QFileInfo(r.out.value(1)).size();
-    };
-    EXPECT_GT(sizeAt("100"), 3 * sizeAt("8"));
+    for (const auto& [format, extension] : {std::pair{"JPEG", ".jpg"}, std::pair{"AVIF", ".avif"}}) {
+        const auto sizeAt = [&](const char* quality) {
+            const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--format"),
+                                  QLatin1String(format), QStringLiteral("--no-size"),
+                                  QStringLiteral("--quality"), QLatin1String(quality), file});
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            EXPECT_TRUE(r.out.value(1).endsWith(QLatin1String(extension))) << r.out.value(1).toStdString();
+            return QFileInfo(r.out.value(1)).size();
+        };
+        EXPECT_GT(sizeAt("100"), 3 * sizeAt("8")) << format;
+    }
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {

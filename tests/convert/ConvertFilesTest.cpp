@@ -275,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"lowercase", [](const QTemporaryDir& d) { return test::writeImage(test::solid(8, 8, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
                     "jpeg", QStringLiteral("画像形式の選択エラーです [jpeg]")},
         FailureCase{"unlisted", [](const QTemporaryDir& d) { return test::writeImage(test::solid(8, 8, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
-                    "TIFF", QStringLiteral("画像形式の選択エラーです [TIFF]")}),
+                    "TIF", QStringLiteral("画像形式の選択エラーです [TIF]")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertFilesTest, FailureAtTheThirdOfFiveLeavesTwoFiles) {

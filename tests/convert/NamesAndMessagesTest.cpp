@@ -104,7 +104,21 @@ TEST(OutputFormatTest, LookupIsExactAndCaseSensitive) {
     EXPECT_EQ(int(outputFormatFor(QStringLiteral("PSD"))->code), 76);
     EXPECT_FALSE(outputFormatFor(QStringLiteral("jpeg")));
     EXPECT_FALSE(outputFormatFor(QStringLiteral("JPEG ")));
-    EXPECT_FALSE(outputFormatFor(QStringLiteral("TIFF")));
+    EXPECT_FALSE(outputFormatFor(QStringLiteral("TIF")));
+    QStringList names;
+    for (const OutputFormat& format : outputFormats())
+        names << QLatin1String(format.name) + QLatin1String(format.extension);
+    EXPECT_EQ(names.join(' '), "BMP.bmp JPEG.jpg PNG.png GIF.gif PSD.psd CMP.cmp PCT.pct RAS.ras "
+                               "WEBP.webp AVIF.avif JXL.jxl TIFF.tif");
+}
+
+TEST(OutputFormatTest, AFormatWithoutItsEncoderIsToldApart) {
+    for (const OutputFormat& format : outputFormats())
+        EXPECT_TRUE(canWrite(format)) << format.name; // the Makefile installs a complete libvips
+    OutputFormat missing = *outputFormatFor(QStringLiteral("AVIF"));
+    missing.saver = "nosuchsave";
+    EXPECT_FALSE(canWrite(missing));
+    EXPECT_EQ(message::ErrorProc(status::kNoEncoder, QStringLiteral("Save")), QStringLiteral("エラー:  18 In Save"));
 }
 
 TEST(QualityTest, FactorTextBecomesA16BitInteger) {
