@@ -229,7 +229,8 @@ void frmMain::Form_Load() {
 
     cobFormat->addItems({QStringLiteral("BMP"), QStringLiteral("JPEG"), QStringLiteral("PNG"),
                          QStringLiteral("GIF"), QStringLiteral("PSD"), QStringLiteral("CMP"),
-                         QStringLiteral("PCT"), QStringLiteral("RAS")});
+                         QStringLiteral("PCT"), QStringLiteral("RAS"), QStringLiteral("WEBP"),
+                         QStringLiteral("AVIF"), QStringLiteral("JXL"), QStringLiteral("TIFF")});
     cobWidth->addItems({QStringLiteral("640"), QStringLiteral("600"), QStringLiteral("512"),
                         QStringLiteral("160"), QStringLiteral("128"), QStringLiteral("120"),
                         QStringLiteral("100"), QStringLiteral("40")});

@@ -170,7 +170,7 @@ TEST_P(ControlList, HoldsExactlyItsItemsInOrderAndTakesAnyText) {
 INSTANTIATE_TEST_SUITE_P(
     Window, ControlList,
     ::testing::Values(
-        ListContents{"cobFormat", {"BMP", "JPEG", "PNG", "GIF", "PSD", "CMP", "PCT", "RAS"}},
+        ListContents{"cobFormat", {"BMP", "JPEG", "PNG", "GIF", "PSD", "CMP", "PCT", "RAS", "WEBP", "AVIF", "JXL", "TIFF"}},
         ListContents{"cobWidth", {"640", "600", "512", "160", "128", "120", "100", "40"}},
         ListContents{"cobHeight", {"480", "450", "384", "120", "96", "90", "75", "30"}},
         ListContents{"cobiQuality", {"100", "88", "72", "64", "50", "40", "24", "16", "8", "2"}}),
