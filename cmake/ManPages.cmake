@@ -12,10 +12,11 @@ foreach(program quillmorph quillmorph-cli)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
   add_custom_command(OUTPUT ${page} ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    # --no-discard-stderr copies stderr into the page, so keep noise off it: C.UTF-8 gives the
-    # English texts and no complaint from Qt about a non-UTF-8 locale, and leaks of a sanitizer
+    # The pages are English whatever the builder's language: C.UTF-8 and no LANGUAGE (which
+    # outranks the locale). --no-discard-stderr copies stderr into the page, so keep noise off
+    # it: C.UTF-8 also spares Qt's complaint about a non-UTF-8 locale, and leaks of a sanitizer
     # build are left to the sanitized test run.
-    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+    COMMAND ${CMAKE_COMMAND} -E env --unset=LANGUAGE ASAN_OPTIONS=detect_leaks=0
             ${HELP2MAN} --no-info --no-discard-stderr --locale=C.UTF-8 --section=1
             "--source=quillmorph ${PROJECT_VERSION}" "--manual=User Commands" --include=${include_file}
             --output=${page} $<TARGET_FILE:${program}>
