@@ -3,8 +3,8 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
-BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev googletest libgtest-dev \
-                  help2man dpkg-dev file
+BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev libvips-dev \
+                  googletest libgtest-dev help2man dpkg-dev file
 RUN_PACKAGES := fonts-noto-cjk
 TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db colord-data
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -1,18 +1,26 @@
 #include "Messages.h"
 
+#include <QCoreApplication>
+
 namespace quillmorph::message {
+
+// Whole sentences go to the translator with the blank-led numbers as %1, %2, so that a
+// language can put them where it needs them; the count also picks its plural form there.
 
 namespace {
 
 QString skipped(int count) {
-    return signedPosition(count) + QStringLiteral("ファイルは画像ではないため変換しませんでした。");
+    return QCoreApplication::translate(
+               "Messages", "%1ファイルは画像ではないため変換しませんでした。", nullptr, count)
+        .arg(signedPosition(count));
 }
 
 } // namespace
 
 QString ErrorProc(EngineStatus status, const QString& operation) {
     const int number = (status >= 20000 && status <= status::kLast) ? status - 20000 + 1 : 0;
-    return QStringLiteral("エラー: ") + signedPosition(number) + QStringLiteral(" In ") + operation;
+    return QCoreApplication::translate("Messages", "エラー: %1 In %2")
+        .arg(signedPosition(number), operation);
 }
 
 QString signedPosition(int value) {
@@ -20,38 +28,45 @@ QString signedPosition(int value) {
 }
 
 QString completed(int fileCount, int skippedCount) {
-    QString text = signedPosition(fileCount) + QStringLiteral("ファイルを変換終了しました。");
+    QString text = QCoreApplication::translate("Messages", "%1ファイルを変換終了しました。",
+                                               nullptr, fileCount)
+                       .arg(signedPosition(fileCount));
     if (skippedCount > 0)
         text += QLatin1Char('\n') + skipped(skippedCount);
     return text;
 }
 
 QString summary(int convertedCount, int failedCount, int skippedCount) {
-    QString text = signedPosition(convertedCount) + QStringLiteral("ファイルを変換し、") +
-                   signedPosition(failedCount) + QStringLiteral("ファイルが失敗しました。");
+    QString text =
+        QCoreApplication::translate("Messages", "%1ファイルを変換し、%2ファイルが失敗しました。")
+            .arg(signedPosition(convertedCount), signedPosition(failedCount));
     if (skippedCount > 0)
         text += QLatin1Char('\n') + skipped(skippedCount);
     return text;
 }
 
 QString cancelled(int convertedCount) {
-    return signedPosition(convertedCount) + QStringLiteral("ファイルを変換した時点で中止しました。");
+    return QCoreApplication::translate("Messages", "%1ファイルを変換した時点で中止しました。",
+                                       nullptr, convertedCount)
+        .arg(signedPosition(convertedCount));
 }
 
 QString notAnImage() {
-    return QStringLiteral("画像形式が不正です。");
+    return QCoreApplication::translate("Messages", "画像形式が不正です。");
 }
 
 QString formatSelection(const QString& formatText) {
-    return QStringLiteral("画像形式の選択エラーです [") + formatText + QLatin1Char(']');
+    return QCoreApplication::translate("Messages", "画像形式の選択エラーです [%1]").arg(formatText);
 }
 
 QString boxSizeRange() {
-    return QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。");
+    return QCoreApplication::translate("Messages",
+                                       "幅と高さには 1 ～ 32767 の数値を指定してください。");
 }
 
 QString outputFolderFailed(const FilePath& folder) {
-    return withPath(QStringLiteral("出力フォルダを作成できませんでした。"), folder);
+    return withPath(QCoreApplication::translate("Messages", "出力フォルダを作成できませんでした。"),
+                    folder);
 }
 
 QString fillFailed() {

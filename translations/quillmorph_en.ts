@@ -1,0 +1,197 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Messages</name>
+    <message numerus="yes">
+        <source>%1ファイルは画像ではないため変換しませんでした。</source>
+        <translation>
+            <numerusform>Skipped%1 file that is not a picture.</numerusform>
+            <numerusform>Skipped%1 files that are not pictures.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>エラー: %1 In %2</source>
+        <translation>Error%1 in %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1ファイルを変換終了しました。</source>
+        <translation>
+            <numerusform>Converted%1 file.</numerusform>
+            <numerusform>Converted%1 files.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1ファイルを変換し、%2ファイルが失敗しました。</source>
+        <translation>Files converted:%1, failed:%2.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1ファイルを変換した時点で中止しました。</source>
+        <translation>
+            <numerusform>Cancelled after converting%1 file.</numerusform>
+            <numerusform>Cancelled after converting%1 files.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>画像形式が不正です。</source>
+        <translation>Not a picture format quillmorph reads.</translation>
+    </message>
+    <message>
+        <source>画像形式の選択エラーです [%1]</source>
+        <translation>Unknown image format [%1]</translation>
+    </message>
+    <message>
+        <source>幅と高さには 1 ～ 32767 の数値を指定してください。</source>
+        <translation>Width and height must be numbers from 1 to 32767.</translation>
+    </message>
+    <message>
+        <source>出力フォルダを作成できませんでした。</source>
+        <translation>The output folder could not be created.</translation>
+    </message>
+</context>
+<context>
+    <name>UserDialogs</name>
+    <message>
+        <source>フォルダを開く</source>
+        <translation>Open folder</translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph</name>
+    <message>
+        <source>Usage: quillmorph [FILE...]
+
+Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
+margin colour and saved in the chosen format into a new dated folder (pic + date + time)
+on the Desktop. FILEs given on the command line are converted as one drop.
+
+Only one window runs per user: a second quillmorph hands its FILEs to the running window
+and ends, or without FILEs says that the window is already running and ends.
+
+Options:
+  --help     show this text
+  --version  show the version
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像処理エンジン (libvips) を開始できませんでした。</source>
+        <translation>The imaging engine (libvips) could not start.</translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph-cli</name>
+    <message>
+        <source>%1 needs a value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown format &quot;%1&quot;; use one of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--size wants WxH with W and H from 1 to 32767, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--quality wants a number, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--background wants #RRGGBB or a colour name, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--size and --no-size exclude each other</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no files given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try &apos;quillmorph-cli --help&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the imaging engine (libvips) could not start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
+                      [--quality Q] [--background COLOR] [--keep-going] FILE...
+
+Converts FILEs as a drop on the quillmorph window would: into a new dated folder
+(pic + date + time) on the Desktop, each fitted into the box on the margin colour.
+A folder stands for the pictures in it and its subfolders; their outputs keep
+its tree. Files inside folders that are not pictures are skipped.
+Options not given come from the stored settings (or their defaults).
+
+  --output-dir DIR    make the dated folder in DIR instead of the Desktop
+  --format NAME       one of %1
+  --size WxH          fit into a box of W x H pixels (size conversion on)
+  --no-size           keep each image&apos;s own size (size conversion off)
+  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --background COLOR  margin colour: #RRGGBB or a colour name such as white
+  --keep-going        report a failed file on standard error and go on
+  --help              show this text
+  --version           show the version
+
+Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
+--keep-going, any file failed), 2 usage error.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph::frmMain</name>
+    <message>
+        <source>余白色変更</source>
+        <translation>Margin colour</translation>
+    </message>
+    <message>
+        <source>ホームページ</source>
+        <translation>Home page</translation>
+    </message>
+    <message>
+        <source>サイズ変換</source>
+        <translation>Resize</translation>
+    </message>
+    <message>
+        <source>幅：</source>
+        <translation>Width:</translation>
+    </message>
+    <message>
+        <source>高さ：</source>
+        <translation>Height:</translation>
+    </message>
+    <message>
+        <source>解像度：</source>
+        <translation>Quality:</translation>
+    </message>
+    <message>
+        <source>画像形式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>pixels</source>
+        <translation>pixels</translation>
+    </message>
+    <message>
+        <source>エラーがあっても続ける</source>
+        <translation>Keep going after errors</translation>
+    </message>
+    <message>
+        <source>すでに「quillmorph」は起動されています。</source>
+        <translation>quillmorph is already running.</translation>
+    </message>
+</context>
+</TS>
