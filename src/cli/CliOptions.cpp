@@ -5,6 +5,7 @@
 #include "QualityFactor.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace quillmorph {
@@ -25,32 +26,35 @@ QString formatNames() {
     return names.join(QLatin1String(", "));
 }
 
+// The command line speaks English; a translation finds these texts under "quillmorph-cli".
+constexpr char kUsage[] = QT_TRANSLATE_NOOP(
+    "quillmorph-cli",
+    "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
+    "                      [--quality Q] [--background COLOR] [--keep-going] FILE...\n"
+    "\n"
+    "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
+    "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
+    "A folder stands for the pictures in it and its subfolders; their outputs keep\n"
+    "its tree. Files inside folders that are not pictures are skipped.\n"
+    "Options not given come from the stored settings (or their defaults).\n"
+    "\n"
+    "  --output-dir DIR    make the dated folder in DIR instead of the Desktop\n"
+    "  --format NAME       one of %1\n"
+    "  --size WxH          fit into a box of W x H pixels (size conversion on)\n"
+    "  --no-size           keep each image's own size (size conversion off)\n"
+    "  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)\n"
+    "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
+    "  --keep-going        report a failed file on standard error and go on\n"
+    "  --help              show this text\n"
+    "  --version           show the version\n"
+    "\n"
+    "Exit status: 0 all files converted, 1 the batch ended on a failure (or, with\n"
+    "--keep-going, any file failed), 2 usage error.\n");
+
 } // namespace
 
 QString cliUsage() {
-    return QStringLiteral(
-               "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
-               "                      [--quality Q] [--background COLOR] [--keep-going] FILE...\n"
-               "\n"
-               "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
-               "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
-               "A folder stands for the pictures in it and its subfolders; their outputs keep\n"
-               "its tree. Files inside folders that are not pictures are skipped.\n"
-               "Options not given come from the stored settings (or their defaults).\n"
-               "\n"
-               "  --output-dir DIR    make the dated folder in DIR instead of the Desktop\n"
-               "  --format NAME       one of %1\n"
-               "  --size WxH          fit into a box of W x H pixels (size conversion on)\n"
-               "  --no-size           keep each image's own size (size conversion off)\n"
-               "  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)\n"
-               "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
-               "  --keep-going        report a failed file on standard error and go on\n"
-               "  --help              show this text\n"
-               "  --version           show the version\n"
-               "\n"
-               "Exit status: 0 all files converted, 1 the batch ended on a failure (or, with\n"
-               "--keep-going, any file failed), 2 usage error.\n")
-        .arg(formatNames());
+    return QCoreApplication::translate("quillmorph-cli", kUsage).arg(formatNames());
 }
 
 std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
@@ -82,7 +86,7 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             if (hasValue)
                 return true;
             if (i + 1 >= arguments.size()) {
-                error = name + QStringLiteral(" needs a value");
+                error = QCoreApplication::translate("quillmorph-cli", "%1 needs a value").arg(name);
                 return false;
             }
             rawValue = arguments[++i];
@@ -109,7 +113,9 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             if (!takeValue())
                 return std::nullopt;
             if (!outputFormatFor(value)) {
-                error = QStringLiteral("unknown format \"%1\"; use one of %2").arg(value, formatNames());
+                error = QCoreApplication::translate("quillmorph-cli",
+                                                    "unknown format \"%1\"; use one of %2")
+                            .arg(value, formatNames());
                 return std::nullopt;
             }
             request.settings.formatText = value;
@@ -120,7 +126,10 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             const auto match = form.match(value);
             if (!match.hasMatch() || !boxSideFromText(match.captured(1)) ||
                 !boxSideFromText(match.captured(2))) {
-                error = QStringLiteral("--size wants WxH with W and H from 1 to 32767, not \"%1\"").arg(value);
+                error = QCoreApplication::translate(
+                            "quillmorph-cli",
+                            "--size wants WxH with W and H from 1 to 32767, not \"%1\"")
+                            .arg(value);
                 return std::nullopt;
             }
             sizeGiven = true;
@@ -133,7 +142,9 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             bool ok = false;
             value.toDouble(&ok);
             if (!ok) {
-                error = QStringLiteral("--quality wants a number, not \"%1\"").arg(value);
+                error = QCoreApplication::translate("quillmorph-cli",
+                                                    "--quality wants a number, not \"%1\"")
+                            .arg(value);
                 return std::nullopt;
             }
             request.settings.qualityFactorText = qualityFactorText(value);
@@ -142,21 +153,25 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                 return std::nullopt;
             const auto colour = parseColour(value);
             if (!colour) {
-                error = QStringLiteral("--background wants #RRGGBB or a colour name, not \"%1\"").arg(value);
+                error =
+                    QCoreApplication::translate(
+                        "quillmorph-cli", "--background wants #RRGGBB or a colour name, not \"%1\"")
+                        .arg(value);
                 return std::nullopt;
             }
             request.settings.backColor = *colour;
         } else {
-            error = QStringLiteral("unknown option %1").arg(name);
+            error = QCoreApplication::translate("quillmorph-cli", "unknown option %1").arg(name);
             return std::nullopt;
         }
     }
     if (sizeGiven && noSizeGiven) {
-        error = QStringLiteral("--size and --no-size exclude each other");
+        error = QCoreApplication::translate("quillmorph-cli",
+                                            "--size and --no-size exclude each other");
         return std::nullopt;
     }
     if (request.files.isEmpty() && !request.showHelp && !request.showVersion) {
-        error = QStringLiteral("no files given");
+        error = QCoreApplication::translate("quillmorph-cli", "no files given");
         return std::nullopt;
     }
     return request;

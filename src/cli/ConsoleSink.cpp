@@ -1,5 +1,6 @@
 #include "ConsoleSink.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <unistd.h>
 
@@ -71,7 +72,9 @@ void ConsoleSink::drawProgress() {
     if (name.size() > kNameColumns)
         name = QStringLiteral("…") + name.right(kNameColumns - 1);
     err_ << "\r\033[K" << index_ << '/' << count_ << "  " << name << "  "
-         << QString::number(rate, 'f', 1) << " files/s" << Qt::flush;
+         << QCoreApplication::translate("quillmorph-cli", "%1 files/s")
+                .arg(QString::number(rate, 'f', 1))
+         << Qt::flush;
     progressShown_ = true;
 }
 

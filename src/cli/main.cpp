@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 #include "ConsoleSink.h"
 #include "ConvertFiles.h"
+#include "Language.h"
 #include "LeadImage.h"
 #include "Messages.h"
 #include "Profile.h"
@@ -42,6 +43,7 @@ ConversionSettings storedDefaults() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmorph"));
+    installTranslations(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -53,7 +55,8 @@ int main(int argc, char** argv) {
     const auto request = parseCommandLine(arguments, storedDefaults(), desktop, error);
     if (!request) {
         err << "quillmorph-cli: " << error << Qt::endl
-            << "Try 'quillmorph-cli --help'." << Qt::endl;
+            << QCoreApplication::translate("quillmorph-cli", "Try 'quillmorph-cli --help'.")
+            << Qt::endl;
         return 2;
     }
     if (request->showHelp) {
@@ -65,7 +68,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!startImagingEngine(argv[0])) {
-        err << "quillmorph-cli: the imaging engine (libvips) could not start" << Qt::endl;
+        err << "quillmorph-cli: "
+            << QCoreApplication::translate("quillmorph-cli",
+                                           "the imaging engine (libvips) could not start")
+            << Qt::endl;
         return 1;
     }
 

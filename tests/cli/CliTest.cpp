@@ -30,11 +30,17 @@ protected:
         return test::writeImage(pixels, home_.filePath(name));
     }
 
-    CliRun run(const QStringList& args) const {
+    // locale, when given, replaces the desktop's language settings (the test main's "ja").
+    CliRun run(const QStringList& args, const QString& locale = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("windir"), windir());
         env.insert(QStringLiteral("HOME"), home_.path());
+        if (!locale.isEmpty()) {
+            for (const char* name : {"LANGUAGE", "LC_MESSAGES", "LANG"})
+                env.remove(QLatin1String(name));
+            env.insert(QStringLiteral("LC_ALL"), locale);
+        }
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(QUILLMORPH_CLI), args);
         process.waitForFinished(120000);
@@ -68,6 +74,17 @@ TEST_F(CliTest, ConvertsLikeADropAndPrintsWhatItDid) {
     EXPECT_EQ(out.height(), 48);
     EXPECT_TRUE(test::near(test::pixelAt(out, 0, 0), {255, 0, 0}, 0));
     EXPECT_TRUE(test::near(test::pixelAt(out, 32, 24), {0, 255, 0}));
+}
+
+TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
+    const QString a = image(QStringLiteral("a.png"), test::solid(20, 10, {0, 255, 0}));
+    const QStringList args{QStringLiteral("--output-dir"), outputDir(), a};
+    const CliRun english = run(args, QStringLiteral("en_US.UTF-8"));
+    ASSERT_EQ(english.exitCode, 0) << english.err.toStdString();
+    EXPECT_EQ(english.out.last(), QStringLiteral("Converted 1 file."));
+    const CliRun japanese = run(args, QStringLiteral("ja_JP.UTF-8"));
+    ASSERT_EQ(japanese.exitCode, 0) << japanese.err.toStdString();
+    EXPECT_EQ(japanese.out.last(), QStringLiteral(" 1ファイルを変換終了しました。"));
 }
 
 TEST_F(CliTest, NamesThatAreNotUtf8KeepTheirBytes) {
