@@ -23,8 +23,8 @@ void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text
 bool showCompletionBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text, QMessageBox::Ok,
                     parent);
-    QPushButton* openFolder =
-        box.addButton(QStringLiteral("フォルダを開く"), QMessageBox::ActionRole);
+    QPushButton* openFolder = box.addButton(
+        QCoreApplication::translate("UserDialogs", "フォルダを開く"), QMessageBox::ActionRole);
     openFolder->setObjectName(QStringLiteral("openFolder"));
     // Enter and Esc keep closing the message as they did when OK was its only button.
     box.setDefaultButton(QMessageBox::Ok);

@@ -109,16 +109,25 @@ bool frmMain::isBatchRunning() const {
 }
 
 void frmMain::createControls() {
-    const auto makeLabel = [this](const char* name, const QString& caption, const QRect& rect,
+    const auto makeLabel = [this](const char* name, const char* source, const QRect& rect,
                                   Qt::Alignment alignment) {
+        const QString caption = tr(source);
         auto* label = new QLabel(caption, this);
         label->setObjectName(QLatin1String(name));
-        label->setGeometry(rect);
-        // A name label sits flush against its box; but where a caption is wider than its
-        // label, its trailing full-width colon, inked only in the middle of its em, is what
-        // may overhang, so such a caption starts at the left edge and keeps all its ink.
-        if (label->fontMetrics().horizontalAdvance(caption) > rect.width())
-            alignment = Qt::AlignLeft;
+        const int advance = label->fontMetrics().horizontalAdvance(caption);
+        QRect place = rect;
+        if (advance > rect.width()) {
+            // A name label sits flush against its box. A translation longer than the Japanese
+            // the layout was drawn for grows its label leftwards into the free margin. Where
+            // the Japanese itself is wider, its trailing full-width colon, inked only in the
+            // middle of its em, is what may overhang, so it starts at the left edge instead
+            // and the label keeps its drawn place.
+            if (caption != QString::fromUtf8(source) && alignment == Qt::AlignRight)
+                place.setLeft(std::max(0, rect.right() + 1 - advance));
+            else
+                alignment = Qt::AlignLeft;
+        }
+        label->setGeometry(place);
         label->setAlignment(alignment | Qt::AlignVCenter);
         label->setAutoFillBackground(true);
         QPalette palette = label->palette();
@@ -151,13 +160,11 @@ void frmMain::createControls() {
     cobFormat = makeCombo("cobFormat", fromTwips(960, 1290, 1005, 300));
     cobWidth = makeCombo("cobWidth", fromTwips(960, 330, 1000, 300));
     cobHeight = makeCombo("cobHeight", fromTwips(960, 660, 1000, 300));
-    Command1 =
-        makeButton("Command1", QStringLiteral("余白色変更"), fromTwips(2640, 330, 1215, 375));
+    Command1 = makeButton("Command1", tr("余白色変更"), fromTwips(2640, 330, 1215, 375));
     cobiQuality = makeCombo("cobiQuality", fromTwips(1200, 960, 765, 300));
-    Command2 =
-        makeButton("Command2", QStringLiteral("ホームページ"), fromTwips(2490, 1380, 1365, 255));
+    Command2 = makeButton("Command2", tr("ホームページ"), fromTwips(2490, 1380, 1365, 255));
 
-    chkMode = new QCheckBox(QStringLiteral("サイズ変換"), this);
+    chkMode = new QCheckBox(tr("サイズ変換"), this);
     chkMode->setObjectName(QStringLiteral("chkMode"));
     chkMode->setGeometry(fromTwips(300, 60, 1665, 225));
     chkMode->setBackgroundRole(QPalette::Window);
@@ -167,16 +174,12 @@ void frmMain::createControls() {
     chkMode->setPalette(white);
 
     const Qt::Alignment nameAlign = Qt::AlignRight;
-    lbl01 = makeLabel("lbl01", QStringLiteral("幅："), fromTwips(510, 360, 345, 225), nameAlign);
-    lbl02 = makeLabel("lbl02", QStringLiteral("高さ："), fromTwips(480, 690, 405, 225), nameAlign);
-    lbl03 =
-        makeLabel("lbl03", QStringLiteral("解像度："), fromTwips(240, 990, 645, 225), nameAlign);
-    lbl04 =
-        makeLabel("lbl04", QStringLiteral("画像形式："), fromTwips(90, 1350, 810, 180), nameAlign);
-    lbl05 =
-        makeLabel("lbl05", QStringLiteral("pixels"), fromTwips(2055, 360, 495, 225), Qt::AlignLeft);
-    lbl06 =
-        makeLabel("lbl06", QStringLiteral("pixels"), fromTwips(2055, 690, 465, 225), Qt::AlignLeft);
+    lbl01 = makeLabel("lbl01", QT_TR_NOOP("幅："), fromTwips(510, 360, 345, 225), nameAlign);
+    lbl02 = makeLabel("lbl02", QT_TR_NOOP("高さ："), fromTwips(480, 690, 405, 225), nameAlign);
+    lbl03 = makeLabel("lbl03", QT_TR_NOOP("解像度："), fromTwips(240, 990, 645, 225), nameAlign);
+    lbl04 = makeLabel("lbl04", QT_TR_NOOP("画像形式："), fromTwips(90, 1350, 810, 180), nameAlign);
+    lbl05 = makeLabel("lbl05", QT_TR_NOOP("pixels"), fromTwips(2055, 360, 495, 225), Qt::AlignLeft);
+    lbl06 = makeLabel("lbl06", QT_TR_NOOP("pixels"), fromTwips(2055, 690, 465, 225), Qt::AlignLeft);
 
     setTabOrder(cobFormat, cobWidth);
     setTabOrder(cobWidth, cobHeight);
@@ -197,7 +200,7 @@ void frmMain::createControls() {
 
     surfaceMenu_ = new QMenu(this);
     surfaceMenu_->setObjectName(QStringLiteral("surfaceMenu"));
-    keepGoing_ = surfaceMenu_->addAction(QStringLiteral("エラーがあっても続ける"));
+    keepGoing_ = surfaceMenu_->addAction(tr("エラーがあっても続ける"));
     keepGoing_->setObjectName(QStringLiteral("keepGoing"));
     keepGoing_->setCheckable(true);
 }
@@ -270,7 +273,7 @@ void frmMain::endAsLaterCopy() {
         exitStatusAtLoad_ = 0;
         return;
     }
-    dialogs_.showWarning(nullptr, QStringLiteral("すでに「quillmorph」は起動されています。"));
+    dialogs_.showWarning(nullptr, tr("すでに「quillmorph」は起動されています。"));
     // Files that reached no one are worth a failure status to whoever started this copy.
     exitStatusAtLoad_ = start_.files.isEmpty() ? 0 : 1;
 }

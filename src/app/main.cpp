@@ -1,4 +1,5 @@
 #include "AppIcon.h"
+#include "Language.h"
 #include "LeadImage.h"
 #include "SingleInstance.h"
 #include "UserDialogs.h"
@@ -22,7 +23,9 @@ quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
     return files;
 }
 
-constexpr char kUsage[] =
+// Written in English; no other language has it yet. Translations find it under "quillmorph".
+constexpr char kUsage[] = QT_TRANSLATE_NOOP(
+    "quillmorph",
     "Usage: quillmorph [FILE...]\n"
     "\n"
     "Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the\n"
@@ -34,7 +37,7 @@ constexpr char kUsage[] =
     "\n"
     "Options:\n"
     "  --help     show this text\n"
-    "  --version  show the version\n";
+    "  --version  show the version\n");
 
 // Answered before the toolkit starts, so that they need no display and never reach a
 // running window as file names.
@@ -42,7 +45,11 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
     if (argc != 2)
         return std::nullopt;
     if (std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
+        // The core application alone, which needs no display, to translate the text.
+        QCoreApplication core(argc, argv);
+        quillmorph::installTranslations(core);
+        std::fputs(QCoreApplication::translate("quillmorph", kUsage).toLocal8Bit().constData(),
+                   stdout);
         return 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
@@ -63,11 +70,13 @@ int main(int argc, char** argv) {
     // Ties the window to the installed desktop entry (its icon on Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmorph.quillmorph"));
     QApplication::setWindowIcon(quillmorph::appIcon());
+    quillmorph::installTranslations(app);
 
     const quillmorph::UserDialogs dialogs = quillmorph::platformDialogs();
     if (!quillmorph::startImagingEngine(argv[0])) {
-        dialogs.showMessage(nullptr,
-                            QStringLiteral("画像処理エンジン (libvips) を開始できませんでした。"));
+        dialogs.showMessage(
+            nullptr, QCoreApplication::translate(
+                         "quillmorph", "画像処理エンジン (libvips) を開始できませんでした。"));
         return 1;
     }
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());

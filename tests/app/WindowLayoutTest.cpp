@@ -1,3 +1,4 @@
+#include "Language.h"
 #include "WindowTest.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTranslator>
 
 namespace quillmorph::test {
 namespace {
@@ -62,13 +64,35 @@ INSTANTIATE_TEST_SUITE_P(Window, ControlPlacement,
 struct Caption {
     const char* name;
     QString text;
+    bool english = false; // the window made with the English translation installed
 };
 
 void PrintTo(const Caption& c, std::ostream* os) {
     *os << c.name;
 }
 
-class ControlCaption : public WindowTest, public ::testing::WithParamInterface<Caption> {};
+// The window made while the English translation is installed, which goes again at the end.
+class EnglishWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        if (wantsEnglish()) {
+            ASSERT_TRUE(loadEnglish(english_));
+            ASSERT_TRUE(QCoreApplication::installTranslator(&english_));
+        }
+        WindowTest::SetUp();
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        QCoreApplication::removeTranslator(&english_);
+    }
+    virtual bool wantsEnglish() const { return true; }
+
+    QTranslator english_;
+};
+
+class ControlCaption : public EnglishWindow, public ::testing::WithParamInterface<Caption> {
+    bool wantsEnglish() const override { return GetParam().english; }
+};
 
 // Renders text alone, unclipped, and returns the columns and rows its ink covers.
 QRect inkOf(const QImage& image, const QColor& background) {
@@ -134,6 +158,31 @@ INSTANTIATE_TEST_SUITE_P(Window, ControlCaption,
                                            Caption{"Command1", QStringLiteral("余白色変更")},
                                            Caption{"Command2", QStringLiteral("ホームページ")}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Concise enough for the boxes the Japanese was drawn for; a longer name label grows leftwards.
+INSTANTIATE_TEST_SUITE_P(English, ControlCaption,
+                         ::testing::Values(Caption{"chkMode", QStringLiteral("Resize"), true},
+                                           Caption{"lbl01", QStringLiteral("Width:"), true},
+                                           Caption{"lbl02", QStringLiteral("Height:"), true},
+                                           Caption{"lbl03", QStringLiteral("Quality:"), true},
+                                           Caption{"lbl04", QStringLiteral("Format:"), true},
+                                           Caption{"lbl05", QStringLiteral("pixels"), true},
+                                           Caption{"Command1", QStringLiteral("Margin colour"),
+                                                   true},
+                                           Caption{"Command2", QStringLiteral("Home page"), true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EnglishWindow, KeepsItsNameFormatsAndTheLabelsRightEdges) {
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("quillmorph（縮小マシン）"));
+    EXPECT_EQ(control<QComboBox>("cobFormat")->itemText(1), QStringLiteral("JPEG"));
+    EXPECT_EQ(control<QAction>("keepGoing")->text(), QStringLiteral("Keep going after errors"));
+    for (const auto& [name, right] : {std::pair{"lbl01", 56}, std::pair{"lbl02", 58},
+                                      std::pair{"lbl03", 58}, std::pair{"lbl04", 59}}) {
+        const QRect place = control<QLabel>(name)->geometry();
+        EXPECT_EQ(place.right(), right) << name;
+        EXPECT_GE(place.left(), 0) << name;
+    }
+}
 
 struct ListContents {
     const char* name;

@@ -1,6 +1,8 @@
 // Saves what the window looks like on a real display, for docs/window.png:
 //   xvfb-run -a -s "-screen 0 640x480x24" build-app/tests/app/window_screenshot docs/window.png
+// and, in English, for docs/window-en.png with LANGUAGE=en in front.
 #include "AppIcon.h"
+#include "Language.h"
 #include "LeadImage.h"
 #include "frmMain.h"
 
@@ -14,6 +16,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    quillmorph::installTranslations(app);
     if (argc < 2) {
         QTextStream(stderr) << "usage: window_screenshot OUTPUT.png [ICON.png]\n";
         return 2;
