@@ -107,7 +107,7 @@ TEST_F(StartUp, TheFirstCopyLoadsAsUsual) {
     start.instance = &instance;
     openWindow(start);
     EXPECT_EQ(window_->exitStatusAtLoad(), std::nullopt);
-    EXPECT_EQ(control<QComboBox>("cobFormat")->count(), 8);
+    EXPECT_EQ(control<QComboBox>("cobFormat")->count(), 12);
     EXPECT_TRUE(log_.isEmpty());
     SingleInstance later(runtime());
     EXPECT_FALSE(later.claim()) << "the window holds its claim";
