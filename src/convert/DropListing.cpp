@@ -1,5 +1,7 @@
 #include "DropListing.h"
 
+#include "FileNames.h"
+
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
@@ -118,11 +120,6 @@ private:
 
     QCollator collator_;
 };
-
-bool isFolder(const FilePath& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 } // namespace
 

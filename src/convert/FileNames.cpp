@@ -23,6 +23,11 @@ bool nameIsTaken(const FilePath& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+bool isFolder(const FilePath& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 FilePath freeOutputPath(const FilePath& folder, const QByteArray& title,
                         const QByteArray& extension, QSet<FilePath>& taken) {
     FilePath candidate = folder.child(title + extension);

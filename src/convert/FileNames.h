@@ -22,4 +22,7 @@ FilePath freeOutputPath(const FilePath& folder, const QByteArray& title,
 // True when something, even a dangling link, has this name.
 bool nameIsTaken(const FilePath& path);
 
+// True when path is a folder or a link to one.
+bool isFolder(const FilePath& path);
+
 } // namespace quillmorph

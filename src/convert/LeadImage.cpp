@@ -448,8 +448,7 @@ std::string LeadImage::vipsName() const {
 }
 
 EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    if (!isFolder(folder))
         return status::kFolderMissing;
     // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
     // encoder failure by decoding the source on its own.

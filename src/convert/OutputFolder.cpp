@@ -22,15 +22,6 @@ QString outputFolderName(const QDateTime& when, const QLocale& locale) {
     return name;
 }
 
-namespace {
-
-bool isFolder(const FilePath& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-} // namespace
-
 bool makeFolders(const FilePath& path) {
     if (isFolder(path))
         return true;

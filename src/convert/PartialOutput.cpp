@@ -14,11 +14,6 @@ namespace quillmorph {
 
 namespace {
 
-bool isFolder(const FilePath& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 EngineStatus statusFromErrno(int error, EngineStatus fallback) {
     switch (error) {
     case ENOSPC:
