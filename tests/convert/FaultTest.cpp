@@ -179,7 +179,7 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
 // once, over and over, neither crashes nor mixes up their pictures.
 TEST(FaultTest, EngineInstancesResizeOnSeveralThreadsAtOnce) {
     constexpr int kThreads = 4;
-    constexpr int kRounds = 1000;
+    constexpr int kRounds = 1500;
     QTemporaryDir dir;
     const QString photo = redOverBlue(dir, QStringLiteral("photo.png"), 64);
     std::atomic<int> wrong{0};
