@@ -8,6 +8,8 @@
 # Tools:
 #   quillmorph  quillmorph-cli, one process for the batch
 #   reference   bench-reference (bench/reference.cpp): libvips thumbnail + embed + save, one process
+#   reference2  the same binary as two processes at once, each over every other file of the list
+#               (its peak is the larger process's, not the two together)
 #   gm          GraphicsMagick, one `gm convert` per file (MAGICK_MODE=mogrify: one `gm mogrify`)
 #   im          ImageMagick 6, one `convert` per file  (MAGICK_MODE=mogrify: one `mogrify`)
 #   window      the quillmorph window itself (offscreen), files handed to it as a drop
@@ -15,7 +17,7 @@
 # Then a scaling table: one image of 1, 6, 24, 100 megapixels, and 10, 100, 1000 small files.
 #
 # Every figure is the median of RUNS runs, measured with /usr/bin/time -v (CPU = user + sys,
-# peak = max RSS of the largest process) and a wall clock around it. Output: a Markdown report
+# peak = max RSS of the largest process, minor page faults) and a wall clock around it. Output: a Markdown report
 # on stdout and in bench/out/results.md; raw rows in bench/out/raw.tsv, tool logs in bench/out/logs.
 #
 # Environment (defaults in brackets):
@@ -24,6 +26,7 @@
 #   BENCH_REFERENCE bench-reference binary [built from bench/ into build-bench/reference]
 #   RUNS [3]  QUICK=1 (RUNS=1, 8 photos, smaller scaling sets: a smoke run of a minute or two)
 #   PHOTOS [all]  use this many photos, evenly spread over the sorted list
+#   JPEG_ONLY=1   only the JPEG photos (taken before PHOTOS picks from them)
 #   SETTINGS ["a b c"]  TOOLS ["quillmorph reference gm im"]  MAGICK_MODE [loop] or mogrify
 #   SCALE_MP ["1 6 24 100"]  SCALE_FILES ["10 100 1000"]  SCALE_TOOLS ["quillmorph reference"]
 #                 (set any of these three empty to skip that part)
@@ -44,7 +47,8 @@ fi
 RUNS=${RUNS:-3}
 PHOTOS=${PHOTOS:-0}
 SETTINGS=${SETTINGS:-"a b c"}
-TOOLS=${TOOLS:-"quillmorph window reference gm im"}
+TOOLS=${TOOLS:-"quillmorph window reference reference2 gm im"}
+JPEG_ONLY=${JPEG_ONLY:-0}
 MAGICK_MODE=${MAGICK_MODE:-loop}
 SCALE_MP=${SCALE_MP-"1 6 24 100"}
 SCALE_FILES=${SCALE_FILES-"10 100 1000"}
@@ -82,7 +86,7 @@ if [ -z "$WINDOW" ] && [[ " $TOOLS " == *" window "* ]]; then
     WINDOW=$repo/build/bench/bench-window
 fi
 REF=${BENCH_REFERENCE:-}
-if [ -z "$REF" ] && [[ " $TOOLS $SCALE_TOOLS " == *" reference "* ]]; then
+if [ -z "$REF" ] && [[ " $TOOLS $SCALE_TOOLS " == *" reference"* ]]; then
     # Its own build folder, configured from bench/ alone, so a half-edited tree does not stop it.
     refbuild=$repo/build-bench/reference
     { cmake -S "$here" -B "$refbuild" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
@@ -93,7 +97,11 @@ fi
 
 [ -n "$(ls -A "$corpus/photos" 2>/dev/null)" ] || { say "no corpus yet; running corpus.sh"; "$here/corpus.sh" >&2 || die "corpus.sh failed"; }
 
-mapfile -t all_photos < <(find "$corpus/photos" -maxdepth 1 -type f | sort)
+if [ "$JPEG_ONLY" = 1 ]; then
+    mapfile -t all_photos < <(find "$corpus/photos" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) | sort)
+else
+    mapfile -t all_photos < <(find "$corpus/photos" -maxdepth 1 -type f | sort)
+fi
 photos=("${all_photos[@]}")
 if [ "$PHOTOS" -gt 0 ] && [ "$PHOTOS" -lt ${#all_photos[@]} ]; then
     photos=()
@@ -104,7 +112,7 @@ mapfile -t many < <(find "$corpus/many" -maxdepth 1 -type f | sort)
 rm -rf "$out/work" "$out/logs" "$out/sizes"
 mkdir -p "$out/work" "$out/logs" "$out/sizes"
 raw=$out/raw.tsv
-printf 'kind\tsetting\ttool\trun\tfiles\twall\tcpu\trss_kb\trc\n' >"$raw"
+printf 'kind\tsetting\ttool\trun\tfiles\twall\tcpu\trss_kb\trc\tminflt\n' >"$raw"
 windir=$(mktemp -d) # no stored settings: quillmorph-cli reads $windir/quillmorph.ini
 trap 'rm -rf "$windir"' EXIT
 
@@ -134,12 +142,29 @@ convert_with() {
             if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
             QT_QPA_PLATFORM=offscreen "$WINDOW" "${args[@]}" "$@"
             ;;
-        reference)
+        reference | reference2)
             local args=(--out "$dir" --format "$fmt")
             [ -n "$q" ] && args+=(--quality "$q")
             if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
-            # shellcheck disable=SC2086 # REFERENCE_OPTS is a word list
-            "$REF" $REFERENCE_OPTS "${args[@]}" "$@"
+            if [ "$tool" = reference ]; then
+                # shellcheck disable=SC2086 # REFERENCE_OPTS is a word list
+                "$REF" $REFERENCE_OPTS "${args[@]}" "$@"
+                return
+            fi
+            local f i=0 pid rc=0
+            local -a even=() odd=()
+            for f; do
+                if ((i++ % 2)); then odd+=("$f"); else even+=("$f"); fi
+            done
+            # shellcheck disable=SC2086
+            "$REF" $REFERENCE_OPTS "${args[@]}" "${even[@]}" &
+            pid=$!
+            if [ ${#odd[@]} -gt 0 ]; then
+                # shellcheck disable=SC2086
+                "$REF" $REFERENCE_OPTS "${args[@]}" "${odd[@]}" || rc=1
+            fi
+            wait "$pid" || rc=1
+            return $rc
             ;;
         gm | im)
             local ops
@@ -210,8 +235,8 @@ measure() {
     awk -v kind="$kind" -v setting="$setting" -v tool="$tool" -v run="$run" -v files=$# \
         -v t0="$t0" -v t1="$t1" -v rc="$rc" -F': ' '
         /User time \(seconds\)/ { u = $2 } /System time \(seconds\)/ { s = $2 }
-        /Maximum resident set size/ { m = $2 }
-        END { printf "%s\t%s\t%s\t%s\t%d\t%.3f\t%.2f\t%d\t%d\n", kind, setting, tool, run, files, t1 - t0, u + s, m, rc }' \
+        /Maximum resident set size/ { m = $2 } /Minor \(reclaiming a frame\) page faults/ { mf = $2 }
+        END { printf "%s\t%s\t%s\t%s\t%d\t%.3f\t%.2f\t%d\t%d\t%d\n", kind, setting, tool, run, files, t1 - t0, u + s, m, rc, mf }' \
         "$log.time" >>"$raw"
     if [ "$rc" != 0 ]; then
         say "$tool failed on $kind $setting (exit $rc); stderr in $log.err:"
@@ -337,7 +362,7 @@ ver() { "$@" 2>/dev/null | head -n1; }
     echo "- corpus: ${#photos[@]} photos from Debian's background packages ($(awk -F'\t' '{ split($2, d, "x"); mp = d[1] * d[2] / 1e6; if (NR == 1 || mp < lo) lo = mp; if (mp > hi) hi = mp } END { printf "%.1f–%.1f MP", lo, hi }' "$out/sizes/source.tsv"))"
     echo "- medians of $RUNS run(s); wall = elapsed seconds, CPU = user + sys seconds, peak = max RSS; total bench time ${elapsed} s"
     echo "- load average (1, 5, 15 min) at start: $load_start, at end: $load_end (other work on the machine skews wall times)"
-    echo "- command: \`$(for v in QUICK RUNS PHOTOS SETTINGS TOOLS MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
+    echo "- command: \`$(for v in QUICK RUNS PHOTOS JPEG_ONLY SETTINGS TOOLS MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
     echo
     awk -F'\t' -v tools="$TOOLS" -v scaletools="$SCALE_TOOLS" '
         function median(key,   n, i, j, a, t) {
@@ -350,25 +375,26 @@ ver() { "$@" 2>/dev/null | head -n1; }
         {
             g = $1 SUBSEP $2 SUBSEP $3
             if (!(g in seen)) { seen[g] = 1; order[++ng] = g }
-            files[g] = $5; add(g SUBSEP "wall", $6); add(g SUBSEP "cpu", $7); add(g SUBSEP "rss", $8)
+            files[g] = $5; add(g SUBSEP "wall", $6); add(g SUBSEP "cpu", $7); add(g SUBSEP "rss", $8); add(g SUBSEP "mf", $10)
             if ($9 != 0) failed[g]++
         }
         END {
             for (i = 1; i <= ng; i++) {
                 g = order[i]
                 W[g] = median(g SUBSEP "wall"); C[g] = median(g SUBSEP "cpu"); R[g] = median(g SUBSEP "rss") / 1024
+                F[g] = median(g SUBSEP "mf")
             }
             name["a"] = "a: 600×450 JPEG q100"; name["b"] = "b: 1280×960 JPEG q88"; name["c"] = "c: own size, PNG"
             print "## Settings on the photos"
             print ""
-            print "| setting | tool | files | wall s | CPU s | peak MB | images/s | quillmorph ÷ tool (wall) |"
-            print "|---|---|---:|---:|---:|---:|---:|---:|"
+            print "| setting | tool | files | wall s | CPU s | cores busy | peak MB | minor faults | images/s | quillmorph ÷ tool (wall) |"
+            print "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
             for (i = 1; i <= ng; i++) {
                 g = order[i]; split(g, k, SUBSEP); if (k[1] != "main") continue
                 ours = "main" SUBSEP k[2] SUBSEP "quillmorph"
                 ratio = (k[3] != "quillmorph" && (ours in W) && W[g] > 0) ? sprintf("%.2f", W[ours] / W[g]) : "—"
                 note = (g in failed) ? sprintf(" (failed in %d run(s))", failed[g]) : ""
-                printf "| %s | %s%s | %d | %.2f | %.2f | %.0f | %.1f | %s |\n", name[k[2]], k[3], note, files[g], W[g], C[g], R[g], files[g] / W[g], ratio
+                printf "| %s | %s%s | %d | %.2f | %.2f | %.2f | %.0f | %.0f | %.1f | %s |\n", name[k[2]], k[3], note, files[g], W[g], C[g], C[g] / W[g], R[g], F[g], files[g] / W[g], ratio
             }
             hdr = 0
             for (i = 1; i <= ng; i++) {
@@ -392,6 +418,8 @@ ver() { "$@" 2>/dev/null | head -n1; }
             if ((a "quillmorph") in W) {
                 print ""; print "## Goals"; print ""
                 if ((a "reference") in W) printf "- 600×450 wall, quillmorph ÷ reference: %.2f (goal ≤ 0.6)\n", W[a "quillmorph"] / W[a "reference"]
+                if ((a "reference2") in W) printf "- 600×450 wall, quillmorph ÷ reference as two processes: %.2f (goal ≤ 0.85)\n", W[a "quillmorph"] / W[a "reference2"]
+                printf "- two-core floor for quillmorph-cli (CPU s ÷ 1.9): %.2f s against its %.2f s wall\n", C[a "quillmorph"] / 1.9, W[a "quillmorph"]
                 if ((a "gm") in W) printf "- 600×450 wall, quillmorph ÷ GraphicsMagick: %.2f (goal ≤ 0.4)\n", W[a "quillmorph"] / W[a "gm"]
                 if ((a "window") in W) printf "- 600×450 wall, window ÷ quillmorph-cli: %.2f (goal ≤ 1.10)\n", W[a "window"] / W[a "quillmorph"]
                 peak = 0
