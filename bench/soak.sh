@@ -110,7 +110,8 @@ run_once() {
     while kill -0 "$pid" 2>/dev/null; do
         [ -n "$child" ] || child=$(pgrep -P "$pid" 2>/dev/null | head -n1 || true)
         if [ -n "$child" ]; then
-            n=$(ls "/proc/$child/fd" 2>/dev/null | wc -l)
+            # The tool may end between the two checks; its folder is then gone.
+            n=$(ls "/proc/$child/fd" 2>/dev/null | wc -l || true)
             [ "$n" -gt 0 ] && fds=$n
         fi
         sleep 0.2
