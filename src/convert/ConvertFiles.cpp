@@ -9,16 +9,18 @@
 #include "OutputFolder.h"
 #include "OutputFormat.h"
 #include "PartialOutput.h"
+#include "WorkerPool.h"
 
 #include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <deque>
-#include <future>
+#include <condition_variable>
 #include <limits>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <tuple>
 
@@ -32,15 +34,18 @@ struct ImagePair {
     LeadImage LEAD_work;
 };
 
-// A file once its turn to start has come: its options read and its header opened, so that
-// what decoding it will cost is known before it is handed to a helper thread.
+// A file in the look-ahead: its header opened, so that what converting it will cost is known
+// before it starts; its options are read only when it starts.
 struct StartedFile {
     FilePath path;
     ConversionSettings settings;
     ImagePair images;
     QString failure;      // a load failure, reported when the file's turn comes
     bool skipped = false; // not a picture, found inside a dropped folder
-    double weight = 0;    // bytes its conversion may hold at once
+    double cost = 0;      // relative CPU cost of converting it
+
+    // Nothing to decode or encode: done on the batch's thread when its turn comes.
+    bool needsNoWorker() const { return skipped || !failure.isEmpty(); }
 };
 
 // One file taken as far as it goes without knowing what happened to the files before it:
@@ -63,8 +68,8 @@ std::optional<std::pair<int, int>> boxOf(const ConversionSettings& settings) {
     return std::pair{*w, *h};
 }
 
-StartedFile startFile(const BatchItem& item, ConversionSettings settings) {
-    StartedFile file{item.source, std::move(settings), {}, {}, false, 0};
+StartedFile openFile(const BatchItem& item) {
+    StartedFile file{item.source, {}, {}, {}, false, 0};
     if (item.unreadable != status::kOk) {
         file.failure = message::ErrorProc(item.unreadable, QStringLiteral("Load"));
         return file;
@@ -83,15 +88,16 @@ StartedFile startFile(const BatchItem& item, ConversionSettings settings) {
         else
             file.failure = message::notAnImage();
     }
-    if (file.skipped)
-        return file;
-    if (file.failure.isEmpty()) {
-        const auto box = boxOf(file.settings);
-        const double boxPixels =
-            file.settings.sizeConversion && box ? double(box->first) * box->second : 0.0;
-        file.weight = file.images.LEAD1.workingBytes(boxPixels);
-    }
+    if (!file.needsNoWorker())
+        file.cost = file.images.LEAD1.relativeCost();
     return file;
+}
+
+// Bytes converting file with settings may hold at once.
+double weightOf(const StartedFile& file, const ConversionSettings& settings) {
+    const auto box = boxOf(settings);
+    const double boxPixels = settings.sizeConversion && box ? double(box->first) * box->second : 0.0;
+    return file.images.LEAD1.workingBytes(boxPixels);
 }
 
 PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
@@ -143,80 +149,149 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
 // Set when the batch ends early: files not yet under way are then not converted at all.
 using AbandonFlag = std::shared_ptr<std::atomic<bool>>;
 
-std::future<PreparedFile> prepareInBackground(StartedFile file, const FilePath& folder,
-                                              AbandonFlag abandoned) {
-    return std::async(std::launch::async, [file = std::move(file), folder, abandoned]() mutable {
-        PreparedFile prepared;
-        try {
-            if (!*abandoned)
-                prepared = prepareFile(file, folder);
-        } catch (const std::bad_alloc&) {
-            prepared.failure = message::ErrorProc(status::kOutOfMemory, QStringLiteral("Load"));
-        } catch (const std::exception&) {
-            prepared.failure = message::ErrorProc(status::kEngineFailure, QStringLiteral("Load"));
-        }
-        file.images = ImagePair(); // release the pipeline while vips still knows this thread
-        vips_thread_shutdown();    // the thread ends here; free what vips kept for it
-        return prepared;
-    });
+PreparedFile prepareGuarded(StartedFile& file, const FilePath& folder, const std::atomic<bool>& abandoned) {
+    PreparedFile prepared;
+    try {
+        if (!abandoned)
+            prepared = prepareFile(file, folder);
+    } catch (const std::bad_alloc&) {
+        prepared.failure = message::ErrorProc(status::kOutOfMemory, QStringLiteral("Load"));
+    } catch (const std::exception&) {
+        prepared.failure = message::ErrorProc(status::kEngineFailure, QStringLiteral("Load"));
+    }
+    file.images = ImagePair(); // release the pipeline on the thread that ran it
+    return prepared;
 }
 
-// Files in preparation at once: a few per core, so a slow file does not leave a core idle
-// while quick ones behind it wait for their turn to be committed.
-int filesInFlightFor(int requested) {
+// Files converted at once: one per core.
+int workersFor(int requested) {
     if (requested > 0)
         return requested;
-    return std::clamp(2 * QThread::idealThreadCount(), 1, 8);
+    return std::clamp(QThread::idealThreadCount(), 1, 8);
 }
 
-// Beyond the first file in flight, the bytes their conversions may hold together; keeps a
-// batch of huge images from holding several of them in memory at once.
+// Beyond the first file running, the bytes their conversions may hold together; keeps a batch
+// of huge images from holding several of them in memory at once.
 constexpr double kBytesInFlight = 192.0 * 1024 * 1024;
 
+// Converts the files of a batch on a few worker threads, ahead of the batch's thread, which
+// takes the results in file order. Within a look-ahead of several files per worker the dearest
+// files start first, so a slow file does not start last and leave the other cores idle while
+// it finishes; finished outputs wait, unnamed, for their turn. A file's options are read when
+// it starts, so a change reaches every file not yet started.
 class Pipeline {
 public:
-    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder, int depth)
-        : items_(items), options_(options), folder_(std::move(folder)), depth_(depth) {}
+    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder, int workers)
+        : items_(items), options_(options), folder_(std::move(folder)), workers_(workers),
+          lookAhead_(std::max(8, 4 * workers)), pool_(workers) {}
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
-    // Waits for the files still in preparation; their outputs are dropped.
+    // Files still queued are dropped; the pool then waits for those under way.
     ~Pipeline() { *abandoned_ = true; }
 
-    // Starts files until index + depth, as far as memory allows; file index always starts.
-    void fill(int index) {
-        while (started_ < int(items_.size()) && started_ < index + depth_) {
-            if (!waiting_)
-                waiting_ = startFile(items_[started_], options_.current());
-            if (!inFlight_.empty() && weightInFlight_ + waiting_->weight > kBytesInFlight)
-                return;
-            weightInFlight_ += waiting_->weight;
-            weights_.push_back(waiting_->weight);
-            inFlight_.push_back(prepareInBackground(std::move(*waiting_), folder_, abandoned_));
-            waiting_.reset();
-            ++started_;
+    // File index once prepared, starting files of the look-ahead while it waits.
+    PreparedFile take(int index) {
+        openAhead(index);
+        if (const auto it = waiting_.find(index); it != waiting_.end() && it->second.needsNoWorker()) {
+            StartedFile file = std::move(it->second);
+            waiting_.erase(it);
+            file.settings = options_.current();
+            return prepareFile(file, folder_);
         }
-    }
-
-    // The next file in order, once prepared.
-    PreparedFile next() {
-        PreparedFile prepared = inFlight_.front().get();
-        inFlight_.pop_front();
-        weightInFlight_ -= weights_.front();
-        weights_.pop_front();
-        return prepared;
+        std::unique_lock lock(shared_->mutex);
+        for (;;) {
+            forgetFinished();
+            if (const auto it = shared_->done.find(index); it != shared_->done.end()) {
+                PreparedFile prepared = std::move(it->second);
+                shared_->done.erase(it);
+                return prepared;
+            }
+            const auto seen = shared_->completions;
+            lock.unlock();
+            while (startOne(index)) {
+            }
+            lock.lock();
+            shared_->finished.wait(lock, [&] { return shared_->completions != seen; });
+        }
     }
 
 private:
+    struct Results {
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::map<int, PreparedFile> done;
+        quint64 completions = 0;
+    };
+
+    void openAhead(int index) {
+        const int end = std::min(int(items_.size()), index + lookAhead_);
+        for (; opened_ < end; ++opened_)
+            waiting_.emplace(opened_, openFile(items_[opened_]));
+    }
+
+    // Called with the results locked: frees the slots of the files that have finished.
+    void forgetFinished() {
+        for (auto it = running_.begin(); it != running_.end();) {
+            if (shared_->done.count(it->first) != 0) {
+                weightRunning_ -= it->second;
+                it = running_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    // Starts the dearest waiting file that fits beside those running; false when a worker is
+    // not free or no file fits. File index always goes when nothing else runs.
+    bool startOne(int index) {
+        if (int(running_.size()) >= workers_)
+            return false;
+        const ConversionSettings settings = options_.current();
+        auto chosen = waiting_.end();
+        double chosenWeight = 0;
+        for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+            if (it->second.needsNoWorker())
+                continue;
+            const double weight = weightOf(it->second, settings);
+            const bool fits = running_.empty() || weightRunning_ + weight <= kBytesInFlight;
+            if (fits && (chosen == waiting_.end() || it->second.cost > chosen->second.cost)) {
+                chosen = it;
+                chosenWeight = weight;
+            }
+        }
+        if (chosen == waiting_.end())
+            return false;
+        Q_ASSERT(chosen->first >= index);
+        const int chosenIndex = chosen->first;
+        auto file = std::make_shared<StartedFile>(std::move(chosen->second));
+        waiting_.erase(chosen);
+        file->settings = settings;
+        running_.emplace(chosenIndex, chosenWeight);
+        weightRunning_ += chosenWeight;
+        pool_.post([file, chosenIndex, folder = folder_, results = shared_, abandoned = abandoned_] {
+            PreparedFile prepared = prepareGuarded(*file, folder, *abandoned);
+            {
+                const std::lock_guard lock(results->mutex);
+                results->done.emplace(chosenIndex, std::move(prepared));
+                ++results->completions;
+            }
+            results->finished.notify_one();
+        });
+        return true;
+    }
+
     const QList<BatchItem>& items_;
     const OptionsSource& options_;
     const FilePath folder_;
-    const int depth_;
-    int started_ = 0;
-    std::optional<StartedFile> waiting_;
-    std::deque<std::future<PreparedFile>> inFlight_;
-    std::deque<double> weights_;
-    double weightInFlight_ = 0;
+    const int workers_;
+    const int lookAhead_;
+    int opened_ = 0;                     // items before this have had their header opened
+    std::map<int, StartedFile> waiting_; // opened, not started
+    std::map<int, double> running_;      // started, not yet seen finished: their weight
+    double weightRunning_ = 0;
+    std::shared_ptr<Results> shared_ = std::make_shared<Results>();
     AbandonFlag abandoned_ = std::make_shared<std::atomic<bool>>(false);
+    WorkerPool pool_; // last: joined before the rest goes
 };
 
 } // namespace
@@ -261,7 +336,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
     // Later files are loaded and encoded while earlier ones finish; their outputs are named
     // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(items.size());
-    Pipeline pipeline(items, options, result.outputFolder, filesInFlightFor(place.filesInFlight));
+    Pipeline pipeline(items, options, result.outputFolder, workersFor(place.filesInFlight));
     QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
         const FilePath& source = items[i].source;
@@ -271,8 +346,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
             return result;
         }
         sink.fileStarted(i + 1, count, source);
-        pipeline.fill(i);
-        PreparedFile prepared = pipeline.next();
+        PreparedFile prepared = pipeline.take(i);
         if (prepared.skipped) {
             ++result.skipped;
             continue;

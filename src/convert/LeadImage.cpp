@@ -276,6 +276,10 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     return status::kOk;
 }
 
+bool LeadImage::progressiveJpeg() const {
+    return image_.get_typeof("jpeg-multiscan") != 0 && image_.get_int("jpeg-multiscan") != 0;
+}
+
 double LeadImage::workingBytes(double boxPixels) const {
     if (isEmpty())
         return 0;
@@ -286,11 +290,25 @@ double LeadImage::workingBytes(double boxPixels) const {
     const bool shrinks = std::find(kShrinking.begin(), kShrinking.end(), loader_) != kShrinking.end();
     const double pixels = double(image_.width()) * image_.height();
     // A progressive JPEG keeps every coefficient until its last scan, whatever the scale.
-    if (image_.get_typeof("jpeg-multiscan") != 0 && image_.get_int("jpeg-multiscan") != 0)
+    if (progressiveJpeg())
         return 6.0 * pixels;
     if (boxPixels > 0 && shrinks)
         return 16.0 * boxPixels;
     return 8.0 * pixels; // decoded, converted and encoded side by side
+}
+
+double LeadImage::relativeCost() const {
+    if (isEmpty())
+        return 0;
+    // CPU per megapixel into a photo-sized box, measured on desktop wallpapers: a baseline
+    // JPEG (shrunk while decoding) is 1; WebP shrinks cheaper still; a progressive JPEG
+    // decodes every scan; PNG and the rest decode every pixel.
+    double perPixel = 3.0;
+    if (loader_ == "VipsForeignLoadJpegFile")
+        perPixel = progressiveJpeg() ? 2.0 : 1.0;
+    else if (loader_ == "VipsForeignLoadWebpFile")
+        perPixel = 0.7;
+    return perPixel * double(image_.width()) * image_.height();
 }
 
 float LeadImage::width() const {

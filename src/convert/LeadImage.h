@@ -87,10 +87,15 @@ public:
     // (boxPixels 0: the image keeps its size).
     double workingBytes(double boxPixels) const;
 
+    // What converting the loaded file costs, relative to other files, from its header alone:
+    // its pixels, weighted by how dear its loader decodes them.
+    double relativeCost() const;
+
     bool isEmpty() const { return !image_.get_image(); }
 
 private:
     std::string vipsName() const;
+    bool progressiveJpeg() const;
     EngineStatus saveFailureStatus(const FilePath& folder) const;
 
     vips::VImage image_;

@@ -169,6 +169,23 @@ TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
     EXPECT_TRUE(test::near(test::pixelAt(test::readImage(sink_.outputs[1]), 5, 5), {0, 255, 0}, 0));
 }
 
+TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {
+    options_.perCall = [this](int call) {
+        ConversionSettings s = options_.settings;
+        s.formatText = call == 1 ? QStringLiteral("GIF") : QStringLiteral("PNG");
+        return s;
+    };
+    place_.filesInFlight = 1;
+    const QString a = source(QStringLiteral("a.png"), test::solid(16, 12, kRedRgb));
+    const QString b = source(QStringLiteral("b.png"), test::solid(16, 12, kRedRgb));
+    const QString big = source(QStringLiteral("big.png"), test::solid(1600, 1200, kRedRgb));
+    ASSERT_EQ(run({a, b, big}).outcome, BatchResult::Outcome::Completed);
+    ASSERT_EQ(sink_.outputs.size(), 3);
+    EXPECT_TRUE(sink_.outputs[0].endsWith(QLatin1String("/a.png")));
+    EXPECT_TRUE(sink_.outputs[1].endsWith(QLatin1String("/b.png")));
+    EXPECT_TRUE(sink_.outputs[2].endsWith(QLatin1String("/big.gif")));
+}
+
 TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
     ASSERT_TRUE(QDir().mkpath(place_.parentFolder.display() + QStringLiteral("/pic2026120790632")));
     const BatchResult result = run({});
@@ -272,9 +289,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"text", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("note.jpg")), "hello\n"); },
                     "PNG", QStringLiteral("画像形式が不正です。")},
         FailureCase{"truncated", cutJpeg, "PNG", QStringLiteral("エラー:  7 In Load")},
-        FailureCase{"lowercase", [](const QTemporaryDir& d) { return test::writeImage(test::solid(8, 8, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
+        FailureCase{"lowercase", [](const QTemporaryDir& d) { return test::writeImage(test::solid(64, 48, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
                     "jpeg", QStringLiteral("画像形式の選択エラーです [jpeg]")},
-        FailureCase{"unlisted", [](const QTemporaryDir& d) { return test::writeImage(test::solid(8, 8, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
+        FailureCase{"unlisted", [](const QTemporaryDir& d) { return test::writeImage(test::solid(64, 48, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
                     "TIF", QStringLiteral("画像形式の選択エラーです [TIF]")}),
     [](const auto& info) { return std::string(info.param.name); });
 
