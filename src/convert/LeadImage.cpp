@@ -1,6 +1,7 @@
 #include "LeadImage.h"
 
 #include "FileNames.h"
+#include "OrcGuard.h"
 #include "OutputFormat.h"
 #include "PartialOutput.h"
 #include "PsdWriter.h"
@@ -502,12 +503,10 @@ bool startImagingEngine(const char* argv0) {
     g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     // Cached loads would pin file handles and serve stale pixels for a file changed on disk.
     vips_cache_set_max(0);
-    // No run-time compiled vector code. libvips 8.14 compiles Orc programs, under its own lock,
-    // for every resampler it builds, and frees them without that lock when the resampler goes;
-    // liborc 0.4.33 splits and merges its list of code chunks without a lock of its own, so a
-    // helper thread dropping its pipeline while another builds one corrupts the heap (fixed in
-    // liborc 0.4.34; libvips 8.15 has no Orc). The plain C paths cost about 7 % CPU on photos.
-    vips_vector_set_enabled(FALSE);
+    // Orc vector code is only safe on several threads once its compiles and frees are
+    // serialised (OrcGuard.cpp); without that, the plain C paths (about 15 % more CPU).
+    if (!orcCallsSerialised())
+        vips_vector_set_enabled(FALSE);
     return true;
 }
 

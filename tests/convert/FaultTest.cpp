@@ -1,5 +1,6 @@
 #include "ConvertFiles.h"
 #include "LeadImage.h"
+#include "OrcGuard.h"
 #include "TestImages.h"
 
 #include <QDir>
@@ -178,6 +179,8 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
 // Engine instances on separate threads share nothing a caller can see: resizing in several at
 // once, over and over, neither crashes nor mixes up their pictures.
 TEST(FaultTest, EngineInstancesResizeOnSeveralThreadsAtOnce) {
+    // Vector code must be on, or this would not test the compiles and frees racing.
+    ASSERT_TRUE(orcCallsSerialised());
     constexpr int kThreads = 4;
     constexpr int kRounds = 1500;
     QTemporaryDir dir;
