@@ -67,6 +67,13 @@ int main(int argc, char** argv) {
         finalMessage = text;
         app.quit();
     };
+    dialogs.showCompletion = [&](QWidget* parent, const QString& text) {
+        dialogs.showMessage(parent, text);
+        return false;
+    };
+    dialogs.showFailures = [&](QWidget* parent, const QString& summary, const QStringList&) {
+        dialogs.showMessage(parent, summary);
+    };
     clock.start();
     frmMain window(start, dialogs);
     window.show();

@@ -183,7 +183,7 @@ class Pipeline {
 public:
     Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder, int workers)
         : items_(items), options_(options), folder_(std::move(folder)), workers_(workers),
-          lookAhead_(std::max(8, 4 * workers)), pool_(workers) {}
+          lookAhead_(std::max(32, 16 * workers)), pool_(workers) {}
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
     // Files still queued are dropped; the pool then waits for those under way.
@@ -208,7 +208,7 @@ public:
             }
             const auto seen = shared_->completions;
             lock.unlock();
-            while (startOne(index)) {
+            while (startOne()) {
             }
             lock.lock();
             shared_->finished.wait(lock, [&] { return shared_->completions != seen; });
@@ -242,8 +242,8 @@ private:
     }
 
     // Starts the dearest waiting file that fits beside those running; false when a worker is
-    // not free or no file fits. File index always goes when nothing else runs.
-    bool startOne(int index) {
+    // not free or no file fits. With nothing running every file fits, so the batch goes on.
+    bool startOne() {
         if (int(running_.size()) >= workers_)
             return false;
         const ConversionSettings settings = options_.current();
@@ -261,7 +261,6 @@ private:
         }
         if (chosen == waiting_.end())
             return false;
-        Q_ASSERT(chosen->first >= index);
         const int chosenIndex = chosen->first;
         auto file = std::make_shared<StartedFile>(std::move(chosen->second));
         waiting_.erase(chosen);
