@@ -244,13 +244,14 @@ private:
     // Starts the dearest waiting file that fits beside those running; false when a worker is
     // not free or no file fits. With nothing running every file fits, so the batch goes on.
     bool startOne() {
-        if (int(running_.size()) >= workers_)
+        const auto needsWorker = [](const auto& entry) { return !entry.second.needsNoWorker(); };
+        if (int(running_.size()) >= workers_ || std::none_of(waiting_.begin(), waiting_.end(), needsWorker))
             return false;
         const ConversionSettings settings = options_.current();
         auto chosen = waiting_.end();
         double chosenWeight = 0;
         for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
-            if (it->second.needsNoWorker())
+            if (!needsWorker(*it))
                 continue;
             const double weight = weightOf(it->second, settings);
             const bool fits = running_.empty() || weightRunning_ + weight <= kBytesInFlight;

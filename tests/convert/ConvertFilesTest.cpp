@@ -172,18 +172,31 @@ TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
 TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {
     options_.perCall = [this](int call) {
         ConversionSettings s = options_.settings;
-        s.formatText = call == 1 ? QStringLiteral("GIF") : QStringLiteral("PNG");
+        s.formatText = call % 3 == 1 ? QStringLiteral("GIF") : QStringLiteral("PNG");
         return s;
     };
     place_.filesInFlight = 1;
-    const QString a = source(QStringLiteral("a.png"), test::solid(16, 12, kRedRgb));
-    const QString b = source(QStringLiteral("b.png"), test::solid(16, 12, kRedRgb));
-    const QString big = source(QStringLiteral("big.png"), test::solid(1600, 1200, kRedRgb));
-    ASSERT_EQ(run({a, b, big}).outcome, BatchResult::Outcome::Completed);
-    ASSERT_EQ(sink_.outputs.size(), 3);
-    EXPECT_TRUE(sink_.outputs[0].endsWith(QLatin1String("/a.png")));
-    EXPECT_TRUE(sink_.outputs[1].endsWith(QLatin1String("/b.png")));
-    EXPECT_TRUE(sink_.outputs[2].endsWith(QLatin1String("/big.gif")));
+    const VImage photo = test::solid(400, 300, kRedRgb);
+    const QString progressive = sources_.filePath(QStringLiteral("c3.jpg"));
+    photo.jpegsave(progressive.toUtf8().constData(), VImage::option()->set("interlace", true));
+    // Each batch: two cheaper files, then the dear one, which must start first (and so get GIF).
+    const QStringList batches[] = {
+        {source(QStringLiteral("a1.png"), test::solid(16, 12, kRedRgb)),
+         source(QStringLiteral("a2.png"), test::solid(16, 12, kRedRgb)),
+         source(QStringLiteral("a3.png"), test::solid(1600, 1200, kRedRgb))}, // more pixels
+        {source(QStringLiteral("c1.jpg"), photo), source(QStringLiteral("c2.jpg"), photo), progressive},
+        {source(QStringLiteral("w1.webp"), photo), source(QStringLiteral("w2.webp"), photo),
+         source(QStringLiteral("w3.png"), photo)}, // PNG decodes every pixel; WebP shrinks
+    };
+    for (const QStringList& files : batches) {
+        sink_.outputs.clear();
+        ASSERT_EQ(run(files).outcome, BatchResult::Outcome::Completed) << files[2].toStdString();
+        ASSERT_EQ(sink_.outputs.size(), 3);
+        const QString stem = QFileInfo(files[2]).completeBaseName();
+        EXPECT_TRUE(sink_.outputs[0].endsWith(QStringLiteral("1.png"))) << stem.toStdString();
+        EXPECT_TRUE(sink_.outputs[1].endsWith(QStringLiteral("2.png"))) << stem.toStdString();
+        EXPECT_TRUE(sink_.outputs[2].endsWith(stem + QStringLiteral(".gif"))) << stem.toStdString();
+    }
 }
 
 TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
