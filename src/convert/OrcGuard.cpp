@@ -13,6 +13,7 @@
 
 namespace {
 
+// Recursive: liborc's own calls to these names also bind here, so one may run inside the other.
 std::recursive_mutex& orcMutex() {
     static std::recursive_mutex mutex;
     return mutex;
