@@ -189,13 +189,14 @@ TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {
          source(QStringLiteral("w3.png"), photo)}, // PNG decodes every pixel; WebP shrinks
     };
     for (const QStringList& files : batches) {
-        sink_.outputs.clear();
-        ASSERT_EQ(run(files).outcome, BatchResult::Outcome::Completed) << files[2].toStdString();
-        ASSERT_EQ(sink_.outputs.size(), 3);
         const QString stem = QFileInfo(files[2]).completeBaseName();
-        EXPECT_TRUE(sink_.outputs[0].endsWith(QStringLiteral("1.png"))) << stem.toStdString();
-        EXPECT_TRUE(sink_.outputs[1].endsWith(QStringLiteral("2.png"))) << stem.toStdString();
-        EXPECT_TRUE(sink_.outputs[2].endsWith(stem + QStringLiteral(".gif"))) << stem.toStdString();
+        SCOPED_TRACE(stem.toStdString());
+        sink_.outputs.clear();
+        ASSERT_EQ(run(files).outcome, BatchResult::Outcome::Completed);
+        ASSERT_EQ(sink_.outputs.size(), 3);
+        EXPECT_TRUE(sink_.outputs[0].endsWith(QStringLiteral("1.png")));
+        EXPECT_TRUE(sink_.outputs[1].endsWith(QStringLiteral("2.png")));
+        EXPECT_TRUE(sink_.outputs[2].endsWith(stem + QStringLiteral(".gif")));
     }
 }
 
