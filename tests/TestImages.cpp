@@ -17,6 +17,13 @@ VImage solid(int width, int height, Rgb colour, int alpha) {
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
+VImage noise(int width, int height) {
+    const VImage grey = VImage::gaussnoise(width, height);
+    return grey.bandjoin({grey, grey})
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
 QString writeImage(const VImage& image, const QString& path) {
     image.write_to_file(QFile::encodeName(path).constData());
     return path;
@@ -43,7 +50,9 @@ bool near(const Rgb& a, const Rgb& b, int tolerance) {
 }
 
 double colourDistance(const Rgb& a, const Rgb& b) {
-    const auto lab = [](const Rgb& c) { return solid(1, 1, c).colourspace(VIPS_INTERPRETATION_LAB); };
+    const auto lab = [](const Rgb& c) {
+        return solid(1, 1, c).colourspace(VIPS_INTERPRETATION_LAB);
+    };
     return lab(a).dE76(lab(b)).getpoint(0, 0)[0];
 }
 

@@ -21,6 +21,9 @@ using Rgb = std::array<int, 3>;
 // A width × height image in one colour (3 bands, or 4 with the given alpha).
 vips::VImage solid(int width, int height, Rgb colour, int alpha = -1);
 
+// A width × height sRGB image of grey noise in three bands: dear to encode, hard to compress.
+vips::VImage noise(int width, int height);
+
 // Writes image to path with the saver its suffix selects; returns path.
 QString writeImage(const vips::VImage& image, const QString& path);
 

@@ -1,5 +1,7 @@
 #include "ConsoleSink.h"
 
+#include "TerminationSignals.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 #include <unistd.h>
@@ -47,6 +49,10 @@ void ConsoleSink::fileConverted(const FilePath&, const FilePath& output) {
 void ConsoleSink::fileFailed(const FilePath&, const QString& message) {
     ++done_;
     report(message);
+}
+
+bool ConsoleSink::cancelRequested() const {
+    return TerminationSignals::caught() != 0;
 }
 
 void ConsoleSink::clearProgress() {

@@ -20,6 +20,8 @@ public:
     void fileStarted(int index, int count, const FilePath& source) override;
     void fileConverted(const FilePath& source, const FilePath& output) override;
     void fileFailed(const FilePath& source, const QString& message) override;
+    // True once SIGINT, SIGTERM or SIGHUP has come: the batch stops after the file in hand.
+    bool cancelRequested() const override;
 
     // Removes the progress line, so that a final message starts on a clean line.
     void clearProgress();

@@ -7,6 +7,7 @@
 #include "Profile.h"
 #include "QualityFactor.h"
 #include "StoredChoices.h"
+#include "TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     for (const FilePath& file : request->files)
         files << file.absolute();
     FixedOptions options(request->settings);
+    const TerminationSignals stopSignals;
     ConsoleSink sink;
     BatchPlace place;
     place.parentFolder = request->outputParent;
@@ -88,11 +90,15 @@ int main(int argc, char** argv) {
         out << result.message << Qt::endl;
         return 0;
     }
+    // A batch that stopped early says why before its counts.
+    if (result.outcome != BatchResult::Outcome::Completed)
+        err << result.message << Qt::endl;
     if (!result.failures.isEmpty()) {
         err << message::summary(result.converted, int(result.failures.size()), result.skipped)
             << Qt::endl;
-        return 1;
     }
-    err << result.message << Qt::endl;
+    // Stopped by a signal, it ends the way the shell expects of one: 128 + the signal's number.
+    if (result.outcome == BatchResult::Outcome::Cancelled && TerminationSignals::caught() != 0)
+        return 128 + TerminationSignals::caught();
     return 1;
 }

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <cstdio>
 
@@ -200,48 +201,59 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_FALSE(QFileInfo::exists(outputDir()));
 }
 
-TEST_F(CliTest, KilledMidBatchLeavesOnlyCompleteFiles) {
-    VImage noise = VImage::gaussnoise(1200, 900);
-    noise = noise.bandjoin({noise, noise}).cast(VIPS_FORMAT_UCHAR)
-                .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    const QString first = image(QStringLiteral("n0.png"), noise);
-    QStringList args{QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--no-size"),
-                     QStringLiteral("--format"), QStringLiteral("PNG"), first};
+// Killed, only complete files are left; stopped by SIGINT or SIGTERM, it finishes the file in
+// hand, says how far it got and exits as the shell expects of the signal.
+TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
+    const QString first = image(QStringLiteral("n0.png"), test::noise(1200, 900));
+    QStringList sources{first};
     for (int i = 1; i < 40; ++i) {
         const QString copy = home_.filePath(QStringLiteral("n%1.png").arg(i));
         ASSERT_TRUE(QFile::copy(first, copy));
-        args << copy;
+        sources << copy;
     }
-
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("windir"), windir());
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QUILLMORPH_CLI), args);
-    ASSERT_TRUE(process.waitForStarted());
-    QString folder;
-    for (int waited = 0; waited < 60000 && process.state() == QProcess::Running; waited += 20) {
-        const QStringList folders = QDir(outputDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        if (!folders.isEmpty()) {
-            folder = QDir(outputDir()).filePath(folders.front());
-            if (QDir(folder).entryList(QDir::Files).size() >= 3)
-                break;
+    for (const int signalNumber : {SIGKILL, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signalNumber);
+        const QString out = home_.filePath(QStringLiteral("out%1").arg(signalNumber));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("windir"), windir());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUILLMORPH_CLI),
+                      QStringList{QStringLiteral("--output-dir"), out, QStringLiteral("--no-size"),
+                                  QStringLiteral("--format"), QStringLiteral("PNG")} +
+                          sources);
+        ASSERT_TRUE(process.waitForStarted());
+        QString folder;
+        for (int waited = 0; waited < 60000 && process.state() == QProcess::Running; waited += 20) {
+            const QStringList folders = QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            if (!folders.isEmpty()) {
+                folder = QDir(out).filePath(folders.front());
+                if (QDir(folder).entryList(QDir::Files).size() >= 3)
+                    break;
+            }
+            QThread::msleep(20);
         }
-        QThread::msleep(20);
-    }
-    ASSERT_EQ(process.state(), QProcess::Running) << "the batch ended before it could be killed";
-    process.kill(); // SIGKILL
-    process.waitForFinished();
+        ASSERT_EQ(process.state(), QProcess::Running) << "the batch ended before the signal";
+        ::kill(pid_t(process.processId()), signalNumber);
+        ASSERT_TRUE(process.waitForFinished(60000));
 
-    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    EXPECT_GE(left.size(), 3);
-    EXPECT_LT(left.size(), 40);
-    for (const QString& name : left) {
-        EXPECT_TRUE(name.startsWith(QLatin1Char('n')) && name.endsWith(QLatin1String(".png"))) << name.toStdString();
-        const VImage back = VImage::new_from_file(
-            (QFile::encodeName(QDir(folder).filePath(name)) + "[fail_on=truncated]").constData());
-        EXPECT_NO_THROW(back.avg()) << name.toStdString();
-        EXPECT_EQ(back.width(), 1200);
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        EXPECT_GE(left.size(), 3);
+        EXPECT_LT(left.size(), 40);
+        for (const QString& name : left) {
+            EXPECT_TRUE(name.startsWith(QLatin1Char('n')) && name.endsWith(QLatin1String(".png")))
+                << name.toStdString();
+            const VImage back = VImage::new_from_file(
+                (QFile::encodeName(QDir(folder).filePath(name)) + "[fail_on=truncated]").constData());
+            EXPECT_NO_THROW(back.avg()) << name.toStdString();
+            EXPECT_EQ(back.width(), 1200);
+        }
+        if (signalNumber == SIGKILL)
+            continue;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 128 + signalNumber);
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+                  QStringLiteral(" %1ファイルを変換した時点で中止しました。\n").arg(left.size()));
     }
 }
 

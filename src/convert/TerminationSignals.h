@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace quillmorph {
+
+// Turns SIGINT, SIGTERM and SIGHUP into a request to stop, for as long as it lives: the handler
+// only records the signal and wakes a pipe, and the work is done on the owner's thread. A second
+// signal ends the process as if nothing had been handled, so a program stuck in a long file can
+// still be ended. One instance per process at a time; lives on a thread with an event loop when
+// received() is wanted, any thread otherwise.
+class TerminationSignals : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TerminationSignals(QObject* parent = nullptr);
+    // Restores the handlers that were there before.
+    ~TerminationSignals() override;
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    // Any thread: the first signal caught, 0 while none.
+    static int caught();
+
+Q_SIGNALS:
+    // The first signal caught, delivered through this object's event loop.
+    void received(int signalNumber);
+
+private:
+    void onWake();
+
+    int pipe_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr; // a child
+};
+
+} // namespace quillmorph
