@@ -9,12 +9,14 @@
 #include "SingleInstance.h"
 #include "StoredChoices.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -28,6 +30,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <algorithm>
@@ -264,6 +267,8 @@ void frmMain::Form_Load() {
         connect(start_.instance, &SingleInstance::filesReceived, this,
                 &frmMain::takeHandedOverFiles);
     }
+    // A desktop session that ends may not close the window first.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
     if (!start_.files.isEmpty())
         startBatch(start_.files);
 }
@@ -450,32 +455,48 @@ void frmMain::onBatchFinished(const BatchResult& result) {
     QGuiApplication::restoreOverrideCursor();
     progress_->hide();
     cancelKey_->setEnabled(false);
-    if (closeAfterBatch_) {
+    if (ending_ || closeAfterBatch_) {
         closeAfterBatch_ = false;
-        // The user asked to leave; only failures are still worth telling.
-        if (!result.failures.isEmpty())
-            showFailures(result);
-        else if (result.outcome == BatchResult::Outcome::Failed)
-            dialogs_.showMessage(this, result.message);
+        // The user asked to leave; only failures are still worth telling, and nothing at all
+        // when the session is ending and nobody may be there to answer.
+        if (!ending_)
+            reportEnd(result, true);
         handedOver_.clear();
         close();
         Q_EMIT batchFinished();
         return;
     }
+    reportEnd(result, false);
+    Q_EMIT batchFinished();
+    if (!ending_ && !handedOver_.isEmpty() && !runner_->isRunning())
+        startBatch(handedOver_.takeFirst());
+}
+
+void frmMain::reportEnd(const BatchResult& result, bool leaving) {
+    // Files handed over while the user reads the end of a batch wait until it is answered;
+    // a batch started under the open box would end in a second box on top of it.
+    const QScopedValueRollback answering(answering_, true);
     const bool completed = result.outcome == BatchResult::Outcome::Completed;
-    if (completed)
+    if (completed && !leaving)
         dialogs_.beep();
     if (!result.failures.isEmpty()) {
         showFailures(result);
-    } else if (completed) {
+    } else if (result.outcome == BatchResult::Outcome::Failed || (!completed && !leaving)) {
+        dialogs_.showMessage(this, result.message);
+    } else if (!leaving) {
         if (dialogs_.showCompletion(this, result.message) && !result.outputFolder.isEmpty())
             dialogs_.openUrl(folderUrl(result.outputFolder));
-    } else {
-        dialogs_.showMessage(this, result.message);
     }
-    Q_EMIT batchFinished();
-    if (!handedOver_.isEmpty() && !runner_->isRunning())
-        startBatch(handedOver_.takeFirst());
+}
+
+void frmMain::endSession() {
+    ending_ = true;
+    // A box still waiting for its answer would keep the program alive after the window.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    close();
 }
 
 void frmMain::showFailures(const BatchResult& result) {
@@ -489,7 +510,7 @@ void frmMain::showFailures(const BatchResult& result) {
 }
 
 void frmMain::takeHandedOverFiles(const FilePaths& files) {
-    if (closeAfterBatch_)
+    if (closeAfterBatch_ || ending_)
         return;
     if (isMinimized())
         showNormal();
@@ -497,7 +518,7 @@ void frmMain::takeHandedOverFiles(const FilePaths& files) {
     activateWindow();
     // A drop during a batch is refused while the user watches; files from a later copy have
     // nobody watching, so they wait for their turn instead of being lost.
-    if (runner_->isRunning())
+    if (runner_->isRunning() || answering_)
         handedOver_ << files;
     else
         startBatch(files);

@@ -53,6 +53,9 @@ public:
     // Set when loading found another copy running and ended this one: the status the program
     // exits with. The window must then not be shown.
     std::optional<int> exitStatusAtLoad() const { return exitStatusAtLoad_; }
+    // Closes the window as a user would, asking nothing: open dialogs are dismissed, a running
+    // batch stops after the file in hand, the settings are saved. For a termination signal.
+    void endSession();
     // The parent of every output folder.
     const QString& desktopPath() const { return desktopPath_; }
 
@@ -99,6 +102,9 @@ private:
     void onFileStarting(int index, int count);
     void onFileDone(int index, int count);
     void onBatchFinished(const BatchResult& result);
+    // Tells the user how a batch ended: its failures, or its final message after a beep when
+    // it completed. When the user is leaving, only failures are told.
+    void reportEnd(const BatchResult& result, bool leaving);
     // The counts and every failure of a batch that went on past them.
     void showFailures(const BatchResult& result);
     void storeOptions();
@@ -112,6 +118,8 @@ private:
     quint32 backColor_ = 0xFFFFFF;
     OptionsSnapshot options_;
     bool closeAfterBatch_ = false;
+    bool answering_ = false; // the end of a batch is on screen, waiting for the user
+    bool ending_ = false;    // endSession: closing without asking anything
 
     QCheckBox* chkMode = nullptr;
     QLabel* lbl01 = nullptr;

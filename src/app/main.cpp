@@ -2,6 +2,7 @@
 #include "Language.h"
 #include "LeadImage.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "frmMain.h"
@@ -86,6 +87,10 @@ int main(int argc, char** argv) {
     quillmorph::frmMain window(start, dialogs);
     if (const std::optional<int> status = window.exitStatusAtLoad())
         return *status;
+    // A logout or `kill` ends the program as closing the window does: settings saved, exit 0.
+    const quillmorph::TerminationSignals stopSignals;
+    QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,
+                     &quillmorph::frmMain::endSession);
     window.show();
     return app.exec();
 }
