@@ -5,19 +5,62 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
+#include <utility>
 
 namespace quillmorph {
 
 namespace {
 
+// A key held down from before a box appeared (or left down by a program that pressed it for
+// the user and died) repeats into the box and would answer it before anyone saw it, the next
+// box as well: while the box is open, only a fresh press reaches it. An X server without
+// detectable auto-repeat sends each repeat as a release and a press with the same time stamp,
+// which Qt does not always mark as a repeat.
+class FreshKeysOnly : public QObject {
+public:
+    explicit FreshKeysOnly(QWidget* box) : box_(box) { qApp->installEventFilter(this); }
+    ~FreshKeysOnly() override { qApp->removeEventFilter(this); }
+    FreshKeysOnly(const FreshKeysOnly&) = delete;
+    FreshKeysOnly& operator=(const FreshKeysOnly&) = delete;
+
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease) {
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            lastRelease_ = {key->key(), key->timestamp()};
+        } else if (event->type() == QEvent::KeyPress && isRepeat(*static_cast<QKeyEvent*>(event))) {
+            const auto* widget = qobject_cast<const QWidget*>(target);
+            if (widget && (widget == box_ || box_->isAncestorOf(widget)))
+                return true;
+        }
+        return QObject::eventFilter(target, event);
+    }
+
+private:
+    bool isRepeat(const QKeyEvent& press) const {
+        return press.isAutoRepeat() || (lastRelease_ && lastRelease_->first == press.key() &&
+                                        lastRelease_->second == press.timestamp());
+    }
+
+    const QWidget* box_;
+    std::optional<std::pair<int, quint64>> lastRelease_; // key and time stamp
+};
+
+// The dialog's answer, given with the mouse or a fresh key press.
+int answer(QDialog& dialog) {
+    const FreshKeysOnly filter(&dialog);
+    return dialog.exec();
+}
+
 void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text) {
     QMessageBox box(icon, QStringLiteral("quillmorph"), text, QMessageBox::Ok, parent);
-    box.exec();
+    answer(box);
 }
 
 bool showCompletionBox(QWidget* parent, const QString& text) {
@@ -29,7 +72,7 @@ bool showCompletionBox(QWidget* parent, const QString& text) {
     // Enter and Esc keep closing the message as they did when OK was its only button.
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
-    box.exec();
+    answer(box);
     return box.clickedButton() == openFolder;
 }
 
@@ -53,7 +96,7 @@ void showFailuresDialog(QWidget* parent, const QString& summary, const QStringLi
     layout->addWidget(buttons);
     buttons->button(QDialogButtonBox::Ok)->setFocus();
     dialog.resize(480, 320);
-    dialog.exec();
+    answer(dialog);
 }
 
 std::optional<QColor> chooseColourInDialog(QWidget* parent, const QColor& initial) {

@@ -170,6 +170,37 @@ TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
     EXPECT_EQ(entries, QStringList({"a.jpg", "b.jpg", "c.jpg"}));
 }
 
+TEST_F(StartUp, HandOversInARowEachEndWithTheirOwnMessageAndOneSentWhileItIsShownWaits) {
+    SingleInstance instance(runtime());
+    WindowStart start;
+    start.instance = &instance;
+    openWindow(start);
+    const QStringList sources = makeSources({"a.png"});
+    bool startedUnderTheMessage = false;
+    whileCompletionShown_ = [&] {
+        if (log_.count(QStringLiteral("<beep>")) != 1)
+            return;
+        EXPECT_EQ(sendToCopy(instance.serverName(), handOverFrame(paths(sources))), 6);
+        startedUnderTheMessage = window_->isBatchRunning();
+    };
+    constexpr int kInARow = 5;
+    for (int i = 0; i < kInARow; ++i)
+        ASSERT_EQ(sendToCopy(instance.serverName(), handOverFrame(paths(sources))), 6);
+    const QString done = QStringLiteral(" 1ファイルを変換終了しました。");
+    ASSERT_TRUE(
+        waitUntil([&] { return log_.count(done) == kInARow + 1 && !window_->isBatchRunning(); }));
+    EXPECT_FALSE(startedUnderTheMessage);
+    QStringList expected;
+    for (int i = 0; i <= kInARow; ++i)
+        expected << QStringLiteral("<beep>") << done;
+    EXPECT_EQ(log_, expected);
+    const QStringList folders = outputFolders();
+    ASSERT_EQ(folders.size(), kInARow + 1);
+    for (const QString& folder : folders)
+        EXPECT_EQ(QDir(QDir(desktop_).filePath(folder)).entryList(QDir::Files),
+                  QStringList({"a.jpg"}));
+}
+
 TEST_F(StartUp, ClosingDuringABatchSavesOnceWithTheFinalValues) {
     openWindow();
     window_->show();

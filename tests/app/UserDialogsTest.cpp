@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -78,6 +79,23 @@ TEST(PlatformCompletionBox, OffersToOpenTheFolderWithOkStillTheDefaultForEnterAn
     }));
     EXPECT_FALSE(opensWhen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }));
     EXPECT_FALSE(opensWhen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }));
+    // A key held down from before the box repeats into it: as Qt marks a repeat, and as an X
+    // server without detectable repeat sends one (a release and a press at the same moment).
+    EXPECT_FALSE(opensWhen([](QMessageBox* box) {
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        QKeyEvent marked(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                         true);
+        QApplication::sendEvent(ok, &marked);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        up.setTimestamp(7000);
+        QApplication::sendEvent(ok, &up);
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        again.setTimestamp(7000);
+        QApplication::sendEvent(ok, &again);
+        EXPECT_TRUE(box->isVisible()) << "a held key answered the box";
+        QTest::keyClick(ok, Qt::Key_Return);
+        EXPECT_FALSE(box->isVisible()) << "a fresh press did not";
+    }));
 }
 
 TEST(PlatformFailuresDialog, ShowsTheSummaryAndEveryFailureAsCopyableText) {

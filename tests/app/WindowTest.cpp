@@ -56,6 +56,8 @@ UserDialogs WindowTest::recordingDialogs() {
     };
     dialogs.showCompletion = [this](QWidget*, const QString& text) {
         log_ << text;
+        if (whileCompletionShown_)
+            whileCompletionShown_();
         return openFolder_;
     };
     dialogs.showFailures = [this](QWidget*, const QString& summary, const QStringList& failures) {

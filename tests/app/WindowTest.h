@@ -41,8 +41,9 @@ protected:
     }
 
     // The dialogs given to the window: messages and beeps go to log_ (a completion message as
-    // its text, answered with openFolder_; a failures dialog as "<failures>" + its summary,
-    // then each failure), colour choices come from nextColour_, opened pages go to openedUrls_.
+    // its text, answered with openFolder_ once whileCompletionShown_ has run; a failures dialog
+    // as "<failures>" + its summary, then each failure), colour choices come from nextColour_,
+    // opened pages go to openedUrls_.
     UserDialogs recordingDialogs();
 
     // Writes width × height PNG files of one colour named names into the sources folder.
@@ -81,6 +82,8 @@ protected:
     QColor colourOffered_;
     QList<QUrl> openedUrls_;
     bool openFolder_ = false;
+    std::function<void()> whileCompletionShown_; // runs inside each completion message
+
     std::unique_ptr<frmMain> window_;
 };
 
