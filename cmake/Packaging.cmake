@@ -25,8 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmorph.github.io/quillmorph/)
-# What no library names: the font for the Japanese texts and Qt's own Japanese (its dialogs,
-# buttons and menus). libvips42's shlibs only ask for 8.0.2; the programs are built against,
+# Needs no linked library reveals: the font for the Japanese texts and Qt's own Japanese (its
+# dialogs, buttons and menus). libvips42's shlibs only ask for 8.0.2; the programs are built against,
 # and use, this one, and dpkg-shlibdeps is told to leave libvips42 to this entry alone.
 string(REGEX MATCH "^[0-9]+\\.[0-9]+" vips_series "${VIPS_VERSION}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n, libvips42 (>= ${vips_series})")
@@ -56,7 +56,8 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # package, compressed without a time stamp so that the same sources give the same package.
 install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-  COMMAND ${GZIP} -9n --stdout ${PROJECT_SOURCE_DIR}/data/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/changelog ${CMAKE_BINARY_DIR}/changelog
+  COMMAND ${GZIP} -9nf ${CMAKE_BINARY_DIR}/changelog
   DEPENDS ${PROJECT_SOURCE_DIR}/data/changelog
   COMMENT "Compressing the changelog"
   VERBATIM)

@@ -13,7 +13,7 @@ if [ "${1:-}" = --install ]; then install=true; shift; fi
 build=$(cd "$1" && pwd)
 fail() { echo "package check: $*" >&2; exit 1; }
 for tool in dpkg-deb dpkg-parsechangelog appstreamcli desktop-file-validate lintian vips vipsheader; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (make test-deps installs it)"
+    command -v "$tool" >/dev/null || fail "$tool is not installed (make check-package installs it)"
 done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
