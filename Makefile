@@ -4,9 +4,10 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev libvips-dev \
-                  googletest libgtest-dev help2man dpkg-dev file
-RUN_PACKAGES := fonts-noto-cjk
+                  googletest libgtest-dev help2man dpkg-dev file locales
+RUN_PACKAGES := fonts-noto-cjk qt6-translations-l10n
 TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db colord-data
+PACKAGE_CHECK_PACKAGES := lintian
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all build run test test-sanitized deps test-deps install-packages install package check-package clean
@@ -68,6 +69,7 @@ package: build
 
 # Checks the package's fields and files, then installs it with dpkg, runs it and removes it.
 check-package: package test-deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(PACKAGE_CHECK_PACKAGES)"
 	bash tests/package/check_package.sh --install $(BUILD_DIR)
 
 clean:

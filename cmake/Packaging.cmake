@@ -1,6 +1,6 @@
 # `make package` (or `cpack` in the build folder): a Debian package of everything the install
 # rules lay out, under /usr. Its library dependencies come from dpkg-shlibdeps, so they follow
-# whatever the programs link against; the font is the one run-time need no library names.
+# whatever the programs link against (cmake/PackageDepends.cmake).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillmorph)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -25,10 +25,43 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmorph.github.io/quillmorph/)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libvips42's shlibs only ask for 8.0.2; the programs are built against, and use, this one.
+# Needs no linked library reveals: the font for the Japanese texts and Qt's own Japanese (its
+# dialogs, buttons and menus). libvips42's shlibs only ask for 8.0.2; the programs are built against,
+# and use, this one, and dpkg-shlibdeps is told to leave libvips42 to this entry alone.
 string(REGEX MATCH "^[0-9]+\\.[0-9]+" vips_series "${VIPS_VERSION}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, libvips42 (>= ${vips_series})")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n, libvips42 (>= ${vips_series})")
+# BMP, PICT and Sun raster are written through libvips' ImageMagick module, which libvips loads
+# at run time, so nothing the programs link names ImageMagick: dpkg-shlibdeps reads the module
+# beside them. On Debian 12 the module is part of libvips42 and needs libmagickcore-6.q16-6.
+pkg_get_variable(vips_libdir vips libdir)
+set(vips_magick_module ${vips_libdir}/vips-modules-${vips_series}/vips-magick.so)
+if(NOT EXISTS ${vips_magick_module})
+  message(FATAL_ERROR "libvips' ImageMagick module is not at ${vips_magick_module}; "
+                      "the BMP, PICT and RAS writers need it")
+endif()
+set(shlibdeps_inputs $<TARGET_FILE:quillmorph-cli> ${vips_magick_module})
+if(TARGET quillmorph)
+  list(PREPEND shlibdeps_inputs $<TARGET_FILE:quillmorph>)
+endif()
+# cpack reads this before it builds the package, when the programs exist.
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/PackageDepends.cmake CONTENT
+  "set(QUILLMORPH_SHLIBDEPS_INPUTS \"${shlibdeps_inputs}\")
+set(QUILLMORPH_SHLIBDEPS_DIR \"${CMAKE_BINARY_DIR}/shlibdeps\")
+include(\"${PROJECT_SOURCE_DIR}/cmake/PackageDepends.cmake\")
+")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/PackageDepends.cmake)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+
+# Debian's place for the licence (machine-readable, DEP-5) and for the changelog of a native
+# package, compressed without a time stamp so that the same sources give the same package.
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/changelog ${CMAKE_BINARY_DIR}/changelog
+  COMMAND ${GZIP} -9nf ${CMAKE_BINARY_DIR}/changelog
+  DEPENDS ${PROJECT_SOURCE_DIR}/data/changelog
+  COMMENT "Compressing the changelog"
+  VERBATIM)
+add_custom_target(quillmorph_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 include(CPack)

@@ -24,7 +24,7 @@ quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
     return files;
 }
 
-// Written in English; no other language has it yet. Translations find it under "quillmorph".
+// Written in English; translations find it under "quillmorph".
 constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "quillmorph",
     "Usage: quillmorph [FILE...]\n"

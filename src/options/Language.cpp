@@ -1,10 +1,27 @@
 #include "Language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <memory>
 
 namespace quillmorph {
+
+namespace {
+
+// The translation goes to owner once it has loaded; name says in a warning what is missing.
+void installFrom(QObject& owner, const QString& file, const char* name) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(file)) {
+        qWarning("quillmorph: %s is missing; those texts stay untranslated", name);
+        return;
+    }
+    translator->setParent(&owner);
+    QCoreApplication::installTranslator(translator.release());
+}
+
+} // namespace
 
 bool prefersJapanese(const QStringList& uiLanguages) {
     for (const QString& tag : uiLanguages) {
@@ -21,17 +38,22 @@ bool loadEnglish(QTranslator& translator) {
     return translator.load(QStringLiteral(":/i18n/quillmorph_en.qm"));
 }
 
-void installTranslations(QCoreApplication& app) {
-    if (prefersJapanese(QLocale::system().uiLanguages()))
-        return;
-    auto* english = new QTranslator(&app);
-    // The translation is compiled in, so only a broken build lacks it; Japanese still works.
-    if (!loadEnglish(*english)) {
-        qWarning("quillmorph: the English translation is missing from this build");
-        delete english;
+void installTranslations(QObject& owner, const QStringList& uiLanguages) {
+    // Ours are compiled in, so only a broken build lacks them; Qt's come with the package
+    // qt6-translations-l10n, which a build run from its folder may not have.
+    if (!prefersJapanese(uiLanguages)) {
+        installFrom(owner, QStringLiteral(":/i18n/quillmorph_en.qm"), "the English translation");
         return;
     }
-    QCoreApplication::installTranslator(english);
+    installFrom(owner, QStringLiteral(":/i18n/quillmorph_ja.qm"), "the Japanese translation");
+    installFrom(owner,
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                    QStringLiteral("/qtbase_ja.qm"),
+                "Qt's Japanese translation (qtbase_ja.qm, package qt6-translations-l10n)");
+}
+
+void installTranslations(QCoreApplication& app) {
+    installTranslations(app, QLocale::system().uiLanguages());
 }
 
 } // namespace quillmorph

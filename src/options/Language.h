@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class QCoreApplication;
+class QObject;
 class QTranslator;
 
 namespace quillmorph {
@@ -14,9 +15,13 @@ bool prefersJapanese(const QStringList& uiLanguages);
 // Loads the English translation built into the program; false if it is missing.
 bool loadEnglish(QTranslator& translator);
 
-// Installs the English translation on app (which owns it) unless the system's UI languages
-// prefer Japanese, the language the texts are written in. Call on the main thread before any
-// text is made.
+// Installs the translations uiLanguages call for, owned by owner (they leave the application
+// with it): under Japanese our Japanese one, for the texts written in English, and Qt's own
+// Japanese (qtbase_ja.qm from the Qt translations folder) for its dialogs and menus; otherwise
+// the English one. Main thread, before any text is made.
+void installTranslations(QObject& owner, const QStringList& uiLanguages);
+
+// The same for the system's UI languages, owned by app.
 void installTranslations(QCoreApplication& app);
 
 } // namespace quillmorph

@@ -86,6 +86,12 @@ TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
     const CliRun japanese = run(args, QStringLiteral("ja_JP.UTF-8"));
     ASSERT_EQ(japanese.exitCode, 0) << japanese.err.toStdString();
     EXPECT_EQ(japanese.out.last(), QStringLiteral(" 1ファイルを変換終了しました。"));
+
+    EXPECT_EQ(run({}, QStringLiteral("en_US.UTF-8")).err,
+              QStringLiteral("quillmorph-cli: no files given\nTry 'quillmorph-cli --help'.\n"));
+    EXPECT_EQ(run({}, QStringLiteral("ja_JP.UTF-8")).err,
+              QStringLiteral("quillmorph-cli: ファイルが指定されていません\n"
+                             "詳しくは「quillmorph-cli --help」を実行してください。\n"));
 }
 
 TEST_F(CliTest, NamesThatAreNotUtf8KeepTheirBytes) {
@@ -260,7 +266,10 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
 TEST_F(CliTest, HelpAndVersion) {
     const CliRun help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.value(0).startsWith(QLatin1String("Usage: quillmorph-cli")));
+    EXPECT_TRUE(help.out.value(0).startsWith(QStringLiteral("使用法: quillmorph-cli")));
+    EXPECT_TRUE(run({QStringLiteral("--help")}, QStringLiteral("en_US.UTF-8"))
+                    .out.value(0)
+                    .startsWith(QLatin1String("Usage: quillmorph-cli")));
     const CliRun version = run({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, QStringList{QStringLiteral("quillmorph-cli ") + QLatin1String(QUILLMORPH_VERSION)});

@@ -2,7 +2,10 @@
 #include "Messages.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 namespace quillmorph {
@@ -16,6 +19,70 @@ TEST(LanguageTest, TheFirstLanguageSpokenDecides) {
     EXPECT_FALSE(prefersJapanese({QStringLiteral("de-DE")}));
     EXPECT_FALSE(prefersJapanese({QStringLiteral("C")}));
     EXPECT_FALSE(prefersJapanese({}));
+}
+
+// A text as the user's languages show it: ours, and Qt's own under Japanese only.
+struct Shown {
+    QStringList languages;
+    const char* context;
+    const char* source;
+    QString expected;
+};
+
+void PrintTo(const Shown& shown, std::ostream* out) {
+    *out << shown.languages.join(QLatin1Char(':')).toStdString() << ' ' << shown.context << " \""
+         << shown.source << '"';
+}
+
+class TranslationsTest : public ::testing::TestWithParam<Shown> {};
+
+TEST_P(TranslationsTest, InstalledForTheLanguagesShowTheText) {
+    QObject owner; // takes the translations away again when the test ends
+    installTranslations(owner, GetParam().languages);
+    EXPECT_EQ(QCoreApplication::translate(GetParam().context, GetParam().source),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LanguageTest, TranslationsTest,
+    ::testing::Values(
+        Shown{{QStringLiteral("ja-JP")}, "QColorDialog", "Select Color", QStringLiteral("色を選択")},
+        Shown{{QStringLiteral("ja-JP")}, "QPlatformTheme", "Cancel", QStringLiteral("キャンセル")},
+        Shown{{QStringLiteral("en-US")}, "QColorDialog", "Select Color", QStringLiteral("Select Color")},
+        Shown{{QStringLiteral("ja")}, "quillmorph-cli", "no files given",
+              QStringLiteral("ファイルが指定されていません")},
+        Shown{{QStringLiteral("de-DE")}, "quillmorph-cli", "no files given",
+              QStringLiteral("no files given")},
+        Shown{{QStringLiteral("ja")}, "Messages", "画像形式が不正です。",
+              QStringLiteral("画像形式が不正です。")},
+        Shown{{QStringLiteral("en")}, "Messages", "画像形式が不正です。",
+              QStringLiteral("Not a picture format quillmorph reads.")},
+        Shown{{QStringLiteral("ja")}, "quillmorph::frmMain", "pixels", QStringLiteral("pixels")}));
+
+// Every text written in English has its Japanese; those written in Japanese show as written.
+TEST(LanguageTest, EveryEnglishTextHasItsJapanese) {
+    QFile file(QStringLiteral(QUILLMORPH_SOURCE_DIR "/translations/quillmorph_ja.ts"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // Kana or kanji.
+    static const QRegularExpression japanese(
+        QStringLiteral("[\\x{3040}-\\x{30FF}\\x{4E00}-\\x{9FFF}]"));
+    QXmlStreamReader ts(&file);
+    QString source;
+    int english = 0;
+    while (!ts.atEnd()) {
+        if (ts.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (ts.name() == QLatin1String("source")) {
+            source = ts.readElementText();
+        } else if (ts.name() == QLatin1String("translation") && !source.contains(japanese)) {
+            ++english;
+            EXPECT_NE(ts.attributes().value(QLatin1String("type")), QLatin1String("unfinished"))
+                << source.toStdString();
+            EXPECT_FALSE(ts.readElementText().isEmpty()) << source.toStdString();
+        }
+    }
+    EXPECT_FALSE(ts.hasError()) << ts.errorString().toStdString();
+    EXPECT_GT(english, 10); // the two helps, the usage errors, the progress line
 }
 
 // The English translation for one test; the others keep asserting the Japanese texts.

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Checks the Debian package `make package` wrote into a build folder: its control fields, that
-# it holds exactly what `cmake --install` lays out, under /usr, with no maintainer scripts, and
-# that the tree it unpacks to passes the desktop and AppStream validators.
-# With --install it also installs the package with dpkg, runs the installed programs, removes
-# the package, and fails unless the system's files and packages are as they were before.
+# it holds exactly what `cmake --install` lays out, under /usr, with no maintainer scripts, that
+# the tree it unpacks to passes the desktop and AppStream validators, and that lintian finds
+# no error in it.
+# With --install it also installs the package with dpkg, runs the installed programs (a
+# conversion through each way of writing: libvips, libvips' ImageMagick module, our PSD writer),
+# removes the package, and fails unless the system's files and packages are as they were before.
 # Usage: check_package.sh [--install] BUILD_DIR
 set -euo pipefail
 install=false
 if [ "${1:-}" = --install ]; then install=true; shift; fi
 build=$(cd "$1" && pwd)
 fail() { echo "package check: $*" >&2; exit 1; }
-for tool in dpkg-deb appstreamcli desktop-file-validate vips vipsheader; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (make test-deps installs it)"
+for tool in dpkg-deb dpkg-parsechangelog appstreamcli desktop-file-validate lintian vips vipsheader; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (make check-package installs it)"
 done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -30,9 +32,12 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer '$(field Maintainer)' is not 'Name <address>'"
 [[ "$(field Homepage)" == https://* ]] || fail "no Homepage"
 depends=$(field Depends)
-for need in 'libvips42 \(>= ' 'libqt6widgets6 \(>= ' 'libc6 \(>= ' 'fonts-noto-cjk'; do
+# The translations give Qt's dialogs in Japanese; ImageMagick writes BMP, PICT and RAS.
+for need in 'libvips42 \(>= ' 'libqt6widgets6 \(>= ' 'libc6 \(>= ' 'fonts-noto-cjk' \
+    'qt6-translations-l10n' 'libmagickcore-'; do
     grep -qE "(^|, )$need" <<<"$depends" || fail "Depends lacks ${need%% *}: $depends"
 done
+[ "$(grep -oE '(^|, )libvips42 ' <<<"$depends" | wc -l)" = 1 ] || fail "Depends names libvips42 more than once: $depends"
 [ "$(field Description | wc -l)" -ge 3 ] || fail "the Description has no long text"
 
 # Nothing runs at install or removal time.
@@ -53,7 +58,9 @@ id=io.github.quillmorph.quillmorph
 for path in /usr/bin/quillmorph /usr/bin/quillmorph-cli /usr/share/applications/$id.desktop \
     /usr/share/metainfo/$id.metainfo.xml /usr/share/quillmorph/index.html \
     /usr/share/icons/hicolor/48x48/apps/quillmorph.png /usr/share/icons/hicolor/256x256/apps/quillmorph.png \
-    /usr/share/man/man1/quillmorph.1.gz /usr/share/man/man1/quillmorph-cli.1.gz; do
+    /usr/share/man/man1/quillmorph.1.gz /usr/share/man/man1/quillmorph-cli.1.gz \
+    /usr/share/man/ja/man1/quillmorph.1.gz /usr/share/man/ja/man1/quillmorph-cli.1.gz \
+    /usr/share/doc/quillmorph/copyright /usr/share/doc/quillmorph/changelog.gz; do
     grep -qx "$path" "$work/package" || fail "$path missing"
 done
 
@@ -63,6 +70,15 @@ desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "d
 appstreamcli validate-tree --no-net "$work/root" > "$work/tree.log" 2>&1 ||
     { cat "$work/tree.log"; fail "appstreamcli validate-tree fails"; }
 [ -f "$work/root/usr/bin/../share/quillmorph/index.html" ] || fail "home page not where /usr/bin/quillmorph looks"
+zcat "$work/root/usr/share/doc/quillmorph/changelog.gz" > "$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
+    fail "the changelog's latest entry is not $version (add one to data/changelog)"
+# lintian exits non-zero when it finds an error; its warnings are shown.
+lintian_status=0
+lintian --tag-display-limit 0 "$deb" > "$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v '^running with root privileges' "$work/lintian.log" || true
+[ "$lintian_status" = 0 ] || fail "lintian finds errors (exit status $lintian_status)"
+echo "lintian: $(grep -c '^E: ' "$work/lintian.log" || true) errors, $(grep -c '^W: ' "$work/lintian.log" || true) warnings"
 echo "package: $(basename "$deb"), $(wc -l < "$work/package") files, Depends: $depends"
 "$install" || exit 0
 
@@ -89,13 +105,26 @@ trap 'remove; rm -rf "$work"' EXIT
 [ "$(/usr/bin/quillmorph --version)" = "quillmorph $version" ] || fail "installed quillmorph --version"
 mkdir "$work/run"
 vips black "$work/run/wide.png" 400 100
-(cd "$work/run" && env -u windir XDG_CONFIG_HOME="$work/run/config" \
-    /usr/bin/quillmorph-cli --output-dir "$work/run/out" --format JPEG --size 80x60 wide.png) \
-    > "$work/run/log" || { cat "$work/run/log"; fail "installed quillmorph-cli could not convert"; }
-out=$(find "$work/run/out" -name 'wide.jpg')
-[ -n "$out" ] || fail "installed quillmorph-cli wrote no wide.jpg"
-[ "$(vipsheader -f width "$out")x$(vipsheader -f height "$out")" = 80x60 ] || fail "installed program wrote the wrong size"
+# One format for each way of writing: libvips' own saver, its ImageMagick module, our writer.
+for format in JPEG:jpg:ffd8ff BMP:bmp:424d PSD:psd:38425053; do
+    IFS=: read -r name extension magic <<<"$format"
+    (cd "$work/run" && env -u windir XDG_CONFIG_HOME="$work/run/config" \
+        /usr/bin/quillmorph-cli --output-dir "$work/run/$name" --format "$name" --size 80x60 wide.png) \
+        > "$work/run/log" 2>&1 || { cat "$work/run/log"; fail "installed quillmorph-cli could not write $name"; }
+    out=$(find "$work/run/$name" -name "wide.$extension")
+    [ -n "$out" ] || fail "installed quillmorph-cli wrote no wide.$extension"
+    [ "$(head -c $((${#magic} / 2)) "$out" | od -An -tx1 | tr -d ' \n')" = "$magic" ] ||
+        fail "wide.$extension is not $name"
+    [ "$(vipsheader -f width "$out")x$(vipsheader -f height "$out")" = 80x60 ] ||
+        fail "installed program wrote $name at the wrong size"
+done
 [ "$(man -w quillmorph-cli)" = /usr/share/man/man1/quillmorph-cli.1.gz ] || fail "man does not find quillmorph-cli(1)"
+[ "$(man -L ja -w quillmorph-cli)" = /usr/share/man/ja/man1/quillmorph-cli.1.gz ] ||
+    fail "man -L ja does not find the Japanese quillmorph-cli(1)"
+LC_ALL=C.UTF-8 MANWIDTH=80 man -L ja quillmorph-cli 2>/dev/null | grep -q '^名前' ||
+    fail "man -L ja quillmorph-cli does not show the Japanese page"
+LANGUAGE=ja /usr/bin/quillmorph-cli --help | grep -q '^使用法: quillmorph-cli' ||
+    fail "installed quillmorph-cli --help is not Japanese under LANGUAGE=ja"
 [ -f /usr/share/quillmorph/index.html ] || fail "installed home page missing"
 
 remove
@@ -103,4 +132,4 @@ remove
     fail "dpkg -r left quillmorph as '$(dpkg-query -W -f '${Status}' quillmorph)'"
 snapshot > "$work/after"
 diff -u "$work/before" "$work/after" || fail "the system differs after dpkg -i and dpkg -r (- before, + after)"
-echo "installed with dpkg -i, ran /usr/bin/quillmorph-cli and quillmorph, removed with dpkg -r: system unchanged"
+echo "installed with dpkg -i, ran /usr/bin/quillmorph-cli (JPEG, BMP, PSD) and quillmorph, read man -L ja, removed with dpkg -r: system unchanged"

@@ -1,0 +1,231 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja">
+<context>
+    <name>Messages</name>
+    <message numerus="yes">
+        <source>%1ファイルは画像ではないため変換しませんでした。</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>エラー: %1 In %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1ファイルを変換終了しました。</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1ファイルを変換し、%2ファイルが失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1ファイルを変換した時点で中止しました。</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>画像形式が不正です。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像形式の選択エラーです [%1]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>幅と高さには 1 ～ 32767 の数値を指定してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>出力フォルダを作成できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>UserDialogs</name>
+    <message>
+        <source>フォルダを開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph</name>
+    <message>
+        <source>Usage: quillmorph [FILE...]
+
+Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
+margin colour and saved in the chosen format into a new dated folder (pic + date + time)
+on the Desktop. FILEs given on the command line are converted as one drop.
+
+Only one window runs per user: a second quillmorph hands its FILEs to the running window
+and ends, or without FILEs says that the window is already running and ends.
+
+Options:
+  --help     show this text
+  --version  show the version
+</source>
+        <translation>使用法: quillmorph [FILE...]
+
+quillmorph のウィンドウを開きます。
+ウィンドウにドロップした画像は、選んだ枠に収めて余白色の上の中央に置きます。
+それを選んだ画像形式で、デスクトップに新しく作るフォルダに保存します。
+フォルダの名前は日時 (pic + 日付 + 時刻) です。
+コマンドラインの FILE は、1 回のドロップとして変換します。
+
+ウィンドウはユーザーごとに 1 つだけ動きます。
+2 つ目の quillmorph は、FILE を動いているウィンドウに渡して終わります。
+FILE がなければ、ウィンドウがすでに起動していると伝えて終わります。
+
+オプション:
+  --help     この説明を表示する
+  --version  バージョンを表示する
+</translation>
+    </message>
+    <message>
+        <source>画像処理エンジン (libvips) を開始できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph-cli</name>
+    <message>
+        <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
+                      [--quality Q] [--background COLOR] [--keep-going] FILE...
+
+Converts FILEs as a drop on the quillmorph window would: into a new dated folder
+(pic + date + time) on the Desktop, each fitted into the box on the margin colour.
+A folder stands for the pictures in it and its subfolders; their outputs keep
+its tree. Files inside folders that are not pictures are skipped.
+Options not given come from the stored settings (or their defaults).
+
+  --output-dir DIR    make the dated folder in DIR instead of the Desktop
+  --format NAME       one of %1
+  --size WxH          fit into a box of W x H pixels (size conversion on)
+  --no-size           keep each image&apos;s own size (size conversion off)
+  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --background COLOR  margin colour: #RRGGBB or a colour name such as white
+  --keep-going        report a failed file on standard error and go on
+  --help              show this text
+  --version           show the version
+
+Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
+--keep-going, any file failed), 2 usage error.
+</source>
+        <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
+                       [--quality Q] [--background COLOR] [--keep-going] FILE...
+
+FILE を quillmorph のウィンドウにドロップしたときと同じように変換します。
+出力先は、デスクトップに新しく作る日時付きのフォルダ (pic + 日付 + 時刻) です。
+画像はそれぞれ、枠に収めて余白色の上の中央に置きます。
+フォルダは、その中とサブフォルダの中の画像を表します。
+その出力は同じツリーに並び、画像でないファイルは変換しません。
+指定しなかったオプションは、保存された設定 (または既定値) に従います。
+
+  --output-dir DIR    日時付きのフォルダをデスクトップではなく DIR に作る
+  --format NAME       画像形式: %1 のいずれか
+  --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)
+  --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
+  --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
+  --background COLOR  余白色: #RRGGBB、または white などの色の名前
+  --keep-going        失敗したファイルを標準エラー出力に書いて次へ進む
+  --help              この説明を表示する
+  --version           バージョンを表示する
+
+終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
+--keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 には値が必要です</translation>
+    </message>
+    <message>
+        <source>unknown format &quot;%1&quot;; use one of %2</source>
+        <translation>画像形式「%1」はありません。%2 のいずれかを指定してください</translation>
+    </message>
+    <message>
+        <source>--size wants WxH with W and H from 1 to 32767, not &quot;%1&quot;</source>
+        <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください</translation>
+    </message>
+    <message>
+        <source>--quality wants a number, not &quot;%1&quot;</source>
+        <translation>--quality には「%1」ではなく、数値を指定してください</translation>
+    </message>
+    <message>
+        <source>--background wants #RRGGBB or a colour name, not &quot;%1&quot;</source>
+        <translation>--background には「%1」ではなく、#RRGGBB か色の名前を指定してください</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>%1 というオプションはありません</translation>
+    </message>
+    <message>
+        <source>--size and --no-size exclude each other</source>
+        <translation>--size と --no-size は同時に指定できません</translation>
+    </message>
+    <message>
+        <source>no files given</source>
+        <translation>ファイルが指定されていません</translation>
+    </message>
+    <message>
+        <source>%1 files/s</source>
+        <translation>%1 ファイル/秒</translation>
+    </message>
+    <message>
+        <source>Try &apos;quillmorph-cli --help&apos;.</source>
+        <translation>詳しくは「quillmorph-cli --help」を実行してください。</translation>
+    </message>
+    <message>
+        <source>the imaging engine (libvips) could not start</source>
+        <translation>画像処理エンジン (libvips) を開始できませんでした</translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph::frmMain</name>
+    <message>
+        <source>余白色変更</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホームページ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>サイズ変換</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>幅：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>高さ：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>解像度：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像形式：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>pixels</source>
+        <translation>pixels</translation>
+    </message>
+    <message>
+        <source>エラーがあっても続ける</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すでに「quillmorph」は起動されています。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
