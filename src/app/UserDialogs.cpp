@@ -130,4 +130,11 @@ UserDialogs platformDialogs() {
     return dialogs;
 }
 
+void dismissOpenDialogs() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+}
+
 } // namespace quillmorph

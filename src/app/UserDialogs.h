@@ -37,4 +37,8 @@ struct UserDialogs {
 // The dialogs of the running desktop.
 UserDialogs platformDialogs();
 
+// Closes every dialog still waiting for an answer as if it had been cancelled: for a program
+// that must end with nobody there to answer. GUI thread.
+void dismissOpenDialogs();
+
 } // namespace quillmorph

@@ -9,14 +9,12 @@
 #include "SingleInstance.h"
 #include "StoredChoices.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -492,10 +490,7 @@ void frmMain::reportEnd(const BatchResult& result, bool leaving) {
 void frmMain::endSession() {
     ending_ = true;
     // A box still waiting for its answer would keep the program alive after the window.
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
-            dialog->reject();
-    }
+    dismissOpenDialogs();
     close();
 }
 

@@ -80,6 +80,12 @@ int main(int argc, char** argv) {
                          "quillmorph", "画像処理エンジン (libvips) を開始できませんでした。"));
         return 1;
     }
+    // A logout or `kill` ends the program as closing the window does: settings saved, exit 0.
+    // Caught from before the window loads; acted on once it runs.
+    const quillmorph::TerminationSignals stopSignals;
+    // A later copy at its warning goes on as if it had been answered.
+    QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &app,
+                     &quillmorph::dismissOpenDialogs);
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
     start.files = filesFromArguments(argc, argv);
@@ -87,8 +93,6 @@ int main(int argc, char** argv) {
     quillmorph::frmMain window(start, dialogs);
     if (const std::optional<int> status = window.exitStatusAtLoad())
         return *status;
-    // A logout or `kill` ends the program as closing the window does: settings saved, exit 0.
-    const quillmorph::TerminationSignals stopSignals;
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,
                      &quillmorph::frmMain::endSession);
     window.show();
