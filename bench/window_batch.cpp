@@ -2,7 +2,7 @@
 // a drop at start-up, and the clock stops when the completion message is shown.
 //   bench-window [--size WxH | --no-size] [--format NAME] [--quality Q] --out DIR FILE...
 // Prints "window_seconds <s>" and the final message. Settings come from a private windir.
-#include "LeadImage.h"
+#include "ImagingEngine.h"
 #include "Profile.h"
 #include "StoredChoices.h"
 #include "frmMain.h"

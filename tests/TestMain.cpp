@@ -1,4 +1,4 @@
-#include "LeadImage.h"
+#include "ImagingEngine.h"
 
 #include <QApplication>
 #include <QLocale>

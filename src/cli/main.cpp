@@ -2,7 +2,7 @@
 #include "ConsoleSink.h"
 #include "ConvertFiles.h"
 #include "Language.h"
-#include "LeadImage.h"
+#include "ImagingEngine.h"
 #include "Messages.h"
 #include "Profile.h"
 #include "QualityFactor.h"

@@ -1,5 +1,6 @@
 #include "ConvertFiles.h"
 
+#include "ConversionCost.h"
 #include "DropListing.h"
 #include "FileNames.h"
 #include "FitAndPad.h"
@@ -89,7 +90,7 @@ StartedFile openFile(const BatchItem& item) {
             file.failure = message::notAnImage();
     }
     if (!file.needsNoWorker())
-        file.cost = file.images.LEAD1.relativeCost();
+        file.cost = relativeCost(file.images.LEAD1.header());
     return file;
 }
 
@@ -97,7 +98,7 @@ StartedFile openFile(const BatchItem& item) {
 double weightOf(const StartedFile& file, const ConversionSettings& settings) {
     const auto box = boxOf(settings);
     const double boxPixels = settings.sizeConversion && box ? double(box->first) * box->second : 0.0;
-    return file.images.LEAD1.workingBytes(boxPixels);
+    return workingBytes(file.images.LEAD1.header(), boxPixels);
 }
 
 PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
@@ -128,7 +129,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
         return prepared;
     }
 
-    const auto format = outputFormatFor(settings.formatText);
+    const OutputFormat* format = outputFormatFor(settings.formatText);
     if (!format) {
         prepared.failure = message::formatSelection(settings.formatText);
         return prepared;
@@ -136,7 +137,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = format->extension;
     const int quality = qualityFactorFromText(settings.qualityFactorText);
-    if (const EngineStatus st = LEAD1.Encode(folder, int(format->code), quality, prepared.output);
+    if (const EngineStatus st = LEAD1.Encode(folder, *format, quality, prepared.output);
         st != status::kOk) {
         // Pixels are decoded only while encoding; a damaged source is still a load failure.
         const QString operation =

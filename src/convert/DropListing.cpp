@@ -1,6 +1,7 @@
 #include "DropListing.h"
 
 #include "FileNames.h"
+#include "SystemError.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -39,20 +40,6 @@ Kind kindOf(const FilePath& path, unsigned char type) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
 }
 
-EngineStatus statusFromErrno(int error) {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return status::kAccessDenied;
-    case ENOENT:
-        return status::kFileNotFound;
-    case ENOMEM:
-        return status::kOutOfMemory;
-    default:
-        return status::kNotAFile;
-    }
-}
-
 // The C locale's collation is byte order, with no numeric mode; file managers there still
 // put "b2" before "b10".
 QLocale collationLocale() {
@@ -74,7 +61,7 @@ public:
     void list(const FilePath& folder, const QByteArray& relative, QList<BatchItem>& out) {
         const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
         if (!dir) {
-            out << BatchItem{folder, relative, true, statusFromErrno(errno)};
+            out << BatchItem{folder, relative, true, statusFromErrno(errno, FileRole::Named, status::kNotAFile)};
             return;
         }
         std::vector<Named> files;

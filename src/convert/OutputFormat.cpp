@@ -1,6 +1,6 @@
 #include "OutputFormat.h"
 
-#include <array>
+#include <vips/vips.h>
 
 namespace quillmorph {
 
@@ -30,34 +30,20 @@ const std::array<OutputFormat, 12>& outputFormats() {
     return formats;
 }
 
-std::optional<OutputFormat> outputFormatFor(const QString& text) {
+const OutputFormat* outputFormatFor(const QString& text) {
     for (const OutputFormat& format : outputFormats()) {
         if (text == QLatin1String(format.name))
-            return format;
+            return &format;
     }
-    return std::nullopt;
+    return nullptr;
 }
 
-std::optional<OutputFormat> outputFormatForCode(int code) {
+const OutputFormat* outputFormatFor(FormatCode code) {
     for (const OutputFormat& format : outputFormats()) {
-        if (int(format.code) == code)
-            return format;
+        if (format.code == code)
+            return &format;
     }
-    return std::nullopt;
-}
-
-bool canWrite(const OutputFormat& format) {
-    switch (format.writer) {
-    case Writer::Jfif:
-        return vips_type_find("VipsOperation", "jpegsave_buffer") != 0;
-    case Writer::Vips:
-        return vips_type_find("VipsOperation", format.saver) != 0;
-    case Writer::Magick:
-        return vips_type_find("VipsOperation", "magicksave_buffer") != 0;
-    case Writer::Psd:
-        return true;
-    }
-    return false;
+    return nullptr;
 }
 
 } // namespace quillmorph

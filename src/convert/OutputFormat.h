@@ -1,14 +1,27 @@
 #pragma once
 
-#include "LeadImage.h"
-
 #include <QString>
 #include <array>
-#include <optional>
 
 namespace quillmorph {
 
-// How a format's bytes are produced.
+// The engine's code for each output format, as the format table lists it.
+enum class FormatCode : int {
+    Gif = 2,
+    Cmp = 5,
+    Bmp = 6,
+    Jpeg = 10,
+    Ras = 55,
+    Pct = 56,
+    Png = 75,
+    Psd = 76,
+    Webp = 100,
+    Avif = 101,
+    Jxl = 102,
+    Tiff = 103,
+};
+
+// How a format's bytes are produced (FormatWriters.h).
 enum class Writer {
     Jfif,   // libvips' JPEG encoder, with the JFIF marker put back
     Vips,   // a libvips saver operation
@@ -31,14 +44,10 @@ struct OutputFormat {
 // Every format in the order the format box lists them: the eight of old first, then the newer.
 const std::array<OutputFormat, 12>& outputFormats();
 
-// Exact, case-sensitive lookup of a format box text.
-std::optional<OutputFormat> outputFormatFor(const QString& text);
+// The row whose name is text, compared exactly and case-sensitively; null when none is.
+const OutputFormat* outputFormatFor(const QString& text);
 
-// The format an engine format code stands for.
-std::optional<OutputFormat> outputFormatForCode(int code);
-
-// False when this system's libvips was built without the encoder the format needs. Any thread,
-// after startImagingEngine.
-bool canWrite(const OutputFormat& format);
+// The row of an engine format code; null for a code no format has.
+const OutputFormat* outputFormatFor(FormatCode code);
 
 } // namespace quillmorph

@@ -1,6 +1,7 @@
 #include "PartialOutput.h"
 
 #include "FileNames.h"
+#include "SystemError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,27 +12,6 @@
 #include <utility>
 
 namespace quillmorph {
-
-namespace {
-
-EngineStatus statusFromErrno(int error, EngineStatus fallback) {
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return status::kDiskFull;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return status::kAccessDenied;
-    case ENOENT:
-    case ENOTDIR:
-        return status::kFolderMissing;
-    default:
-        return fallback;
-    }
-}
-
-} // namespace
 
 PartialOutput::PartialOutput(PartialOutput&& other) noexcept
     : path_(std::exchange(other.path_, {})), anonymousFd_(std::exchange(other.anonymousFd_, -1)) {}
@@ -61,12 +41,12 @@ EngineStatus PartialOutput::create(const FilePath& folder) {
         return status::kOk;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return statusFromErrno(errno, status::kWriteFailed);
+        return statusFromErrno(errno, FileRole::NewOutput, status::kWriteFailed);
     // Hidden, and with an extension no viewer claims, so nobody opens a half-written file.
     QByteArray name = folder.child(QByteArray(".quillmorph-XXXXXX.part")).native();
     const int named = ::mkstemps(name.data(), 5);
     if (named < 0)
-        return statusFromErrno(errno, status::kWriteFailed);
+        return statusFromErrno(errno, FileRole::NewOutput, status::kWriteFailed);
     ::close(named);
     path_ = FilePath::fromNative(name);
     return status::kOk;

@@ -376,7 +376,7 @@ VImage fitWithFailure(const QString& file, const QString& out, QStringList& repo
     EXPECT_EQ(main.Load(file), status::kOk);
     const FitRequest request{true, 64, 48, kBlue};
     EXPECT_EQ(FitAndPad(main, work, request, [&](const QString& t) { reports << t; }), status::kOk);
-    EXPECT_EQ(main.Save(out, int(FormatCode::Png), 2), status::kOk);
+    EXPECT_EQ(main.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
     return test::readImage(out);
 }
 

@@ -204,7 +204,7 @@ TEST(FaultTest, EngineInstancesResizeOnSeveralThreadsAtOnce) {
                     ++wrong;
             }
             const QString last = dir.filePath(QStringLiteral("last%1.png").arg(t));
-            if (copy.Save(FilePath(last), int(FormatCode::Png), 2) != status::kOk)
+            if (copy.Save(FilePath(last), *outputFormatFor(FormatCode::Png), 2) != status::kOk)
                 ++wrong;
             vips_thread_shutdown();
         });

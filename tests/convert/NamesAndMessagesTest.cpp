@@ -1,12 +1,16 @@
 #include "ConvertFiles.h"
 #include "FileNames.h"
+#include "FormatWriters.h"
 #include "LeadImage.h"
 #include "Messages.h"
 #include "OutputFolder.h"
 #include "OutputFormat.h"
+#include "SystemError.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace quillmorph {
@@ -63,6 +67,19 @@ TEST(MessagesTest, CountsCarryTheirSignPosition) {
     EXPECT_EQ(message::signedPosition(-4), QStringLiteral("-4"));
     EXPECT_EQ(message::formatSelection(QStringLiteral("jpeg")),
               QStringLiteral("画像形式の選択エラーです [jpeg]"));
+}
+
+TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
+    EXPECT_EQ(statusFromErrno(ENOENT, FileRole::Named, status::kWriteFailed), status::kFileNotFound);
+    EXPECT_EQ(statusFromErrno(ENOENT, FileRole::NewOutput, status::kWriteFailed), status::kFolderMissing);
+    EXPECT_EQ(statusFromErrno(ENOTDIR, FileRole::Named, status::kNotAFile), status::kNotAFile);
+    EXPECT_EQ(statusFromErrno(EDQUOT, FileRole::NewOutput, status::kWriteFailed), status::kDiskFull);
+    EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kWriteFailed);
+    EXPECT_EQ(statusFromSystemMessage(QStringLiteral("write: ") + QString::fromLocal8Bit(std::strerror(EROFS)),
+                                      status::kEngineFailure),
+              status::kAccessDenied);
+    EXPECT_EQ(statusFromSystemMessage(QStringLiteral("bad Huffman code"), status::kCorruptData),
+              status::kCorruptData);
 }
 
 TEST(OutputFolderTest, JapaneseLocaleGivesDigitsOnly) {

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <vips/vips8>
+
+namespace quillmorph {
+
+// Pixels as the engine works on them, whatever the file held (CMYK, 16 bit, grey, a Display
+// P3 or Adobe RGB profile …): 8-bit sRGB with at most one alpha band. Colours described by an
+// embedded profile, or CMYK, are carried into sRGB before the profile is dropped. Lazy, like
+// every libvips operation; throws vips::VError.
+vips::VImage normalisedSrgb(vips::VImage in);
+
+} // namespace quillmorph

@@ -1,0 +1,101 @@
+#include "FormatWriters.h"
+
+#include "PsdWriter.h"
+#include "SystemError.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace quillmorph {
+
+using vips::VImage;
+using vips::VOption;
+
+namespace {
+
+void writeFile(const FilePath& path, const QByteArray& bytes) {
+    QFile file;
+    openForWriting(file, path);
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw FileWriteError(file.errorString().toStdString());
+}
+
+// libvips drops the JFIF marker together with the metadata; put the bare marker back so the
+// stream is JFIF as old readers of CMP and JPEG files expect.
+QByteArray withJfifMarker(QByteArray jpeg) {
+    static const char kApp0[] = "\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00";
+    if (jpeg.size() >= 4 && jpeg.at(2) == char(0xFF) && jpeg.at(3) != char(0xE0))
+        jpeg.insert(2, kApp0, sizeof(kApp0) - 1);
+    return jpeg;
+}
+
+void writeJfif(const VImage& image, const FilePath& path, int quality) {
+    void* buffer = nullptr;
+    size_t size = 0;
+    image.write_to_buffer(".jpg", &buffer, &size,
+                          VImage::option()->set("Q", quality)->set("strip", true));
+    const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
+    writeFile(path, withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size))));
+}
+
+// ImageMagick will not write to a descriptor's name, so it encodes to memory.
+void writeWithMagick(const VImage& image, const FilePath& path, const char* format) {
+    VipsBlob* blob =
+        image.magicksave_buffer(VImage::option()->set("format", format)->set("strip", true));
+    const std::unique_ptr<VipsArea, decltype(&vips_area_unref)> owned(VIPS_AREA(blob),
+                                                                      &vips_area_unref);
+    size_t size = 0;
+    const void* data = vips_blob_get(blob, &size);
+    writeFile(path, QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size)));
+}
+
+} // namespace
+
+void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& format,
+                int qualityFactor) {
+    const int quality = jpegQualityFromFactor(qualityFactor);
+    switch (format.writer) {
+    case Writer::Jfif:
+        writeJfif(rgb8, file, quality);
+        return;
+    case Writer::Vips: {
+        VOption* options =
+            VImage::option()->set("in", rgb8)->set("filename", file.c_str())->set("strip", true);
+        if (format.usesQuality)
+            options->set("Q", quality);
+        VImage::call_option_string(format.saver, format.options, options);
+        return;
+    }
+    case Writer::Magick:
+        writeWithMagick(rgb8, file, format.saver);
+        return;
+    case Writer::Psd:
+        // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
+        writePsd(rgb8, file);
+        return;
+    }
+}
+
+bool canWrite(const OutputFormat& format) {
+    switch (format.writer) {
+    case Writer::Jfif:
+        return vips_type_find("VipsOperation", "jpegsave_buffer") != 0;
+    case Writer::Vips:
+        return vips_type_find("VipsOperation", format.saver) != 0;
+    case Writer::Magick:
+        return vips_type_find("VipsOperation", "magicksave_buffer") != 0;
+    case Writer::Psd:
+        return true;
+    }
+    return false;
+}
+
+int jpegQualityFromFactor(int qualityFactor) {
+    const double q = std::round(100.0 - (qualityFactor - 2) / 2.52);
+    return int(std::clamp(q, 1.0, 100.0));
+}
+
+} // namespace quillmorph

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "FilePath.h"
+#include "OutputFormat.h"
+
+#include <vips/vips8>
+
+namespace quillmorph {
+
+// Writes rgb8, an 8-bit 3-band sRGB image, to file as format says, without metadata, with the
+// quality factor where the format uses one. Throws vips::VError when the pixels cannot be
+// computed or encoded, FileWriteError (SystemError.h) when the file cannot be written.
+void writeImage(const vips::VImage& rgb8, const FilePath& file, const OutputFormat& format,
+                int qualityFactor);
+
+// False when this system's libvips was built without the encoder the format needs. Any thread,
+// after startImagingEngine.
+bool canWrite(const OutputFormat& format);
+
+// JPEG quality 1…100 for a quality factor: 2 gives 100, each 2.52 more one step less.
+int jpegQualityFromFactor(int qualityFactor);
+
+} // namespace quillmorph
