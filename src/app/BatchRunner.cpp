@@ -36,15 +36,15 @@ void BatchRunner::stopAndWait() {
     running_ = false;
 }
 
-template <typename Fn> void BatchRunner::onGuiThreadAndWait(Fn fn) {
+void BatchRunner::report(const Failure& failure) {
     if (abandoned_)
         return;
     const auto answered = std::make_shared<QSemaphore>();
     QMetaObject::invokeMethod(
         this,
-        [this, fn, answered] {
+        [this, failure, answered] {
             if (!abandoned_)
-                fn();
+                Q_EMIT reportRaised(failure);
             answered->release();
         },
         Qt::QueuedConnection);
@@ -56,28 +56,16 @@ template <typename Fn> void BatchRunner::onGuiThreadAndWait(Fn fn) {
     }
 }
 
-void BatchRunner::report(const QString& text) {
-    onGuiThreadAndWait([this, text] { Q_EMIT reportRaised(text); });
-}
-
 void BatchRunner::fileStarted(int index, int count, const FilePath&) {
     index_ = index;
     count_ = count;
-    // Waiting here is what letting pending window events run before each file was: every
-    // change the user made up to this moment reaches the files not yet under way.
-    onGuiThreadAndWait([this, index, count] { Q_EMIT fileStarting(index, count); });
+    if (!abandoned_)
+        Q_EMIT fileStarting(index, count);
 }
 
 void BatchRunner::fileConverted(const FilePath&, const FilePath&) {
-    const int index = index_;
-    const int count = count_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, index, count] {
-            if (!abandoned_)
-                Q_EMIT fileDone(index, count);
-        },
-        Qt::QueuedConnection);
+    if (!abandoned_)
+        Q_EMIT fileDone(index_, count_);
 }
 
 void BatchRunner::onWorkerFinished() {

@@ -5,14 +5,14 @@
 
 #include <QFutureWatcher>
 #include <QObject>
-#include <QStringList>
 #include <atomic>
 
 namespace quillmorph {
 
-// Runs one ConvertFiles at a time on a pool thread and carries what the batch tells back to
-// the GUI thread as signals. Lives on the GUI thread; its BatchSink side is called by the
-// batch's thread only. Holds a reference to the options, which must outlive it.
+// Runs one ConvertFiles at a time on a pool thread and carries what the batch tells to the GUI
+// thread as signals. Lives on the GUI thread; its BatchSink side is called by the batch's
+// thread only. The batch waits for the GUI thread only while a report is shown. Holds a
+// reference to the options, which must outlive it.
 class BatchRunner : public QObject, public BatchSink {
     Q_OBJECT
 
@@ -27,30 +27,31 @@ public:
     // Any thread. The batch stops before its next file.
     void requestCancel() { cancel_ = true; }
     // GUI thread. Cancels and blocks until the batch has finished the file in hand, without
-    // raising any further signal: for a window that is going away.
+    // raising any further signal on the GUI thread: for a window that is going away.
     void stopAndWait();
 
     // Batch thread: the batch waits until every receiver of reportRaised has returned.
-    void report(const QString& text) override;
-    // Batch thread: the batch waits until every receiver of fileStarting has returned.
+    void report(const Failure& failure) override;
+    // Batch thread: emits fileStarting there and goes on.
     void fileStarted(int index, int count, const FilePath& source) override;
-    // Batch thread.
+    // Batch thread: emits fileDone there and goes on.
     void fileConverted(const FilePath& source, const FilePath& output) override;
     // Batch thread.
     bool cancelRequested() const override { return cancel_; }
 
 Q_SIGNALS:
-    // All on the GUI thread.
-    void reportRaised(const QString& text);
+    // GUI thread; the batch waits until it has been handled (the user has seen the report).
+    void reportRaised(const quillmorph::Failure& failure);
+    // Emitted on the batch's thread as file index (1-based) of count is about to start, and
+    // once it is stored. A receiver on the GUI thread gets them queued: the batch never waits
+    // for it. A receiver connected directly runs on the batch's thread before the file starts.
     void fileStarting(int index, int count);
     void fileDone(int index, int count);
+    // GUI thread.
     void finished(const quillmorph::BatchResult& result);
 
 private:
     void onWorkerFinished();
-    // Runs fn on the GUI thread and returns when it has, or at once when the runner has been
-    // stopped meanwhile (fn is then skipped).
-    template <typename Fn> void onGuiThreadAndWait(Fn fn);
 
     const OptionsSource& options_;
     QFutureWatcher<BatchResult> watcher_;

@@ -4,14 +4,14 @@
 
 namespace quillmorph {
 
-void OptionsSnapshot::store(const ConversionSettings& settings) {
+void OptionsSnapshot::store(const ConversionOptions& options) {
     const QMutexLocker lock(&mutex_);
-    settings_ = settings;
+    options_ = options;
 }
 
-ConversionSettings OptionsSnapshot::current() const {
+ConversionOptions OptionsSnapshot::current() const {
     const QMutexLocker lock(&mutex_);
-    return settings_;
+    return options_;
 }
 
 } // namespace quillmorph

@@ -6,18 +6,19 @@
 
 namespace quillmorph {
 
-// A copy of the window's controls that a batch on another thread may read at any moment.
-// The window stores a fresh copy on the GUI thread whenever a control changes.
+// The options the window's controls give, parsed, for a batch on another thread to read at any
+// moment. The window stores a fresh value on the GUI thread whenever a control changes, so a
+// file that starts reads the controls as they are without waiting for the GUI thread.
 class OptionsSnapshot : public OptionsSource {
 public:
     // Any thread.
-    void store(const ConversionSettings& settings);
+    void store(const ConversionOptions& options);
     // Any thread; the values last stored.
-    ConversionSettings current() const override;
+    ConversionOptions current() const override;
 
 private:
     mutable QMutex mutex_;
-    ConversionSettings settings_;
+    ConversionOptions options_;
 };
 
 } // namespace quillmorph

@@ -2,9 +2,11 @@
 
 #include "AppIcon.h"
 #include "BatchRunner.h"
+#include "FileNames.h"
 #include "HomePage.h"
 #include "MarginColour.h"
 #include "Messages.h"
+#include "OutputFormat.h"
 #include "QualityFactor.h"
 #include "SingleInstance.h"
 #include "StoredChoices.h"
@@ -32,7 +34,6 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace quillmorph {
 
@@ -64,10 +65,7 @@ FilePaths localFiles(const QMimeData* data) {
 }
 
 bool anyFolder(const FilePaths& paths) {
-    return std::any_of(paths.begin(), paths.end(), [](const FilePath& path) {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-    });
+    return std::any_of(paths.begin(), paths.end(), [](const FilePath& path) { return isFolder(path); });
 }
 
 QUrl folderUrl(const FilePath& folder) {
@@ -219,9 +217,10 @@ void frmMain::connectControls() {
     connect(cancelKey_, &QShortcut::activated, runner_, &BatchRunner::requestCancel);
 
     connect(runner_, &BatchRunner::reportRaised, this,
-            [this](const QString& text) { dialogs_.showMessage(this, text); });
-    connect(runner_, &BatchRunner::fileStarting, this, &frmMain::onFileStarting);
-    connect(runner_, &BatchRunner::fileDone, this, &frmMain::onFileDone);
+            [this](const Failure& failure) { dialogs_.showMessage(this, message::text(failure)); });
+    // Emitted on the batch's thread, which goes on at once.
+    connect(runner_, &BatchRunner::fileStarting, this, &frmMain::onFileStarting, Qt::QueuedConnection);
+    connect(runner_, &BatchRunner::fileDone, this, &frmMain::onFileDone, Qt::QueuedConnection);
     connect(runner_, &BatchRunner::finished, this, &frmMain::onBatchFinished);
 }
 
@@ -231,10 +230,8 @@ void frmMain::Form_Load() {
         return;
     }
 
-    cobFormat->addItems({QStringLiteral("BMP"), QStringLiteral("JPEG"), QStringLiteral("PNG"),
-                         QStringLiteral("GIF"), QStringLiteral("PSD"), QStringLiteral("CMP"),
-                         QStringLiteral("PCT"), QStringLiteral("RAS"), QStringLiteral("WEBP"),
-                         QStringLiteral("AVIF"), QStringLiteral("JXL"), QStringLiteral("TIFF")});
+    for (const OutputFormat& format : outputFormats())
+        cobFormat->addItem(QLatin1String(format.name));
     cobWidth->addItems({QStringLiteral("640"), QStringLiteral("600"), QStringLiteral("512"),
                         QStringLiteral("160"), QStringLiteral("128"), QStringLiteral("120"),
                         QStringLiteral("100"), QStringLiteral("40")});
@@ -344,15 +341,14 @@ void frmMain::setBackColor(quint32 bgr) {
 }
 
 void frmMain::storeOptions() {
-    ConversionSettings settings;
-    settings.sizeConversion = chkMode->isChecked();
-    settings.widthText = cobWidth->currentText();
-    settings.heightText = cobHeight->currentText();
-    settings.formatText = cobFormat->currentText();
-    settings.qualityFactorText = Text1;
-    settings.backColor = backColor_;
-    settings.keepGoing = keepGoing_->isChecked();
-    options_.store(settings);
+    ConversionOptions options;
+    options.sizeConversion = chkMode->isChecked();
+    options.box = boxFromText(cobWidth->currentText(), cobHeight->currentText());
+    options.format = formatChoiceFor(cobFormat->currentText());
+    options.qualityFactor = qualityFactorFromText(Text1);
+    options.backColor = backColor_;
+    options.keepGoing = keepGoing_->isChecked();
+    options_.store(options);
 }
 
 void frmMain::paintEvent(QPaintEvent*) {
@@ -480,9 +476,10 @@ void frmMain::reportEnd(const BatchResult& result, bool leaving) {
     if (!result.failures.isEmpty()) {
         showFailures(result);
     } else if (result.outcome == BatchResult::Outcome::Failed || (!completed && !leaving)) {
-        dialogs_.showMessage(this, result.message);
+        dialogs_.showMessage(this, message::finalMessage(result));
     } else if (!leaving) {
-        if (dialogs_.showCompletion(this, result.message) && !result.outputFolder.isEmpty())
+        if (dialogs_.showCompletion(this, message::finalMessage(result)) &&
+            !result.outputFolder.isEmpty())
             dialogs_.openUrl(folderUrl(result.outputFolder));
     }
 }
@@ -500,8 +497,8 @@ void frmMain::showFailures(const BatchResult& result) {
     // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
     const QString summary = result.outcome == BatchResult::Outcome::Completed
                                 ? counts
-                                : result.message + QLatin1Char('\n') + counts;
-    dialogs_.showFailures(this, summary, result.failures);
+                                : message::finalMessage(result) + QLatin1Char('\n') + counts;
+    dialogs_.showFailures(this, summary, message::failureTexts(result));
 }
 
 void frmMain::takeHandedOverFiles(const FilePaths& files) {

@@ -28,8 +28,8 @@ class BatchRunner;
 
 // The program's only window: the options of a conversion as controls, the margin colour as
 // its own background, and files dropped on it converted in one batch off the GUI thread.
-// The controls are the live options; a batch reads a copy of them that the window renews on
-// every change. All functions run on the GUI thread.
+// The controls are the live options; the window parses them into the typed options a batch
+// reads (storeOptions) on every change. All functions run on the GUI thread.
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -48,7 +48,7 @@ public:
     // The labels keep their colours.
     void setBackColor(quint32 bgr);
     // The options a file starting now would be converted with.
-    ConversionSettings currentOptions() const { return options_.current(); }
+    ConversionOptions currentOptions() const { return options_.current(); }
     bool isBatchRunning() const;
     // Set when loading found another copy running and ended this one: the status the program
     // exits with. The window must then not be shown.
@@ -60,9 +60,8 @@ public:
     const QString& desktopPath() const { return desktopPath_; }
 
 Q_SIGNALS:
-    // A batch is about to convert file index (1-based) of count; it waits until every
-    // receiver has returned, so a change made here reaches every file not yet under way (the
-    // batch prepares a file per core ahead).
+    // A batch has come to file index (1-based) of count, and the progress bar shows it. The
+    // batch does not wait for this: the file, and one per core beyond it, may be under way.
     void batchFileStarting(int index, int count);
     // A batch is over and its final message has been shown (or the window has closed).
     void batchFinished();
@@ -107,6 +106,8 @@ private:
     void reportEnd(const BatchResult& result, bool leaving);
     // The counts and every failure of a batch that went on past them.
     void showFailures(const BatchResult& result);
+    // The window's edge: the controls parsed into the options every file starting from now on
+    // is converted with.
     void storeOptions();
 
     const WindowStart start_;

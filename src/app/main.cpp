@@ -1,6 +1,6 @@
 #include "AppIcon.h"
-#include "Language.h"
 #include "ImagingEngine.h"
+#include "Language.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UserDialogs.h"

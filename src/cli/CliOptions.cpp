@@ -1,6 +1,5 @@
 #include "CliOptions.h"
 
-#include "FitGeometry.h"
 #include "OutputFormat.h"
 #include "QualityFactor.h"
 
@@ -17,6 +16,18 @@ std::optional<quint32> parseColour(const QString& text) {
     if (!colour.isValid())
         return std::nullopt;
     return quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
+}
+
+// The stored texts are read as the window reads its controls; one it cannot read is refused
+// only when a file needs it, as in the window.
+ConversionOptions storedOptions(const StoredChoices& stored) {
+    ConversionOptions options;
+    options.sizeConversion = stored.sizeConversion;
+    options.box = boxFromText(stored.widthText, stored.heightText);
+    options.format = formatChoiceFor(stored.formatText);
+    options.qualityFactor = qualityFactorFromText(qualityFactorText(stored.qualityText));
+    options.backColor = stored.backColor;
+    return options;
 }
 
 QString formatNames() {
@@ -58,10 +69,10 @@ QString cliUsage() {
 }
 
 std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
-                                           const ConversionSettings& defaults,
+                                           const StoredChoices& stored,
                                            const FilePath& defaultOutputParent, QString& error) {
     CliRequest request;
-    request.settings = defaults;
+    request.options = storedOptions(stored);
     request.outputParent = defaultOutputParent;
     bool sizeGiven = false;
     bool noSizeGiven = false;
@@ -101,10 +112,10 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
         } else if (name == QLatin1String("--version")) {
             request.showVersion = true;
         } else if (name == QLatin1String("--keep-going")) {
-            request.settings.keepGoing = true;
+            request.options.keepGoing = true;
         } else if (name == QLatin1String("--no-size")) {
             noSizeGiven = true;
-            request.settings.sizeConversion = false;
+            request.options.sizeConversion = false;
         } else if (name == QLatin1String("--output-dir")) {
             if (!takeValue())
                 return std::nullopt;
@@ -112,20 +123,23 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
         } else if (name == QLatin1String("--format")) {
             if (!takeValue())
                 return std::nullopt;
-            if (!outputFormatFor(value)) {
+            const FormatChoice format = formatChoiceFor(value);
+            if (!format.row) {
                 error = QCoreApplication::translate("quillmorph-cli",
                                                     "unknown format \"%1\"; use one of %2")
                             .arg(value, formatNames());
                 return std::nullopt;
             }
-            request.settings.formatText = value;
+            request.options.format = format;
         } else if (name == QLatin1String("--size")) {
             if (!takeValue())
                 return std::nullopt;
             static const QRegularExpression form(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
             const auto match = form.match(value);
-            if (!match.hasMatch() || !boxSideFromText(match.captured(1)) ||
-                !boxSideFromText(match.captured(2))) {
+            const auto box = match.hasMatch()
+                                 ? boxFromText(match.captured(1), match.captured(2))
+                                 : std::nullopt;
+            if (!box) {
                 error = QCoreApplication::translate(
                             "quillmorph-cli",
                             "--size wants WxH with W and H from 1 to 32767, not \"%1\"")
@@ -133,9 +147,8 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                 return std::nullopt;
             }
             sizeGiven = true;
-            request.settings.sizeConversion = true;
-            request.settings.widthText = match.captured(1).trimmed();
-            request.settings.heightText = match.captured(2).trimmed();
+            request.options.sizeConversion = true;
+            request.options.box = box;
         } else if (name == QLatin1String("--quality")) {
             if (!takeValue())
                 return std::nullopt;
@@ -147,7 +160,7 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                             .arg(value);
                 return std::nullopt;
             }
-            request.settings.qualityFactorText = qualityFactorText(value);
+            request.options.qualityFactor = qualityFactorFromText(qualityFactorText(value));
         } else if (name == QLatin1String("--background")) {
             if (!takeValue())
                 return std::nullopt;
@@ -159,7 +172,7 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                         .arg(value);
                 return std::nullopt;
             }
-            request.settings.backColor = *colour;
+            request.options.backColor = *colour;
         } else {
             error = QCoreApplication::translate("quillmorph-cli", "unknown option %1").arg(name);
             return std::nullopt;

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "BatchInterfaces.h"
+#include "ConversionOptions.h"
+#include "FilePath.h"
+#include "StoredChoices.h"
 
 #include <QByteArrayList>
 #include <QString>
@@ -10,18 +12,19 @@ namespace quillmorph {
 
 // What the command line asked for, on top of the stored settings.
 struct CliRequest {
-    ConversionSettings settings;
+    ConversionOptions options;
     FilePath outputParent; // the dated folder goes in here
     FilePaths files;
     bool showHelp = false;
     bool showVersion = false;
 };
 
-// Parses arguments (without the program name, as the bytes the shell passed, so that file
-// names need not be UTF-8) over the stored defaults. Returns the request, or nothing with
-// error set to a one-line explanation of the usage error.
+// The command line's edge: parses arguments (without the program name, as the bytes the shell
+// passed, so that file names need not be UTF-8) over the stored choices, which give every
+// option not given (keep-going excepted: only the command line turns it on). Returns the
+// request, or nothing with error set to a one-line explanation of the usage error.
 std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
-                                           const ConversionSettings& defaults,
+                                           const StoredChoices& stored,
                                            const FilePath& defaultOutputParent, QString& error);
 
 QString cliUsage();

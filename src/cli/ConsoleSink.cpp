@@ -1,5 +1,6 @@
 #include "ConsoleSink.h"
 
+#include "Messages.h"
 #include "TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -22,10 +23,8 @@ ConsoleSink::~ConsoleSink() {
     clearProgress();
 }
 
-void ConsoleSink::report(const QString& text) {
-    clearProgress();
-    err_ << text << Qt::endl;
-    drawProgress();
+void ConsoleSink::report(const Failure& failure) {
+    printProblem(message::text(failure));
 }
 
 void ConsoleSink::batchStarted(const FilePath& folder) {
@@ -46,9 +45,9 @@ void ConsoleSink::fileConverted(const FilePath&, const FilePath& output) {
     drawProgress();
 }
 
-void ConsoleSink::fileFailed(const FilePath&, const QString& message) {
+void ConsoleSink::fileFailed(const Failure& failure) {
     ++done_;
-    report(message);
+    printProblem(message::text(failure));
 }
 
 bool ConsoleSink::cancelRequested() const {
@@ -60,6 +59,12 @@ void ConsoleSink::clearProgress() {
         return;
     err_ << "\r\033[K" << Qt::flush;
     progressShown_ = false;
+}
+
+void ConsoleSink::printProblem(const QString& text) {
+    clearProgress();
+    err_ << text << Qt::endl;
+    drawProgress();
 }
 
 void ConsoleSink::printPath(const FilePath& path) {

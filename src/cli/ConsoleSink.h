@@ -15,11 +15,11 @@ public:
     ConsoleSink();
     ~ConsoleSink() override;
 
-    void report(const QString& text) override;
+    void report(const Failure& failure) override;
     void batchStarted(const FilePath& folder) override;
     void fileStarted(int index, int count, const FilePath& source) override;
     void fileConverted(const FilePath& source, const FilePath& output) override;
-    void fileFailed(const FilePath& source, const QString& message) override;
+    void fileFailed(const Failure& failure) override;
     // True once SIGINT, SIGTERM or SIGHUP has come: the batch stops after the file in hand.
     bool cancelRequested() const override;
 
@@ -28,6 +28,7 @@ public:
 
 private:
     void printPath(const FilePath& path);
+    void printProblem(const QString& text);
     void drawProgress();
 
     const bool showProgress_;

@@ -1,11 +1,10 @@
 #include "CliOptions.h"
 #include "ConsoleSink.h"
 #include "ConvertFiles.h"
-#include "Language.h"
 #include "ImagingEngine.h"
+#include "Language.h"
 #include "Messages.h"
 #include "Profile.h"
-#include "QualityFactor.h"
 #include "StoredChoices.h"
 #include "TerminationSignals.h"
 
@@ -20,24 +19,12 @@ namespace {
 
 class FixedOptions : public OptionsSource {
 public:
-    explicit FixedOptions(ConversionSettings settings) : settings_(std::move(settings)) {}
-    ConversionSettings current() const override { return settings_; }
+    explicit FixedOptions(ConversionOptions options) : options_(std::move(options)) {}
+    ConversionOptions current() const override { return options_; }
 
 private:
-    ConversionSettings settings_;
+    ConversionOptions options_;
 };
-
-ConversionSettings storedDefaults() {
-    const StoredChoices stored = readStoredChoices(Profile::fromFile(settingsFilePath()));
-    ConversionSettings s;
-    s.sizeConversion = stored.sizeConversion;
-    s.widthText = stored.widthText;
-    s.heightText = stored.heightText;
-    s.formatText = stored.formatText;
-    s.qualityFactorText = qualityFactorText(stored.qualityText);
-    s.backColor = stored.backColor;
-    return s;
-}
 
 } // namespace
 
@@ -53,7 +40,8 @@ int main(int argc, char** argv) {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
-    const auto request = parseCommandLine(arguments, storedDefaults(), desktop, error);
+    const StoredChoices stored = readStoredChoices(Profile::fromFile(settingsFilePath()));
+    const auto request = parseCommandLine(arguments, stored, desktop, error);
     if (!request) {
         err << "quillmorph-cli: " << error << Qt::endl
             << QCoreApplication::translate("quillmorph-cli", "Try 'quillmorph-cli --help'.")
@@ -79,7 +67,7 @@ int main(int argc, char** argv) {
     FilePaths files;
     for (const FilePath& file : request->files)
         files << file.absolute();
-    FixedOptions options(request->settings);
+    FixedOptions options(request->options);
     const TerminationSignals stopSignals;
     ConsoleSink sink;
     BatchPlace place;
@@ -87,12 +75,12 @@ int main(int argc, char** argv) {
     const BatchResult result = ConvertFiles(files, place, options, sink);
     sink.clearProgress();
     if (result.outcome == BatchResult::Outcome::Completed && result.failures.isEmpty()) {
-        out << result.message << Qt::endl;
+        out << message::finalMessage(result) << Qt::endl;
         return 0;
     }
     // A batch that stopped early says why before its counts.
     if (result.outcome != BatchResult::Outcome::Completed)
-        err << result.message << Qt::endl;
+        err << message::finalMessage(result) << Qt::endl;
     if (!result.failures.isEmpty()) {
         err << message::summary(result.converted, int(result.failures.size()), result.skipped)
             << Qt::endl;

@@ -8,7 +8,7 @@ void BatchSink::fileStarted(int, int, const FilePath&) {}
 
 void BatchSink::fileConverted(const FilePath&, const FilePath&) {}
 
-void BatchSink::fileFailed(const FilePath&, const QString&) {}
+void BatchSink::fileFailed(const Failure&) {}
 
 bool BatchSink::cancelRequested() const {
     return false;

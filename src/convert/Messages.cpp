@@ -15,7 +15,64 @@ QString skipped(int count) {
         .arg(signedPosition(count));
 }
 
+QString stageName(Stage stage) {
+    switch (stage) {
+    case Stage::Load:
+        return QStringLiteral("Load");
+    case Stage::Size:
+        return QStringLiteral("Size");
+    case Stage::Save:
+        return QStringLiteral("Save");
+    }
+    return {};
+}
+
+// The first line of a failure's message.
+QString headline(const Failure& failure) {
+    switch (failure.kind) {
+    case Failure::Kind::Engine:
+        return ErrorProc(failure.status, stageName(failure.stage));
+    case Failure::Kind::NotAnImage:
+        return notAnImage();
+    case Failure::Kind::BoxSize:
+        return boxSizeRange();
+    case Failure::Kind::UnknownFormat:
+        return formatSelection(failure.formatText);
+    case Failure::Kind::OutputFolder:
+        return QCoreApplication::translate("Messages", "出力フォルダを作成できませんでした。");
+    case Failure::Kind::FillFailed:
+        return fillFailed();
+    case Failure::Kind::CombineFailed:
+        return combineFailed();
+    }
+    return {};
+}
+
 } // namespace
+
+QString text(const Failure& failure) {
+    const QString first = headline(failure);
+    return failure.path.isEmpty() ? first : withPath(first, failure.path);
+}
+
+QString finalMessage(const BatchResult& result) {
+    switch (result.outcome) {
+    case BatchResult::Outcome::Completed:
+        return completed(result.converted, result.skipped);
+    case BatchResult::Outcome::Cancelled:
+        return cancelled(result.converted);
+    case BatchResult::Outcome::Failed:
+        break;
+    }
+    return result.failure ? text(*result.failure) : QString();
+}
+
+QStringList failureTexts(const BatchResult& result) {
+    QStringList texts;
+    for (const Failure& failure : result.failures)
+        texts << text(failure);
+    return texts;
+}
 
 QString ErrorProc(EngineStatus status, const QString& operation) {
     const int number = (status >= 20000 && status <= status::kLast) ? status - 20000 + 1 : 0;
@@ -62,11 +119,6 @@ QString formatSelection(const QString& formatText) {
 QString boxSizeRange() {
     return QCoreApplication::translate("Messages",
                                        "幅と高さには 1 ～ 32767 の数値を指定してください。");
-}
-
-QString outputFolderFailed(const FilePath& folder) {
-    return withPath(QCoreApplication::translate("Messages", "出力フォルダを作成できませんでした。"),
-                    folder);
 }
 
 QString fillFailed() {

@@ -1,14 +1,28 @@
 #pragma once
 
+#include "BatchResult.h"
 #include "EngineStatus.h"
+#include "Failure.h"
 #include "FilePath.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quillmorph {
 
-// Every text the batch shows the user, in one place.
+// Every text the batch shows the user, in one place. The batch hands over values; the window
+// and the command-line tool make their texts here.
 namespace message {
+
+// A failure's message, with the path it concerns on a second line when it has one.
+QString text(const Failure& failure);
+
+// The message that ends a batch: the counts of a completed one, the cancellation, or the
+// failure that ended it.
+QString finalMessage(const BatchResult& result);
+
+// The message of each failure a keep-going batch went past, in file order.
+QStringList failureTexts(const BatchResult& result);
 
 // "エラー: " + message number with its sign position + " In " + operation.
 QString ErrorProc(EngineStatus status, const QString& operation);
@@ -25,7 +39,6 @@ QString cancelled(int convertedCount);
 QString notAnImage();
 QString formatSelection(const QString& formatText);
 QString boxSizeRange();
-QString outputFolderFailed(const FilePath& folder);
 QString fillFailed();
 QString combineFailed();
 

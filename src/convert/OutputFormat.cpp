@@ -46,4 +46,10 @@ const OutputFormat* outputFormatFor(FormatCode code) {
     return nullptr;
 }
 
+FormatChoice formatChoiceFor(const QString& text) {
+    if (const OutputFormat* row = outputFormatFor(text))
+        return {row, {}};
+    return {nullptr, text};
+}
+
 } // namespace quillmorph

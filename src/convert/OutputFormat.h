@@ -50,4 +50,14 @@ const OutputFormat* outputFormatFor(const QString& text);
 // The row of an engine format code; null for a code no format has.
 const OutputFormat* outputFormatFor(FormatCode code);
 
+// What the format box or the command line named: a row of the table, or a text that names
+// none, kept for the message a file gets when it reaches its format step.
+struct FormatChoice {
+    const OutputFormat* row = nullptr;
+    QString unknownText; // the text, when row is null
+};
+
+// The choice a format text makes.
+FormatChoice formatChoiceFor(const QString& text);
+
 } // namespace quillmorph

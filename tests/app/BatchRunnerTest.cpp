@@ -1,5 +1,7 @@
 #include "BatchRunner.h"
 #include "EventLoop.h"
+#include "Messages.h"
+#include "ScriptedOptions.h"
 #include "TestImages.h"
 
 #include <QCoreApplication>
@@ -15,11 +17,6 @@
 namespace quillmorph::test {
 namespace {
 
-class FixedOptions : public OptionsSource {
-public:
-    ConversionSettings current() const override { return {}; }
-};
-
 class Runner : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,7 +29,7 @@ protected:
     QTemporaryDir dir_;
     QStringList files_;
     BatchPlace place_;
-    FixedOptions options_;
+    ScriptedOptions options_;
 };
 
 TEST_F(Runner, RunsOneBatchAtATimeOffTheGuiThread) {
@@ -66,17 +63,21 @@ TEST_F(Runner, RunsOneBatchAtATimeOffTheGuiThread) {
 TEST_F(Runner, CancelStopsBeforeTheNextFileAndANewBatchStartsClean) {
     BatchRunner runner(options_);
     std::optional<BatchResult> result;
-    QObject::connect(&runner, &BatchRunner::fileStarting, &runner, [&](int index, int) {
-        if (index == 1)
-            runner.requestCancel();
-    });
+    // On the batch's thread, before file 1 starts.
+    QObject::connect(
+        &runner, &BatchRunner::fileStarting, &runner,
+        [&](int index, int) {
+            if (index == 1)
+                runner.requestCancel();
+        },
+        Qt::DirectConnection);
     QObject::connect(&runner, &BatchRunner::finished, &runner,
                      [&](const BatchResult& r) { result = r; });
     ASSERT_TRUE(runner.start(test::paths(files_), place_));
     ASSERT_TRUE(runEventsUntil([&] { return result.has_value(); }));
     EXPECT_EQ(result->outcome, BatchResult::Outcome::Cancelled);
     EXPECT_EQ(result->converted, 1);
-    EXPECT_EQ(result->message, QStringLiteral(" 1ファイルを変換した時点で中止しました。"));
+    EXPECT_EQ(message::finalMessage(*result), QStringLiteral(" 1ファイルを変換した時点で中止しました。"));
 
     result.reset();
     QObject::disconnect(&runner, &BatchRunner::fileStarting, nullptr, nullptr);
@@ -93,8 +94,18 @@ TEST_F(Runner, StopAndWaitReleasesABatchWaitingForTheGuiAndRaisesNothingMore) {
                          [&](const BatchResult&) { signalled = true; });
         QObject::connect(&runner, &BatchRunner::fileStarting, &runner,
                          [&](int, int) { signalled = true; });
+        QObject::connect(&runner, &BatchRunner::reportRaised, &runner,
+                         [&](const Failure&) { signalled = true; });
+        // A report is what a batch waits for the GUI for: file 1 raises one as it starts.
+        QObject::connect(
+            &runner, &BatchRunner::fileStarting, &runner,
+            [&](int index, int) {
+                if (index == 1)
+                    runner.report(Failure::of(Failure::Kind::FillFailed, {}));
+            },
+            Qt::DirectConnection);
         ASSERT_TRUE(runner.start(test::paths(files_), place_));
-        // The pool thread is now held in fileStarted(1) until this thread answers.
+        // The pool thread is now held in that report until this thread answers.
         QThread::msleep(100);
         runner.stopAndWait();
         EXPECT_FALSE(runner.isRunning());

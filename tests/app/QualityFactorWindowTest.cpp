@@ -32,7 +32,7 @@ TEST_P(QualityFactorTyped, RecomputesTheFactorAsTheUserTypes) {
     QTest::keyClicks(quality()->lineEdit(), QString::fromLatin1(c.quality));
     EXPECT_EQ(quality()->currentText(), QString::fromLatin1(c.quality));
     EXPECT_EQ(window_->text1(), QString::fromLatin1(c.factor));
-    EXPECT_EQ(window_->currentOptions().qualityFactorText, QString::fromLatin1(c.factor));
+    EXPECT_EQ(window_->currentOptions().qualityFactor, QString::fromLatin1(c.factor).toInt());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,7 +67,7 @@ TEST_F(QualityFactor, FollowsEveryKeystrokeAndAnEmptyBoxMeansBest) {
 TEST_F(QualityFactor, FollowsAProgramSetText) {
     quality()->setEditText(QStringLiteral("64"));
     EXPECT_EQ(window_->text1(), QStringLiteral("92"));
-    EXPECT_EQ(window_->currentOptions().qualityFactorText, QStringLiteral("92"));
+    EXPECT_EQ(window_->currentOptions().qualityFactor, 92);
 }
 
 TEST_F(QualityFactor, FollowsAPickFromTheList) {
@@ -82,7 +82,7 @@ TEST_F(QualityFactor, FollowsAPickFromTheList) {
     QTest::keyClick(quality()->view(), Qt::Key_Return);
     EXPECT_EQ(quality()->currentText(), QStringLiteral("50"));
     EXPECT_EQ(window_->text1(), QStringLiteral("128"));
-    EXPECT_EQ(window_->currentOptions().qualityFactorText, QStringLiteral("128"));
+    EXPECT_EQ(window_->currentOptions().qualityFactor, 128);
 }
 
 TEST_F(QualityFactor, AFactorBeyondSixteenBitsStaysTextAndIsClampedOnlyWhenSaving) {

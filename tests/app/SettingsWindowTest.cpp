@@ -50,11 +50,13 @@ protected:
         EXPECT_EQ(window_->backColor(), colour);
         EXPECT_FALSE(control<QAction>("keepGoing")->isChecked()); // no file here stores it
         // What a batch started now would use agrees with the controls.
-        const ConversionSettings options = window_->currentOptions();
+        const ConversionOptions options = window_->currentOptions();
         EXPECT_EQ(options.sizeConversion, sizeConversion);
-        EXPECT_EQ(options.widthText, QLatin1String(width));
-        EXPECT_EQ(options.heightText, QLatin1String(height));
-        EXPECT_EQ(options.formatText, QString::fromUtf8(format));
+        const int w = QByteArray(width).toInt();
+        const int h = QByteArray(height).toInt();
+        const bool sides = w >= 1 && w <= 32767 && h >= 1 && h <= 32767;
+        EXPECT_EQ(options.box, sides ? std::optional(BoxSize{w, h}) : std::nullopt);
+        EXPECT_EQ(options.format.row, outputFormatFor(QString::fromUtf8(format)));
         EXPECT_EQ(options.backColor, colour);
         EXPECT_FALSE(options.keepGoing);
     }
@@ -86,7 +88,7 @@ TEST_F(StoredSettings, StoredValuesFillTheControlsAndDeriveTheQualityFactor) {
                  "iBackColor=65280\n");
     expectChoices(true, "800", "-5", "50", "PNG", 0x00FF00);
     EXPECT_EQ(window_->text1(), QStringLiteral("128"));
-    EXPECT_EQ(window_->currentOptions().qualityFactorText, QStringLiteral("128"));
+    EXPECT_EQ(window_->currentOptions().qualityFactor, 128);
     EXPECT_EQ(groundAt(250, 60), QColor(0, 255, 0));
 }
 

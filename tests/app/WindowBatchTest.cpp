@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <thread>
@@ -18,13 +19,19 @@ namespace {
 
 class WindowBatch : public WindowTest {
 protected:
-    // Calls fn on the GUI thread as file index of the batch is about to start.
+    // Calls fn on the GUI thread as file index of the batch is about to start, holding the
+    // batch until fn has returned (the window itself never makes it wait).
     void atFile(int index, std::function<void()> fn) {
-        QObject::connect(window_.get(), &frmMain::batchFileStarting, window_.get(),
-                         [index, fn](int i, int) {
-                             if (i == index)
-                                 fn();
-                         });
+        auto* runner = window_->findChild<BatchRunner*>();
+        ASSERT_NE(runner, nullptr);
+        QWidget* window = window_.get();
+        QObject::connect(
+            runner, &BatchRunner::fileStarting, runner,
+            [index, fn, window](int i, int) {
+                if (i == index)
+                    QMetaObject::invokeMethod(window, fn, Qt::BlockingQueuedConnection);
+            },
+            Qt::DirectConnection);
     }
     void dropSources(const QStringList& sources) {
         ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), sources).moveAccepted);
@@ -100,21 +107,20 @@ TEST_F(WindowBatch, OpenFolderOnTheCompletionMessageOpensTheDatedFolder) {
 TEST_F(WindowBatch, ACancelledBatchWithFailuresSaysSoAboveTheCounts) {
     BatchResult result;
     result.outcome = BatchResult::Outcome::Cancelled;
-    result.message = QStringLiteral(" 3ファイルを変換した時点で中止しました。");
     result.converted = 3;
     result.skipped = 1;
-    result.failures =
-        QStringList({"画像形式が不正です。\n/in/a.png", "エラー:  7 In Load\n/in/b.png"});
+    result.failures = {Failure::of(Failure::Kind::NotAnImage, FilePath(QStringLiteral("/in/a.png"))),
+                       Failure::engine(status::kCorruptData, Stage::Load, QStringLiteral("/in/b.png"))};
     Q_EMIT window_->findChild<BatchRunner*>()->finished(result);
     EXPECT_EQ(log_, QStringList({"<failures> 3ファイルを変換した時点で中止しました。\n"
                                  " 3ファイルを変換し、 2ファイルが失敗しました。\n"
-                                 " 1ファイルは画像ではないため変換しませんでした。"}) +
-                        result.failures);
+                                 " 1ファイルは画像ではないため変換しませんでした。",
+                                 "画像形式が不正です。\n/in/a.png", "エラー:  7 In Load\n/in/b.png"}));
 }
 
 TEST_F(WindowBatch, TheFolderOpenedKeepsTheBytesOfANameThatIsNotUtf8) {
     BatchResult result;
-    result.message = QStringLiteral(" 1ファイルを変換終了しました。");
+    result.converted = 1;
     result.outputFolder = FilePath::fromNative(QFile::encodeName(desktop_) + "/pic\xff");
     openFolder_ = true;
     Q_EMIT window_->findChild<BatchRunner*>()->finished(result);
@@ -203,8 +209,16 @@ TEST_F(WindowBatch, ClosingStopsAfterTheCurrentFileThenCloses) {
 
 TEST_F(WindowBatch, DestroyingTheWindowMidBatchWaitsForTheCurrentFile) {
     const QStringList sources = makeSources({"a.png", "b.png", "c.png", "d.png", "e.png"});
-    // Destroyed just after file 2 has begun; the batch may by then have asked to begin file 3
-    // too, which it then finishes.
+    // Destroyed just after file 2 has begun; the batch may by then have begun file 3 too,
+    // which it then finishes, but not file 4: file 3 waits for the window to go.
+    auto* runner = window_->findChild<BatchRunner*>();
+    QObject::connect(
+        runner, &BatchRunner::fileStarting, runner,
+        [runner](int index, int) {
+            while (index == 3 && !runner->cancelRequested())
+                QThread::msleep(1);
+        },
+        Qt::DirectConnection);
     atFile(2, [this] { QTimer::singleShot(0, [this] { window_.reset(); }); });
     dropSources(sources);
     ASSERT_TRUE(waitUntil([this] { return !window_; }));
@@ -258,9 +272,9 @@ TEST_F(WindowBatch, AReportHoldsTheBatchUntilTheUserHasSeenIt) {
     std::thread batchThread;
     // The window's own message hook sees the report; the caller must still be waiting.
     QObject::connect(runner, &BatchRunner::reportRaised, window_.get(),
-                     [&](const QString&) { heldWhileShown = !returned; });
+                     [&](const Failure&) { heldWhileShown = !returned; });
     batchThread = std::thread([&] {
-        runner->report(QStringLiteral("ERR: LEAD1 Fill"));
+        runner->report(Failure::of(Failure::Kind::FillFailed, {}));
         returned = true;
     });
     const bool done = waitUntil([&] { return bool(returned); }, 10000);

@@ -269,12 +269,11 @@ TEST_F(WindowFrame, StartsWithTheDefaultChoices) {
     EXPECT_EQ(control<QComboBox>("cobFormat")->currentText(), QStringLiteral("JPEG"));
     EXPECT_EQ(window_->text1(), QStringLiteral("2"));
     EXPECT_EQ(window_->backColor(), 0xFFFFFFu);
-    const ConversionSettings options = window_->currentOptions();
+    const ConversionOptions options = window_->currentOptions();
     EXPECT_FALSE(options.sizeConversion);
-    EXPECT_EQ(options.widthText, QStringLiteral("600"));
-    EXPECT_EQ(options.heightText, QStringLiteral("450"));
-    EXPECT_EQ(options.formatText, QStringLiteral("JPEG"));
-    EXPECT_EQ(options.qualityFactorText, QStringLiteral("2"));
+    EXPECT_EQ(options.box, (BoxSize{600, 450}));
+    EXPECT_EQ(options.format.row, outputFormatFor(FormatCode::Jpeg));
+    EXPECT_EQ(options.qualityFactor, 2);
     EXPECT_EQ(options.backColor, 0xFFFFFFu);
 }
 

@@ -276,23 +276,28 @@ TEST_F(CliTest, HelpAndVersion) {
 }
 
 TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
-    ConversionSettings stored;
+    StoredChoices stored;
     stored.formatText = QStringLiteral("weird"); // stored texts pass through untouched
+    stored.widthText = QStringLiteral("800");
+    stored.heightText = QStringLiteral("-5");
+    stored.qualityText = QStringLiteral("50");
     QString error;
     const auto plain = parseCommandLine({"f.png"}, stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->settings.formatText, QStringLiteral("weird"));
+    EXPECT_EQ(plain->options.format.row, nullptr);
+    EXPECT_EQ(plain->options.format.unknownText, QStringLiteral("weird"));
+    EXPECT_EQ(plain->options.box, std::nullopt); // refused only when a file needs it
+    EXPECT_EQ(plain->options.qualityFactor, 128);
     EXPECT_EQ(plain->outputParent, FilePath(QStringLiteral("/d")));
 
     const auto given = parseCommandLine(
         {"--quality=88", "--size", "640X480", "--background", "blue", "--", "--odd-name.png"},
         stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(given) << error.toStdString();
-    EXPECT_EQ(given->settings.qualityFactorText, QStringLiteral("32"));
-    EXPECT_TRUE(given->settings.sizeConversion);
-    EXPECT_EQ(given->settings.widthText, QStringLiteral("640"));
-    EXPECT_EQ(given->settings.heightText, QStringLiteral("480"));
-    EXPECT_EQ(given->settings.backColor, 0xFF0000u);
+    EXPECT_EQ(given->options.qualityFactor, 32);
+    EXPECT_TRUE(given->options.sizeConversion);
+    EXPECT_EQ(given->options.box, (BoxSize{640, 480}));
+    EXPECT_EQ(given->options.backColor, 0xFF0000u);
     EXPECT_EQ(given->files, FilePaths{FilePath::fromNative("--odd-name.png")});
 }
 

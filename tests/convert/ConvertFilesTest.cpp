@@ -1,5 +1,7 @@
 #include "ConvertFiles.h"
 #include "FitAndPad.h"
+#include "Messages.h"
+#include "ScriptedOptions.h"
 #include "TestImages.h"
 
 #include <QDir>
@@ -17,20 +19,9 @@ constexpr quint32 kBlue = 0xFF0000; // 0x00BBGGRR
 const Rgb kBlueRgb{0, 0, 255};
 const Rgb kRedRgb{220, 20, 20};
 
-class ScriptedOptions : public OptionsSource {
-public:
-    ConversionSettings current() const override {
-        ++calls;
-        return perCall ? perCall(calls) : settings;
-    }
-    ConversionSettings settings;
-    std::function<ConversionSettings(int)> perCall;
-    mutable int calls = 0;
-};
-
 class RecordingSink : public BatchSink {
 public:
-    void report(const QString& text) override { reports << text; }
+    void report(const Failure& failure) override { reports << message::text(failure); }
     void fileConverted(const FilePath&, const FilePath& output) override { outputs << output.display(); }
     bool cancelRequested() const override { return cancelAfter >= 0 && outputs.size() >= cancelAfter; }
     QStringList reports;
@@ -41,11 +32,10 @@ public:
 class ConvertFilesTest : public ::testing::Test {
 protected:
     ConvertFilesTest() {
-        options_.settings.backColor = kBlue;
-        options_.settings.sizeConversion = true;
-        options_.settings.widthText = QStringLiteral("640");
-        options_.settings.heightText = QStringLiteral("480");
-        options_.settings.formatText = QStringLiteral("PNG");
+        options_.base.backColor = kBlue;
+        options_.base.sizeConversion = true;
+        options_.base.box = BoxSize{640, 480};
+        options_.base.format = formatChoiceFor(QStringLiteral("PNG"));
         place_.parentFolder = desktop_.filePath(QStringLiteral("Desktop"));
         place_.startedAt = QDateTime(QDate(2026, 12, 7), QTime(9, 6, 32));
         place_.locale = QLocale(QLocale::Japanese, QLocale::Japan);
@@ -69,7 +59,7 @@ protected:
 
     QTemporaryDir desktop_;
     QTemporaryDir sources_;
-    ScriptedOptions options_;
+    test::ScriptedOptions options_;
     RecordingSink sink_;
     BatchPlace place_;
 };
@@ -79,7 +69,7 @@ TEST_F(ConvertFilesTest, WideImageIsCentredOnTheMarginColour) {
     const BatchResult result = run({wide});
 
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
-    EXPECT_EQ(result.message, QStringLiteral(" 1ファイルを変換終了しました。"));
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral(" 1ファイルを変換終了しました。"));
     EXPECT_EQ(result.outputFolder.display(), place_.parentFolder.display() + QStringLiteral("/pic2026120790632"));
     ASSERT_EQ(namesIn(result.outputFolder.display()), QStringList{QStringLiteral("wide.png")});
 
@@ -99,8 +89,7 @@ TEST_F(ConvertFilesTest, WideImageIsCentredOnTheMarginColour) {
 }
 
 TEST_F(ConvertFilesTest, PortraitImageLandsAtColumn131) {
-    options_.settings.widthText = QStringLiteral("600");
-    options_.settings.heightText = QStringLiteral("450");
+    options_.base.box = BoxSize{600, 450};
     const QString tall = source(QStringLiteral("tall.png"), test::solid(450, 600, kRedRgb));
     ASSERT_EQ(run({tall}).outcome, BatchResult::Outcome::Completed);
     const VImage out = test::readImage(sink_.outputs.value(0));
@@ -124,8 +113,8 @@ TEST_F(ConvertFilesTest, SmallImageIsEnlargedAndTheHairAboveTheBoxIsAbsorbed) {
 }
 
 TEST_F(ConvertFilesTest, WithoutSizeConversionTheSourceSizeIsKeptAndAlphaFlattened) {
-    options_.settings.sizeConversion = false;
-    options_.settings.widthText = QStringLiteral("not a number"); // unused when off
+    options_.base.sizeConversion = false;
+    options_.base.box = boxFromText(QStringLiteral("not a number"), QStringLiteral("480")); // unused when off
     const QString clear = source(QStringLiteral("clear.png"), test::solid(123, 45, {0, 0, 0}, 0));
     ASSERT_EQ(run({clear}).outcome, BatchResult::Outcome::Completed);
     const VImage out = test::readImage(sink_.outputs.value(0));
@@ -136,7 +125,7 @@ TEST_F(ConvertFilesTest, WithoutSizeConversionTheSourceSizeIsKeptAndAlphaFlatten
 }
 
 TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
-    options_.settings.formatText = QStringLiteral("JPEG");
+    options_.base.format = formatChoiceFor(QStringLiteral("JPEG"));
     const QStringList files{
         source(QStringLiteral("x.y.bmp"), test::solid(40, 30, kRedRgb)),
         hidden(),
@@ -145,8 +134,8 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
         source(QStringLiteral("a.png"), test::solid(40, 30, kRedRgb)),
     };
     const BatchResult result = run(files);
-    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << result.message.toStdString();
-    EXPECT_EQ(result.message, QStringLiteral(" 5ファイルを変換終了しました。"));
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << message::finalMessage(result).toStdString();
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral(" 5ファイルを変換終了しました。"));
     EXPECT_EQ(namesIn(result.outputFolder.display()),
               (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("a (2).jpg"),
                            QStringLiteral("a.jpg"), QStringLiteral("x.y.jpg"),
@@ -155,8 +144,8 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
 
 TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
     options_.perCall = [this](int call) {
-        ConversionSettings s = options_.settings;
-        s.formatText = call == 1 ? QStringLiteral("GIF") : QStringLiteral("BMP");
+        ConversionOptions s = options_.base;
+        s.format = formatChoiceFor(call == 1 ? QStringLiteral("GIF") : QStringLiteral("BMP"));
         s.backColor = call == 1 ? kBlue : 0x00FF00;
         return s;
     };
@@ -171,8 +160,8 @@ TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
 
 TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {
     options_.perCall = [this](int call) {
-        ConversionSettings s = options_.settings;
-        s.formatText = call % 3 == 1 ? QStringLiteral("GIF") : QStringLiteral("PNG");
+        ConversionOptions s = options_.base;
+        s.format = formatChoiceFor(call % 3 == 1 ? QStringLiteral("GIF") : QStringLiteral("PNG"));
         return s;
     };
     place_.filesInFlight = 1;
@@ -205,7 +194,7 @@ TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
     const BatchResult result = run({});
     EXPECT_EQ(result.outputFolder.display(), place_.parentFolder.display() + QStringLiteral("/pic2026120790632 (2)"));
     EXPECT_TRUE(QFileInfo(result.outputFolder.display()).isDir());
-    EXPECT_EQ(result.message, QStringLiteral(" 0ファイルを変換終了しました。"));
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral(" 0ファイルを変換終了しました。"));
 }
 
 struct FailureCase {
@@ -225,8 +214,8 @@ class BatchFailureTest : public ConvertFilesTest,
 TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
     const FailureCase c = GetParam();
     options_.perCall = [&](int call) {
-        ConversionSettings s = options_.settings;
-        s.formatText = call <= 2 ? QStringLiteral("PNG") : QString::fromLatin1(c.format);
+        ConversionOptions s = options_.base;
+        s.format = formatChoiceFor(call <= 2 ? QStringLiteral("PNG") : QString::fromLatin1(c.format));
         return s;
     };
     const QString good1 = source(QStringLiteral("good1.png"), test::solid(64, 48, kRedRgb));
@@ -239,7 +228,7 @@ TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
     const BatchResult result = run({good1, good2, bad, after, after});
 
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-    EXPECT_EQ(result.message, c.expected + QLatin1Char('\n') + bad);
+    EXPECT_EQ(message::finalMessage(result), c.expected + QLatin1Char('\n') + bad);
     EXPECT_EQ(result.converted, 2);
     EXPECT_EQ(namesIn(result.outputFolder.display()),
               (QStringList{QStringLiteral("good1.png"), QStringLiteral("good2.png")}));
@@ -247,16 +236,16 @@ TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
     EXPECT_EQ(test::readBytes(bad), badBytes); // the source is never touched
 
     // Kept going, the failure is listed with its path and the files after it are converted.
-    options_.settings.keepGoing = true;
+    options_.base.keepGoing = true;
     options_.calls = 0;
     options_.perCall = [&](int call) {
-        ConversionSettings s = options_.settings;
-        s.formatText = call == 3 ? QString::fromLatin1(c.format) : QStringLiteral("PNG");
+        ConversionOptions s = options_.base;
+        s.format = formatChoiceFor(call == 3 ? QString::fromLatin1(c.format) : QStringLiteral("PNG"));
         return s;
     };
     const BatchResult going = run({good1, good2, bad, after});
     EXPECT_EQ(going.outcome, BatchResult::Outcome::Completed);
-    EXPECT_EQ(going.failures, QStringList{c.expected + QLatin1Char('\n') + bad});
+    EXPECT_EQ(message::failureTexts(going), QStringList{c.expected + QLatin1Char('\n') + bad});
     EXPECT_EQ(going.converted, 3);
     EXPECT_EQ(namesIn(going.outputFolder.display()),
               (QStringList{QStringLiteral("after.png"), QStringLiteral("good1.png"),
@@ -277,7 +266,7 @@ TEST_F(ConvertFilesTest, AFolderStandsForItsPicturesInNaturalOrderWithItsTreeMir
     const BatchResult result = run({loose, album});
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
     EXPECT_EQ(result.skipped, 1);
-    EXPECT_EQ(result.message, QStringLiteral(" 8ファイルを変換終了しました。\n"
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral(" 8ファイルを変換終了しました。\n"
                                              " 1ファイルは画像ではないため変換しませんでした。"));
     QStringList relative;
     for (const QString& output : std::as_const(sink_.outputs))
@@ -321,18 +310,18 @@ TEST_F(ConvertFilesTest, FailureAtTheThirdOfFiveLeavesTwoFiles) {
 }
 
 TEST_F(ConvertFilesTest, FormatIsOnlyCheckedAfterTheFileLoads) {
-    options_.settings.formatText = QStringLiteral("jpeg");
+    options_.base.format = formatChoiceFor(QStringLiteral("jpeg"));
     const QString missing = sources_.filePath(QStringLiteral("missing.png"));
-    EXPECT_EQ(run({missing}).message, QStringLiteral("エラー:  3 In Load\n") + missing);
+    EXPECT_EQ(message::finalMessage(run({missing})), QStringLiteral("エラー:  3 In Load\n") + missing);
 }
 
 TEST_F(ConvertFilesTest, BoxSidesOutsideTheRangeEndTheBatch) {
     const QString file = source(QStringLiteral("p.png"), test::solid(30, 30, kRedRgb));
     for (const QString& width : {QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("40000"), QString()}) {
-        options_.settings.widthText = width;
+        options_.base.box = boxFromText(width, QStringLiteral("480"));
         const BatchResult result = run({file});
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-        EXPECT_EQ(result.message,
+        EXPECT_EQ(message::finalMessage(result),
                   QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n") + file);
         EXPECT_TRUE(namesIn(result.outputFolder.display()).isEmpty());
     }
@@ -345,7 +334,7 @@ TEST_F(ConvertFilesTest, CancellingStopsBetweenFiles) {
         files << source(QStringLiteral("c%1.png").arg(i), test::solid(30, 30, kRedRgb));
     const BatchResult result = run(files);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Cancelled);
-    EXPECT_EQ(result.message, QStringLiteral(" 2ファイルを変換した時点で中止しました。"));
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral(" 2ファイルを変換した時点で中止しました。"));
     EXPECT_EQ(namesIn(result.outputFolder.display()).size(), 2);
 }
 
@@ -354,7 +343,7 @@ TEST_F(ConvertFilesTest, UnwritableDesktopIsReported) {
     place_.parentFolder = blocker + QStringLiteral("/Desktop");
     const BatchResult result = run({});
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-    EXPECT_TRUE(result.message.startsWith(QStringLiteral("出力フォルダを作成できませんでした。\n")));
+    EXPECT_TRUE(message::finalMessage(result).startsWith(QStringLiteral("出力フォルダを作成できませんでした。\n")));
 }
 
 // Engines whose fill or combine fails, to see the file still saved.
@@ -375,7 +364,8 @@ VImage fitWithFailure(const QString& file, const QString& out, QStringList& repo
     LeadImage work;
     EXPECT_EQ(main.Load(file), status::kOk);
     const FitRequest request{true, 64, 48, kBlue};
-    EXPECT_EQ(FitAndPad(main, work, request, [&](const QString& t) { reports << t; }), status::kOk);
+    const auto report = [&](Failure::Kind kind) { reports << message::text(Failure::of(kind, {})); };
+    EXPECT_EQ(FitAndPad(main, work, request, report), status::kOk);
     EXPECT_EQ(main.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
     return test::readImage(out);
 }

@@ -1,6 +1,8 @@
 #include "ConvertFiles.h"
 #include "LeadImage.h"
+#include "Messages.h"
 #include "OrcGuard.h"
+#include "ScriptedOptions.h"
 #include "TestImages.h"
 
 #include <QDir>
@@ -17,19 +19,17 @@ namespace {
 
 using vips::VImage;
 
-struct PngOptions : OptionsSource {
-    ConversionSettings current() const override {
-        ConversionSettings s;
-        s.sizeConversion = sizeConversion;
-        s.formatText = QStringLiteral("PNG");
-        return s;
+// PNG into the default box.
+struct PngOptions : test::ScriptedOptions {
+    PngOptions() {
+        base.sizeConversion = true;
+        base.format = formatChoiceFor(QStringLiteral("PNG"));
     }
-    bool sizeConversion = true;
 };
 
 // Runs an action after the first file is stored.
 struct AfterFirstFile : BatchSink {
-    void report(const QString&) override {}
+    void report(const Failure&) override {}
     void fileConverted(const FilePath&, const FilePath& output) override {
         outputs << output.display();
         if (outputs.size() == 1)
@@ -59,7 +59,7 @@ TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
     const QStringList files = sourceImages(sources, 4);
     const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-    EXPECT_EQ(result.message, QStringLiteral("エラー:  14 In Save\n") + files[1]);
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  14 In Save\n") + files[1]);
     EXPECT_FALSE(QFileInfo::exists(result.outputFolder.display()));
     EXPECT_EQ(QDir(desktop.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
@@ -100,14 +100,14 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
     files << test::writeImage(noise, sources.filePath(QStringLiteral("big.png")));
 
     PngOptions options;
-    options.sizeConversion = false;
+    options.base.sizeConversion = false;
     AfterFirstFile sink;
     sink.action = [] {};
     BatchPlace place;
     place.parentFolder = disk.path();
     const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-    EXPECT_EQ(result.message, QStringLiteral("エラー:  13 In Save\n") + files[1]);
+    EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  13 In Save\n") + files[1]);
     EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("s0.png")});
 }
 
@@ -135,15 +135,9 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
         files << sources.filePath(QStringLiteral("f%1.jpg").arg(i));
         ASSERT_TRUE(QFile::link(photo, files.back()));
     }
-    struct : PngOptions {
-        ConversionSettings current() const override {
-            ConversionSettings s = PngOptions::current();
-            s.widthText = QStringLiteral("40"); // 64 × 48 fits as 27 × 20, between margins
-            s.heightText = QStringLiteral("20");
-            s.backColor = 0x00FF00;
-            return s;
-        }
-    } options;
+    PngOptions options;
+    options.base.box = BoxSize{40, 20}; // 64 × 48 fits as 27 × 20, between margins
+    options.base.backColor = 0x00FF00;
     QTemporaryDir desktop;
     struct Batch {
         BatchResult result;
@@ -163,7 +157,7 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
     for (std::thread& thread : threads)
         thread.join();
     for (const Batch& batch : batches) {
-        ASSERT_EQ(batch.result.outcome, BatchResult::Outcome::Completed) << batch.result.message.toStdString();
+        ASSERT_EQ(batch.result.outcome, BatchResult::Outcome::Completed) << message::finalMessage(batch.result).toStdString();
         ASSERT_EQ(batch.sink.outputs.size(), kFiles);
         for (const QString& output : batch.sink.outputs) {
             const VImage image = test::readImage(output);

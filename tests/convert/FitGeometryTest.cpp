@@ -1,3 +1,4 @@
+#include "ConversionOptions.h"
 #include "FitGeometry.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,8 @@ TEST(BoxSideTest, RoundsHalfToEvenAndRefusesOutOfRange) {
     EXPECT_EQ(boxSideFromText(QStringLiteral("")), std::nullopt);
     EXPECT_EQ(boxSideFromText(QStringLiteral("abc")), std::nullopt);
     EXPECT_EQ(boxSideFromText(QStringLiteral("inf")), std::nullopt);
+    EXPECT_EQ(boxFromText(QStringLiteral("640"), QStringLiteral(" 480")), (BoxSize{640, 480}));
+    EXPECT_EQ(boxFromText(QStringLiteral("640"), QStringLiteral("0")), std::nullopt);
     EXPECT_EQ(boxSideFromImage(337.5f), 338);
     EXPECT_EQ(boxSideFromImage(336.5f), 336);
 }

@@ -1,4 +1,6 @@
 #include "ConvertFiles.h"
+#include "Messages.h"
+#include "ScriptedOptions.h"
 #include "TestImages.h"
 
 #include <QDir>
@@ -81,25 +83,21 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
     for (const QString& name : QDir(sources.path()).entryList(QDir::Files | QDir::Hidden))
         before[name] = test::readBytes(sources.filePath(name));
 
-    struct Options : OptionsSource {
-        ConversionSettings current() const override {
-            ConversionSettings s;
-            s.sizeConversion = true;
-            s.formatText = QStringLiteral("PNG");
-            s.backColor = kGreenMargin;
-            return s;
-        }
-    } options;
+    test::ScriptedOptions options;
+    options.base.sizeConversion = true;
+    options.base.format = formatChoiceFor(QStringLiteral("PNG"));
+    options.base.backColor = kGreenMargin;
     struct Sink : BatchSink {
-        void report(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
+        void report(const Failure& failure) override { ADD_FAILURE() << message::text(failure).toStdString(); }
     } sink;
     BatchPlace place;
     place.parentFolder = desktop.path();
     const BatchResult result = ConvertFiles({good, file}, place, options, sink);
+    const QString text = message::finalMessage(result);
 
     QStringList outputs = QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     if (c.expect.width > 0) {
-        ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << result.message.toStdString();
+        ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed) << text.toStdString();
         ASSERT_EQ(outputs.size(), 2);
         const QString out = result.outputFolder.display() + QLatin1Char('/') +
                             QFileInfo(file).completeBaseName().section(QLatin1Char('.'), 0, 0) + QStringLiteral(".png");
@@ -114,11 +112,11 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
         }
     } else {
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-        const QString first = result.message.section(QLatin1Char('\n'), 0, 0);
+        const QString first = text.section(QLatin1Char('\n'), 0, 0);
         EXPECT_TRUE(first == QStringLiteral("画像形式が不正です。") ||
                     (first.startsWith(QStringLiteral("エラー: ")) && first.endsWith(QLatin1String(" In Load"))))
-            << result.message.toStdString();
-        EXPECT_EQ(result.message.section(QLatin1Char('\n'), 1), file);
+            << text.toStdString();
+        EXPECT_EQ(text.section(QLatin1Char('\n'), 1), file);
         EXPECT_EQ(outputs, QStringList{QStringLiteral("good.png")}); // nothing partial beside it
     }
     EXPECT_TRUE(test::near(test::pixelAt(test::readImage(result.outputFolder.display() + QStringLiteral("/good.png")), 300, 225), kRed));

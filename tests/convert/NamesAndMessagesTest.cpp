@@ -69,6 +69,17 @@ TEST(MessagesTest, CountsCarryTheirSignPosition) {
               QStringLiteral("画像形式の選択エラーです [jpeg]"));
 }
 
+TEST(MessagesTest, AFailureNamesItsFileOnASecondLine) {
+    const FilePath file(QStringLiteral("/in/a.png"));
+    EXPECT_EQ(message::text(Failure::engine(20000, Stage::Size, file)),
+              QStringLiteral("エラー:  1 In Size\n/in/a.png"));
+    EXPECT_EQ(message::text(Failure::unknownFormat(QStringLiteral("TIF"), file)),
+              QStringLiteral("画像形式の選択エラーです [TIF]\n/in/a.png"));
+    EXPECT_EQ(message::text(Failure::of(Failure::Kind::CombineFailed, file)),
+              QStringLiteral("ERR: LEAD1 Combine\n/in/a.png"));
+    EXPECT_EQ(message::text(Failure::of(Failure::Kind::FillFailed, {})), QStringLiteral("ERR: LEAD1 Fill"));
+}
+
 TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
     EXPECT_EQ(statusFromErrno(ENOENT, FileRole::Named, status::kWriteFailed), status::kFileNotFound);
     EXPECT_EQ(statusFromErrno(ENOENT, FileRole::NewOutput, status::kWriteFailed), status::kFolderMissing);
@@ -116,6 +127,9 @@ TEST(OutputFolderTest, AnExistingFolderIsNeverReused) {
 
 TEST(OutputFormatTest, LookupIsExactAndCaseSensitive) {
     ASSERT_TRUE(outputFormatFor(QStringLiteral("JPEG")));
+    EXPECT_EQ(formatChoiceFor(QStringLiteral("PNG")).row, outputFormatFor(FormatCode::Png));
+    EXPECT_EQ(formatChoiceFor(QStringLiteral("jpeg")).row, nullptr);
+    EXPECT_EQ(formatChoiceFor(QStringLiteral("jpeg")).unknownText, QStringLiteral("jpeg"));
     EXPECT_STREQ(outputFormatFor(QStringLiteral("JPEG"))->extension, ".jpg");
     EXPECT_EQ(outputFormatFor(QStringLiteral("RAS"))->code, FormatCode::Ras);
     EXPECT_EQ(int(outputFormatFor(QStringLiteral("PSD"))->code), 76);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Failure.h"
+#include "FilePath.h"
+
+#include <QList>
+#include <optional>
+
+namespace quillmorph {
+
+// How a batch ended, as values; message::finalMessage and message::text make what the user
+// reads of it.
+struct BatchResult {
+    enum class Outcome { Completed, Failed, Cancelled };
+    Outcome outcome = Outcome::Completed;
+    std::optional<Failure> failure; // Failed: the failure that ended the batch
+    FilePath outputFolder;          // empty when it could not be created
+    int converted = 0;              // files stored before the batch ended
+    int skipped = 0;                // files inside dropped folders that are not pictures
+    QList<Failure> failures;        // with keep-going: every file that failed, in file order
+};
+
+} // namespace quillmorph

@@ -1,0 +1,97 @@
+#include "FileConversion.h"
+
+#include "ConversionCost.h"
+#include "FileNames.h"
+#include "FitAndPad.h"
+
+#include <new>
+
+namespace quillmorph {
+
+StartedFile openFile(const BatchItem& item) {
+    StartedFile file;
+    file.path = item.source;
+    if (item.unreadable != status::kOk) {
+        file.failure = Failure::engine(item.unreadable, Stage::Load, item.source);
+        return file;
+    }
+    try {
+        const EngineStatus st = file.images.LEAD1.Load(item.source);
+        // An empty file in a folder is a placeholder, not a damaged picture.
+        if (st == status::kEmptyFile && item.inFolder)
+            file.skipped = true;
+        else if (st != status::kOk)
+            file.failure = Failure::engine(st, Stage::Load, item.source);
+    } catch (const NotAnImageError&) {
+        // In a folder, text files, videos and thumbnail caches sit beside the pictures.
+        if (item.inFolder)
+            file.skipped = true;
+        else
+            file.failure = Failure::of(Failure::Kind::NotAnImage, item.source);
+    }
+    if (!file.needsNoWorker())
+        file.cost = relativeCost(file.images.LEAD1.header());
+    return file;
+}
+
+PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
+    PreparedFile prepared;
+    prepared.keepGoing = file.options.keepGoing;
+    prepared.skipped = file.skipped;
+    if (file.skipped)
+        return prepared;
+    if (file.failure) {
+        prepared.failure = file.failure;
+        return prepared;
+    }
+    const ConversionOptions& options = file.options;
+    FitRequest fit{options.sizeConversion, 0, 0, options.backColor};
+    if (options.sizeConversion) {
+        if (!options.box) {
+            prepared.failure = Failure::of(Failure::Kind::BoxSize, file.path);
+            return prepared;
+        }
+        fit.boxWidth = options.box->width;
+        fit.boxHeight = options.box->height;
+    }
+    LeadImage& LEAD1 = file.images.LEAD1;
+    const auto report = [&](Failure::Kind kind) { prepared.reports << kind; };
+    if (const EngineStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
+        st != status::kOk) {
+        prepared.failure = Failure::engine(st, Stage::Size, file.path);
+        return prepared;
+    }
+
+    const OutputFormat* format = options.format.row;
+    if (!format) {
+        prepared.failure = Failure::unknownFormat(options.format.unknownText, file.path);
+        return prepared;
+    }
+    prepared.title = ufnGetFileTitle(GetBaseName(file.path));
+    prepared.extension = format->extension;
+    if (const EngineStatus st =
+            LEAD1.Encode(folder, *format, options.qualityFactor, prepared.output);
+        st != status::kOk) {
+        // Pixels are decoded only while encoding; a damaged source is still a load failure.
+        const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;
+        prepared.failure = Failure::engine(st, stage, file.path);
+    }
+    return prepared;
+}
+
+PreparedFile prepareOnWorker(StartedFile& file, const FilePath& folder,
+                             const std::atomic<bool>& abandoned) {
+    PreparedFile prepared;
+    try {
+        if (!abandoned)
+            prepared = prepareFile(file, folder);
+    } catch (const std::bad_alloc&) {
+        prepared.failure = Failure::engine(status::kOutOfMemory, Stage::Load, file.path);
+    } catch (const std::exception&) {
+        prepared.failure = Failure::engine(status::kEngineFailure, Stage::Load, file.path);
+    }
+    file.images = ImagePair(); // release the pipeline on the thread that ran it
+    return prepared;
+}
+
+} // namespace quillmorph

@@ -1,0 +1,10 @@
+#include "ScriptedOptions.h"
+
+namespace quillmorph::test {
+
+ConversionOptions ScriptedOptions::current() const {
+    const int call = ++calls;
+    return perCall ? perCall(call) : base;
+}
+
+} // namespace quillmorph::test
