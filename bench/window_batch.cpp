@@ -3,6 +3,7 @@
 //   bench-window [--size WxH | --no-size] [--format NAME] [--quality Q] --out DIR FILE...
 // Prints "window_seconds <s>" and the final message. Settings come from a private windir.
 #include "ImagingEngine.h"
+#include "OrcGuard.h"
 #include "Profile.h"
 #include "StoredChoices.h"
 #include "frmMain.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (!startImagingEngine(argv[0]))
+    if (!startImagingEngine(argv[0], orcVectorCodeSafe() ? VectorCode::On : VectorCode::Off))
         return 2;
     QTextStream out(stdout);
     QTextStream err(stderr);

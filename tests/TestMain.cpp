@@ -4,6 +4,23 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#ifdef QUILLMORPH_TEST_ORC_GUARD
+#include "OrcGuard.h"
+#endif
+
+namespace {
+
+quillmorph::VectorCode vectorCode() {
+#ifdef QUILLMORPH_TEST_ORC_GUARD
+    return quillmorph::orcVectorCodeSafe() ? quillmorph::VectorCode::On
+                                           : quillmorph::VectorCode::Off;
+#else
+    return quillmorph::VectorCode::Off; // no guard linked in
+#endif
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -13,7 +30,7 @@ int main(int argc, char** argv) {
     qputenv("LANGUAGE", "ja");
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QApplication app(argc, argv);
-    if (!quillmorph::startImagingEngine(argv[0]))
+    if (!quillmorph::startImagingEngine(argv[0], vectorCode()))
         return 2;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

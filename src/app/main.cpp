@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "ImagingEngine.h"
 #include "Language.h"
+#include "OrcGuard.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UserDialogs.h"
@@ -74,7 +75,9 @@ int main(int argc, char** argv) {
     quillmorph::installTranslations(app);
 
     const quillmorph::UserDialogs dialogs = quillmorph::platformDialogs();
-    if (!quillmorph::startImagingEngine(argv[0])) {
+    const auto vectorCode = quillmorph::orcVectorCodeSafe() ? quillmorph::VectorCode::On
+                                                            : quillmorph::VectorCode::Off;
+    if (!quillmorph::startImagingEngine(argv[0], vectorCode)) {
         dialogs.showMessage(
             nullptr, QCoreApplication::translate(
                          "quillmorph", "画像処理エンジン (libvips) を開始できませんでした。"));

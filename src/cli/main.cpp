@@ -4,6 +4,7 @@
 #include "ImagingEngine.h"
 #include "Language.h"
 #include "Messages.h"
+#include "OrcGuard.h"
 #include "Profile.h"
 #include "StoredChoices.h"
 #include "TerminationSignals.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
         out << "quillmorph-cli " << QUILLMORPH_VERSION << Qt::endl;
         return 0;
     }
-    if (!startImagingEngine(argv[0])) {
+    if (!startImagingEngine(argv[0], orcVectorCodeSafe() ? VectorCode::On : VectorCode::Off)) {
         err << "quillmorph-cli: "
             << QCoreApplication::translate("quillmorph-cli",
                                            "the imaging engine (libvips) could not start")

@@ -1,7 +1,5 @@
 #include "ImagingEngine.h"
 
-#include "OrcGuard.h"
-
 #include <vips/vips.h>
 // vector.h is not self-contained: after vips.h.
 #include <vips/vector.h>
@@ -11,7 +9,7 @@
 
 namespace quillmorph {
 
-bool startImagingEngine(const char* argv0) {
+bool startImagingEngine(const char* argv0, VectorCode vectorCode) {
 #ifdef __GLIBC__
     // Every worker thread would get a malloc arena of its own that keeps freed image buffers;
     // two arenas hold a batch's memory to what it really uses.
@@ -29,9 +27,7 @@ bool startImagingEngine(const char* argv0) {
         nullptr);
     // Cached loads would pin file handles and serve stale pixels for a file changed on disk.
     vips_cache_set_max(0);
-    // Orc vector code is only safe on several threads once its compiles and frees are
-    // serialised (OrcGuard.cpp); without that, the plain C paths (about 15 % more CPU).
-    if (!orcCallsSerialised())
+    if (vectorCode == VectorCode::Off)
         vips_vector_set_enabled(FALSE);
     return true;
 }

@@ -2,8 +2,8 @@
 //   xvfb-run -a -s "-screen 0 640x480x24" build-app/tests/app/window_screenshot docs/window.png
 // and, in English, for docs/window-en.png with LANGUAGE=en in front.
 #include "AppIcon.h"
-#include "Language.h"
 #include "ImagingEngine.h"
+#include "Language.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "usage: window_screenshot OUTPUT.png [ICON.png]\n";
         return 2;
     }
-    if (!quillmorph::startImagingEngine(argv[0]))
+    if (!quillmorph::startImagingEngine(argv[0], quillmorph::VectorCode::Off))
         return 1;
     // The window as it first appears: default settings, whatever the account has stored.
     QTemporaryDir home;

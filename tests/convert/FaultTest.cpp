@@ -13,6 +13,7 @@
 #include <atomic>
 #include <thread>
 #include <vector>
+#include <vips/vector.h>
 
 namespace quillmorph {
 namespace {
@@ -173,8 +174,10 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
 // Engine instances on separate threads share nothing a caller can see: resizing in several at
 // once, over and over, neither crashes nor mixes up their pictures.
 TEST(FaultTest, EngineInstancesResizeOnSeveralThreadsAtOnce) {
-    // Vector code must be on, or this would not test the compiles and frees racing.
-    ASSERT_TRUE(orcCallsSerialised());
+    // Vector code must be on, or this would not test the compiles and frees racing: through the
+    // guard where liborc needs it, straight to liborc where liborc locks for itself.
+    ASSERT_TRUE(vips_vector_isenabled());
+    ASSERT_EQ(orcCallsSerialised(), orcNeedsGuard());
     constexpr int kThreads = 4;
     constexpr int kRounds = 1500;
     QTemporaryDir dir;
