@@ -65,7 +65,7 @@ FilePaths localFiles(const QMimeData* data) {
 }
 
 bool anyFolder(const FilePaths& paths) {
-    return std::any_of(paths.begin(), paths.end(), [](const FilePath& path) { return isFolder(path); });
+    return std::any_of(paths.begin(), paths.end(), isFolder);
 }
 
 QUrl folderUrl(const FilePath& folder) {
@@ -216,10 +216,12 @@ void frmMain::connectControls() {
     connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(cancelKey_, &QShortcut::activated, runner_, &BatchRunner::requestCancel);
 
-    connect(runner_, &BatchRunner::reportRaised, this,
-            [this](const Failure& failure) { dialogs_.showMessage(this, message::text(failure)); });
+    connect(runner_, &BatchRunner::reportRaised, this, [this](const Failure& failure) {
+        dialogs_.showMessage(this, message::text(failure));
+    });
     // Emitted on the batch's thread, which goes on at once.
-    connect(runner_, &BatchRunner::fileStarting, this, &frmMain::onFileStarting, Qt::QueuedConnection);
+    connect(runner_, &BatchRunner::fileStarting, this, &frmMain::onFileStarting,
+            Qt::QueuedConnection);
     connect(runner_, &BatchRunner::fileDone, this, &frmMain::onFileDone, Qt::QueuedConnection);
     connect(runner_, &BatchRunner::finished, this, &frmMain::onBatchFinished);
 }
