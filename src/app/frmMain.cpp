@@ -1,22 +1,19 @@
 #include "frmMain.h"
 
 #include "AppIcon.h"
-#include "BatchRunner.h"
-#include "FileNames.h"
 #include "HomePage.h"
 #include "MarginColour.h"
-#include "Messages.h"
 #include "OutputFormat.h"
 #include "QualityFactor.h"
 #include "SingleInstance.h"
 #include "StoredChoices.h"
+#include "WindowBatches.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -24,14 +21,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -64,18 +58,6 @@ FilePaths localFiles(const QMimeData* data) {
     return files;
 }
 
-bool anyFolder(const FilePaths& paths) {
-    return std::any_of(paths.begin(), paths.end(), isFolder);
-}
-
-QUrl folderUrl(const FilePath& folder) {
-    const QByteArray& bytes = folder.native();
-    if (QString::fromUtf8(bytes).toUtf8() == bytes)
-        return QUrl::fromLocalFile(folder.display());
-    // Decoding would replace the bytes that are not UTF-8 and name a folder that is not there.
-    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
-}
-
 } // namespace
 
 frmMain::frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent)
@@ -90,21 +72,17 @@ frmMain::frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent)
     resize(263, 114);
 
     createControls();
-    runner_ = new BatchRunner(options_, this);
-    runner_->setObjectName(QStringLiteral("batchRunner"));
+    batches_ = new WindowBatches(this, progress_, dialogs_, options_);
     connectControls();
     Form_Load();
 }
 
 frmMain::~frmMain() {
-    if (runner_->isRunning()) {
-        runner_->stopAndWait();
-        QGuiApplication::restoreOverrideCursor();
-    }
+    batches_->stopAndWait();
 }
 
 bool frmMain::isBatchRunning() const {
-    return runner_->isRunning();
+    return batches_->isRunning();
 }
 
 void frmMain::createControls() {
@@ -194,9 +172,6 @@ void frmMain::createControls() {
     progress_->setTextVisible(false);
     progress_->hide();
 
-    cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    cancelKey_->setEnabled(false);
-
     surfaceMenu_ = new QMenu(this);
     surfaceMenu_->setObjectName(QStringLiteral("surfaceMenu"));
     keepGoing_ = surfaceMenu_->addAction(tr("エラーがあっても続ける"));
@@ -214,16 +189,8 @@ void frmMain::connectControls() {
     connect(cobiQuality, &QComboBox::editTextChanged, this, &frmMain::cobiQuality_Change);
     connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
-    connect(cancelKey_, &QShortcut::activated, runner_, &BatchRunner::requestCancel);
-
-    connect(runner_, &BatchRunner::reportRaised, this, [this](const Failure& failure) {
-        dialogs_.showMessage(this, message::text(failure));
-    });
-    // Emitted on the batch's thread, which goes on at once.
-    connect(runner_, &BatchRunner::fileStarting, this, &frmMain::onFileStarting,
-            Qt::QueuedConnection);
-    connect(runner_, &BatchRunner::fileDone, this, &frmMain::onFileDone, Qt::QueuedConnection);
-    connect(runner_, &BatchRunner::finished, this, &frmMain::onBatchFinished);
+    connect(batches_, &WindowBatches::fileStarting, this, &frmMain::batchFileStarting);
+    connect(batches_, &WindowBatches::finished, this, &frmMain::batchFinished);
 }
 
 void frmMain::Form_Load() {
@@ -255,6 +222,7 @@ void frmMain::Form_Load() {
         desktopPath_ = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     // A fresh account may have no Desktop folder yet; the dated folders need their parent.
     QDir().mkpath(desktopPath_);
+    batches_->setOutputParent(desktopPath_);
 
     LoadSettings();
     cobFormat->setFocus();
@@ -267,7 +235,7 @@ void frmMain::Form_Load() {
     // A desktop session that ends may not close the window first.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
     if (!start_.files.isEmpty())
-        startBatch(start_.files);
+        batches_->start(start_.files);
 }
 
 void frmMain::endAsLaterCopy() {
@@ -386,7 +354,7 @@ void frmMain::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool frmMain::takesFiles(const QDropEvent& event) const {
-    return !runner_->isRunning() && event.possibleActions().testFlag(Qt::CopyAction) &&
+    return !batches_->isRunning() && event.possibleActions().testFlag(Qt::CopyAction) &&
            !localFiles(event.mimeData()).isEmpty();
 }
 
@@ -418,111 +386,30 @@ void frmMain::dropEvent(QDropEvent* event) {
     // Copy, never move: the sources stay where they are.
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    startBatch(localFiles(event->mimeData()));
-}
-
-void frmMain::startBatch(const FilePaths& files) {
-    BatchPlace place;
-    place.parentFolder = desktopPath_;
-    place.startedAt = QDateTime::currentDateTime();
-    place.locale = QLocale();
-    if (!runner_->start(files, place))
-        return;
-    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    // A folder is counted only once the batch has listed it off this thread: busy till then.
-    progress_->setRange(0, anyFolder(files) ? 0 : int(files.size()));
-    progress_->setValue(0);
-    progress_->show();
-    cancelKey_->setEnabled(true);
-}
-
-void frmMain::onFileStarting(int index, int count) {
-    progress_->setRange(0, count);
-    progress_->setValue(index - 1);
-    Q_EMIT batchFileStarting(index, count);
-}
-
-void frmMain::onFileDone(int index, int count) {
-    progress_->setRange(0, count);
-    progress_->setValue(index);
-}
-
-void frmMain::onBatchFinished(const BatchResult& result) {
-    QGuiApplication::restoreOverrideCursor();
-    progress_->hide();
-    cancelKey_->setEnabled(false);
-    if (ending_ || closeAfterBatch_) {
-        closeAfterBatch_ = false;
-        // The user asked to leave; only failures are still worth telling, and nothing at all
-        // when the session is ending and nobody may be there to answer.
-        if (!ending_)
-            reportEnd(result, true);
-        handedOver_.clear();
-        close();
-        Q_EMIT batchFinished();
-        return;
-    }
-    reportEnd(result, false);
-    Q_EMIT batchFinished();
-    if (!ending_ && !handedOver_.isEmpty() && !runner_->isRunning())
-        startBatch(handedOver_.takeFirst());
-}
-
-void frmMain::reportEnd(const BatchResult& result, bool leaving) {
-    // Files handed over while the user reads the end of a batch wait until it is answered;
-    // a batch started under the open box would end in a second box on top of it.
-    const QScopedValueRollback answering(answering_, true);
-    const bool completed = result.outcome == BatchResult::Outcome::Completed;
-    if (completed && !leaving)
-        dialogs_.beep();
-    if (!result.failures.isEmpty()) {
-        showFailures(result);
-    } else if (result.outcome == BatchResult::Outcome::Failed || (!completed && !leaving)) {
-        dialogs_.showMessage(this, message::finalMessage(result));
-    } else if (!leaving) {
-        if (dialogs_.showCompletion(this, message::finalMessage(result)) &&
-            !result.outputFolder.isEmpty())
-            dialogs_.openUrl(folderUrl(result.outputFolder));
-    }
+    batches_->start(localFiles(event->mimeData()));
 }
 
 void frmMain::endSession() {
-    ending_ = true;
+    batches_->endSession();
     // A box still waiting for its answer would keep the program alive after the window.
     dismissOpenDialogs();
     close();
 }
 
-void frmMain::showFailures(const BatchResult& result) {
-    const QString counts =
-        message::summary(result.converted, int(result.failures.size()), result.skipped);
-    // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
-    const QString summary = result.outcome == BatchResult::Outcome::Completed
-                                ? counts
-                                : message::finalMessage(result) + QLatin1Char('\n') + counts;
-    dialogs_.showFailures(this, summary, message::failureTexts(result));
-}
-
 void frmMain::takeHandedOverFiles(const FilePaths& files) {
-    if (closeAfterBatch_ || ending_)
+    if (!batches_->takesFiles())
         return;
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
-    // A drop during a batch is refused while the user watches; files from a later copy have
-    // nobody watching, so they wait for their turn instead of being lost.
-    if (runner_->isRunning() || answering_)
-        handedOver_ << files;
-    else
-        startBatch(files);
+    batches_->takeHandedOver(files);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (runner_->isRunning()) {
-        // Let the file in hand finish; onBatchFinished closes the window.
-        closeAfterBatch_ = true;
-        runner_->requestCancel();
+    if (batches_->isRunning()) {
+        // The file in hand finishes first; then the window is closed again.
+        batches_->closeWindowAfterBatch();
         event->ignore();
         return;
     }

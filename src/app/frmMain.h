@@ -1,14 +1,11 @@
 #pragma once
 
 #include "BatchInterfaces.h"
-#include "ConvertFiles.h"
 #include "OptionsSnapshot.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <optional>
 
@@ -20,14 +17,14 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QShortcut;
 
 namespace quillmorph {
 
-class BatchRunner;
+class WindowBatches;
 
 // The program's only window: the options of a conversion as controls, the margin colour as
-// its own background, and files dropped on it converted in one batch off the GUI thread.
+// its own background, and files dropped on it converted in one batch off the GUI thread
+// (WindowBatches runs, shows and ends the batches).
 // The controls are the live options; the window parses them into the typed options a batch
 // reads (storeOptions) on every change. All functions run on the GUI thread.
 class frmMain : public QWidget {
@@ -97,15 +94,6 @@ private:
     // True where a drop converts files: the free surface, cobWidth, cobHeight.
     bool isDropTarget(const QPoint& pos) const;
     bool takesFiles(const QDropEvent& event) const;
-    void startBatch(const FilePaths& files);
-    void onFileStarting(int index, int count);
-    void onFileDone(int index, int count);
-    void onBatchFinished(const BatchResult& result);
-    // Tells the user how a batch ended: its failures, or its final message after a beep when
-    // it completed. When the user is leaving, only failures are told.
-    void reportEnd(const BatchResult& result, bool leaving);
-    // The counts and every failure of a batch that went on past them.
-    void showFailures(const BatchResult& result);
     // The window's edge: the controls parsed into the options every file starting from now on
     // is converted with.
     void storeOptions();
@@ -114,13 +102,9 @@ private:
     QString desktopPath_;
     UserDialogs dialogs_;
     std::optional<int> exitStatusAtLoad_;
-    QList<FilePaths> handedOver_; // waiting for the batch in hand
     QString Text1 = QStringLiteral("2");
     quint32 backColor_ = 0xFFFFFF;
     OptionsSnapshot options_;
-    bool closeAfterBatch_ = false;
-    bool answering_ = false; // the end of a batch is on screen, waiting for the user
-    bool ending_ = false;    // endSession: closing without asking anything
 
     QCheckBox* chkMode = nullptr;
     QLabel* lbl01 = nullptr;
@@ -136,10 +120,9 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QProgressBar* progress_ = nullptr;
-    QShortcut* cancelKey_ = nullptr;
     QMenu* surfaceMenu_ = nullptr;
-    QAction* keepGoing_ = nullptr;  // checkable, in surfaceMenu_
-    BatchRunner* runner_ = nullptr; // a child; stopped in ~frmMain while options_ lives
+    QAction* keepGoing_ = nullptr;      // checkable, in surfaceMenu_
+    WindowBatches* batches_ = nullptr; // a child; stopped in ~frmMain while options_ lives
 };
 
 } // namespace quillmorph

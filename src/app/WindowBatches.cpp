@@ -1,0 +1,158 @@
+#include "WindowBatches.h"
+
+#include "BatchRunner.h"
+#include "FileNames.h"
+#include "Messages.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QUrl>
+#include <QWidget>
+#include <algorithm>
+
+namespace quillmorph {
+
+namespace {
+
+bool anyFolder(const FilePaths& paths) {
+    return std::any_of(paths.begin(), paths.end(), isFolder);
+}
+
+QUrl folderUrl(const FilePath& folder) {
+    const QByteArray& bytes = folder.native();
+    if (QString::fromUtf8(bytes).toUtf8() == bytes)
+        return QUrl::fromLocalFile(folder.display());
+    // Decoding would replace the bytes that are not UTF-8 and name a folder that is not there.
+    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
+}
+
+} // namespace
+
+WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, const UserDialogs& dialogs,
+                             const OptionsSource& options)
+    : QObject(window), window_(window), progress_(progress), dialogs_(dialogs) {
+    runner_ = new BatchRunner(options, this);
+    runner_->setObjectName(QStringLiteral("batchRunner"));
+    cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    cancelKey_->setEnabled(false);
+    connect(cancelKey_, &QShortcut::activated, runner_, &BatchRunner::requestCancel);
+
+    connect(runner_, &BatchRunner::reportRaised, this, [this](const Failure& failure) {
+        dialogs_.showMessage(window_, message::text(failure));
+    });
+    // Emitted on the batch's thread, which goes on at once.
+    connect(runner_, &BatchRunner::fileStarting, this, &WindowBatches::onFileStarting,
+            Qt::QueuedConnection);
+    connect(runner_, &BatchRunner::fileDone, this, &WindowBatches::onFileDone,
+            Qt::QueuedConnection);
+    connect(runner_, &BatchRunner::finished, this, &WindowBatches::onFinished);
+}
+
+bool WindowBatches::isRunning() const {
+    return runner_->isRunning();
+}
+
+void WindowBatches::start(const FilePaths& files) {
+    BatchPlace place;
+    place.parentFolder = outputParent_;
+    place.startedAt = QDateTime::currentDateTime();
+    place.locale = QLocale();
+    if (!runner_->start(files, place))
+        return;
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    // A folder is counted only once the batch has listed it off this thread: busy till then.
+    progress_->setRange(0, anyFolder(files) ? 0 : int(files.size()));
+    progress_->setValue(0);
+    progress_->show();
+    cancelKey_->setEnabled(true);
+}
+
+void WindowBatches::takeHandedOver(const FilePaths& files) {
+    if (!takesFiles())
+        return;
+    // A drop during a batch is refused while the user watches; files from a later copy have
+    // nobody watching, so they wait for their turn instead of being lost.
+    if (runner_->isRunning() || answering_)
+        handedOver_ << files;
+    else
+        start(files);
+}
+
+void WindowBatches::closeWindowAfterBatch() {
+    // Let the file in hand finish; onFinished closes the window.
+    closeAfterBatch_ = true;
+    runner_->requestCancel();
+}
+
+void WindowBatches::stopAndWait() {
+    if (!runner_->isRunning())
+        return;
+    runner_->stopAndWait();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void WindowBatches::onFileStarting(int index, int count) {
+    progress_->setRange(0, count);
+    progress_->setValue(index - 1);
+    Q_EMIT fileStarting(index, count);
+}
+
+void WindowBatches::onFileDone(int index, int count) {
+    progress_->setRange(0, count);
+    progress_->setValue(index);
+}
+
+void WindowBatches::onFinished(const BatchResult& result) {
+    QGuiApplication::restoreOverrideCursor();
+    progress_->hide();
+    cancelKey_->setEnabled(false);
+    if (ending_ || closeAfterBatch_) {
+        closeAfterBatch_ = false;
+        // The user asked to leave; only failures are still worth telling, and nothing at all
+        // when the session is ending and nobody may be there to answer.
+        if (!ending_)
+            tellEnd(result, true);
+        handedOver_.clear();
+        window_->close();
+        Q_EMIT finished();
+        return;
+    }
+    tellEnd(result, false);
+    Q_EMIT finished();
+    if (!ending_ && !handedOver_.isEmpty() && !runner_->isRunning())
+        start(handedOver_.takeFirst());
+}
+
+void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
+    // Files handed over while the user reads the end of a batch wait until it is answered;
+    // a batch started under the open box would end in a second box on top of it.
+    const QScopedValueRollback answering(answering_, true);
+    const bool completed = result.outcome == BatchResult::Outcome::Completed;
+    if (completed && !leaving)
+        dialogs_.beep();
+    if (!result.failures.isEmpty()) {
+        showFailures(result);
+    } else if (result.outcome == BatchResult::Outcome::Failed || (!completed && !leaving)) {
+        dialogs_.showMessage(window_, message::finalMessage(result));
+    } else if (!leaving) {
+        if (dialogs_.showCompletion(window_, message::finalMessage(result)) &&
+            !result.outputFolder.isEmpty())
+            dialogs_.openUrl(folderUrl(result.outputFolder));
+    }
+}
+
+void WindowBatches::showFailures(const BatchResult& result) {
+    const QString counts =
+        message::summary(result.converted, int(result.failures.size()), result.skipped);
+    // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
+    const QString summary = result.outcome == BatchResult::Outcome::Completed
+                                ? counts
+                                : message::finalMessage(result) + QLatin1Char('\n') + counts;
+    dialogs_.showFailures(window_, summary, message::failureTexts(result));
+}
+
+} // namespace quillmorph
