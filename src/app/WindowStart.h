@@ -15,8 +15,9 @@ struct WindowStart {
     QString desktopPath;
     // Files to convert as one drop as soon as the window has loaded.
     FilePaths files;
-    // Tells the first copy from a later one; null when no other copy is looked for. Not owned;
-    // it must outlive the window.
+    // This copy's claim to be the only one (SingleInstance::claim has succeeded): the window
+    // takes what later copies hand over. Null when no other copy is looked for. Not owned; it
+    // must outlive the window.
     SingleInstance* instance = nullptr;
 };
 

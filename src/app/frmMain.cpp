@@ -194,11 +194,6 @@ void frmMain::connectControls() {
 }
 
 void frmMain::Form_Load() {
-    if (start_.instance && !start_.instance->claim()) {
-        endAsLaterCopy();
-        return;
-    }
-
     for (const OutputFormat& format : outputFormats())
         cobFormat->addItem(QLatin1String(format.name));
     cobWidth->addItems({QStringLiteral("640"), QStringLiteral("600"), QStringLiteral("512"),
@@ -236,16 +231,6 @@ void frmMain::Form_Load() {
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
     if (!start_.files.isEmpty())
         batches_->start(start_.files);
-}
-
-void frmMain::endAsLaterCopy() {
-    if (!start_.files.isEmpty() && start_.instance->handOver(start_.files)) {
-        exitStatusAtLoad_ = 0;
-        return;
-    }
-    dialogs_.showWarning(nullptr, tr("すでに「quillmorph」は起動されています。"));
-    // Files that reached no one are worth a failure status to whoever started this copy.
-    exitStatusAtLoad_ = start_.files.isEmpty() ? 0 : 1;
 }
 
 void frmMain::LoadSettings() {
@@ -413,9 +398,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // A copy ended at load never had its settings loaded and must not write them.
-    if (!exitStatusAtLoad_)
-        Form_QueryUnload();
+    Form_QueryUnload();
     event->accept();
 }
 

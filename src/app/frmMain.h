@@ -47,9 +47,6 @@ public:
     // The options a file starting now would be converted with.
     ConversionOptions currentOptions() const { return options_.current(); }
     bool isBatchRunning() const;
-    // Set when loading found another copy running and ended this one: the status the program
-    // exits with. The window must then not be shown.
-    std::optional<int> exitStatusAtLoad() const { return exitStatusAtLoad_; }
     // Closes the window as a user would, asking nothing: open dialogs are dismissed, a running
     // batch stops after the file in hand, the settings are saved. For a termination signal.
     void endSession();
@@ -79,8 +76,6 @@ private:
     void Form_QueryUnload();
     void LoadSettings();
     void SaveSettings();
-    // Form_Load found another copy: hands it the start files, or tells the user.
-    void endAsLaterCopy();
     // Files handed over by a later copy: converted as a drop, after the batch in hand if any.
     void takeHandedOverFiles(const FilePaths& files);
     void cobiQuality_Change(const QString& text);
@@ -101,7 +96,6 @@ private:
     const WindowStart start_;
     QString desktopPath_;
     UserDialogs dialogs_;
-    std::optional<int> exitStatusAtLoad_;
     QString Text1 = QStringLiteral("2");
     quint32 backColor_ = 0xFFFFFF;
     OptionsSnapshot options_;
@@ -121,7 +115,7 @@ private:
     QPushButton* Command2 = nullptr;
     QProgressBar* progress_ = nullptr;
     QMenu* surfaceMenu_ = nullptr;
-    QAction* keepGoing_ = nullptr;      // checkable, in surfaceMenu_
+    QAction* keepGoing_ = nullptr;     // checkable, in surfaceMenu_
     WindowBatches* batches_ = nullptr; // a child; stopped in ~frmMain while options_ lives
 };
 

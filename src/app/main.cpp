@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "ImagingEngine.h"
 #include "Language.h"
+#include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
@@ -75,8 +76,8 @@ int main(int argc, char** argv) {
     quillmorph::installTranslations(app);
 
     const quillmorph::UserDialogs dialogs = quillmorph::platformDialogs();
-    const auto vectorCode = quillmorph::orcVectorCodeSafe() ? quillmorph::VectorCode::On
-                                                            : quillmorph::VectorCode::Off;
+    const auto vectorCode =
+        quillmorph::orcVectorCodeSafe() ? quillmorph::VectorCode::On : quillmorph::VectorCode::Off;
     if (!quillmorph::startImagingEngine(argv[0], vectorCode)) {
         dialogs.showMessage(
             nullptr, QCoreApplication::translate(
@@ -92,10 +93,11 @@ int main(int argc, char** argv) {
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
     start.files = filesFromArguments(argc, argv);
+    // Only one window per user: a later copy hands its files over and ends without loading.
+    if (!instance.claim())
+        return quillmorph::endAsLaterCopy(instance, start.files, dialogs);
     start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
-    if (const std::optional<int> status = window.exitStatusAtLoad())
-        return *status;
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,
                      &quillmorph::frmMain::endSession);
     window.show();
