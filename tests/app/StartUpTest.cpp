@@ -45,6 +45,19 @@ protected:
     }
     // The runtime folder a later copy shares with this window, made as a session makes it.
     QString runtime() const { return CopyHome(root_.filePath(QStringLiteral("session"))).runtime; }
+    // Opens the window as the first copy, holding instance_'s claim.
+    void openFirstCopy() {
+        instance_ = std::make_unique<SingleInstance>(runtime());
+        ASSERT_TRUE(instance_->claim());
+        WindowStart start;
+        start.instance = instance_.get();
+        openWindow(start);
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        instance_.reset();
+    }
+    std::unique_ptr<SingleInstance> instance_;
 };
 
 TEST_F(StartUp, LoadingCreatesAMissingDesktopFolder) {
@@ -95,11 +108,7 @@ TEST_F(StartUp, ALaterCopyWithoutFilesWarnsAndEndsWithoutAWindow) {
 }
 
 TEST_F(StartUp, TheFirstCopyLoadsAsUsual) {
-    SingleInstance instance(runtime());
-    ASSERT_TRUE(instance.claim());
-    WindowStart start;
-    start.instance = &instance;
-    openWindow(start);
+    openFirstCopy();
     EXPECT_EQ(control<QComboBox>("cobFormat")->count(), 12);
     EXPECT_TRUE(log_.isEmpty());
     SingleInstance later(runtime());
@@ -107,11 +116,7 @@ TEST_F(StartUp, TheFirstCopyLoadsAsUsual) {
 }
 
 TEST_F(StartUp, FilesFromALaterCopyAreConvertedAsADropAndItLeavesTheSettingsAlone) {
-    SingleInstance instance(runtime());
-    ASSERT_TRUE(instance.claim());
-    WindowStart start;
-    start.instance = &instance;
-    openWindow(start);
+    openFirstCopy();
     const QByteArray stored = "[V1.00202]\niSizeConv=1\niWidth=20\niHeight=20\n";
     writeBytes(settingsPath(), stored);
     makeSources({"a.png", "b b.png"});
@@ -135,11 +140,7 @@ TEST_F(StartUp, FilesFromALaterCopyAreConvertedAsADropAndItLeavesTheSettingsAlon
 }
 
 TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
-    SingleInstance instance(runtime());
-    ASSERT_TRUE(instance.claim());
-    WindowStart start;
-    start.instance = &instance;
-    openWindow(start);
+    openFirstCopy();
     const QStringList first = makeSources({"a.png", "b.png"});
     const QStringList handed = makeSources({"c.png"});
     int answer = -1;
@@ -147,7 +148,7 @@ TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
     atFile(1, [&] {
         if (answer != -1)
             return; // the handed-over batch starts at file 1 too
-        answer = sendToCopy(instance.serverName(), handOverFrame(paths(handed)));
+        answer = sendToCopy(instance_->serverName(), handOverFrame(paths(handed)));
         queuedWhileBusy = window_->isBatchRunning();
     });
     ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), first).moveAccepted);
@@ -166,22 +167,18 @@ TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
 }
 
 TEST_F(StartUp, HandOversInARowEachEndWithTheirOwnMessageAndOneSentWhileItIsShownWaits) {
-    SingleInstance instance(runtime());
-    ASSERT_TRUE(instance.claim());
-    WindowStart start;
-    start.instance = &instance;
-    openWindow(start);
+    openFirstCopy();
     const QStringList sources = makeSources({"a.png"});
     bool startedUnderTheMessage = false;
     whileCompletionShown_ = [&] {
         if (log_.count(QStringLiteral("<beep>")) != 1)
             return;
-        EXPECT_EQ(sendToCopy(instance.serverName(), handOverFrame(paths(sources))), 6);
+        EXPECT_EQ(sendToCopy(instance_->serverName(), handOverFrame(paths(sources))), 6);
         startedUnderTheMessage = window_->isBatchRunning();
     };
     constexpr int kInARow = 5;
     for (int i = 0; i < kInARow; ++i)
-        ASSERT_EQ(sendToCopy(instance.serverName(), handOverFrame(paths(sources))), 6);
+        ASSERT_EQ(sendToCopy(instance_->serverName(), handOverFrame(paths(sources))), 6);
     const QString done = QStringLiteral(" 1ファイルを変換終了しました。");
     ASSERT_TRUE(
         waitUntil([&] { return log_.count(done) == kInARow + 1 && !window_->isBatchRunning(); }));
