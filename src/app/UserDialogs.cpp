@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -112,6 +113,17 @@ std::optional<QColor> chooseColourInDialog(QWidget* parent, const QColor& initia
     return dialog.selectedColor();
 }
 
+std::optional<FilePath> chooseFolderInDialog(QWidget* parent, const FilePath& start) {
+    const QUrl startUrl = QUrl::fromEncoded("file://" + start.native().toPercentEncoding("/"));
+    const QUrl chosen = QFileDialog::getExistingDirectoryUrl(
+        parent, QString(), startUrl, QFileDialog::ShowDirsOnly, {QStringLiteral("file")});
+    if (chosen.isEmpty() || !chosen.isLocalFile())
+        return std::nullopt;
+    // A desktop's own dialog hands the name over as the bytes of a URL; toLocalFile would
+    // decode a name that is not UTF-8 into one that does not exist.
+    return FilePath::fromNative(QByteArray::fromPercentEncoding(chosen.path(QUrl::FullyEncoded).toLatin1()));
+}
+
 } // namespace
 
 UserDialogs platformDialogs() {
@@ -126,6 +138,7 @@ UserDialogs platformDialogs() {
     dialogs.showFailures = showFailuresDialog;
     dialogs.beep = [] { QApplication::beep(); };
     dialogs.chooseColour = chooseColourInDialog;
+    dialogs.chooseFolder = chooseFolderInDialog;
     dialogs.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     return dialogs;
 }

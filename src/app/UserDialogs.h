@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -30,6 +32,9 @@ struct UserDialogs {
     std::function<void()> beep;
     // A modal colour choice with 16 custom-colour slots; nothing when cancelled.
     std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> chooseColour;
+    // The platform's folder dialog, opened at start; nothing when cancelled. The folder comes
+    // back as the bytes the file system holds, whatever its name.
+    std::function<std::optional<FilePath>(QWidget* parent, const FilePath& start)> chooseFolder;
     // Shows a page in the user's web browser, or a folder (a file URL) in the file manager.
     std::function<void(const QUrl& url)> openUrl;
 };

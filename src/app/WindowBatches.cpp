@@ -59,6 +59,7 @@ bool WindowBatches::isRunning() const {
 void WindowBatches::start(const FilePaths& files) {
     BatchPlace place;
     place.parentFolder = outputParent_;
+    place.makeParent = makeOutputParent_;
     place.startedAt = QDateTime::currentDateTime();
     place.locale = QLocale();
     if (!runner_->start(files, place))

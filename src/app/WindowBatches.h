@@ -31,8 +31,11 @@ public:
     WindowBatches(QWidget* window, QProgressBar* progress, const UserDialogs& dialogs,
                   const OptionsSource& options);
 
-    // The folder every batch makes its dated folder in (the Desktop).
-    void setOutputParent(const QString& parent) { outputParent_ = parent; }
+    // The folder every batch makes its dated folder in; made when missing only if makeIt.
+    void setOutputParent(const FilePath& parent, bool makeIt) {
+        outputParent_ = parent;
+        makeOutputParent_ = makeIt;
+    }
     // Starts a batch of files; nothing while one runs.
     void start(const FilePaths& files);
     bool isRunning() const;
@@ -71,7 +74,8 @@ private:
     const UserDialogs& dialogs_;
     BatchRunner* runner_ = nullptr;  // a child
     QShortcut* cancelKey_ = nullptr; // a child of window_
-    QString outputParent_;
+    FilePath outputParent_;
+    bool makeOutputParent_ = true;
     QList<FilePaths> handedOver_; // waiting for the batch in hand
     bool closeAfterBatch_ = false;
     bool answering_ = false; // the end of a batch is on screen, waiting for the user

@@ -7,6 +7,7 @@
 #include "QualityFactor.h"
 #include "SingleInstance.h"
 #include "StoredChoices.h"
+#include "SurfaceMenu.h"
 #include "WindowBatches.h"
 
 #include <QCheckBox>
@@ -21,7 +22,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
@@ -172,16 +172,12 @@ void frmMain::createControls() {
     progress_->setTextVisible(false);
     progress_->hide();
 
-    surfaceMenu_ = new QMenu(this);
-    surfaceMenu_->setObjectName(QStringLiteral("surfaceMenu"));
-    keepGoing_ = surfaceMenu_->addAction(tr("エラーがあっても続ける"));
-    keepGoing_->setObjectName(QStringLiteral("keepGoing"));
-    keepGoing_->setCheckable(true);
+    surfaceMenu_ = new SurfaceMenu(dialogs_, this);
 }
 
 void frmMain::connectControls() {
     connect(chkMode, &QCheckBox::toggled, this, &frmMain::storeOptions);
-    connect(keepGoing_, &QAction::toggled, this, &frmMain::storeOptions);
+    connect(surfaceMenu_, &SurfaceMenu::changed, this, &frmMain::menuChanged);
     for (QComboBox* box : {cobWidth, cobHeight, cobFormat})
         connect(box, &QComboBox::editTextChanged, this, &frmMain::storeOptions);
     // editTextChanged also follows a pick from the list, which must recompute the factor
@@ -217,7 +213,7 @@ void frmMain::Form_Load() {
         desktopPath_ = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     // A fresh account may have no Desktop folder yet; the dated folders need their parent.
     QDir().mkpath(desktopPath_);
-    batches_->setOutputParent(desktopPath_);
+    surfaceMenu_->setDesktop(desktopPath_);
 
     LoadSettings();
     cobFormat->setFocus();
@@ -243,7 +239,7 @@ void frmMain::LoadSettings() {
     // The stored text ends at its first NUL, as a fixed character buffer would end it.
     cobFormat->setEditText(stored.formatText.section(QChar(0), 0, 0));
     setBackColor(stored.backColor);
-    keepGoing_->setChecked(stored.keepGoing);
+    surfaceMenu_->load(stored);
 }
 
 void frmMain::SaveSettings() {
@@ -254,7 +250,7 @@ void frmMain::SaveSettings() {
     choices.qualityText = cobiQuality->currentText();
     choices.formatText = cobFormat->currentText();
     choices.backColor = backColor_;
-    choices.keepGoing = keepGoing_->isChecked();
+    surfaceMenu_->save(choices);
     // A failed save is not the user's business at the moment they leave.
     saveStoredChoices(settingsFilePath(), choices);
 }
@@ -302,8 +298,17 @@ void frmMain::storeOptions() {
     options.format = formatChoiceFor(cobFormat->currentText());
     options.qualityFactor = qualityFactorFromText(Text1);
     options.backColor = backColor_;
-    options.keepGoing = keepGoing_->isChecked();
+    surfaceMenu_->applyTo(options);
     options_.store(options);
+}
+
+void frmMain::menuChanged() {
+    // A chosen folder that has gone by the time of a drop ends that batch; only the Desktop is
+    // made when missing, as a fresh account may have none yet.
+    const FilePath& chosen = surfaceMenu_->outputFolder();
+    batches_->setOutputParent(chosen.isEmpty() ? FilePath(desktopPath_) : chosen,
+                              chosen.isEmpty());
+    storeOptions();
 }
 
 void frmMain::paintEvent(QPaintEvent*) {

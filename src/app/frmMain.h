@@ -9,17 +9,16 @@
 #include <QWidget>
 #include <optional>
 
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QDropEvent;
 class QLabel;
-class QMenu;
 class QProgressBar;
 class QPushButton;
 
 namespace quillmorph {
 
+class SurfaceMenu;
 class WindowBatches;
 
 // The program's only window: the options of a conversion as controls, the margin colour as
@@ -50,7 +49,7 @@ public:
     // Closes the window as a user would, asking nothing: open dialogs are dismissed, a running
     // batch stops after the file in hand, the settings are saved. For a termination signal.
     void endSession();
-    // The parent of every output folder.
+    // The Desktop, where the dated folders go unless the menu names another folder.
     const QString& desktopPath() const { return desktopPath_; }
 
 Q_SIGNALS:
@@ -66,7 +65,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // The free surface's menu: keep going past failures.
+    // The free surface's menu: the choices beyond the controls (SurfaceMenu).
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -92,6 +91,8 @@ private:
     // The window's edge: the controls parsed into the options every file starting from now on
     // is converted with.
     void storeOptions();
+    // The menu's choices changed: the options, and where the next batch makes its folder.
+    void menuChanged();
 
     const WindowStart start_;
     QString desktopPath_;
@@ -114,8 +115,7 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QProgressBar* progress_ = nullptr;
-    QMenu* surfaceMenu_ = nullptr;
-    QAction* keepGoing_ = nullptr;     // checkable, in surfaceMenu_
+    SurfaceMenu* surfaceMenu_ = nullptr;
     WindowBatches* batches_ = nullptr; // a child; stopped in ~frmMain while options_ lives
 };
 

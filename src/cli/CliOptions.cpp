@@ -18,6 +18,24 @@ std::optional<quint32> parseColour(const QString& text) {
     return quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
 }
 
+std::optional<FitMode> parseFitMode(const QString& text) {
+    if (text == QLatin1String("pad"))
+        return FitMode::Pad;
+    if (text == QLatin1String("fit"))
+        return FitMode::Fit;
+    if (text == QLatin1String("fill"))
+        return FitMode::Fill;
+    return std::nullopt;
+}
+
+std::optional<CropAnchor> parseCropAnchor(const QString& text) {
+    if (text == QLatin1String("centre") || text == QLatin1String("center"))
+        return CropAnchor::Centre;
+    if (text == QLatin1String("attention"))
+        return CropAnchor::Attention;
+    return std::nullopt;
+}
+
 // The stored texts are read as the window reads its controls; one it cannot read is refused
 // only when a file needs it, as in the window.
 ConversionOptions storedOptions(const StoredChoices& stored) {
@@ -41,13 +59,16 @@ QString formatNames() {
 constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "quillmorph-cli",
     "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
-    "                      [--quality Q] [--background COLOR] [--keep-going] FILE...\n"
+    "                      [--quality Q] [--background COLOR] [--keep-going]\n"
+    "                      [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]\n"
+    "                      [--keep-metadata] [--keep-dates] FILE...\n"
     "\n"
     "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
     "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
     "A folder stands for the pictures in it and its subfolders; their outputs keep\n"
     "its tree. Files inside folders that are not pictures are skipped.\n"
-    "Options not given come from the stored settings (or their defaults).\n"
+    "Options not given come from the stored settings (or their defaults); --keep-going\n"
+    "and the options after it are off unless given.\n"
     "\n"
     "  --output-dir DIR    make the dated folder in DIR instead of the Desktop\n"
     "  --format NAME       one of %1\n"
@@ -56,6 +77,15 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)\n"
     "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
     "  --keep-going        report a failed file on standard error and go on\n"
+    "  --mode MODE         how a picture meets the box: pad (the whole box, the picture\n"
+    "                      centred on the margin colour), fit (the picture's own scaled\n"
+    "                      size, no margin) or fill (the whole box, the overflow cropped)\n"
+    "  --crop WHERE        what a fill keeps: centre, or attention (the busiest part)\n"
+    "  --no-enlarge        a picture smaller than the box keeps its own size\n"
+    "  --keep-metadata     keep the date taken, camera, exposure, artist, copyright and\n"
+    "                      description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,\n"
+    "                      maker notes, thumbnails, XMP or IPTC\n"
+    "  --keep-dates        give each output its source's modification time\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
@@ -113,6 +143,34 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             request.showVersion = true;
         } else if (name == QLatin1String("--keep-going")) {
             request.options.keepGoing = true;
+        } else if (name == QLatin1String("--no-enlarge")) {
+            request.options.noEnlarge = true;
+        } else if (name == QLatin1String("--keep-metadata")) {
+            request.options.keepExif = true;
+        } else if (name == QLatin1String("--keep-dates")) {
+            request.options.keepDates = true;
+        } else if (name == QLatin1String("--mode")) {
+            if (!takeValue())
+                return std::nullopt;
+            const auto mode = parseFitMode(value);
+            if (!mode) {
+                error = QCoreApplication::translate("quillmorph-cli",
+                                                    "--mode wants pad, fit or fill, not \"%1\"")
+                            .arg(value);
+                return std::nullopt;
+            }
+            request.options.fitMode = *mode;
+        } else if (name == QLatin1String("--crop")) {
+            if (!takeValue())
+                return std::nullopt;
+            const auto anchor = parseCropAnchor(value);
+            if (!anchor) {
+                error = QCoreApplication::translate(
+                            "quillmorph-cli", "--crop wants centre or attention, not \"%1\"")
+                            .arg(value);
+                return std::nullopt;
+            }
+            request.options.crop = *anchor;
         } else if (name == QLatin1String("--no-size")) {
             noSizeGiven = true;
             request.options.sizeConversion = false;

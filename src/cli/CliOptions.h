@@ -21,7 +21,8 @@ struct CliRequest {
 
 // The command line's edge: parses arguments (without the program name, as the bytes the shell
 // passed, so that file names need not be UTF-8) over the stored choices, which give every
-// option not given (keep-going excepted: only the command line turns it on). Returns the
+// option not given (keep-going, the fit mode and crop, never-enlarge, metadata and dates
+// excepted: only the command line turns them on, so a script behaves as it always did). Returns the
 // request, or nothing with error set to a one-line explanation of the usage error.
 std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                                            const StoredChoices& stored,

@@ -15,6 +15,19 @@ struct BoxSize {
     friend bool operator==(const BoxSize&, const BoxSize&) = default;
 };
 
+// How a picture meets its box when size conversion is on.
+enum class FitMode {
+    Pad,  // exactly the box: the picture fitted inside, centred on the margin colour
+    Fit,  // the picture fitted inside, at its own scaled size, no margin
+    Fill, // exactly the box, no margin: the picture covers it and the overflow is cropped
+};
+
+// Which part of the picture a fill keeps.
+enum class CropAnchor {
+    Centre,    // the middle
+    Attention, // its busiest part (libvips' attention measure)
+};
+
 // How files are converted, parsed once where the user gave it (the window's controls, the
 // command line over the stored settings). A box or format the user's text did not name stays
 // in the value as such: a file fails on it only when it reaches the step that needs it.
@@ -25,6 +38,11 @@ struct ConversionOptions {
     qint16 qualityFactor = 2;     // handed to every save; 2 is best
     quint32 backColor = 0xFFFFFF; // margin colour, 0x00BBGGRR
     bool keepGoing = false;       // a failed file is listed and the batch goes on
+    FitMode fitMode = FitMode::Pad;
+    CropAnchor crop = CropAnchor::Centre; // Fill only
+    bool noEnlarge = false; // a picture smaller than the box keeps its own size
+    bool keepExif = false;  // the photo information of ExifAllowList.h; otherwise none
+    bool keepDates = false; // the output's modification time is the source's
 };
 
 // The box that width and height texts give (each side as boxSideFromText reads it); empty

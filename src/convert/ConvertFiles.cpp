@@ -40,7 +40,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
                          const OptionsSource& options, BatchSink& sink) {
     BatchResult result;
     const QString name = outputFolderName(place.startedAt, place.locale);
-    result.outputFolder = createOutputFolder(place.parentFolder, name);
+    result.outputFolder = createOutputFolder(place.parentFolder, name, place.makeParent);
     if (result.outputFolder.isEmpty()) {
         result.outcome = BatchResult::Outcome::Failed;
         result.failure = Failure::of(Failure::Kind::OutputFolder, place.parentFolder.child(name));

@@ -11,6 +11,7 @@ namespace quillmorph {
 // Where and when a batch runs.
 struct BatchPlace {
     FilePath parentFolder; // the Desktop, or what the user chose instead
+    bool makeParent = true; // made when missing; otherwise a missing parent ends the batch
     QDateTime startedAt = QDateTime::currentDateTime();
     QLocale locale;       // formats the dated folder name
     int filesInFlight = 0; // files prepared at once; 0 means one per core

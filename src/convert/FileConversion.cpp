@@ -45,7 +45,8 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
         return prepared;
     }
     const ConversionOptions& options = file.options;
-    FitRequest fit{options.sizeConversion, 0, 0, options.backColor};
+    FitRequest fit{options.sizeConversion, 0,           0, options.backColor, options.fitMode,
+                   options.crop,           options.noEnlarge};
     if (options.sizeConversion) {
         if (!options.box) {
             prepared.failure = Failure::of(Failure::Kind::BoxSize, file.path);
@@ -69,13 +70,17 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = format->extension;
-    if (const EngineStatus st =
-            LEAD1.Encode(folder, *format, options.qualityFactor, prepared.output);
+    if (const EngineStatus st = LEAD1.Encode(folder, *format, options.qualityFactor,
+                                             prepared.output, options.keepExif);
         st != status::kOk) {
         // Pixels are decoded only while encoding; a damaged source is still a load failure.
         const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;
         prepared.failure = Failure::engine(st, stage, file.path);
+        return prepared;
     }
+    // A date the file system will not take is no reason to lose the picture.
+    if (options.keepDates)
+        prepared.output.takeTimesOf(file.path);
     return prepared;
 }
 

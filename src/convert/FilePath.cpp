@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <cerrno>
+#include <glib.h>
 #include <unistd.h>
 #include <vector>
 
@@ -15,6 +16,32 @@ FilePath FilePath::fromNative(QByteArray bytes) {
 
 QString FilePath::display() const {
     return QString::fromUtf8(bytes_);
+}
+
+QString FilePath::portableText() const {
+    const auto escaped = [](char c) {
+        return '%' + QByteArray::number(uchar(c), 16).toUpper().rightJustified(2, '0');
+    };
+    QByteArray text;
+    const char* at = bytes_.constData();
+    const char* const end = at + bytes_.size();
+    while (at < end) {
+        const char* invalid = end;
+        g_utf8_validate(at, end - at, &invalid);
+        for (; at < invalid; ++at) {
+            const uchar c = uchar(*at);
+            const bool edge = c == ' ' && (at == bytes_.constData() || at + 1 == end);
+            text += (c < 0x20 || c == 0x7F || c == '%' || c == '"' || edge) ? escaped(*at)
+                                                                             : QByteArray(1, *at);
+        }
+        if (at < end)
+            text += escaped(*at++);
+    }
+    return QString::fromUtf8(text);
+}
+
+FilePath FilePath::fromPortableText(const QString& text) {
+    return FilePath(QByteArray::fromPercentEncoding(text.toUtf8()));
 }
 
 QByteArray FilePath::fileName() const {

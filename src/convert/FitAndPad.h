@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConversionOptions.h"
 #include "EngineStatus.h"
 #include "Failure.h"
 #include "LeadImage.h"
@@ -13,12 +14,17 @@ struct FitRequest {
     int boxWidth = 0;  // used when sizeConversion is on
     int boxHeight = 0;
     quint32 backColor = 0xFFFFFF;
+    FitMode mode = FitMode::Pad;          // these three only with size conversion on
+    CropAnchor crop = CropAnchor::Centre;
+    bool noEnlarge = false;
 };
 
-// Leaves in LEAD1 an image of the box size: the margin colour all over with the image, scaled
-// to fit when size conversion is on, centred on it. LEAD_work holds the scaled copy.
-// A failed resize returns its status; a failed fill or combine is passed to report (FillFailed,
-// CombineFailed) and the stage still succeeds.
+// Leaves in LEAD1 the picture as request says, over the margin colour: in pad mode an image of
+// the box size, the image (scaled to fit when size conversion is on) centred on the colour; fit
+// and fill leave the scaled (fill: cropped) picture alone at its own size, transparency
+// flattened onto the colour. LEAD_work holds the scaled copy.
+// A failed resize or crop returns its status; a failed fill or combine is passed to report
+// (FillFailed, CombineFailed) and the stage still succeeds.
 EngineStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& request,
                        const std::function<void(Failure::Kind)>& report);
 

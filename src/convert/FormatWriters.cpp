@@ -32,11 +32,11 @@ QByteArray withJfifMarker(QByteArray jpeg) {
     return jpeg;
 }
 
-void writeJfif(const VImage& image, const FilePath& path, int quality) {
+void writeJfif(const VImage& image, const FilePath& path, int quality, bool strip) {
     void* buffer = nullptr;
     size_t size = 0;
     image.write_to_buffer(".jpg", &buffer, &size,
-                          VImage::option()->set("Q", quality)->set("strip", true));
+                          VImage::option()->set("Q", quality)->set("strip", strip));
     const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
     writeFile(path, withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size))));
 }
@@ -55,15 +55,19 @@ void writeWithMagick(const VImage& image, const FilePath& path, const char* form
 } // namespace
 
 void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& format,
-                int qualityFactor) {
+                int qualityFactor, const QByteArray& exif) {
     const int quality = jpegQualityFromFactor(qualityFactor);
+    // Savers write every kind of metadata the image holds or none: the EXIF goes onto an
+    // image that holds nothing else.
+    const bool strip = exif.isEmpty() || !format.carriesExif;
+    const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
     switch (format.writer) {
     case Writer::Jfif:
-        writeJfif(rgb8, file, quality);
+        writeJfif(image, file, quality, strip);
         return;
     case Writer::Vips: {
         VOption* options =
-            VImage::option()->set("in", rgb8)->set("filename", file.c_str())->set("strip", true);
+            VImage::option()->set("in", image)->set("filename", file.c_str())->set("strip", strip);
         if (format.usesQuality)
             options->set("Q", quality);
         VImage::call_option_string(format.saver, format.options, options);

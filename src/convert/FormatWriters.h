@@ -1,17 +1,19 @@
 #pragma once
 
 #include "FilePath.h"
+#include "KeptExif.h"
 #include "OutputFormat.h"
 
 #include <vips/vips8>
 
 namespace quillmorph {
 
-// Writes rgb8, an 8-bit 3-band sRGB image, to file as format says, without metadata, with the
-// quality factor where the format uses one. Throws vips::VError when the pixels cannot be
-// computed or encoded, FileWriteError (SystemError.h) when the file cannot be written.
+// Writes rgb8, an 8-bit 3-band sRGB image, to file as format says, with the quality factor
+// where the format uses one, and no metadata but exif (a block KeptExif.h made; empty for
+// none) where the format carries EXIF. Throws vips::VError when the pixels cannot be computed
+// or encoded, FileWriteError (SystemError.h) when the file cannot be written.
 void writeImage(const vips::VImage& rgb8, const FilePath& file, const OutputFormat& format,
-                int qualityFactor);
+                int qualityFactor, const QByteArray& exif = {});
 
 // False when this system's libvips was built without the encoder the format needs. Any thread,
 // after startImagingEngine.

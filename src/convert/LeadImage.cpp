@@ -3,6 +3,7 @@
 #include "ColourImport.h"
 #include "FileNames.h"
 #include "FormatWriters.h"
+#include "KeptExif.h"
 #include "PartialOutput.h"
 #include "SystemError.h"
 
@@ -94,6 +95,14 @@ EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
     return statusFromSystemMessage(text, fallback);
 }
 
+QByteArray exifOf(const VImage& image) {
+    if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
+        return {};
+    size_t size = 0;
+    const void* data = image.get_blob(VIPS_META_EXIF_NAME, &size);
+    return QByteArray(static_cast<const char*>(data), qsizetype(size));
+}
+
 bool isProgressiveJpeg(const VImage& image) {
     return image.get_typeof("jpeg-multiscan") != 0 && image.get_int("jpeg-multiscan") != 0;
 }
@@ -107,6 +116,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     image_ = VImage();
     path_ = {};
     header_ = {};
+    exif_.clear();
     alias_.reset();
     pristine_ = false;
     flatColour_.reset();
@@ -129,6 +139,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
                                                 ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
         if (double(file.width()) * file.height() > kMaxPixels)
             return status::kImageTooLarge;
+        exif_ = exifOf(file);
         if (vips_image_get_orientation(file.get_image()) > 1) {
             // Turning the image needs random access to its rows.
             file = VImage::new_from_file(name.c_str(),
@@ -186,11 +197,42 @@ EngineStatus LeadImage::Size(float w, float h) {
     return status::kOk;
 }
 
+EngineStatus LeadImage::Crop(float left, float top, float width, float height,
+                             CropAnchor anchor) {
+    if (isEmpty())
+        return status::kNoImage;
+    if (!sizeIsUsable(width, height) || !std::isfinite(left) || !std::isfinite(top))
+        return status::kBadDimensions;
+    const int x = int(std::floor(left));
+    const int y = int(std::floor(top));
+    const int w = wholePixels(width);
+    const int h = wholePixels(height);
+    if (w > image_.width() || h > image_.height() ||
+        (anchor == CropAnchor::Centre &&
+         (x < 0 || y < 0 || x + w > image_.width() || y + h > image_.height())))
+        return status::kBadDimensions;
+    try {
+        if (anchor == CropAnchor::Attention) {
+            // The busiest part is found over the whole image before any of it is kept, which a
+            // pipeline that streams its rows once cannot give twice; thumbnail does the same.
+            image_ = image_.copy_memory().smartcrop(
+                w, h, VImage::option()->set("interesting", VIPS_INTERESTING_ATTENTION));
+        } else {
+            image_ = image_.extract_area(x, y, w, h);
+        }
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    return status::kOk;
+}
+
 void LeadImage::copyFrom(const LeadImage& other) {
     // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
     image_ = other.image_;
     path_ = other.path_;
     header_ = other.header_;
+    exif_ = other.exif_;
     alias_ = other.alias_;
     pristine_ = other.pristine_;
     cmykFile_ = other.cmykFile_;
@@ -265,7 +307,7 @@ EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
 }
 
 EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& format,
-                               int qualityFactor, PartialOutput& output) const {
+                               int qualityFactor, PartialOutput& output, bool keepExif) const {
     if (isEmpty())
         return status::kNoImage;
     if (!canWrite(format))
@@ -276,7 +318,9 @@ EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& forma
         return st;
 
     try {
-        writeImage(flattenedRgb(image_, 0xFFFFFF), output.temporaryPath(), format, qualityFactor);
+        const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
+        writeImage(flattenedRgb(image_, 0xFFFFFF), output.temporaryPath(), format, qualityFactor,
+                   exif);
     } catch (const VError& e) {
         output = PartialOutput();
         // libheif present but built without an AV1 encoder: the saver exists, the codec not.

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ConversionOptions.h"
 #include "EngineStatus.h"
 #include "FilePath.h"
 #include "OutputFormat.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -56,6 +58,10 @@ public:
     // file this decodes at reduced scale where the format allows.
     EngineStatus Size(float w, float h);
 
+    // Keeps width × height of the image (each truncated to whole pixels, at least one): from
+    // left, top (Centre), or wherever the image is busiest (Attention, which ignores left, top).
+    EngineStatus Crop(float left, float top, float width, float height, CropAnchor anchor);
+
     // Makes this instance an independent copy of other's image.
     void copyFrom(const LeadImage& other);
 
@@ -75,9 +81,10 @@ public:
     EngineStatus Save(const FilePath& path, const OutputFormat& format, int qualityFactor) const;
 
     // Save's first half: writes the file under a temporary name in folder, for the caller to
-    // commit under its final name later (or drop, which removes it).
+    // commit under its final name later (or drop, which removes it). keepExif: the photo
+    // information of the file last loaded (KeptExif.h) goes into formats that carry EXIF.
     EngineStatus Encode(const FilePath& folder, const OutputFormat& format, int qualityFactor,
-                        PartialOutput& output) const;
+                        PartialOutput& output, bool keepExif = false) const;
 
     bool isEmpty() const { return !image_.get_image(); }
 
@@ -88,6 +95,7 @@ private:
     vips::VImage image_;
     FilePath path_;      // the file the pipeline reads from
     SourceHeader header_;
+    QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile

@@ -31,8 +31,8 @@ bool makeFolders(const FilePath& path) {
     return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
 }
 
-FilePath createOutputFolder(const FilePath& parent, const QString& name) {
-    if (!makeFolders(parent))
+FilePath createOutputFolder(const FilePath& parent, const QString& name, bool makeParent) {
+    if (makeParent ? !makeFolders(parent) : !isFolder(parent))
         return {};
     for (int n = 1; n < 1000; ++n) {
         const FilePath candidate =

@@ -16,7 +16,8 @@ QString outputFolderName(const QDateTime& when, const QLocale& locale);
 bool makeFolders(const FilePath& folder);
 
 // Creates parent/name, or parent/name (2), (3) … when that exists; the parent is created when
-// missing. Returns the new folder's path, or an empty path when nothing could be created.
-FilePath createOutputFolder(const FilePath& parent, const QString& name);
+// missing if makeParent. Returns the new folder's path, or an empty path when nothing could be
+// created.
+FilePath createOutputFolder(const FilePath& parent, const QString& name, bool makeParent = true);
 
 } // namespace quillmorph

@@ -39,6 +39,8 @@ struct OutputFormat {
     const char* options; // further saver options, "name=value,…" as libvips parses them
     bool usesQuality;    // the quality value sets the saver's Q (as JPEG's, see jpegQualityFromFactor)
     int maxSide;         // the largest width or height the format stores
+    bool carriesExif;    // kept photo information is written into it (KeptExif.h); libvips
+                         // 8.14 writes EXIF into JPEG, PNG, WebP and HEIF only
 };
 
 // Every format in the order the format box lists them: the eight of old first, then the newer.

@@ -52,6 +52,16 @@ EngineStatus PartialOutput::create(const FilePath& folder) {
     return status::kOk;
 }
 
+bool PartialOutput::takeTimesOf(const FilePath& source) {
+    struct stat info {};
+    if (path_.isEmpty() || ::stat(source.c_str(), &info) != 0)
+        return false;
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    // Linking the anonymous file into place later leaves its times as they are.
+    return anonymousFd_ >= 0 ? ::futimens(anonymousFd_, times) == 0
+                             : ::utimensat(AT_FDCWD, path_.c_str(), times, 0) == 0;
+}
+
 EngineStatus PartialOutput::commit(const FilePath& finalPath) {
     if (path_.isEmpty())
         return status::kNoImage;

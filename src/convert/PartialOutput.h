@@ -24,6 +24,9 @@ public:
     // Where writers open the file.
     const FilePath& temporaryPath() const { return path_; }
 
+    // Gives the file the access and modification times source has; false when it could not.
+    bool takeTimesOf(const FilePath& source);
+
     // Renames the file to finalPath, never replacing an existing file.
     EngineStatus commit(const FilePath& finalPath);
 

@@ -24,6 +24,16 @@ StoredChoices readStoredChoices(const Profile& profile) {
     const int colour = profile.readInt(kSection, kBackColor, kDefaultBackColor);
     c.backColor = (colour >= 0 && colour <= 0xFFFFFF) ? quint32(colour) : 0xFFFFFFu;
     c.keepGoing = profile.readInt(kSection, kKeepGoing, kDefaultKeepGoing) != 0;
+    const auto choice = [&](const QString& key, int count) {
+        const int value = profile.readInt(kSection, key, kDefaultOff);
+        return value >= 0 && value < count ? value : kDefaultOff;
+    };
+    c.fitMode = choice(kFitMode, 3);
+    c.crop = choice(kCrop, 2);
+    c.noEnlarge = profile.readInt(kSection, kNoEnlarge, kDefaultOff) != 0;
+    c.keepExif = profile.readInt(kSection, kKeepExif, kDefaultOff) != 0;
+    c.keepDates = profile.readInt(kSection, kKeepDates, kDefaultOff) != 0;
+    c.outputFolder = profile.readString(kSection, kOutputFolder, QString());
     return c;
 }
 
@@ -36,8 +46,14 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     profile.writeString(kSection, kRez, choices.qualityText);
     profile.writeString(kSection, kImageFormat, choices.formatText);
     profile.writeString(kSection, kBackColor, QString::number(choices.backColor));
-    profile.writeString(kSection, kKeepGoing,
-                        choices.keepGoing ? QStringLiteral("1") : QStringLiteral("0"));
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    profile.writeString(kSection, kKeepGoing, flag(choices.keepGoing));
+    profile.writeString(kSection, kFitMode, QString::number(choices.fitMode));
+    profile.writeString(kSection, kCrop, QString::number(choices.crop));
+    profile.writeString(kSection, kNoEnlarge, flag(choices.noEnlarge));
+    profile.writeString(kSection, kKeepExif, flag(choices.keepExif));
+    profile.writeString(kSection, kKeepDates, flag(choices.keepDates));
+    profile.writeString(kSection, kOutputFolder, choices.outputFolder);
 }
 
 bool saveStoredChoices(const QString& path, const StoredChoices& choices) {

@@ -17,6 +17,13 @@ inline const QString kImageFormat = QStringLiteral("ImageFormat");
 inline const QString kBackColor = QStringLiteral("iBackColor");
 // Ours, after the six: a file that knows only the six still loads, with keep-going off.
 inline const QString kKeepGoing = QStringLiteral("iKeepGoing");
+// Then these, in this order; a file without them loads each as off (the Desktop for the folder).
+inline const QString kFitMode = QStringLiteral("iFitMode");     // 0 pad, 1 fit, 2 fill
+inline const QString kCrop = QStringLiteral("iCrop");           // 0 centre, 1 attention
+inline const QString kNoEnlarge = QStringLiteral("iNoEnlarge");
+inline const QString kKeepExif = QStringLiteral("iKeepExif");
+inline const QString kKeepDates = QStringLiteral("iKeepDates");
+inline const QString kOutputFolder = QStringLiteral("OutputFolder"); // empty: the Desktop
 inline constexpr int kDefaultSizeConv = 0;
 inline constexpr int kDefaultWidth = 600;
 inline constexpr int kDefaultHeight = 450;
@@ -24,6 +31,7 @@ inline constexpr int kDefaultRez = 100;
 inline const QString kDefaultImageFormat = QStringLiteral("JPEG");
 inline constexpr int kDefaultBackColor = 16777215;
 inline constexpr int kDefaultKeepGoing = 0;
+inline constexpr int kDefaultOff = 0;
 } // namespace settings
 
 // The choices the settings file stores, as the window's controls would show them.
@@ -35,18 +43,24 @@ struct StoredChoices {
     QString formatText;
     quint32 backColor = 0xFFFFFF;
     bool keepGoing = false;
+    int fitMode = 0;       // 0 pad, 1 fit, 2 fill; another number reads as pad
+    int crop = 0;          // 0 centre, 1 attention; likewise
+    bool noEnlarge = false;
+    bool keepExif = false;
+    bool keepDates = false;
+    QString outputFolder;  // as FilePath::portableText gives it; empty: the Desktop
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise
 // quillmorph/quillmorph.ini in the user's configuration folder.
 QString settingsFilePath();
 
-// The six stored choices and keep-going, each from the profile or its default; a colour
+// The six stored choices and the later keys, each from the profile or its default; a colour
 // outside 0…16777215 reads as white.
 StoredChoices readStoredChoices(const Profile& profile);
 
-// Writes the six choices into profile, in their stored order, then keep-going: size conversion
-// and keep-going as 0 or 1, the texts unchanged, the colour as a decimal number.
+// Writes the six choices into profile, in their stored order, then keep-going and the later
+// keys: switches as 0 or 1, the texts unchanged, the colour as a decimal number.
 void writeStoredChoices(Profile& profile, const StoredChoices& choices);
 
 // Reads the file at path, writes the choices into it and replaces it atomically. A file that

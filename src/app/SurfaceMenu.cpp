@@ -1,0 +1,123 @@
+#include "SurfaceMenu.h"
+
+#include <QAction>
+#include <QActionGroup>
+
+namespace quillmorph {
+
+namespace {
+
+// A long folder path keeps its beginning and its end, the parts that tell folders apart.
+constexpr int kPlaceChars = 60;
+
+QString shortened(const QString& path) {
+    if (path.size() <= kPlaceChars)
+        return path;
+    const int half = kPlaceChars / 2;
+    return path.left(half - 1) + QStringLiteral("…") + path.right(half);
+}
+
+} // namespace
+
+SurfaceMenu::SurfaceMenu(const UserDialogs& dialogs, QWidget* window)
+    : QMenu(window), dialogs_(dialogs), window_(window) {
+    setObjectName(QStringLiteral("surfaceMenu"));
+    keepGoing_ = addCheckable(this, tr("エラーがあっても続ける"), "keepGoing");
+    addFitModes();
+    noEnlarge_ = addCheckable(this, tr("拡大しない"), "noEnlarge");
+    keepExif_ = addCheckable(this, tr("撮影情報を残す（位置情報は削除）"), "keepExif");
+    keepDates_ = addCheckable(this, tr("元のファイルの日時を保つ"), "keepDates");
+    addSeparator();
+    addOutputPlace();
+}
+
+QAction* SurfaceMenu::addCheckable(QMenu* menu, const QString& text, const char* name) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(true);
+    connect(action, &QAction::toggled, this, &SurfaceMenu::changed);
+    return action;
+}
+
+void SurfaceMenu::addFitModes() {
+    QMenu* modes = addMenu(tr("サイズの合わせ方"));
+    modes->setObjectName(QStringLiteral("fitModeMenu"));
+    auto* group = new QActionGroup(modes);
+    pad_ = addCheckable(modes, tr("余白を付けて枠に合わせる"), "modePad");
+    fit_ = addCheckable(modes, tr("枠の中に収める（余白なし）"), "modeFit");
+    fill_ = addCheckable(modes, tr("枠いっぱいに切り抜く"), "modeFill");
+    for (QAction* mode : {pad_, fit_, fill_})
+        group->addAction(mode);
+    pad_->setChecked(true);
+    modes->addSeparator();
+    attention_ = addCheckable(modes, tr("切り抜きは主な被写体に合わせる"), "cropAttention");
+    // Only a fill crops; the choice is kept for when it is chosen again.
+    attention_->setEnabled(false);
+    connect(fill_, &QAction::toggled, attention_, &QAction::setEnabled);
+}
+
+void SurfaceMenu::addOutputPlace() {
+    QAction* choose = addAction(tr("保存先…"));
+    choose->setObjectName(QStringLiteral("chooseOutputFolder"));
+    connect(choose, &QAction::triggered, this, &SurfaceMenu::chooseFolder);
+    place_ = addAction(QString());
+    place_->setObjectName(QStringLiteral("outputPlace"));
+    place_->setEnabled(false);
+    desktopOn_ = addAction(tr("デスクトップに戻す"));
+    desktopOn_->setObjectName(QStringLiteral("outputToDesktop"));
+    connect(desktopOn_, &QAction::triggered, this, [this] { setFolder({}); });
+    setFolder({});
+}
+
+void SurfaceMenu::setDesktop(const FilePath& desktop) {
+    desktop_ = desktop;
+    setFolder(folder_);
+}
+
+void SurfaceMenu::chooseFolder() {
+    const FilePath start = folder_.isEmpty() ? desktop_ : folder_;
+    if (const std::optional<FilePath> chosen = dialogs_.chooseFolder(window_, start))
+        setFolder(*chosen);
+}
+
+void SurfaceMenu::setFolder(const FilePath& folder) {
+    folder_ = folder;
+    const FilePath& shown = folder_.isEmpty() ? desktop_ : folder_;
+    place_->setText(shortened(shown.display()));
+    place_->setToolTip(shown.display());
+    desktopOn_->setEnabled(!folder_.isEmpty());
+    Q_EMIT changed();
+}
+
+void SurfaceMenu::load(const StoredChoices& stored) {
+    keepGoing_->setChecked(stored.keepGoing);
+    (stored.fitMode == 1 ? fit_ : stored.fitMode == 2 ? fill_ : pad_)->setChecked(true);
+    attention_->setChecked(stored.crop == 1);
+    noEnlarge_->setChecked(stored.noEnlarge);
+    keepExif_->setChecked(stored.keepExif);
+    keepDates_->setChecked(stored.keepDates);
+    setFolder(FilePath::fromPortableText(stored.outputFolder));
+}
+
+void SurfaceMenu::save(StoredChoices& choices) const {
+    choices.keepGoing = keepGoing_->isChecked();
+    choices.fitMode = fit_->isChecked() ? 1 : fill_->isChecked() ? 2 : 0;
+    choices.crop = attention_->isChecked() ? 1 : 0;
+    choices.noEnlarge = noEnlarge_->isChecked();
+    choices.keepExif = keepExif_->isChecked();
+    choices.keepDates = keepDates_->isChecked();
+    choices.outputFolder = folder_.portableText();
+}
+
+void SurfaceMenu::applyTo(ConversionOptions& options) const {
+    options.keepGoing = keepGoing_->isChecked();
+    options.fitMode = fit_->isChecked()    ? FitMode::Fit
+                      : fill_->isChecked() ? FitMode::Fill
+                                           : FitMode::Pad;
+    options.crop = attention_->isChecked() ? CropAnchor::Attention : CropAnchor::Centre;
+    options.noEnlarge = noEnlarge_->isChecked();
+    options.keepExif = keepExif_->isChecked();
+    options.keepDates = keepDates_->isChecked();
+}
+
+} // namespace quillmorph
