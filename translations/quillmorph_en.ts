@@ -127,13 +127,16 @@ Options:
     </message>
     <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                      [--quality Q] [--background COLOR] [--keep-going] FILE...
+                      [--quality Q] [--background COLOR] [--keep-going]
+                      [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
+                      [--keep-metadata] [--keep-dates] FILE...
 
 Converts FILEs as a drop on the quillmorph window would: into a new dated folder
 (pic + date + time) on the Desktop, each fitted into the box on the margin colour.
 A folder stands for the pictures in it and its subfolders; their outputs keep
 its tree. Files inside folders that are not pictures are skipped.
-Options not given come from the stored settings (or their defaults).
+Options not given come from the stored settings (or their defaults); --keep-going
+and the options after it are off unless given.
 
   --output-dir DIR    make the dated folder in DIR instead of the Desktop
   --format NAME       one of %1
@@ -142,6 +145,15 @@ Options not given come from the stored settings (or their defaults).
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
   --keep-going        report a failed file on standard error and go on
+  --mode MODE         how a picture meets the box: pad (the whole box, the picture
+                      centred on the margin colour), fit (the picture&apos;s own scaled
+                      size, no margin) or fill (the whole box, the overflow cropped)
+  --crop WHERE        what a fill keeps: centre, or attention (the busiest part)
+  --no-enlarge        a picture smaller than the box keeps its own size
+  --keep-metadata     keep the date taken, camera, exposure, artist, copyright and
+                      description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,
+                      maker notes, thumbnails, XMP or IPTC
+  --keep-dates        give each output its source&apos;s modification time
   --help              show this text
   --version           show the version
 
@@ -149,6 +161,61 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 --keep-going, any file failed), 2 usage error.
 </source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--mode wants pad, fit or fill, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--crop wants centre or attention, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph::SurfaceMenu</name>
+    <message>
+        <source>エラーがあっても続ける</source>
+        <translation>Keep going after errors</translation>
+    </message>
+    <message>
+        <source>拡大しない</source>
+        <translation>Never enlarge</translation>
+    </message>
+    <message>
+        <source>撮影情報を残す（位置情報は削除）</source>
+        <translation>Keep photo information (location removed)</translation>
+    </message>
+    <message>
+        <source>元のファイルの日時を保つ</source>
+        <translation>Keep the original files&apos; dates</translation>
+    </message>
+    <message>
+        <source>サイズの合わせ方</source>
+        <translation>Fitting to the box</translation>
+    </message>
+    <message>
+        <source>余白を付けて枠に合わせる</source>
+        <translation>Fit inside the box, with margins</translation>
+    </message>
+    <message>
+        <source>枠の中に収める（余白なし）</source>
+        <translation>Fit inside the box, no margins</translation>
+    </message>
+    <message>
+        <source>枠いっぱいに切り抜く</source>
+        <translation>Fill the box, cropping the overflow</translation>
+    </message>
+    <message>
+        <source>切り抜きは主な被写体に合わせる</source>
+        <translation>Crop around the main subject</translation>
+    </message>
+    <message>
+        <source>保存先…</source>
+        <translation>Save to…</translation>
+    </message>
+    <message>
+        <source>デスクトップに戻す</source>
+        <translation>Back to the Desktop</translation>
     </message>
 </context>
 <context>
@@ -184,10 +251,6 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>pixels</source>
         <translation>pixels</translation>
-    </message>
-    <message>
-        <source>エラーがあっても続ける</source>
-        <translation>Keep going after errors</translation>
     </message>
     <message>
         <source>すでに「quillmorph」は起動されています。</source>

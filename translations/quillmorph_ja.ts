@@ -94,53 +94,6 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
 <context>
     <name>quillmorph-cli</name>
     <message>
-        <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                      [--quality Q] [--background COLOR] [--keep-going] FILE...
-
-Converts FILEs as a drop on the quillmorph window would: into a new dated folder
-(pic + date + time) on the Desktop, each fitted into the box on the margin colour.
-A folder stands for the pictures in it and its subfolders; their outputs keep
-its tree. Files inside folders that are not pictures are skipped.
-Options not given come from the stored settings (or their defaults).
-
-  --output-dir DIR    make the dated folder in DIR instead of the Desktop
-  --format NAME       one of %1
-  --size WxH          fit into a box of W x H pixels (size conversion on)
-  --no-size           keep each image&apos;s own size (size conversion off)
-  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
-  --background COLOR  margin colour: #RRGGBB or a colour name such as white
-  --keep-going        report a failed file on standard error and go on
-  --help              show this text
-  --version           show the version
-
-Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
---keep-going, any file failed), 2 usage error.
-</source>
-        <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                       [--quality Q] [--background COLOR] [--keep-going] FILE...
-
-FILE を quillmorph のウィンドウにドロップしたときと同じように変換します。
-出力先は、デスクトップに新しく作る日時付きのフォルダ (pic + 日付 + 時刻) です。
-画像はそれぞれ、枠に収めて余白色の上の中央に置きます。
-フォルダは、その中とサブフォルダの中の画像を表します。
-その出力は同じツリーに並び、画像でないファイルは変換しません。
-指定しなかったオプションは、保存された設定 (または既定値) に従います。
-
-  --output-dir DIR    日時付きのフォルダをデスクトップではなく DIR に作る
-  --format NAME       画像形式: %1 のいずれか
-  --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)
-  --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
-  --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
-  --background COLOR  余白色: #RRGGBB、または white などの色の名前
-  --keep-going        失敗したファイルを標準エラー出力に書いて次へ進む
-  --help              この説明を表示する
-  --version           バージョンを表示する
-
-終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
---keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
-</translation>
-    </message>
-    <message>
         <source>%1 needs a value</source>
         <translation>%1 には値が必要です</translation>
     </message>
@@ -184,6 +137,132 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
         <source>the imaging engine (libvips) could not start</source>
         <translation>画像処理エンジン (libvips) を開始できませんでした</translation>
     </message>
+    <message>
+        <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
+                      [--quality Q] [--background COLOR] [--keep-going]
+                      [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
+                      [--keep-metadata] [--keep-dates] FILE...
+
+Converts FILEs as a drop on the quillmorph window would: into a new dated folder
+(pic + date + time) on the Desktop, each fitted into the box on the margin colour.
+A folder stands for the pictures in it and its subfolders; their outputs keep
+its tree. Files inside folders that are not pictures are skipped.
+Options not given come from the stored settings (or their defaults); --keep-going
+and the options after it are off unless given.
+
+  --output-dir DIR    make the dated folder in DIR instead of the Desktop
+  --format NAME       one of %1
+  --size WxH          fit into a box of W x H pixels (size conversion on)
+  --no-size           keep each image&apos;s own size (size conversion off)
+  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --background COLOR  margin colour: #RRGGBB or a colour name such as white
+  --keep-going        report a failed file on standard error and go on
+  --mode MODE         how a picture meets the box: pad (the whole box, the picture
+                      centred on the margin colour), fit (the picture&apos;s own scaled
+                      size, no margin) or fill (the whole box, the overflow cropped)
+  --crop WHERE        what a fill keeps: centre, or attention (the busiest part)
+  --no-enlarge        a picture smaller than the box keeps its own size
+  --keep-metadata     keep the date taken, camera, exposure, artist, copyright and
+                      description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,
+                      maker notes, thumbnails, XMP or IPTC
+  --keep-dates        give each output its source&apos;s modification time
+  --help              show this text
+  --version           show the version
+
+Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
+--keep-going, any file failed), 2 usage error.
+</source>
+        <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
+                       [--quality Q] [--background COLOR] [--keep-going]
+                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
+                       [--keep-metadata] [--keep-dates] FILE...
+
+FILE を quillmorph のウィンドウにドロップしたときと同じように変換します。
+出力先は、デスクトップに新しく作る日時付きのフォルダ (pic + 日付 + 時刻) です。
+画像はそれぞれ、枠に収めて余白色の上の中央に置きます。
+フォルダは、その中とサブフォルダの中の画像を表します。
+その出力は同じツリーに並び、画像でないファイルは変換しません。
+指定しなかったオプションは、保存された設定 (または既定値) に従います。
+ただし --keep-going とそれより後のオプションは、指定しなければオフです。
+
+  --output-dir DIR    日時付きのフォルダをデスクトップではなく DIR に作る
+  --format NAME       画像形式: %1 のいずれか
+  --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)
+  --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
+  --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
+  --background COLOR  余白色: #RRGGBB、または white などの色の名前
+  --keep-going        失敗したファイルを標準エラー出力に書いて次へ進む
+  --mode MODE         サイズの合わせ方: pad (枠の大きさにして、余白色の上の中央に
+                      置く)、fit (余白なしで枠の中に収める)、fill (枠いっぱいに
+                      して、はみ出た部分を切り抜く)
+  --crop WHERE        fill で残す部分: centre (中央) または attention (主な被写体)
+  --no-enlarge        枠より小さい画像は拡大せず、元のサイズのままにする
+  --keep-metadata     撮影日時、カメラ、露出、作者、著作権、説明を残す
+                      (JPEG、PNG、WEBP、AVIF)。位置情報 (GPS)、シリアル番号、
+                      メーカーノート、サムネイル、XMP、IPTC は残さない
+  --keep-dates        出力ファイルの更新日時を元のファイルと同じにする
+  --help              この説明を表示する
+  --version           バージョンを表示する
+
+終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
+--keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
+</translation>
+    </message>
+    <message>
+        <source>--mode wants pad, fit or fill, not &quot;%1&quot;</source>
+        <translation>--mode には「%1」ではなく、pad、fit、fill のいずれかを指定してください</translation>
+    </message>
+    <message>
+        <source>--crop wants centre or attention, not &quot;%1&quot;</source>
+        <translation>--crop には「%1」ではなく、centre か attention を指定してください</translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph::SurfaceMenu</name>
+    <message>
+        <source>エラーがあっても続ける</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>拡大しない</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>撮影情報を残す（位置情報は削除）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>元のファイルの日時を保つ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>サイズの合わせ方</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>余白を付けて枠に合わせる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>枠の中に収める（余白なし）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>枠いっぱいに切り抜く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>切り抜きは主な被写体に合わせる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存先…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>デスクトップに戻す</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::frmMain</name>
@@ -218,10 +297,6 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     <message>
         <source>pixels</source>
         <translation>pixels</translation>
-    </message>
-    <message>
-        <source>エラーがあっても続ける</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>すでに「quillmorph」は起動されています。</source>

@@ -125,6 +125,11 @@ QString Profile::readString(const QString& section, const QString& key,
     return fallback;
 }
 
+bool Profile::contains(const QString& section, const QString& key) const {
+    const QString none = QStringLiteral("\x01");
+    return readString(section, key, none) != none;
+}
+
 int Profile::readInt(const QString& section, const QString& key, int fallback) const {
     const QString none = QStringLiteral("\x01");
     const QString value = readString(section, key, none);

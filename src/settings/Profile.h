@@ -23,6 +23,9 @@ public:
     // The value, or fallback when the section or key is missing.
     QString readString(const QString& section, const QString& key, const QString& fallback) const;
 
+    // True when section holds key.
+    bool contains(const QString& section, const QString& key) const;
+
     // The value's leading decimal digits (after an optional minus sign); 0 when it has none;
     // fallback when the key is missing.
     int readInt(const QString& section, const QString& key, int fallback) const;

@@ -48,12 +48,17 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     profile.writeString(kSection, kBackColor, QString::number(choices.backColor));
     const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
     profile.writeString(kSection, kKeepGoing, flag(choices.keepGoing));
-    profile.writeString(kSection, kFitMode, QString::number(choices.fitMode));
-    profile.writeString(kSection, kCrop, QString::number(choices.crop));
-    profile.writeString(kSection, kNoEnlarge, flag(choices.noEnlarge));
-    profile.writeString(kSection, kKeepExif, flag(choices.keepExif));
-    profile.writeString(kSection, kKeepDates, flag(choices.keepDates));
-    profile.writeString(kSection, kOutputFolder, choices.outputFolder);
+    // A user who never touched these finds the file as it always was.
+    const auto writeLater = [&](const QString& key, const QString& value, bool isDefault) {
+        if (!isDefault || profile.contains(kSection, key))
+            profile.writeString(kSection, key, value);
+    };
+    writeLater(kFitMode, QString::number(choices.fitMode), choices.fitMode == 0);
+    writeLater(kCrop, QString::number(choices.crop), choices.crop == 0);
+    writeLater(kNoEnlarge, flag(choices.noEnlarge), !choices.noEnlarge);
+    writeLater(kKeepExif, flag(choices.keepExif), !choices.keepExif);
+    writeLater(kKeepDates, flag(choices.keepDates), !choices.keepDates);
+    writeLater(kOutputFolder, choices.outputFolder, choices.outputFolder.isEmpty());
 }
 
 bool saveStoredChoices(const QString& path, const StoredChoices& choices) {

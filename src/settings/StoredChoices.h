@@ -60,7 +60,8 @@ QString settingsFilePath();
 StoredChoices readStoredChoices(const Profile& profile);
 
 // Writes the six choices into profile, in their stored order, then keep-going and the later
-// keys: switches as 0 or 1, the texts unchanged, the colour as a decimal number.
+// keys: switches as 0 or 1, the texts unchanged, the colour as a decimal number. A later key is
+// written only when it is not at its default or the file holds it already.
 void writeStoredChoices(Profile& profile, const StoredChoices& choices);
 
 // Reads the file at path, writes the choices into it and replaces it atomically. A file that

@@ -152,3 +152,60 @@ TEST(ProfileWriteTest, FilesThatAreNotSettingsAreLeftAlone) {
 
 } // namespace
 } // namespace quillmorph
+
+namespace quillmorph {
+namespace {
+
+// The keys after keep-going: what a file holds, what it is read as, what a save writes back.
+struct LaterKeysCase {
+    const char* stored; // the lines after the six and keep-going
+    int fitMode, crop;
+    bool noEnlarge, keepExif, keepDates;
+    QByteArray folder; // the bytes of the output folder
+    const char* saved;  // the lines a save writes after iKeepGoing=0
+};
+
+void PrintTo(const LaterKeysCase& c, std::ostream* os) {
+    *os << c.stored;
+}
+
+class LaterKeysTest : public ::testing::TestWithParam<LaterKeysCase> {};
+
+TEST_P(LaterKeysTest, RoundTripAfterTheSixKeys) {
+    const LaterKeysCase c = GetParam();
+    const QByteArray head = "[V1.00202]\niSizeConv=0\niWidth=600\niHeight=450\niRez=100\n"
+                            "ImageFormat=JPEG\niBackColor=16777215\niKeepGoing=0\n";
+    QTemporaryDir dir;
+    const QString path = test::writeBytes(dir.filePath(QStringLiteral("q.ini")), head + c.stored);
+    const StoredChoices read = readStoredChoices(Profile::fromFile(path));
+    EXPECT_EQ(read.fitMode, c.fitMode);
+    EXPECT_EQ(read.crop, c.crop);
+    EXPECT_EQ(read.noEnlarge, c.noEnlarge);
+    EXPECT_EQ(read.keepExif, c.keepExif);
+    EXPECT_EQ(read.keepDates, c.keepDates);
+    EXPECT_EQ(FilePath::fromPortableText(read.outputFolder).native(), c.folder);
+    EXPECT_EQ(FilePath::fromNative(c.folder).portableText(), read.outputFolder);
+    ASSERT_TRUE(saveStoredChoices(path, read));
+    EXPECT_EQ(test::readBytes(path), head + c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LaterKeysTest,
+    ::testing::Values(
+        // Untouched: nothing is added to the file.
+        LaterKeysCase{"", 0, 0, false, false, false, "", ""},
+        LaterKeysCase{"iFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
+                      "OutputFolder=/home/u/写真\n",
+                      2, 1, true, true, true, "/home/u/写真",
+                      "iFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
+                      "OutputFolder=/home/u/写真\n"},
+        // Turned off again: written in place, as 0.
+        LaterKeysCase{"iKeepDates=0\niFitMode=7\niCrop=-1\nOutputFolder=\n", 0, 0, false, false,
+                      false, "", "iKeepDates=0\niFitMode=0\niCrop=0\nOutputFolder=\n"},
+        // A name that is not UTF-8 (Latin-1 "café"), a "%", a space at the end: kept as bytes.
+        LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false,
+                      false, false, "/media/caf\xe9 50%/ x ",
+                      "iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n"}));
+
+} // namespace
+} // namespace quillmorph
