@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <cstdio>
 
@@ -197,6 +198,10 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {QStringLiteral("--quality"), QStringLiteral("best"), file},
         {QStringLiteral("--bogus"), file},
         {QStringLiteral("--output-dir")},
+        {QStringLiteral("--mode"), QStringLiteral("squash"), file},
+        {QStringLiteral("--mode=Fill"), file},
+        {QStringLiteral("--crop"), QStringLiteral("left"), file},
+        {file, QStringLiteral("--crop")},
     };
     for (const QStringList& args : bad) {
         const CliRun r = run(args);
@@ -281,6 +286,11 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     stored.widthText = QStringLiteral("800");
     stored.heightText = QStringLiteral("-5");
     stored.qualityText = QStringLiteral("50");
+    // The window's menu choices never reach a script that did not ask for them.
+    stored.keepGoing = stored.noEnlarge = stored.keepExif = stored.keepDates = true;
+    stored.fitMode = 2;
+    stored.crop = 1;
+    stored.outputFolder = QStringLiteral("/elsewhere");
     QString error;
     const auto plain = parseCommandLine({"f.png"}, stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(plain);
@@ -289,6 +299,10 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(plain->options.box, std::nullopt); // refused only when a file needs it
     EXPECT_EQ(plain->options.qualityFactor, 128);
     EXPECT_EQ(plain->outputParent, FilePath(QStringLiteral("/d")));
+    EXPECT_EQ(plain->options.fitMode, FitMode::Pad);
+    EXPECT_EQ(plain->options.crop, CropAnchor::Centre);
+    EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge ||
+                 plain->options.keepExif || plain->options.keepDates);
 
     const auto given = parseCommandLine(
         {"--quality=88", "--size", "640X480", "--background", "blue", "--", "--odd-name.png"},
@@ -299,6 +313,24 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(given->options.box, (BoxSize{640, 480}));
     EXPECT_EQ(given->options.backColor, 0xFF0000u);
     EXPECT_EQ(given->files, FilePaths{FilePath::fromNative("--odd-name.png")});
+
+    for (const auto& [args, mode, crop] :
+         {std::tuple{QByteArrayList{"--mode=fit"}, FitMode::Fit, CropAnchor::Centre},
+          std::tuple{QByteArrayList{"--mode", "fill", "--crop", "attention"}, FitMode::Fill,
+                     CropAnchor::Attention},
+          std::tuple{QByteArrayList{"--crop=center", "--mode=pad"}, FitMode::Pad,
+                     CropAnchor::Centre}}) {
+        const auto modes = parseCommandLine(args + QByteArrayList{"f.png"}, stored,
+                                            QStringLiteral("/d"), error);
+        ASSERT_TRUE(modes) << error.toStdString();
+        EXPECT_EQ(modes->options.fitMode, mode) << args.join(' ').toStdString();
+        EXPECT_EQ(modes->options.crop, crop) << args.join(' ').toStdString();
+    }
+    const auto flags = parseCommandLine({"--no-enlarge", "--keep-metadata", "--keep-dates", "f.png"},
+                                        stored, QStringLiteral("/d"), error);
+    ASSERT_TRUE(flags) << error.toStdString();
+    EXPECT_TRUE(flags->options.noEnlarge && flags->options.keepExif && flags->options.keepDates);
+    EXPECT_FALSE(flags->options.keepGoing);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <libexif/exif-data.h>
 #include <map>
 #include <set>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <memory>
 
 namespace quillmorph {
@@ -153,9 +156,17 @@ std::map<ExifTagValue, QByteArray> exifEntries(const VImage& image, bool& thumbn
     return entries;
 }
 
-TEST(KeptExifTest, OnlyTheListedPhotoInformationReachesTheFormatsThatCarryIt) {
+struct timespec modifiedAt(const QString& path) {
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mtim;
+}
+
+TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
     QTemporaryDir dir;
     const QString source = photo(dir.filePath(QStringLiteral("IMG_0001.JPG")));
+    const struct timespec taken[2] = {{981173045, 123456789}, {981173045, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), taken, 0), 0);
     bool thumbnail = false;
     const auto in = exifEntries(test::readImage(source), thumbnail);
     ASSERT_TRUE(thumbnail);
@@ -191,6 +202,7 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationReachesTheFormatsThatCarryIt) {
         options.base.fitMode = FitMode::Fit;
         options.base.format = formatChoiceFor(QLatin1String(name));
         options.base.keepExif = true;
+        options.base.keepDates = true;
         BatchPlace place;
         place.parentFolder = dir.filePath(QLatin1String(name));
         SilentSink sink;
@@ -198,6 +210,8 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationReachesTheFormatsThatCarryIt) {
         ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
         const QString output = result.outputFolder.display() + QStringLiteral("/IMG_0001") +
                                QLatin1String(options.base.format.row->extension);
+        EXPECT_EQ(modifiedAt(output).tv_sec, taken[1].tv_sec);
+        EXPECT_EQ(modifiedAt(output).tv_nsec, taken[1].tv_nsec);
         const VImage out = test::readImage(output);
         EXPECT_EQ(out.get_typeof(VIPS_META_XMP_NAME), 0u);
         EXPECT_EQ(out.get_typeof(VIPS_META_IPTC_NAME), 0u);
