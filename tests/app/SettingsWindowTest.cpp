@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace quillmorph::test {
 namespace {
@@ -243,6 +245,52 @@ TEST_F(StoredSettings, OnlyTheFreeSurfaceOpensTheMenuWhoseKeepGoingIsStored) {
     EXPECT_FALSE(window_->currentOptions().keepGoing);
     ASSERT_TRUE(closeWindow());
     EXPECT_TRUE(readBytes(settingsPath()).startsWith("[V1.00202]\niKeepGoing=0\niSizeConv=0\n"));
+}
+
+TEST_F(StoredSettings, TheMenusSaveToItemPutsTheBatchesInTheChosenFolderByItsBytes) {
+    openWithFile(kDefaultFile);
+    // Latin-1 "café", as unpacked from an old archive: not UTF-8.
+    const FilePath chosen = FilePath(root_.path()).child(QByteArray("caf\xe9"));
+    ASSERT_EQ(::mkdir(chosen.c_str(), 0777), 0);
+    nextFolder_ = chosen;
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    auto* menu = control<QMenu>("surfaceMenu");
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(200, 10),
+                                 window_->mapToGlobal(QPoint(200, 10)));
+    QApplication::sendEvent(window_.get(), &rightClick);
+    ASSERT_TRUE(menu->isVisible());
+    auto* saveTo = control<QAction>("chooseOutputFolder");
+    EXPECT_EQ(saveTo->text(), QStringLiteral("保存先…"));
+    EXPECT_FALSE(control<QAction>("outputToDesktop")->isEnabled());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(saveTo).center());
+    EXPECT_EQ(folderOffered_, FilePath(desktop_));
+    EXPECT_EQ(control<QAction>("outputPlace")->text(), chosen.display());
+    EXPECT_TRUE(control<QAction>("outputToDesktop")->isEnabled());
+
+    const QStringList sources = makeSources({"a.png"});
+    ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), sources).moveAccepted);
+    ASSERT_TRUE(waitForBatch());
+    EXPECT_TRUE(outputFolders().isEmpty()); // nothing on the Desktop
+    const auto made = std::filesystem::directory_iterator(chosen.native().toStdString());
+    ASSERT_NE(made, std::filesystem::directory_iterator());
+    const std::filesystem::path batch = made->path();
+    EXPECT_TRUE(std::filesystem::exists(batch / "a.jpg")) << batch;
+
+    // Gone by the next drop: the batch ends with the folder message, and nothing is made.
+    std::filesystem::remove_all(chosen.native().toStdString());
+    log_.clear();
+    ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), sources).moveAccepted);
+    ASSERT_TRUE(waitForBatch());
+    ASSERT_EQ(log_.size(), 1);
+    EXPECT_TRUE(log_[0].startsWith(QStringLiteral("出力フォルダを作成できませんでした。\n") +
+                                   chosen.display() + QStringLiteral("/pic")))
+        << log_[0].toStdString();
+    EXPECT_FALSE(std::filesystem::exists(chosen.native().toStdString()));
+
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()),
+              kDefaultFile + "OutputFolder=" + QFile::encodeName(root_.path()) + "/caf%E9\n");
 }
 
 } // namespace

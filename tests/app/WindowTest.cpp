@@ -69,6 +69,10 @@ UserDialogs WindowTest::recordingDialogs() {
         colourOffered_ = initial;
         return nextColour_;
     };
+    dialogs.chooseFolder = [this](QWidget*, const FilePath& start) {
+        folderOffered_ = start;
+        return nextFolder_;
+    };
     dialogs.openUrl = [this](const QUrl& url) { openedUrls_ << url; };
     return dialogs;
 }

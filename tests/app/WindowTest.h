@@ -43,7 +43,8 @@ protected:
     // The dialogs given to the window: messages and beeps go to log_ (a completion message as
     // its text, answered with openFolder_ once whileCompletionShown_ has run; a failures dialog
     // as "<failures>" + its summary, then each failure), colour choices come from nextColour_,
-    // opened pages go to openedUrls_.
+    // folder choices come from nextFolder_ (the folder offered goes to folderOffered_), opened
+    // pages go to openedUrls_.
     UserDialogs recordingDialogs();
 
     // Writes width × height PNG files of one colour named names into the sources folder.
@@ -80,6 +81,8 @@ protected:
     std::optional<QColor> nextColour_;
     int colourRequests_ = 0;
     QColor colourOffered_;
+    std::optional<FilePath> nextFolder_;
+    FilePath folderOffered_;
     QList<QUrl> openedUrls_;
     bool openFolder_ = false;
     std::function<void()> whileCompletionShown_; // runs inside each completion message
