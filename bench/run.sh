@@ -5,6 +5,7 @@
 #   a  box 600×450, JPEG quality 100   (the window's defaults)
 #   b  box 1280×960, JPEG quality 88
 #   c  size conversion off, PNG        (transparency flattened onto white only)
+#   a-fit, a-fill  setting a in the fit and fill modes (quillmorph-cli only; see MODES)
 # Tools:
 #   quillmorph  quillmorph-cli, one process for the batch
 #   reference   bench-reference (bench/reference.cpp): libvips thumbnail + embed + save, one process
@@ -27,6 +28,7 @@
 #   RUNS [3]  QUICK=1 (RUNS=1, 8 photos, smaller scaling sets: a smoke run of a minute or two)
 #   PHOTOS [all]  use this many photos, evenly spread over the sorted list
 #   JPEG_ONLY=1   only the JPEG photos (taken before PHOTOS picks from them)
+#   MODES ["pad"]  "pad fit fill" adds setting a in fit and fill modes beside it, same run
 #   SETTINGS ["a b c"]  TOOLS ["quillmorph reference gm im"]  MAGICK_MODE [loop] or mogrify
 #   SCALE_MP ["1 6 24 100"]  SCALE_FILES ["10 100 1000"]  SCALE_TOOLS ["quillmorph reference"]
 #                 (set any of these three empty to skip that part)
@@ -47,6 +49,15 @@ fi
 RUNS=${RUNS:-3}
 PHOTOS=${PHOTOS:-0}
 SETTINGS=${SETTINGS:-"a b c"}
+MODES=${MODES:-pad}
+mode_settings=""
+for m in $MODES; do
+    case $m in
+        pad) ;;
+        fit | fill) mode_settings+=" a-$m" ;;
+        *) echo "run.sh: unknown mode $m (pad, fit, fill)" >&2; exit 1 ;;
+    esac
+done
 TOOLS=${TOOLS:-"quillmorph window reference reference2 gm im"}
 JPEG_ONLY=${JPEG_ONLY:-0}
 MAGICK_MODE=${MAGICK_MODE:-loop}
@@ -121,9 +132,10 @@ trap 'rm -rf "$windir"' EXIT
 convert_with() {
     local tool=$1 setting=$2 dir=$3
     shift 3
-    local size="" fmt q=""
+    local size="" fmt q="" mode=""
     case $setting in
         a) size=600x450 fmt=jpeg q=100 ;;
+        a-fit | a-fill) size=600x450 fmt=jpeg q=100 mode=${setting#a-} ;;
         b) size=1280x960 fmt=jpeg q=88 ;;
         c) size="" fmt=png ;;
         *) die "unknown setting $setting" ;;
@@ -134,6 +146,7 @@ convert_with() {
             local args=(--output-dir "$dir")
             if [ "$fmt" = png ]; then args+=(--format PNG); else args+=(--format JPEG --quality "$q"); fi
             if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
+            [ -n "$mode" ] && args+=(--mode "$mode")
             windir=$windir "$CLI" "${args[@]}" "$@"
             ;;
         window)
@@ -286,6 +299,13 @@ for ((run = 1; run <= RUNS; run++)); do
             [ "${KEEP_OUTPUT:-0}" = 1 ] || rm -rf "$out/work/main-$s-$t"
         done
     done
+    # The same batch in the other modes, right after pad so the machine's load is alike.
+    for s in $mode_settings; do
+        say "run $run/$RUNS setting $s: quillmorph"
+        measure main "$s" quillmorph "$run" "${photos[@]}"
+        [ "$run" = 1 ] && sizes_of "$out/work/main-$s-quillmorph" >"$out/sizes/$s-quillmorph.tsv"
+        [ "${KEEP_OUTPUT:-0}" = 1 ] || rm -rf "$out/work/main-$s-quillmorph"
+    done
     for mp in $SCALE_MP; do
         f=$corpus/scale/scale-${mp}mp.jpg
         [ -e "$f" ] || { say "no $f (run corpus.sh)"; continue; }
@@ -319,18 +339,26 @@ for f in "${photos[@]}"; do printf '%s\n' "$f"; done | xargs -d '\n' vipsheader 
                printf "%s\t%s\n", b, substr($0, RSTART + 2, RLENGTH - 3) } }' >"$out/sizes/source.tsv"
 size_report=$out/sizes/report.txt
 : >"$size_report"
-for s in $SETTINGS; do
-    case $s in a) box=600x450 ;; b) box=1280x960 ;; *) box="" ;; esac
+for s in $SETTINGS $mode_settings; do
+    case $s in a | a-fill) box=600x450 ;; b) box=1280x960 ;; *) box="" ;; esac
+    tools=$TOOLS
+    [[ "$s" == a-* ]] && tools=quillmorph
     lists=("$out/sizes/source.tsv")
-    for t in $TOOLS; do lists+=("$out/sizes/$s-$t.tsv"); done
-    awk -F'\t' -v setting="$s" -v box="$box" -v tools="$TOOLS" '
+    for t in $tools; do lists+=("$out/sizes/$s-$t.tsv"); done
+    awk -F'\t' -v setting="$s" -v box="$box" -v tools="$tools" '
         BEGIN { nt = split(tools, T, " ") }
         FILENAME ~ /source\.tsv$/ { src[$1] = $2; stems[$1] = 1; next }
-        { t = FILENAME; sub(/.*\/[a-z]-/, "", t); sub(/\.tsv$/, "", t)
+        { t = FILENAME; sub(/.*\/[a-z](-[a-z]+)?-/, "", t); sub(/\.tsv$/, "", t)
           stem = $1; sub(/\.[^.]*$/, "", stem); got[t, stem] = $2 }
+        # fit: the source scaled into 600 x 450 at its own proportions, sides rounded
+        function fitted(size,   d, s, w, h) {
+            split(size, d, "x"); s = 600 / d[1]; if (450 / d[2] < s) s = 450 / d[2]
+            w = int(d[1] * s + 0.5); h = int(d[2] * s + 0.5)
+            return (w < 1 ? 1 : w > 600 ? 600 : w) "x" (h < 1 ? 1 : h > 450 ? 450 : h)
+        }
         END {
             for (stem in stems) {
-                want = box != "" ? box : src[stem]
+                want = setting == "a-fit" ? fitted(src[stem]) : box != "" ? box : src[stem]
                 for (i = 1; i <= nt; i++) {
                     v = ((T[i], stem) in got) ? got[T[i], stem] : "missing"
                     if (v != want) printf "setting %s: %s: %s wrote %s, expected %s\n", setting, stem, T[i], v, want
@@ -362,7 +390,7 @@ ver() { "$@" 2>/dev/null | head -n1; }
     echo "- corpus: ${#photos[@]} photos from Debian's background packages ($(awk -F'\t' '{ split($2, d, "x"); mp = d[1] * d[2] / 1e6; if (NR == 1 || mp < lo) lo = mp; if (mp > hi) hi = mp } END { printf "%.1f–%.1f MP", lo, hi }' "$out/sizes/source.tsv"))"
     echo "- medians of $RUNS run(s); wall = elapsed seconds, CPU = user + sys seconds, peak = max RSS; total bench time ${elapsed} s"
     echo "- load average (1, 5, 15 min) at start: $load_start, at end: $load_end (other work on the machine skews wall times)"
-    echo "- command: \`$(for v in QUICK RUNS PHOTOS JPEG_ONLY SETTINGS TOOLS MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
+    echo "- command: \`$(for v in QUICK RUNS PHOTOS JPEG_ONLY SETTINGS MODES TOOLS MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
     echo
     awk -F'\t' -v tools="$TOOLS" -v scaletools="$SCALE_TOOLS" '
         function median(key,   n, i, j, a, t) {
@@ -385,6 +413,7 @@ ver() { "$@" 2>/dev/null | head -n1; }
                 F[g] = median(g SUBSEP "mf")
             }
             name["a"] = "a: 600×450 JPEG q100"; name["b"] = "b: 1280×960 JPEG q88"; name["c"] = "c: own size, PNG"
+            name["a-fit"] = "a, fit mode"; name["a-fill"] = "a, fill mode"
             print "## Settings on the photos"
             print ""
             print "| setting | tool | files | wall s | CPU s | cores busy | peak MB | minor faults | images/s | quillmorph ÷ tool (wall) |"
@@ -422,6 +451,10 @@ ver() { "$@" 2>/dev/null | head -n1; }
                 printf "- two-core floor for quillmorph-cli (CPU s ÷ 1.9): %.2f s against its %.2f s wall\n", C[a "quillmorph"] / 1.9, W[a "quillmorph"]
                 if ((a "gm") in W) printf "- 600×450 wall, quillmorph ÷ GraphicsMagick: %.2f (goal ≤ 0.4)\n", W[a "quillmorph"] / W[a "gm"]
                 if ((a "window") in W) printf "- 600×450 wall, window ÷ quillmorph-cli: %.2f (goal ≤ 1.10)\n", W[a "window"] / W[a "quillmorph"]
+                for (m = 1; m <= 2; m++) {
+                    mode = m == 1 ? "fit" : "fill"; g = "main" SUBSEP "a-" mode SUBSEP "quillmorph"
+                    if (g in W) printf "- 600×450, %s ÷ pad (quillmorph-cli): wall %.2f, CPU %.2f (goal ≤ 1.00)\n", mode, W[g] / W[a "quillmorph"], C[g] / C[a "quillmorph"]
+                }
                 peak = 0
                 for (i = 1; i <= ng; i++) { g = order[i]; split(g, k, SUBSEP); if (k[1] == "main" && k[3] == "quillmorph" && R[g] > peak) peak = R[g] }
                 printf "- peak memory of quillmorph-cli over the photo settings: %.0f MB (goal ≤ 250)\n", peak
