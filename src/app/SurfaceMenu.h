@@ -57,7 +57,7 @@ private:
     QAction* noEnlarge_ = nullptr;
     QAction* keepExif_ = nullptr;
     QAction* keepDates_ = nullptr;
-    QAction* place_ = nullptr;   // shows where the dated folders go; never chosen
+    QAction* place_ = nullptr; // shows where the dated folders go; never chosen
     QAction* desktopOn_ = nullptr;
 };
 

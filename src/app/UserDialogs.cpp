@@ -121,7 +121,8 @@ std::optional<FilePath> chooseFolderInDialog(QWidget* parent, const FilePath& st
         return std::nullopt;
     // A desktop's own dialog hands the name over as the bytes of a URL; toLocalFile would
     // decode a name that is not UTF-8 into one that does not exist.
-    return FilePath::fromNative(QByteArray::fromPercentEncoding(chosen.path(QUrl::FullyEncoded).toLatin1()));
+    return FilePath::fromNative(
+        QByteArray::fromPercentEncoding(chosen.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 } // namespace

@@ -306,8 +306,7 @@ void frmMain::menuChanged() {
     // A chosen folder that has gone by the time of a drop ends that batch; only the Desktop is
     // made when missing, as a fresh account may have none yet.
     const FilePath& chosen = surfaceMenu_->outputFolder();
-    batches_->setOutputParent(chosen.isEmpty() ? FilePath(desktopPath_) : chosen,
-                              chosen.isEmpty());
+    batches_->setOutputParent(chosen.isEmpty() ? FilePath(desktopPath_) : chosen, chosen.isEmpty());
     storeOptions();
 }
 

@@ -165,8 +165,8 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                 return std::nullopt;
             const auto anchor = parseCropAnchor(value);
             if (!anchor) {
-                error = QCoreApplication::translate(
-                            "quillmorph-cli", "--crop wants centre or attention, not \"%1\"")
+                error = QCoreApplication::translate("quillmorph-cli",
+                                                    "--crop wants centre or attention, not \"%1\"")
                             .arg(value);
                 return std::nullopt;
             }

@@ -40,9 +40,9 @@ struct ConversionOptions {
     bool keepGoing = false;       // a failed file is listed and the batch goes on
     FitMode fitMode = FitMode::Pad;
     CropAnchor crop = CropAnchor::Centre; // Fill only
-    bool noEnlarge = false; // a picture smaller than the box keeps its own size
-    bool keepExif = false;  // the photo information of ExifAllowList.h; otherwise none
-    bool keepDates = false; // the output's modification time is the source's
+    bool noEnlarge = false;               // a picture smaller than the box keeps its own size
+    bool keepExif = false;                // the photo information of KeptExif.h; otherwise none
+    bool keepDates = false;               // the output's modification time is the source's
 };
 
 // The box that width and height texts give (each side as boxSideFromText reads it); empty

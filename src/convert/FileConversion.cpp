@@ -45,8 +45,8 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
         return prepared;
     }
     const ConversionOptions& options = file.options;
-    FitRequest fit{options.sizeConversion, 0,           0, options.backColor, options.fitMode,
-                   options.crop,           options.noEnlarge};
+    FitRequest fit{options.sizeConversion, 0, 0, options.backColor, options.fitMode, options.crop,
+                   options.noEnlarge};
     if (options.sizeConversion) {
         if (!options.box) {
             prepared.failure = Failure::of(Failure::Kind::BoxSize, file.path);
@@ -70,8 +70,8 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = format->extension;
-    if (const EngineStatus st = LEAD1.Encode(folder, *format, options.qualityFactor,
-                                             prepared.output, options.keepExif);
+    if (const EngineStatus st =
+            LEAD1.Encode(folder, *format, options.qualityFactor, prepared.output, options.keepExif);
         st != status::kOk) {
         // Pixels are decoded only while encoding; a damaged source is still a load failure.
         const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;

@@ -32,7 +32,7 @@ QString FilePath::portableText() const {
             const uchar c = uchar(*at);
             const bool edge = c == ' ' && (at == bytes_.constData() || at + 1 == end);
             text += (c < 0x20 || c == 0x7F || c == '%' || c == '"' || edge) ? escaped(*at)
-                                                                             : QByteArray(1, *at);
+                                                                            : QByteArray(1, *at);
         }
         if (at < end)
             text += escaped(*at++);

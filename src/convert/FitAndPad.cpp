@@ -70,8 +70,8 @@ EngineStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest&
 
     const int W = request.sizeConversion ? request.boxWidth : boxSideFromImage(LEAD1.width());
     const int H = request.sizeConversion ? request.boxHeight : boxSideFromImage(LEAD1.height());
-    const FitPlan plan = planFit(W, H, LEAD1.width(), LEAD1.height(),
-                                 request.sizeConversion && request.noEnlarge);
+    const FitPlan plan =
+        planFit(W, H, LEAD1.width(), LEAD1.height(), request.sizeConversion && request.noEnlarge);
     if (request.sizeConversion) {
         if (const EngineStatus st = LEAD1.Size(plan.width, plan.height); st != status::kOk)
             return st;

@@ -14,7 +14,7 @@ struct FitRequest {
     int boxWidth = 0;  // used when sizeConversion is on
     int boxHeight = 0;
     quint32 backColor = 0xFFFFFF;
-    FitMode mode = FitMode::Pad;          // these three only with size conversion on
+    FitMode mode = FitMode::Pad; // these three only with size conversion on
     CropAnchor crop = CropAnchor::Centre;
     bool noEnlarge = false;
 };

@@ -79,7 +79,8 @@ ScalePlan planScale(FitMode mode, int boxWidth, int boxHeight, int sourceWidth, 
     // A fill's scaled picture may run far past the box (a 1 × 30000 strip); only its kept part
     // is ever made, so its sides are not held to any limit here.
     const int most = std::numeric_limits<int>::max();
-    plan.scaledWidth = roundedSide(sourceWidth * plan.scale, mode == FitMode::Fill ? most : boxWidth);
+    plan.scaledWidth =
+        roundedSide(sourceWidth * plan.scale, mode == FitMode::Fill ? most : boxWidth);
     plan.scaledHeight =
         roundedSide(sourceHeight * plan.scale, mode == FitMode::Fill ? most : boxHeight);
     plan.width = std::min(plan.scaledWidth, boxWidth);

@@ -35,14 +35,14 @@ FitPlan planFit(int boxWidth, int boxHeight, float sourceWidth, float sourceHeig
 
 // What a picture becomes in the modes without a margin, in whole pixels.
 struct ScalePlan {
-    double scale = 1;     // source pixels to output pixels
-    int scaledWidth = 0;  // the whole picture scaled
+    double scale = 1;    // source pixels to output pixels
+    int scaledWidth = 0; // the whole picture scaled
     int scaledHeight = 0;
-    int left = 0;         // the output: the part of the scaled picture kept
+    int left = 0; // the output: the part of the scaled picture kept
     int top = 0;
     int width = 0;
     int height = 0;
-    int sourceLeft = 0;   // the same part in the source's pixels
+    int sourceLeft = 0; // the same part in the source's pixels
     int sourceTop = 0;
     int sourceWidth = 0;
     int sourceHeight = 0;

@@ -117,10 +117,9 @@ QByteArray vipsFieldText(ExifData* data, ExifEntry* entry) {
         std::copy_n(entry->data, length, copy);
         copy[length] = '\0';
         vips_buf_appendf(&buf, "%s ", copy);
-    } else if (entry->components < 10 && (entry->format == EXIF_FORMAT_SHORT ||
-                                          entry->format == EXIF_FORMAT_SSHORT ||
-                                          entry->format == EXIF_FORMAT_LONG ||
-                                          entry->format == EXIF_FORMAT_SLONG)) {
+    } else if (entry->components < 10 &&
+               (entry->format == EXIF_FORMAT_SHORT || entry->format == EXIF_FORMAT_SSHORT ||
+                entry->format == EXIF_FORMAT_LONG || entry->format == EXIF_FORMAT_SLONG)) {
         for (unsigned long i = 0; i < entry->components; ++i, at += step) {
             int v = 0;
             if (entry->format == EXIF_FORMAT_SHORT)

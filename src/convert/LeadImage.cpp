@@ -197,8 +197,7 @@ EngineStatus LeadImage::Size(float w, float h) {
     return status::kOk;
 }
 
-EngineStatus LeadImage::Crop(float left, float top, float width, float height,
-                             CropAnchor anchor) {
+EngineStatus LeadImage::Crop(float left, float top, float width, float height, CropAnchor anchor) {
     if (isEmpty())
         return status::kNoImage;
     if (!sizeIsUsable(width, height) || !std::isfinite(left) || !std::isfinite(top))

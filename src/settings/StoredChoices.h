@@ -18,8 +18,8 @@ inline const QString kBackColor = QStringLiteral("iBackColor");
 // Ours, after the six: a file that knows only the six still loads, with keep-going off.
 inline const QString kKeepGoing = QStringLiteral("iKeepGoing");
 // Then these, in this order; a file without them loads each as off (the Desktop for the folder).
-inline const QString kFitMode = QStringLiteral("iFitMode");     // 0 pad, 1 fit, 2 fill
-inline const QString kCrop = QStringLiteral("iCrop");           // 0 centre, 1 attention
+inline const QString kFitMode = QStringLiteral("iFitMode"); // 0 pad, 1 fit, 2 fill
+inline const QString kCrop = QStringLiteral("iCrop");       // 0 centre, 1 attention
 inline const QString kNoEnlarge = QStringLiteral("iNoEnlarge");
 inline const QString kKeepExif = QStringLiteral("iKeepExif");
 inline const QString kKeepDates = QStringLiteral("iKeepDates");
@@ -43,12 +43,12 @@ struct StoredChoices {
     QString formatText;
     quint32 backColor = 0xFFFFFF;
     bool keepGoing = false;
-    int fitMode = 0;       // 0 pad, 1 fit, 2 fill; another number reads as pad
-    int crop = 0;          // 0 centre, 1 attention; likewise
+    int fitMode = 0; // 0 pad, 1 fit, 2 fill; another number reads as pad
+    int crop = 0;    // 0 centre, 1 attention; likewise
     bool noEnlarge = false;
     bool keepExif = false;
     bool keepDates = false;
-    QString outputFolder;  // as FilePath::portableText gives it; empty: the Desktop
+    QString outputFolder; // as FilePath::portableText gives it; empty: the Desktop
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise

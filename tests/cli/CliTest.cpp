@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
-#include <tuple>
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
+#include <tuple>
 
 namespace quillmorph {
 namespace {
@@ -301,8 +301,8 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(plain->outputParent, FilePath(QStringLiteral("/d")));
     EXPECT_EQ(plain->options.fitMode, FitMode::Pad);
     EXPECT_EQ(plain->options.crop, CropAnchor::Centre);
-    EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge ||
-                 plain->options.keepExif || plain->options.keepDates);
+    EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge || plain->options.keepExif ||
+                 plain->options.keepDates);
 
     const auto given = parseCommandLine(
         {"--quality=88", "--size", "640X480", "--background", "blue", "--", "--odd-name.png"},
@@ -320,14 +320,15 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
                      CropAnchor::Attention},
           std::tuple{QByteArrayList{"--crop=center", "--mode=pad"}, FitMode::Pad,
                      CropAnchor::Centre}}) {
-        const auto modes = parseCommandLine(args + QByteArrayList{"f.png"}, stored,
-                                            QStringLiteral("/d"), error);
+        const auto modes =
+            parseCommandLine(args + QByteArrayList{"f.png"}, stored, QStringLiteral("/d"), error);
         ASSERT_TRUE(modes) << error.toStdString();
         EXPECT_EQ(modes->options.fitMode, mode) << args.join(' ').toStdString();
         EXPECT_EQ(modes->options.crop, crop) << args.join(' ').toStdString();
     }
-    const auto flags = parseCommandLine({"--no-enlarge", "--keep-metadata", "--keep-dates", "f.png"},
-                                        stored, QStringLiteral("/d"), error);
+    const auto flags =
+        parseCommandLine({"--no-enlarge", "--keep-metadata", "--keep-dates", "f.png"}, stored,
+                         QStringLiteral("/d"), error);
     ASSERT_TRUE(flags) << error.toStdString();
     EXPECT_TRUE(flags->options.noEnlarge && flags->options.keepExif && flags->options.keepDates);
     EXPECT_FALSE(flags->options.keepGoing);

@@ -58,12 +58,14 @@ QString sourceFile(Source source, const QTemporaryDir& dir) {
     case Source::Strip:
         return test::writeImage(test::solid(1, 30000, kRed), file("strip.png"));
     case Source::Cmyk:
-        return test::writeImage(framed(800, 400, 40).icc_transform(
-                                    "cmyk", VImage::option()->set("input_profile", "srgb")),
-                                file("cmyk.jpg"));
+        return test::writeImage(
+            framed(800, 400, 40)
+                .icc_transform("cmyk", VImage::option()->set("input_profile", "srgb")),
+            file("cmyk.jpg"));
     case Source::Busy:
-        return test::writeImage(test::solid(800, 400, kGrey).insert(test::solid(100, 400, kGreen), 700, 0),
-                                file("busy.png"));
+        return test::writeImage(
+            test::solid(800, 400, kGrey).insert(test::solid(100, 400, kGreen), 700, 0),
+            file("busy.png"));
     case Source::Clear:
         return test::writeImage(test::solid(800, 400, kRed, 0), file("clear.png"));
     }
@@ -107,7 +109,8 @@ TEST_P(FitModesTest, ThePictureMeetsTheBoxAsTheModeSays) {
     ASSERT_EQ(image.height(), c.height);
     const int r = c.width - 1;
     const int b = c.height - 1;
-    const std::pair<int, int> points[]{{0, 0}, {r, 0}, {0, b}, {r, b}, {r / 2, b / 2}, {0, b / 2}, {r / 2, 0}};
+    const std::pair<int, int> points[]{{0, 0},         {r, 0},     {0, b},    {r, b},
+                                       {r / 2, b / 2}, {0, b / 2}, {r / 2, 0}};
     QByteArray seen;
     for (const auto& [x, y] : points)
         seen += colourAt(image, x, y);

@@ -6,13 +6,13 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <libexif/exif-data.h>
 #include <map>
-#include <set>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <memory>
+#include <set>
+#include <sys/stat.h>
 
 namespace quillmorph {
 namespace {
@@ -72,12 +72,14 @@ QByteArray cameraExif() {
     addText(d, EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL, "RF24-105mm F4 L");
     add(d, EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME, EXIF_FORMAT_RATIONAL, rationals({{1, 250}}));
     add(d, EXIF_IFD_EXIF, EXIF_TAG_FNUMBER, EXIF_FORMAT_RATIONAL, rationals({{56, 10}}));
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, EXIF_FORMAT_SHORT, QByteArray::fromHex("0190"));
+    add(d, EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, EXIF_FORMAT_SHORT,
+        QByteArray::fromHex("0190"));
     add(d, EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH, EXIF_FORMAT_RATIONAL, rationals({{50, 1}}));
     addText(d, EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER, "083021001234");
     addText(d, EXIF_IFD_EXIF, EXIF_TAG_LENS_SERIAL_NUMBER, "9300001234");
     addText(d, EXIF_IFD_EXIF, EXIF_TAG_CAMERA_OWNER_NAME, "Ada Lovelace");
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED, QByteArray("MAKERNOTE home=51.5N", 20));
+    add(d, EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED,
+        QByteArray("MAKERNOTE home=51.5N", 20));
     addText(d, EXIF_IFD_GPS, ExifTag(EXIF_TAG_GPS_LATITUDE_REF), "N");
     add(d, EXIF_IFD_GPS, ExifTag(EXIF_TAG_GPS_LATITUDE), EXIF_FORMAT_RATIONAL,
         rationals({{51, 1}, {30, 1}, {2644, 100}}));
@@ -106,8 +108,8 @@ QByteArray segment(quint8 marker, const QByteArray& payload) {
 QString photo(const QString& path) {
     void* buffer = nullptr;
     size_t size = 0;
-    test::solid(200, 100, {200, 40, 40}).write_to_buffer(".jpg", &buffer, &size,
-                                                          VImage::option()->set("strip", true));
+    test::solid(200, 100, {200, 40, 40})
+        .write_to_buffer(".jpg", &buffer, &size, VImage::option()->set("strip", true));
     QByteArray jpeg(static_cast<const char*>(buffer), qsizetype(size));
     g_free(buffer);
     const QByteArray xmp = QByteArray("http://ns.adobe.com/xap/1.0/", 29) +
@@ -116,8 +118,9 @@ QString photo(const QString& path) {
                            "adobe.com/exif/1.0/' exif:GPSLatitude='51,30.44N'/></rdf:RDF>"
                            "</x:xmpmeta>";
     const QByteArray iptcRecord = QByteArray::fromHex("1c025a0006") + "London"; // City
-    const QByteArray iptc = QByteArray("Photoshop 3.0", 14) + "8BIM" + QByteArray::fromHex("04040000") +
-                            QByteArray::fromHex("0000000b") + iptcRecord + QByteArray(1, '\0');
+    const QByteArray iptc = QByteArray("Photoshop 3.0", 14) + "8BIM" +
+                            QByteArray::fromHex("04040000") + QByteArray::fromHex("0000000b") +
+                            iptcRecord + QByteArray(1, '\0');
     jpeg.insert(2, segment(0xE1, cameraExif()) + segment(0xE1, xmp) + segment(0xED, iptc));
     return test::writeBytes(path, jpeg);
 }
@@ -125,7 +128,9 @@ QString photo(const QString& path) {
 struct ExifTagValue {
     int ifd;
     int tag;
-    bool operator<(const ExifTagValue& o) const { return std::tie(ifd, tag) < std::tie(o.ifd, o.tag); }
+    bool operator<(const ExifTagValue& o) const {
+        return std::tie(ifd, tag) < std::tie(o.ifd, o.tag);
+    }
 };
 
 // Every entry of a file's EXIF as libexif reads it: (ifd, tag) to its format and value bytes.
@@ -135,7 +140,8 @@ std::map<ExifTagValue, QByteArray> exifEntries(const VImage& image, bool& thumbn
     if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
         return entries;
     size_t size = 0;
-    const auto* bytes = static_cast<const unsigned char*>(image.get_blob(VIPS_META_EXIF_NAME, &size));
+    const auto* bytes =
+        static_cast<const unsigned char*>(image.get_blob(VIPS_META_EXIF_NAME, &size));
     QByteArray block(reinterpret_cast<const char*>(bytes), qsizetype(size));
     if (!block.startsWith(QByteArray("Exif\0\0", 6)))
         block.prepend(QByteArray("Exif\0\0", 6));
@@ -150,7 +156,8 @@ std::map<ExifTagValue, QByteArray> exifEntries(const VImage& image, bool& thumbn
             ExifEntry* entry = data->ifd[ifd]->entries[i];
             entries[{ifd, int(entry->tag)}] =
                 QByteArray::number(entry->format) + ':' +
-                QByteArray(reinterpret_cast<const char*>(entry->data), qsizetype(entry->size)).toHex();
+                QByteArray(reinterpret_cast<const char*>(entry->data), qsizetype(entry->size))
+                    .toHex();
         }
     }
     return entries;
@@ -175,24 +182,23 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
 
     auto kept = in;
     std::erase_if(kept, [](const auto& entry) {
-        static const std::set<ExifTagValue> list{
-            {EXIF_IFD_0, EXIF_TAG_MAKE},
-            {EXIF_IFD_0, EXIF_TAG_MODEL},
-            {EXIF_IFD_0, EXIF_TAG_ARTIST},
-            {EXIF_IFD_0, EXIF_TAG_COPYRIGHT},
-            {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION},
-            {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL},
-            {EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL},
-            {EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL},
-            {EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL},
-            {EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME},
-            {EXIF_IFD_EXIF, EXIF_TAG_FNUMBER},
-            {EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS},
-            {EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH}};
+        static const std::set<ExifTagValue> list{{EXIF_IFD_0, EXIF_TAG_MAKE},
+                                                 {EXIF_IFD_0, EXIF_TAG_MODEL},
+                                                 {EXIF_IFD_0, EXIF_TAG_ARTIST},
+                                                 {EXIF_IFD_0, EXIF_TAG_COPYRIGHT},
+                                                 {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_FNUMBER},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS},
+                                                 {EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH}};
         return list.count(entry.first) == 0;
     });
     ASSERT_EQ(kept.size(), 13u);
-    kept[{EXIF_IFD_0, EXIF_TAG_ORIENTATION}] = "3:0001"; // the pixels are upright
+    kept[{EXIF_IFD_0, EXIF_TAG_ORIENTATION}] = "3:0001";    // the pixels are upright
     kept[{EXIF_IFD_EXIF, EXIF_TAG_COLOR_SPACE}] = "3:0001"; // and sRGB
     for (const char* name : {"JPEG", "PNG", "WEBP", "AVIF", "JXL", "TIFF", "GIF", "BMP", "CMP"}) {
         SCOPED_TRACE(name);

@@ -162,7 +162,7 @@ struct LaterKeysCase {
     int fitMode, crop;
     bool noEnlarge, keepExif, keepDates;
     QByteArray folder; // the bytes of the output folder
-    const char* saved;  // the lines a save writes after iKeepGoing=0
+    const char* saved; // the lines a save writes after iKeepGoing=0
 };
 
 void PrintTo(const LaterKeysCase& c, std::ostream* os) {
@@ -203,8 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
         LaterKeysCase{"iKeepDates=0\niFitMode=7\niCrop=-1\nOutputFolder=\n", 0, 0, false, false,
                       false, "", "iKeepDates=0\niFitMode=0\niCrop=0\nOutputFolder=\n"},
         // A name that is not UTF-8 (Latin-1 "café"), a "%", a space at the end: kept as bytes.
-        LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false,
-                      false, false, "/media/caf\xe9 50%/ x ",
+        LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false, false,
+                      false, "/media/caf\xe9 50%/ x ",
                       "iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n"}));
 
 } // namespace
