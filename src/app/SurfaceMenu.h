@@ -19,8 +19,7 @@ class SurfaceMenu : public QMenu {
     Q_OBJECT
 
 public:
-    // dialogs must outlive the menu; desktop is where the dated folders go unless a folder is
-    // chosen.
+    // dialogs must outlive the menu; window is its parent and the folder dialog's.
     SurfaceMenu(const UserDialogs& dialogs, QWidget* window);
 
     // Where the dated folders go when nothing is chosen.

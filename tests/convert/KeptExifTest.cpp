@@ -5,13 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <libexif/exif-data.h>
-#include <map>
 #include <memory>
-#include <set>
 #include <sys/stat.h>
 
 namespace quillmorph {
@@ -19,154 +16,120 @@ namespace {
 
 using vips::VImage;
 
-using ExifDataPtr = std::unique_ptr<ExifData, decltype(&exif_data_unref)>;
-
 class SilentSink : public BatchSink {
 public:
     void report(const Failure&) override {}
 };
 
-void add(ExifData* data, ExifIfd ifd, ExifTag tag, ExifFormat format, const QByteArray& bytes) {
-    ExifMem* mem = exif_mem_new_default();
-    ExifEntry* entry = exif_entry_new_mem(mem);
-    entry->tag = tag;
-    entry->format = format;
-    entry->size = unsigned(bytes.size());
-    entry->components = entry->size / exif_format_get_size(format);
-    entry->data = static_cast<unsigned char*>(exif_mem_alloc(mem, entry->size));
-    std::memcpy(entry->data, bytes.constData(), size_t(bytes.size()));
-    exif_content_add_entry(data->ifd[ifd], entry);
-    exif_entry_unref(entry);
-    exif_mem_unref(mem);
+struct CameraTag {
+    ExifIfd ifd;
+    int tag;
+    ExifFormat format;
+    QByteArray value; // big-endian, as the block is written
+    bool kept;
+};
+
+QByteArray text(const char* s) {
+    return QByteArray(s, qsizetype(std::strlen(s)) + 1);
 }
 
-void addText(ExifData* data, ExifIfd ifd, ExifTag tag, const char* text) {
-    add(data, ifd, tag, EXIF_FORMAT_ASCII, QByteArray(text, qsizetype(std::strlen(text)) + 1));
-}
+// What a camera writes: what may be kept, and what never may (where, which body and lens, the
+// maker's notes, the owner), with the picture turned by its orientation.
+const CameraTag kCamera[]{
+    {EXIF_IFD_0, EXIF_TAG_MAKE, EXIF_FORMAT_ASCII, text("Canon"), true},
+    {EXIF_IFD_0, EXIF_TAG_MODEL, EXIF_FORMAT_ASCII, text("EOS R5"), true},
+    {EXIF_IFD_0, EXIF_TAG_ARTIST, EXIF_FORMAT_ASCII, text("写真家 Ada"), true},
+    {EXIF_IFD_0, EXIF_TAG_COPYRIGHT, EXIF_FORMAT_ASCII, text("(c) Ada"), true},
+    {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION, EXIF_FORMAT_ASCII, text("Harbour"), true},
+    {EXIF_IFD_0, EXIF_TAG_SOFTWARE, EXIF_FORMAT_ASCII, text("Firmware 1.2"), false},
+    {EXIF_IFD_0, EXIF_TAG_ORIENTATION, EXIF_FORMAT_SHORT, QByteArray::fromHex("0006"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("2024:05:06 07:08:09"),
+     true},
+    {EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("+09:00"), true},
+    {EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("42"), true},
+    {EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL, EXIF_FORMAT_ASCII, text("RF24-105mm F4 L"), true},
+    {EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME, EXIF_FORMAT_RATIONAL,
+     QByteArray::fromHex("00000001000000fa"), true},
+    {EXIF_IFD_EXIF, EXIF_TAG_FNUMBER, EXIF_FORMAT_RATIONAL, QByteArray::fromHex("000000380000000a"),
+     true},
+    {EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, EXIF_FORMAT_SHORT, QByteArray::fromHex("0190"),
+     true},
+    {EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH, EXIF_FORMAT_RATIONAL,
+     QByteArray::fromHex("0000003200000001"), true},
+    {EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("083021001234"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_LENS_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("9300001234"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_CAMERA_OWNER_NAME, EXIF_FORMAT_ASCII, text("Ada Lovelace"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED, QByteArray("home=51.5N,0.1W"),
+     false},
+    {EXIF_IFD_GPS, EXIF_TAG_GPS_LATITUDE_REF, EXIF_FORMAT_ASCII, text("N"), false},
+    {EXIF_IFD_GPS, EXIF_TAG_GPS_LATITUDE, EXIF_FORMAT_RATIONAL,
+     QByteArray::fromHex("000000330000000100000000000000010000000000000001"), false},
+};
 
-QByteArray rationals(std::initializer_list<std::pair<quint32, quint32>> values) {
-    QByteArray bytes;
-    for (const auto& [numerator, denominator] : values) {
-        for (const quint32 v : {numerator, denominator}) // big-endian, as the block is written
-            bytes += QByteArray::fromHex(QByteArray::number(v, 16).rightJustified(8, '0'));
-    }
-    return bytes;
-}
-
-// A camera's block: what may be kept, and what never may (where, which body and lens, the
-// maker's notes, the owner, a thumbnail), with the picture turned by its orientation.
+// The block with a thumbnail, as libexif writes it.
 QByteArray cameraExif() {
-    const ExifDataPtr data(exif_data_new(), &exif_data_unref);
+    const std::unique_ptr<ExifData, decltype(&exif_data_unref)> data(exif_data_new(),
+                                                                     &exif_data_unref);
     exif_data_set_byte_order(data.get(), EXIF_BYTE_ORDER_MOTOROLA);
-    ExifData* d = data.get();
-    addText(d, EXIF_IFD_0, EXIF_TAG_MAKE, "Canon");
-    addText(d, EXIF_IFD_0, EXIF_TAG_MODEL, "EOS R5");
-    addText(d, EXIF_IFD_0, EXIF_TAG_ARTIST, "写真家 Ada");
-    addText(d, EXIF_IFD_0, EXIF_TAG_COPYRIGHT, "(c) Ada");
-    addText(d, EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION, "Harbour at dusk");
-    addText(d, EXIF_IFD_0, EXIF_TAG_SOFTWARE, "Firmware 1.2");
-    add(d, EXIF_IFD_0, EXIF_TAG_ORIENTATION, EXIF_FORMAT_SHORT, QByteArray::fromHex("0006"));
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, "2024:05:06 07:08:09");
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL, "+09:00");
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL, "42");
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL, "RF24-105mm F4 L");
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME, EXIF_FORMAT_RATIONAL, rationals({{1, 250}}));
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_FNUMBER, EXIF_FORMAT_RATIONAL, rationals({{56, 10}}));
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, EXIF_FORMAT_SHORT,
-        QByteArray::fromHex("0190"));
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH, EXIF_FORMAT_RATIONAL, rationals({{50, 1}}));
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER, "083021001234");
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_LENS_SERIAL_NUMBER, "9300001234");
-    addText(d, EXIF_IFD_EXIF, EXIF_TAG_CAMERA_OWNER_NAME, "Ada Lovelace");
-    add(d, EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED,
-        QByteArray("MAKERNOTE home=51.5N", 20));
-    addText(d, EXIF_IFD_GPS, ExifTag(EXIF_TAG_GPS_LATITUDE_REF), "N");
-    add(d, EXIF_IFD_GPS, ExifTag(EXIF_TAG_GPS_LATITUDE), EXIF_FORMAT_RATIONAL,
-        rationals({{51, 1}, {30, 1}, {2644, 100}}));
-    addText(d, EXIF_IFD_GPS, ExifTag(EXIF_TAG_GPS_LONGITUDE_REF), "W");
-    add(d, EXIF_IFD_GPS, ExifTag(EXIF_TAG_GPS_LONGITUDE), EXIF_FORMAT_RATIONAL,
-        rationals({{0, 1}, {7, 1}, {3960, 100}}));
-    void* buffer = nullptr;
+    for (const CameraTag& t : kCamera) {
+        ExifEntry* entry = exif_entry_new();
+        entry->tag = ExifTag(t.tag);
+        entry->format = t.format;
+        entry->size = unsigned(t.value.size());
+        entry->components = entry->size / exif_format_get_size(t.format);
+        entry->data =
+            static_cast<unsigned char*>(std::malloc(entry->size)); // the default allocator's
+        std::memcpy(entry->data, t.value.constData(), entry->size);
+        exif_content_add_entry(data->ifd[t.ifd], entry);
+        exif_entry_unref(entry);
+    }
     size_t size = 0;
-    test::solid(16, 12, {1, 2, 3}).write_to_buffer(".jpg", &buffer, &size);
-    d->data = static_cast<unsigned char*>(buffer); // the thumbnail, freed with the block
-    d->size = unsigned(size);
+    test::solid(16, 12, {1, 2, 3})
+        .write_to_buffer(".jpg", reinterpret_cast<void**>(&data->data), &size);
+    data->size = unsigned(size);
     unsigned char* bytes = nullptr;
     unsigned int length = 0;
-    exif_data_save_data(d, &bytes, &length);
+    exif_data_save_data(data.get(), &bytes, &length);
     const QByteArray block(reinterpret_cast<const char*>(bytes), qsizetype(length));
     std::free(bytes);
     return block;
 }
 
-QByteArray segment(quint8 marker, const QByteArray& payload) {
+QByteArray segment(char marker, const QByteArray& payload) {
     const int length = int(payload.size()) + 2;
-    return QByteArray("\xFF") + char(marker) + char(length >> 8) + char(length & 0xFF) + payload;
+    return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
 }
 
-// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC.
+// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city.
 QString photo(const QString& path) {
     void* buffer = nullptr;
     size_t size = 0;
-    test::solid(200, 100, {200, 40, 40})
-        .write_to_buffer(".jpg", &buffer, &size, VImage::option()->set("strip", true));
+    test::solid(200, 100, {200, 40, 40}).write_to_buffer(".jpg", &buffer, &size);
     QByteArray jpeg(static_cast<const char*>(buffer), qsizetype(size));
     g_free(buffer);
     const QByteArray xmp = QByteArray("http://ns.adobe.com/xap/1.0/", 29) +
-                           "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3."
-                           "org/1999/02/22-rdf-syntax-ns#'><rdf:Description xmlns:exif='http://ns."
-                           "adobe.com/exif/1.0/' exif:GPSLatitude='51,30.44N'/></rdf:RDF>"
-                           "</x:xmpmeta>";
-    const QByteArray iptcRecord = QByteArray::fromHex("1c025a0006") + "London"; // City
+                           "<x:xmpmeta xmlns:x='adobe:ns:meta/'>51,30.44N</x:xmpmeta>";
     const QByteArray iptc = QByteArray("Photoshop 3.0", 14) + "8BIM" +
-                            QByteArray::fromHex("04040000") + QByteArray::fromHex("0000000b") +
-                            iptcRecord + QByteArray(1, '\0');
-    jpeg.insert(2, segment(0xE1, cameraExif()) + segment(0xE1, xmp) + segment(0xED, iptc));
+                            QByteArray::fromHex("040400000000000b1c025a0006") + "London" + '\0';
+    jpeg.insert(2, segment('\xE1', cameraExif()) + segment('\xE1', xmp) + segment('\xED', iptc));
     return test::writeBytes(path, jpeg);
 }
 
-struct ExifTagValue {
-    int ifd;
-    int tag;
-    bool operator<(const ExifTagValue& o) const {
-        return std::tie(ifd, tag) < std::tie(o.ifd, o.tag);
+// The EXIF entries as libvips names them on loading ("exif-ifd0-Make" to its value and form).
+std::map<QByteArray, QByteArray> exifFields(const VImage& image) {
+    std::map<QByteArray, QByteArray> fields;
+    const std::unique_ptr<gchar*, decltype(&g_strfreev)> names(
+        vips_image_get_fields(image.get_image()), &g_strfreev);
+    for (gchar** name = names.get(); *name; ++name) {
+        if (g_str_has_prefix(*name, "exif-ifd"))
+            fields[*name] = image.get_string(*name);
     }
-};
-
-// Every entry of a file's EXIF as libexif reads it: (ifd, tag) to its format and value bytes.
-std::map<ExifTagValue, QByteArray> exifEntries(const VImage& image, bool& thumbnail) {
-    std::map<ExifTagValue, QByteArray> entries;
-    thumbnail = false;
-    if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
-        return entries;
-    size_t size = 0;
-    const auto* bytes =
-        static_cast<const unsigned char*>(image.get_blob(VIPS_META_EXIF_NAME, &size));
-    QByteArray block(reinterpret_cast<const char*>(bytes), qsizetype(size));
-    if (!block.startsWith(QByteArray("Exif\0\0", 6)))
-        block.prepend(QByteArray("Exif\0\0", 6));
-    const ExifDataPtr data(exif_data_new(), &exif_data_unref);
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.constData()),
-                        unsigned(block.size()));
-    thumbnail = data->data != nullptr && data->size > 0;
-    for (int ifd = 0; ifd < EXIF_IFD_COUNT; ++ifd) {
-        for (unsigned i = 0; i < data->ifd[ifd]->count; ++i) {
-            ExifEntry* entry = data->ifd[ifd]->entries[i];
-            entries[{ifd, int(entry->tag)}] =
-                QByteArray::number(entry->format) + ':' +
-                QByteArray(reinterpret_cast<const char*>(entry->data), qsizetype(entry->size))
-                    .toHex();
-        }
-    }
-    return entries;
+    return fields;
 }
 
-struct timespec modifiedAt(const QString& path) {
-    struct stat info {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mtim;
+QByteArray fieldName(const CameraTag& t) {
+    return "exif-ifd" + QByteArray::number(t.ifd) + '-' +
+           exif_tag_get_name_in_ifd(ExifTag(t.tag), t.ifd);
 }
 
 TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
@@ -174,32 +137,14 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
     const QString source = photo(dir.filePath(QStringLiteral("IMG_0001.JPG")));
     const struct timespec taken[2] = {{981173045, 123456789}, {981173045, 123456789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), taken, 0), 0);
-    bool thumbnail = false;
-    const auto in = exifEntries(test::readImage(source), thumbnail);
-    ASSERT_TRUE(thumbnail);
-    ASSERT_TRUE(in.count({EXIF_IFD_GPS, EXIF_TAG_GPS_LATITUDE}));
-    ASSERT_TRUE(in.count({EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE}));
+    const VImage in = test::readImage(source);
+    const auto inFields = exifFields(in);
+    ASSERT_NE(in.get_typeof("jpeg-thumbnail-data"), 0u);
+    ASSERT_NE(in.get_typeof(VIPS_META_XMP_NAME), 0u);
+    ASSERT_NE(in.get_typeof(VIPS_META_IPTC_NAME), 0u);
+    for (const CameraTag& t : kCamera)
+        ASSERT_TRUE(inFields.count(fieldName(t))) << fieldName(t).constData();
 
-    auto kept = in;
-    std::erase_if(kept, [](const auto& entry) {
-        static const std::set<ExifTagValue> list{{EXIF_IFD_0, EXIF_TAG_MAKE},
-                                                 {EXIF_IFD_0, EXIF_TAG_MODEL},
-                                                 {EXIF_IFD_0, EXIF_TAG_ARTIST},
-                                                 {EXIF_IFD_0, EXIF_TAG_COPYRIGHT},
-                                                 {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_FNUMBER},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS},
-                                                 {EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH}};
-        return list.count(entry.first) == 0;
-    });
-    ASSERT_EQ(kept.size(), 13u);
-    kept[{EXIF_IFD_0, EXIF_TAG_ORIENTATION}] = "3:0001";    // the pixels are upright
-    kept[{EXIF_IFD_EXIF, EXIF_TAG_COLOR_SPACE}] = "3:0001"; // and sRGB
     for (const char* name : {"JPEG", "PNG", "WEBP", "AVIF", "JXL", "TIFF", "GIF", "BMP", "CMP"}) {
         SCOPED_TRACE(name);
         test::ScriptedOptions options;
@@ -207,8 +152,7 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
         options.base.box = BoxSize{60, 60};
         options.base.fitMode = FitMode::Fit;
         options.base.format = formatChoiceFor(QLatin1String(name));
-        options.base.keepExif = true;
-        options.base.keepDates = true;
+        options.base.keepExif = options.base.keepDates = true;
         BatchPlace place;
         place.parentFolder = dir.filePath(QLatin1String(name));
         SilentSink sink;
@@ -216,36 +160,44 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
         ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
         const QString output = result.outputFolder.display() + QStringLiteral("/IMG_0001") +
                                QLatin1String(options.base.format.row->extension);
-        EXPECT_EQ(modifiedAt(output).tv_sec, taken[1].tv_sec);
-        EXPECT_EQ(modifiedAt(output).tv_nsec, taken[1].tv_nsec);
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(output).constData(), &info), 0);
+        EXPECT_EQ(info.st_mtim.tv_sec, taken[1].tv_sec);
+        EXPECT_EQ(info.st_mtim.tv_nsec, taken[1].tv_nsec);
+
         const VImage out = test::readImage(output);
+        EXPECT_EQ(out.width(), 30); // turned upright by its orientation before it was fitted
+        EXPECT_EQ(out.height(), 60);
+        EXPECT_EQ(out.get_typeof("jpeg-thumbnail-data"), 0u);
         EXPECT_EQ(out.get_typeof(VIPS_META_XMP_NAME), 0u);
         EXPECT_EQ(out.get_typeof(VIPS_META_IPTC_NAME), 0u);
-        const auto entries = exifEntries(out, thumbnail);
-        EXPECT_FALSE(thumbnail);
+        auto outFields = exifFields(out);
         if (!options.base.format.row->carriesExif) {
-            EXPECT_TRUE(entries.empty()) << entries.size();
+            EXPECT_TRUE(outFields.empty()) << outFields.begin()->first.constData();
             continue;
         }
-        for (const auto& [key, value] : kept) {
-            const auto it = entries.find(key);
-            EXPECT_TRUE(it != entries.end() && it->second == value)
-                << key.ifd << ":" << std::hex << key.tag << " "
-                << (it == entries.end() ? "missing" : it->second.toStdString());
+        // The kept tags as they came, then only what any saved picture has: its orientation,
+        // colour space, resolution, size and versions.
+        for (const CameraTag& t : kCamera) {
+            if (t.kept) {
+                EXPECT_EQ(outFields[fieldName(t)].toStdString(),
+                          inFields.at(fieldName(t)).toStdString());
+                outFields.erase(fieldName(t));
+            }
         }
-        // Besides them only what any saved picture has: its resolution, size and versions.
-        const std::set<int> structure{EXIF_TAG_X_RESOLUTION,      EXIF_TAG_Y_RESOLUTION,
-                                      EXIF_TAG_RESOLUTION_UNIT,   EXIF_TAG_PIXEL_X_DIMENSION,
-                                      EXIF_TAG_PIXEL_Y_DIMENSION, EXIF_TAG_EXIF_VERSION,
-                                      EXIF_TAG_FLASH_PIX_VERSION};
-        for (const auto& [key, value] : entries) {
-            const bool picture = key.ifd == EXIF_IFD_0 || key.ifd == EXIF_IFD_EXIF;
-            EXPECT_TRUE(kept.count(key) || (picture && structure.count(key.tag)))
-                << "leaked " << key.ifd << ":" << std::hex << key.tag << " " << value.toStdString();
-        }
-        // Orientation 6: the picture was turned upright before it was scaled.
-        EXPECT_EQ(out.width(), 30);
-        EXPECT_EQ(out.height(), 60);
+        // The pixels are upright (HEIF's loader drops the tag: its own boxes turn the picture).
+        const QByteArray orientation = outFields["exif-ifd0-Orientation"];
+        EXPECT_TRUE(orientation.isEmpty() || orientation.startsWith("1 "))
+            << orientation.constData();
+        EXPECT_TRUE(outFields["exif-ifd2-ColorSpace"].startsWith("1 ")); // sRGB
+        for (const char* field :
+             {"exif-ifd0-Orientation", "exif-ifd2-ColorSpace", "exif-ifd0-XResolution",
+              "exif-ifd0-YResolution", "exif-ifd0-ResolutionUnit", "exif-ifd2-ExifVersion",
+              "exif-ifd2-PixelXDimension", "exif-ifd2-PixelYDimension",
+              "exif-ifd2-FlashpixVersion"})
+            outFields.erase(field);
+        for (const auto& [field, value] : outFields)
+            ADD_FAILURE() << "leaked " << field.constData() << " = " << value.constData();
     }
 }
 
