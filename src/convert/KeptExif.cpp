@@ -46,9 +46,8 @@ QByteArray withHeader(const QByteArray& block) {
     return block.startsWith(kHeader) ? block : kHeader + block;
 }
 
-// The block as libexif reads it; followSpecification also fills in and corrects what the
-// standard requires, as a save through libvips does.
-ExifDataPtr parsed(const QByteArray& block, bool followSpecification) {
+// The block as libexif reads it, nothing filled in or corrected.
+ExifDataPtr parsed(const QByteArray& block) {
     ExifDataPtr data(exif_data_new(), &exif_data_unref);
     if (!data || block.size() < 4 || block.size() > kMaxExif)
         return {nullptr, &exif_data_unref};
@@ -56,8 +55,6 @@ ExifDataPtr parsed(const QByteArray& block, bool followSpecification) {
     const QByteArray full = withHeader(block);
     exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(full.constData()),
                         unsigned(full.size()));
-    if (followSpecification)
-        exif_data_fix(data.get());
     return data;
 }
 
@@ -100,79 +97,10 @@ QByteArray saved(ExifData* data) {
                     : QByteArray();
 }
 
-// The text libvips itself gives the entry as an "exif-ifdN-Name" field (exif.c,
-// vips_exif_to_s). On saving, libvips drops every entry of the block that has no such field,
-// and rebuilds a string entry whose field reads differently, so each field must read exactly so.
-QByteArray vipsFieldText(ExifData* data, ExifEntry* entry) {
-    char text[256];
-    VipsBuf buf;
-    vips_buf_init_static(&buf, text, sizeof text);
-    char value[256];
-    const ExifByteOrder order = exif_data_get_byte_order(data);
-    const unsigned step = entry->size / entry->components;
-    const unsigned char* at = entry->data;
-    if (entry->format == EXIF_FORMAT_ASCII) {
-        char copy[256];
-        const unsigned length = std::min(254u, entry->size);
-        std::copy_n(entry->data, length, copy);
-        copy[length] = '\0';
-        vips_buf_appendf(&buf, "%s ", copy);
-    } else if (entry->components < 10 &&
-               (entry->format == EXIF_FORMAT_SHORT || entry->format == EXIF_FORMAT_SSHORT ||
-                entry->format == EXIF_FORMAT_LONG || entry->format == EXIF_FORMAT_SLONG)) {
-        for (unsigned long i = 0; i < entry->components; ++i, at += step) {
-            int v = 0;
-            if (entry->format == EXIF_FORMAT_SHORT)
-                v = exif_get_short(at, order);
-            else if (entry->format == EXIF_FORMAT_SSHORT)
-                v = exif_get_sshort(at, order);
-            else if (entry->format == EXIF_FORMAT_LONG)
-                v = int(exif_get_long(at, order));
-            else
-                v = exif_get_slong(at, order);
-            vips_buf_appendf(&buf, "%d ", v);
-        }
-    } else if (entry->components < 10 && entry->format == EXIF_FORMAT_RATIONAL) {
-        for (unsigned long i = 0; i < entry->components; ++i, at += step) {
-            const ExifRational r = exif_get_rational(at, order);
-            vips_buf_appendf(&buf, "%u/%u ", r.numerator, r.denominator);
-        }
-    } else if (entry->components < 10 && entry->format == EXIF_FORMAT_SRATIONAL) {
-        for (unsigned long i = 0; i < entry->components; ++i, at += step) {
-            const ExifSRational r = exif_get_srational(at, order);
-            vips_buf_appendf(&buf, "%d/%d ", r.numerator, r.denominator);
-        }
-    } else {
-        vips_buf_appendf(&buf, "%s ", exif_entry_get_value(entry, value, sizeof value));
-    }
-    vips_buf_appendf(&buf, "(%s, %s, %lu components, %d bytes)",
-                     exif_entry_get_value(entry, value, sizeof value),
-                     exif_format_get_name(entry->format), entry->components, int(entry->size));
-    return QByteArray(vips_buf_all(&buf));
-}
-
-// Names every entry of the block as libvips would on loading it, so that saving keeps them.
-void attachFields(VImage& image, const QByteArray& exif) {
-    const ExifDataPtr data = parsed(exif, true);
-    if (!data)
-        return;
-    for (int ifd = 0; ifd < EXIF_IFD_COUNT; ++ifd) {
-        ExifContent* content = data->ifd[ifd];
-        for (unsigned i = 0; i < content->count; ++i) {
-            ExifEntry* entry = content->entries[i];
-            const char* name = exif_tag_get_name_in_ifd(entry->tag, ExifIfd(ifd));
-            if (!name || entry->components == 0)
-                continue;
-            const QByteArray field = "exif-ifd" + QByteArray::number(ifd) + '-' + name;
-            image.set(field.constData(), vipsFieldText(data.get(), entry).constData());
-        }
-    }
-}
-
 } // namespace
 
 QByteArray keptExif(const QByteArray& sourceExif) {
-    const ExifDataPtr source = parsed(sourceExif, false);
+    const ExifDataPtr source = parsed(sourceExif);
     if (!source)
         return {};
     const ExifDataPtr kept(exif_data_new(), &exif_data_unref);
@@ -206,11 +134,11 @@ VImage withOnlyExif(const VImage& image, const QByteArray& exif) {
         if (!g_str_has_prefix(*field, "vips-"))
             out.remove(*field);
     }
-    if (!exif.isEmpty()) {
+    // Setting the block also names each of its entries as an "exif-ifdN-Name" field; on saving,
+    // libvips rebuilds the block from those fields and drops any entry that has none.
+    if (!exif.isEmpty())
         vips_image_set_blob_copy(out.get_image(), VIPS_META_EXIF_NAME, exif.constData(),
                                  size_t(exif.size()));
-        attachFields(out, exif);
-    }
     return out;
 }
 
