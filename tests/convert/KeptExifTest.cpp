@@ -33,35 +33,24 @@ QByteArray text(const char* s) {
     return QByteArray(s, qsizetype(std::strlen(s)) + 1);
 }
 
-// What a camera writes: what may be kept, and what never may (where, which body and lens, the
-// maker's notes, the owner), with the picture turned by its orientation.
+// What a camera writes: what may be kept (of each kind of value), and what never may (where,
+// which body and lens, the maker's notes, the software), turned by its orientation.
 const CameraTag kCamera[]{
     {EXIF_IFD_0, EXIF_TAG_MAKE, EXIF_FORMAT_ASCII, text("Canon"), true},
-    {EXIF_IFD_0, EXIF_TAG_MODEL, EXIF_FORMAT_ASCII, text("EOS R5"), true},
     {EXIF_IFD_0, EXIF_TAG_ARTIST, EXIF_FORMAT_ASCII, text("写真家 Ada"), true},
-    {EXIF_IFD_0, EXIF_TAG_COPYRIGHT, EXIF_FORMAT_ASCII, text("(c) Ada"), true},
-    {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION, EXIF_FORMAT_ASCII, text("Harbour"), true},
     {EXIF_IFD_0, EXIF_TAG_SOFTWARE, EXIF_FORMAT_ASCII, text("Firmware 1.2"), false},
     {EXIF_IFD_0, EXIF_TAG_ORIENTATION, EXIF_FORMAT_SHORT, QByteArray::fromHex("0006"), false},
     {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("2024:05:06 07:08:09"),
      true},
     {EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("+09:00"), true},
-    {EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("42"), true},
-    {EXIF_IFD_EXIF, EXIF_TAG_LENS_MODEL, EXIF_FORMAT_ASCII, text("RF24-105mm F4 L"), true},
     {EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME, EXIF_FORMAT_RATIONAL,
      QByteArray::fromHex("00000001000000fa"), true},
-    {EXIF_IFD_EXIF, EXIF_TAG_FNUMBER, EXIF_FORMAT_RATIONAL, QByteArray::fromHex("000000380000000a"),
-     true},
     {EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, EXIF_FORMAT_SHORT, QByteArray::fromHex("0190"),
      true},
-    {EXIF_IFD_EXIF, EXIF_TAG_FOCAL_LENGTH, EXIF_FORMAT_RATIONAL,
-     QByteArray::fromHex("0000003200000001"), true},
     {EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("083021001234"), false},
     {EXIF_IFD_EXIF, EXIF_TAG_LENS_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("9300001234"), false},
-    {EXIF_IFD_EXIF, EXIF_TAG_CAMERA_OWNER_NAME, EXIF_FORMAT_ASCII, text("Ada Lovelace"), false},
     {EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED, QByteArray("home=51.5N,0.1W"),
      false},
-    {EXIF_IFD_GPS, EXIF_TAG_GPS_LATITUDE_REF, EXIF_FORMAT_ASCII, text("N"), false},
     {EXIF_IFD_GPS, EXIF_TAG_GPS_LATITUDE, EXIF_FORMAT_RATIONAL,
      QByteArray::fromHex("000000330000000100000000000000010000000000000001"), false},
 };
@@ -139,9 +128,8 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), taken, 0), 0);
     const VImage in = test::readImage(source);
     const auto inFields = exifFields(in);
-    ASSERT_NE(in.get_typeof("jpeg-thumbnail-data"), 0u);
-    ASSERT_NE(in.get_typeof(VIPS_META_XMP_NAME), 0u);
-    ASSERT_NE(in.get_typeof(VIPS_META_IPTC_NAME), 0u);
+    for (const char* field : {"jpeg-thumbnail-data", VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME})
+        ASSERT_NE(in.get_typeof(field), 0u) << field;
     for (const CameraTag& t : kCamera)
         ASSERT_TRUE(inFields.count(fieldName(t))) << fieldName(t).constData();
 
@@ -162,15 +150,14 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
                                QLatin1String(options.base.format.row->extension);
         struct stat info {};
         ASSERT_EQ(::stat(QFile::encodeName(output).constData(), &info), 0);
-        EXPECT_EQ(info.st_mtim.tv_sec, taken[1].tv_sec);
-        EXPECT_EQ(info.st_mtim.tv_nsec, taken[1].tv_nsec);
+        EXPECT_TRUE(info.st_mtim.tv_sec == taken[1].tv_sec &&
+                    info.st_mtim.tv_nsec == taken[1].tv_nsec);
 
         const VImage out = test::readImage(output);
         EXPECT_EQ(out.width(), 30); // turned upright by its orientation before it was fitted
         EXPECT_EQ(out.height(), 60);
-        EXPECT_EQ(out.get_typeof("jpeg-thumbnail-data"), 0u);
-        EXPECT_EQ(out.get_typeof(VIPS_META_XMP_NAME), 0u);
-        EXPECT_EQ(out.get_typeof(VIPS_META_IPTC_NAME), 0u);
+        for (const char* field : {"jpeg-thumbnail-data", VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME})
+            EXPECT_EQ(out.get_typeof(field), 0u) << field;
         auto outFields = exifFields(out);
         if (!options.base.format.row->carriesExif) {
             EXPECT_TRUE(outFields.empty()) << outFields.begin()->first.constData();
