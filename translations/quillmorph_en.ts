@@ -48,12 +48,27 @@
         <source>出力フォルダを作成できませんでした。</source>
         <translation>The output folder could not be created.</translation>
     </message>
+    <message numerus="yes">
+        <source>%1ファイルは上限の %2 KB に収まりませんでした。</source>
+        <translation>
+            <numerusform>Could not bring%1 file under %2 KB.</numerusform>
+            <numerusform>Could not bring%1 files under %2 KB.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>上限の %1 KB に収まりませんでした（%2 KB）。</source>
+        <translation>Over the %1 KB limit (%2 KB).</translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
     <message>
         <source>フォルダを開く</source>
         <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>ファイルサイズの上限 (KB、0 で上限なし):</source>
+        <translation>File size limit in KB (0 for none):</translation>
     </message>
 </context>
 <context>
@@ -126,10 +141,18 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>--mode wants pad, fit or fill, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--crop wants centre or attention, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
-                      [--keep-metadata] [--keep-dates] FILE...
+                      [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
 
 Converts FILEs as a drop on the quillmorph window would: into a new dated folder
 (pic + date + time) on the Desktop, each fitted into the box on the margin colour.
@@ -154,6 +177,9 @@ and the options after it are off unless given.
                       description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,
                       maker notes, thumbnails, XMP or IPTC
   --keep-dates        give each output its source&apos;s modification time
+  --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
+                      the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
+                      as a palette); outputs of a free size are made smaller to fit
   --help              show this text
   --version           show the version
 
@@ -163,11 +189,7 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--mode wants pad, fit or fill, not &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--crop wants centre or attention, not &quot;%1&quot;</source>
+        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -216,6 +238,18 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>デスクトップに戻す</source>
         <translation>Back to the Desktop</translation>
+    </message>
+    <message>
+        <source>ファイルサイズの上限…（%1）</source>
+        <translation>File size limit… (%1)</translation>
+    </message>
+    <message>
+        <source>%1 KB まで</source>
+        <translation>Up to %1 KB</translation>
+    </message>
+    <message>
+        <source>上限なし</source>
+        <translation>No limit</translation>
     </message>
 </context>
 <context>

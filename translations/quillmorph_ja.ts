@@ -45,11 +45,25 @@
         <source>出力フォルダを作成できませんでした。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>%1ファイルは上限の %2 KB に収まりませんでした。</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>上限の %1 KB に収まりませんでした（%2 KB）。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
     <message>
         <source>フォルダを開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルサイズの上限 (KB、0 で上限なし):</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -138,10 +152,18 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>画像処理エンジン (libvips) を開始できませんでした</translation>
     </message>
     <message>
+        <source>--mode wants pad, fit or fill, not &quot;%1&quot;</source>
+        <translation>--mode には「%1」ではなく、pad、fit、fill のいずれかを指定してください</translation>
+    </message>
+    <message>
+        <source>--crop wants centre or attention, not &quot;%1&quot;</source>
+        <translation>--crop には「%1」ではなく、centre か attention を指定してください</translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
-                      [--keep-metadata] [--keep-dates] FILE...
+                      [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
 
 Converts FILEs as a drop on the quillmorph window would: into a new dated folder
 (pic + date + time) on the Desktop, each fitted into the box on the margin colour.
@@ -166,6 +188,9 @@ and the options after it are off unless given.
                       description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,
                       maker notes, thumbnails, XMP or IPTC
   --keep-dates        give each output its source&apos;s modification time
+  --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
+                      the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
+                      as a palette); outputs of a free size are made smaller to fit
   --help              show this text
   --version           show the version
 
@@ -175,7 +200,7 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                        [--quality Q] [--background COLOR] [--keep-going]
                        [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
-                       [--keep-metadata] [--keep-dates] FILE...
+                       [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
 
 FILE を quillmorph のウィンドウにドロップしたときと同じように変換します。
 出力先は、デスクトップに新しく作る日時付きのフォルダ (pic + 日付 + 時刻) です。
@@ -201,6 +226,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
                       (JPEG、PNG、WEBP、AVIF)。位置情報 (GPS)、シリアル番号、
                       メーカーノート、サムネイル、XMP、IPTC は残さない
   --keep-dates        出力ファイルの更新日時を元のファイルと同じにする
+  --max-size SIZE     出力ファイルをそれぞれ SIZE 以下にする: KB 単位、または K、M を
+                      付ける (300K、1.5M)。収まる中で最高の画質で保存する (JPEG、
+                      CMP、WEBP、AVIF、JXL。PNG はパレット画像にする)。大きさが
+                      決まっていない出力は、収まるまで小さくする
   --help              この説明を表示する
   --version           バージョンを表示する
 
@@ -209,12 +238,8 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
 </translation>
     </message>
     <message>
-        <source>--mode wants pad, fit or fill, not &quot;%1&quot;</source>
-        <translation>--mode には「%1」ではなく、pad、fit、fill のいずれかを指定してください</translation>
-    </message>
-    <message>
-        <source>--crop wants centre or attention, not &quot;%1&quot;</source>
-        <translation>--crop には「%1」ではなく、centre か attention を指定してください</translation>
+        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
     </message>
 </context>
 <context>
@@ -261,6 +286,18 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>デスクトップに戻す</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルサイズの上限…（%1）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 KB まで</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>上限なし</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,5 +1,7 @@
 #include "SurfaceMenu.h"
 
+#include "SizeLimit.h"
+
 #include <QAction>
 #include <QActionGroup>
 
@@ -29,6 +31,8 @@ SurfaceMenu::SurfaceMenu(const UserDialogs& dialogs, QWidget* window)
     keepDates_ = addCheckable(this, tr("元のファイルの日時を保つ"), "keepDates");
     addSeparator();
     addOutputPlace();
+    addSeparator();
+    addSizeLimit();
 }
 
 QAction* SurfaceMenu::addCheckable(QMenu* menu, const QString& text, const char* name) {
@@ -69,6 +73,35 @@ void SurfaceMenu::addOutputPlace() {
     setFolder({});
 }
 
+void SurfaceMenu::addSizeLimit() {
+    // The formats whose quality (or PNG's palette) can bring a file under a size.
+    QStringList formats;
+    for (const OutputFormat& format : outputFormats()) {
+        if (sizeLimitApplies(format))
+            formats << QLatin1String(format.name);
+    }
+    QAction* choose =
+        addAction(tr("ファイルサイズの上限…（%1）").arg(formats.join(QStringLiteral(", "))));
+    choose->setObjectName(QStringLiteral("chooseSizeLimit"));
+    connect(choose, &QAction::triggered, this, &SurfaceMenu::chooseSizeLimit);
+    sizeLimitShown_ = addAction(QString());
+    sizeLimitShown_->setObjectName(QStringLiteral("sizeLimit"));
+    sizeLimitShown_->setEnabled(false);
+    setSizeLimit(0);
+}
+
+void SurfaceMenu::chooseSizeLimit() {
+    if (const std::optional<int> kb =
+            dialogs_.chooseSizeLimit(window_, sizeLimitKB_, settings::kMaxSizeLimitKB))
+        setSizeLimit(*kb);
+}
+
+void SurfaceMenu::setSizeLimit(int kb) {
+    sizeLimitKB_ = kb;
+    sizeLimitShown_->setText(kb > 0 ? tr("%1 KB まで").arg(kb) : tr("上限なし"));
+    Q_EMIT changed();
+}
+
 void SurfaceMenu::setDesktop(const FilePath& desktop) {
     desktop_ = desktop;
     setFolder(folder_);
@@ -97,6 +130,7 @@ void SurfaceMenu::load(const StoredChoices& stored) {
     keepExif_->setChecked(stored.keepExif);
     keepDates_->setChecked(stored.keepDates);
     setFolder(FilePath::fromPortableText(stored.outputFolder));
+    setSizeLimit(stored.maxKB);
 }
 
 void SurfaceMenu::save(StoredChoices& choices) const {
@@ -107,6 +141,7 @@ void SurfaceMenu::save(StoredChoices& choices) const {
     choices.keepExif = keepExif_->isChecked();
     choices.keepDates = keepDates_->isChecked();
     choices.outputFolder = folder_.portableText();
+    choices.maxKB = sizeLimitKB_;
 }
 
 void SurfaceMenu::applyTo(ConversionOptions& options) const {
@@ -118,6 +153,7 @@ void SurfaceMenu::applyTo(ConversionOptions& options) const {
     options.noEnlarge = noEnlarge_->isChecked();
     options.keepExif = keepExif_->isChecked();
     options.keepDates = keepDates_->isChecked();
+    options.sizeLimitKB = sizeLimitKB_;
 }
 
 } // namespace quillmorph

@@ -13,8 +13,8 @@ namespace quillmorph {
 
 // The right-click menu of the window's free surface: the choices beyond the window's controls
 // (keep going, how a picture meets its box, never enlarge, photo information, file dates,
-// where the dated folders go). Its items are the live state of these choices, as the controls
-// are of theirs. Lives on the GUI thread, as a child of the window.
+// where the dated folders go, a file-size limit). Its items are the live state of these choices, as
+// the controls are of theirs. Lives on the GUI thread, as a child of the window.
 class SurfaceMenu : public QMenu {
     Q_OBJECT
 
@@ -40,6 +40,9 @@ Q_SIGNALS:
 private:
     void addFitModes();
     void addOutputPlace();
+    void addSizeLimit();
+    void chooseSizeLimit();
+    void setSizeLimit(int kb);
     void chooseFolder();
     void setFolder(const FilePath& folder);
     QAction* addCheckable(QMenu* menu, const QString& text, const char* name);
@@ -58,6 +61,8 @@ private:
     QAction* keepDates_ = nullptr;
     QAction* place_ = nullptr; // shows where the dated folders go; never chosen
     QAction* desktopOn_ = nullptr;
+    QAction* sizeLimitShown_ = nullptr; // shows the file-size limit; never chosen
+    int sizeLimitKB_ = 0;
 };
 
 } // namespace quillmorph

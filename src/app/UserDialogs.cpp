@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -125,6 +126,19 @@ std::optional<FilePath> chooseFolderInDialog(QWidget* parent, const FilePath& st
         QByteArray::fromPercentEncoding(chosen.path(QUrl::FullyEncoded).toLatin1()));
 }
 
+std::optional<int> chooseSizeLimitInDialog(QWidget* parent, int current, int maxKB) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("quillmorph"));
+    dialog.setLabelText(
+        QCoreApplication::translate("UserDialogs", "ファイルサイズの上限 (KB、0 で上限なし):"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(0, maxKB);
+    dialog.setIntValue(current);
+    if (answer(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.intValue();
+}
+
 } // namespace
 
 UserDialogs platformDialogs() {
@@ -140,6 +154,7 @@ UserDialogs platformDialogs() {
     dialogs.beep = [] { QApplication::beep(); };
     dialogs.chooseColour = chooseColourInDialog;
     dialogs.chooseFolder = chooseFolderInDialog;
+    dialogs.chooseSizeLimit = chooseSizeLimitInDialog;
     dialogs.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     return dialogs;
 }

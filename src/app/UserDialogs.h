@@ -35,6 +35,9 @@ struct UserDialogs {
     // The platform's folder dialog, opened at start; nothing when cancelled. The folder comes
     // back as the bytes the file system holds, whatever its name.
     std::function<std::optional<FilePath>(QWidget* parent, const FilePath& start)> chooseFolder;
+    // A modal question for the file-size limit in KB (0 for none, at most maxKB), showing
+    // current; nothing when cancelled.
+    std::function<std::optional<int>(QWidget* parent, int current, int maxKB)> chooseSizeLimit;
     // Shows a page in the user's web browser, or a folder (a file URL) in the file manager.
     std::function<void(const QUrl& url)> openUrl;
 };

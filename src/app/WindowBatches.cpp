@@ -147,8 +147,7 @@ void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
 }
 
 void WindowBatches::showFailures(const BatchResult& result) {
-    const QString counts =
-        message::summary(result.converted, int(result.failures.size()), result.skipped);
+    const QString counts = message::summary(result);
     // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
     const QString summary = result.outcome == BatchResult::Outcome::Completed
                                 ? counts

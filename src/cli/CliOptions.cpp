@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace quillmorph {
 
@@ -36,6 +37,20 @@ std::optional<CropAnchor> parseCropAnchor(const QString& text) {
     return std::nullopt;
 }
 
+// A size in KB, or with K or M after it (1.5M is 1536 KB), rounded to whole KB; 0 is no limit.
+std::optional<int> parseSizeLimit(const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*([0-9]+(?:\\.[0-9]+)?)\\s*([kKmM]?)\\s*$"));
+    const auto match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const bool megabytes = match.captured(2).compare(QLatin1String("m"), Qt::CaseInsensitive) == 0;
+    const double kb = match.captured(1).toDouble() * (megabytes ? 1024 : 1);
+    if (kb > settings::kMaxSizeLimitKB)
+        return std::nullopt;
+    return int(std::lround(kb));
+}
+
 // The stored texts are read as the window reads its controls; one it cannot read is refused
 // only when a file needs it, as in the window.
 ConversionOptions storedOptions(const StoredChoices& stored) {
@@ -61,7 +76,7 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
     "                      [--quality Q] [--background COLOR] [--keep-going]\n"
     "                      [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]\n"
-    "                      [--keep-metadata] [--keep-dates] FILE...\n"
+    "                      [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...\n"
     "\n"
     "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
     "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
@@ -86,6 +101,9 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "                      description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,\n"
     "                      maker notes, thumbnails, XMP or IPTC\n"
     "  --keep-dates        give each output its source's modification time\n"
+    "  --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);\n"
+    "                      the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG\n"
+    "                      as a palette); outputs of a free size are made smaller to fit\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
@@ -171,6 +189,18 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                 return std::nullopt;
             }
             request.options.crop = *anchor;
+        } else if (name == QLatin1String("--max-size")) {
+            if (!takeValue())
+                return std::nullopt;
+            const auto kb = parseSizeLimit(value);
+            if (!kb) {
+                error = QCoreApplication::translate(
+                            "quillmorph-cli",
+                            "--max-size wants a size in KB or with K or M, up to 1024M, not \"%1\"")
+                            .arg(value);
+                return std::nullopt;
+            }
+            request.options.sizeLimitKB = *kb;
         } else if (name == QLatin1String("--no-size")) {
             noSizeGiven = true;
             request.options.sizeConversion = false;
@@ -194,9 +224,8 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                 return std::nullopt;
             static const QRegularExpression form(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
             const auto match = form.match(value);
-            const auto box = match.hasMatch()
-                                 ? boxFromText(match.captured(1), match.captured(2))
-                                 : std::nullopt;
+            const auto box =
+                match.hasMatch() ? boxFromText(match.captured(1), match.captured(2)) : std::nullopt;
             if (!box) {
                 error = QCoreApplication::translate(
                             "quillmorph-cli",

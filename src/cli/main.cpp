@@ -82,10 +82,8 @@ int main(int argc, char** argv) {
     // A batch that stopped early says why before its counts.
     if (result.outcome != BatchResult::Outcome::Completed)
         err << message::finalMessage(result) << Qt::endl;
-    if (!result.failures.isEmpty()) {
-        err << message::summary(result.converted, int(result.failures.size()), result.skipped)
-            << Qt::endl;
-    }
+    if (!result.failures.isEmpty())
+        err << message::summary(result) << Qt::endl;
     // Stopped by a signal, it ends the way the shell expects of one: 128 + the signal's number.
     if (result.outcome == BatchResult::Outcome::Cancelled && TerminationSignals::caught() != 0)
         return 128 + TerminationSignals::caught();

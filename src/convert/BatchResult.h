@@ -8,6 +8,14 @@
 
 namespace quillmorph {
 
+// A file stored over the file-size limit it was held to: the smallest it could be made.
+struct OverLimit {
+    FilePath output;
+    qint64 bytes = 0;
+    int limitKB = 0;
+    friend bool operator==(const OverLimit&, const OverLimit&) = default;
+};
+
 // How a batch ended, as values; message::finalMessage and message::text make what the user
 // reads of it.
 struct BatchResult {
@@ -18,6 +26,7 @@ struct BatchResult {
     int converted = 0;              // files stored before the batch ended
     int skipped = 0;                // files inside dropped folders that are not pictures
     QList<Failure> failures;        // with keep-going: every file that failed, in file order
+    QList<OverLimit> overLimit;     // files stored over the file-size limit, in file order
 };
 
 } // namespace quillmorph

@@ -85,6 +85,10 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         }
         sink.fileConverted(source, output);
         ++result.converted;
+        if (prepared.overLimit) {
+            prepared.overLimit->output = output;
+            result.overLimit << *prepared.overLimit;
+        }
     }
     return result;
 }

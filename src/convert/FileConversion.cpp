@@ -34,6 +34,27 @@ StartedFile openFile(const BatchItem& item) {
     return file;
 }
 
+namespace {
+
+// LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
+EngineStatus encode(const LeadImage& LEAD1, const FilePath& folder, const OutputFormat& format,
+                    const ConversionOptions& options, PreparedFile& prepared) {
+    if (options.sizeLimitKB <= 0 || !sizeLimitApplies(format))
+        return LEAD1.Encode(folder, format, options.qualityFactor, prepared.output,
+                            options.keepExif);
+    // Only a picture without a fixed box may be made smaller to fit.
+    const SizeLimit limit{qint64(options.sizeLimitKB) * 1024,
+                          !options.sizeConversion || options.fitMode == FitMode::Fit};
+    LimitedEncoding result;
+    const EngineStatus st = LEAD1.EncodeWithin(folder, format, options.qualityFactor, limit,
+                                               prepared.output, options.keepExif, result);
+    if (st == status::kOk && !result.within)
+        prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitKB};
+    return st;
+}
+
+} // namespace
+
 PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     PreparedFile prepared;
     prepared.keepGoing = file.options.keepGoing;
@@ -70,8 +91,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = format->extension;
-    if (const EngineStatus st =
-            LEAD1.Encode(folder, *format, options.qualityFactor, prepared.output, options.keepExif);
+    if (const EngineStatus st = encode(LEAD1, folder, *format, options, prepared);
         st != status::kOk) {
         // Pixels are decoded only while encoding; a damaged source is still a load failure.
         const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchResult.h"
 #include "ConversionOptions.h"
 #include "DropListing.h"
 #include "Failure.h"
@@ -43,6 +44,8 @@ struct PreparedFile {
     PartialOutput output;
     QByteArray title;
     QByteArray extension;
+    // Stored over the file-size limit: its size and the limit (the output is not named yet).
+    std::optional<OverLimit> overLimit;
 };
 
 // Loads item's header. Any thread.

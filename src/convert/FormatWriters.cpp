@@ -16,13 +16,6 @@ using vips::VOption;
 
 namespace {
 
-void writeFile(const FilePath& path, const QByteArray& bytes) {
-    QFile file;
-    openForWriting(file, path);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw FileWriteError(file.errorString().toStdString());
-}
-
 // libvips drops the JFIF marker together with the metadata; put the bare marker back so the
 // stream is JFIF as old readers of CMP and JPEG files expect.
 QByteArray withJfifMarker(QByteArray jpeg) {
@@ -32,24 +25,34 @@ QByteArray withJfifMarker(QByteArray jpeg) {
     return jpeg;
 }
 
-void writeJfif(const VImage& image, const FilePath& path, int quality, bool strip) {
+QByteArray jfifBytes(const VImage& image, int quality, bool strip) {
     void* buffer = nullptr;
     size_t size = 0;
     image.write_to_buffer(".jpg", &buffer, &size,
                           VImage::option()->set("Q", quality)->set("strip", strip));
     const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
-    writeFile(path, withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size))));
+    return withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size)));
 }
 
-// ImageMagick will not write to a descriptor's name, so it encodes to memory.
-void writeWithMagick(const VImage& image, const FilePath& path, const char* format) {
-    VipsBlob* blob =
-        image.magicksave_buffer(VImage::option()->set("format", format)->set("strip", true));
+// A libvips blob's bytes, copied, and the blob released.
+QByteArray takeBlob(VipsBlob* blob) {
     const std::unique_ptr<VipsArea, decltype(&vips_area_unref)> owned(VIPS_AREA(blob),
                                                                       &vips_area_unref);
     size_t size = 0;
     const void* data = vips_blob_get(blob, &size);
-    writeFile(path, QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size)));
+    return QByteArray(static_cast<const char*>(data), qsizetype(size));
+}
+
+// Savers write every kind of metadata the image holds or none: the EXIF goes onto an image
+// that holds nothing else.
+bool stripsAll(const OutputFormat& format, const QByteArray& exif) {
+    return exif.isEmpty() || !format.carriesExif;
+}
+
+// ImageMagick will not write to a descriptor's name, so it encodes to memory.
+void writeWithMagick(const VImage& image, const FilePath& path, const char* format) {
+    writeBytes(path, takeBlob(image.magicksave_buffer(
+                         VImage::option()->set("format", format)->set("strip", true))));
 }
 
 } // namespace
@@ -57,13 +60,11 @@ void writeWithMagick(const VImage& image, const FilePath& path, const char* form
 void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& format,
                 int qualityFactor, const QByteArray& exif) {
     const int quality = jpegQualityFromFactor(qualityFactor);
-    // Savers write every kind of metadata the image holds or none: the EXIF goes onto an
-    // image that holds nothing else.
-    const bool strip = exif.isEmpty() || !format.carriesExif;
+    const bool strip = stripsAll(format, exif);
     const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
     switch (format.writer) {
     case Writer::Jfif:
-        writeJfif(image, file, quality, strip);
+        writeBytes(file, jfifBytes(image, quality, strip));
         return;
     case Writer::Vips: {
         VOption* options =
@@ -81,6 +82,33 @@ void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& fo
         writePsd(rgb8, file);
         return;
     }
+}
+
+QByteArray encodedAtQuality(const VImage& rgb8, const OutputFormat& format, int quality,
+                            bool palette, const QByteArray& exif) {
+    const bool strip = stripsAll(format, exif);
+    const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
+    if (format.writer == Writer::Jfif)
+        return jfifBytes(image, quality, strip);
+    if (format.writer != Writer::Vips)
+        throw vips::VError("no encoder quality for " + std::string(format.name));
+    VipsBlob* blob = nullptr;
+    VOption* options =
+        VImage::option()->set("in", image)->set("buffer", &blob)->set("strip", strip);
+    if (format.usesQuality || palette)
+        options->set("Q", quality);
+    if (palette)
+        options->set("palette", true);
+    VImage::call_option_string((std::string(format.saver) + "_buffer").c_str(), format.options,
+                               options);
+    return takeBlob(blob);
+}
+
+void writeBytes(const FilePath& file, const QByteArray& bytes) {
+    QFile out;
+    openForWriting(out, file);
+    if (out.write(bytes) != bytes.size() || !out.flush())
+        throw FileWriteError(out.errorString().toStdString());
 }
 
 bool canWrite(const OutputFormat& format) {

@@ -15,6 +15,15 @@ namespace quillmorph {
 void writeImage(const vips::VImage& rgb8, const FilePath& file, const OutputFormat& format,
                 int qualityFactor, const QByteArray& exif = {});
 
+// The bytes of rgb8 in format at the encoder quality (the saver's Q, 1…100) — for PNG with
+// palette, an 8-bit palette image whose quantiser works at quality — with the metadata
+// writeImage would give it. For the file-size limit, which tries several. Throws vips::VError.
+QByteArray encodedAtQuality(const vips::VImage& rgb8, const OutputFormat& format, int quality,
+                            bool palette, const QByteArray& exif = {});
+
+// Writes bytes to file. Throws FileWriteError (SystemError.h).
+void writeBytes(const FilePath& file, const QByteArray& bytes);
+
 // False when this system's libvips was built without the encoder the format needs. Any thread,
 // after startImagingEngine.
 bool canWrite(const OutputFormat& format);

@@ -5,6 +5,7 @@
 #include "FormatWriters.h"
 #include "KeptExif.h"
 #include "PartialOutput.h"
+#include "SizeLimit.h"
 #include "SystemError.h"
 
 #include <algorithm>
@@ -133,10 +134,10 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         throw NotAnImageError(path);
     }
     try {
-        VImage file = VImage::new_from_file(name.c_str(),
-                                            VImage::option()
-                                                ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        VImage file =
+            VImage::new_from_file(name.c_str(), VImage::option()
+                                                    ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                    ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
         if (double(file.width()) * file.height() > kMaxPixels)
             return status::kImageTooLarge;
         exif_ = exifOf(file);
@@ -180,13 +181,13 @@ EngineStatus LeadImage::Size(float w, float h) {
         // decoded whole and reduced as they stream in; they are rare outside print work.
         if (pristine_ && !cmykFile_) {
             // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
-            image_ = exactSize(normalisedSrgb(VImage::thumbnail(
-                                   vipsName().c_str(), tw,
-                                   VImage::option()
-                                       ->set("height", th)
-                                       ->set("size", VIPS_SIZE_FORCE)
-                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))),
-                               tw, th);
+            image_ = exactSize(
+                normalisedSrgb(VImage::thumbnail(vipsName().c_str(), tw,
+                                                 VImage::option()
+                                                     ->set("height", th)
+                                                     ->set("size", VIPS_SIZE_FORCE)
+                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))),
+                tw, th);
         } else {
             image_ = resampled(image_, tw, th);
         }
@@ -307,6 +308,33 @@ EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
 
 EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& format,
                                int qualityFactor, PartialOutput& output, bool keepExif) const {
+    return encodeWith(folder, format, output, keepExif,
+                      [&](const VImage& rgb8, const QByteArray& exif) {
+                          writeImage(rgb8, output.temporaryPath(), format, qualityFactor, exif);
+                      });
+}
+
+EngineStatus LeadImage::EncodeWithin(const FilePath& folder, const OutputFormat& format,
+                                     int qualityFactor, const SizeLimit& limit,
+                                     PartialOutput& output, bool keepExif,
+                                     LimitedEncoding& result) const {
+    return encodeWith(
+        folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
+            // Decoded and fitted once; only the encodings are tried again.
+            const VImage decoded = rgb8.copy_memory();
+            result =
+                encodeWithin(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
+                             [&](const VImage& image, int quality, bool palette) {
+                                 return encodedAtQuality(image, format, quality, palette, exif);
+                             });
+            writeBytes(output.temporaryPath(), result.bytes);
+        });
+}
+
+EngineStatus
+LeadImage::encodeWith(const FilePath& folder, const OutputFormat& format, PartialOutput& output,
+                      bool keepExif,
+                      const std::function<void(const VImage&, const QByteArray&)>& write) const {
     if (isEmpty())
         return status::kNoImage;
     if (!canWrite(format))
@@ -318,8 +346,7 @@ EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& forma
 
     try {
         const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
-        writeImage(flattenedRgb(image_, 0xFFFFFF), output.temporaryPath(), format, qualityFactor,
-                   exif);
+        write(flattenedRgb(image_, 0xFFFFFF), exif);
     } catch (const VError& e) {
         output = PartialOutput();
         // libheif present but built without an AV1 encoder: the saver exists, the codec not.
@@ -348,10 +375,9 @@ EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
     // encoder failure by decoding the source on its own.
     if (!path_.isEmpty()) {
         try {
-            VImage::new_from_file(vipsName().c_str(),
-                                  VImage::option()
-                                      ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+            VImage::new_from_file(vipsName().c_str(), VImage::option()
+                                                          ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                          ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                 .avg();
         } catch (const VError&) {
             vips_error_clear();

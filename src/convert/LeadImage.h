@@ -4,10 +4,12 @@
 #include "EngineStatus.h"
 #include "FilePath.h"
 #include "OutputFormat.h"
+#include "SizeLimit.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -71,8 +73,8 @@ public:
     // Draws src, from (srcLeft, srcTop), into the rectangle left, top, width × height of this
     // image; parts outside this image are clipped. A source whose remaining size differs from
     // the rectangle is scaled to it. Transparency is flattened onto what lies beneath.
-    virtual EngineStatus Combine(float left, float top, float width, float height, const LeadImage& src,
-                         float srcLeft, float srcTop);
+    virtual EngineStatus Combine(float left, float top, float width, float height,
+                                 const LeadImage& src, float srcLeft, float srcTop);
 
     // Writes the image to path in format as 8-bit sRGB without metadata, through a temporary
     // file in the same folder that is renamed into place only when complete; never replaces an
@@ -86,14 +88,27 @@ public:
     EngineStatus Encode(const FilePath& folder, const OutputFormat& format, int qualityFactor,
                         PartialOutput& output, bool keepExif = false) const;
 
+    // Encode held to a file-size limit, for a format it applies to (sizeLimitApplies): the
+    // pixels are decoded once and encoded at the best quality, not above the one qualityFactor
+    // gives, whose file fits (SizeLimit.h); result tells how that went.
+    EngineStatus EncodeWithin(const FilePath& folder, const OutputFormat& format, int qualityFactor,
+                              const SizeLimit& limit, PartialOutput& output, bool keepExif,
+                              LimitedEncoding& result) const;
+
     bool isEmpty() const { return !image_.get_image(); }
 
 private:
+    // Encode's checks and failures around write, which gets the image as 8-bit sRGB and the
+    // photo information to keep (empty for none).
+    EngineStatus
+    encodeWith(const FilePath& folder, const OutputFormat& format, PartialOutput& output,
+               bool keepExif,
+               const std::function<void(const vips::VImage&, const QByteArray&)>& write) const;
     std::string vipsName() const;
     EngineStatus saveFailureStatus(const FilePath& folder) const;
 
     vips::VImage image_;
-    FilePath path_;      // the file the pipeline reads from
+    FilePath path_; // the file the pipeline reads from
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed

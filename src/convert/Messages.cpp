@@ -15,6 +15,22 @@ QString skipped(int count) {
         .arg(signedPosition(count));
 }
 
+// The file-size limit's line of the final message; empty when every output is within it.
+QString overLimitLine(const BatchResult& result) {
+    if (result.overLimit.isEmpty())
+        return {};
+    const int count = int(result.overLimit.size());
+    return QLatin1Char('\n') +
+           QCoreApplication::translate(
+               "Messages", "%1ファイルは上限の %2 KB に収まりませんでした。", nullptr, count)
+               .arg(signedPosition(count), QString::number(result.overLimit.first().limitKB));
+}
+
+// Sizes in whole KB, rounded up: a file a little over its limit does not read as on it.
+QString kilobytes(qint64 bytes) {
+    return QString::number((bytes + 1023) / 1024);
+}
+
 QString stageName(Stage stage) {
     switch (stage) {
     case Stage::Load:
@@ -58,7 +74,7 @@ QString text(const Failure& failure) {
 QString finalMessage(const BatchResult& result) {
     switch (result.outcome) {
     case BatchResult::Outcome::Completed:
-        return completed(result.converted, result.skipped);
+        return completed(result.converted, result.skipped) + overLimitLine(result);
     case BatchResult::Outcome::Cancelled:
         return cancelled(result.converted);
     case BatchResult::Outcome::Failed:
@@ -71,6 +87,12 @@ QStringList failureTexts(const BatchResult& result) {
     QStringList texts;
     for (const Failure& failure : result.failures)
         texts << text(failure);
+    for (const OverLimit& file : result.overLimit) {
+        texts << withPath(
+            QCoreApplication::translate("Messages", "上限の %1 KB に収まりませんでした（%2 KB）。")
+                .arg(QString::number(file.limitKB), kilobytes(file.bytes)),
+            file.output);
+    }
     return texts;
 }
 
@@ -93,13 +115,13 @@ QString completed(int fileCount, int skippedCount) {
     return text;
 }
 
-QString summary(int convertedCount, int failedCount, int skippedCount) {
+QString summary(const BatchResult& result) {
     QString text =
         QCoreApplication::translate("Messages", "%1ファイルを変換し、%2ファイルが失敗しました。")
-            .arg(signedPosition(convertedCount), signedPosition(failedCount));
-    if (skippedCount > 0)
-        text += QLatin1Char('\n') + skipped(skippedCount);
-    return text;
+            .arg(signedPosition(result.converted), signedPosition(int(result.failures.size())));
+    if (result.skipped > 0)
+        text += QLatin1Char('\n') + skipped(result.skipped);
+    return text + overLimitLine(result);
 }
 
 QString cancelled(int convertedCount) {

@@ -17,11 +17,12 @@ namespace message {
 // A failure's message, with the path it concerns on a second line when it has one.
 QString text(const Failure& failure);
 
-// The message that ends a batch: the counts of a completed one, the cancellation, or the
-// failure that ended it.
+// The message that ends a batch: the counts of a completed one (and the files it could not
+// bring under the file-size limit), the cancellation, or the failure that ended it.
 QString finalMessage(const BatchResult& result);
 
-// The message of each failure a keep-going batch went past, in file order.
+// The message of each failure a keep-going batch went past, in file order, then each file
+// stored over the file-size limit with its size.
 QStringList failureTexts(const BatchResult& result);
 
 // "エラー: " + message number with its sign position + " In " + operation.
@@ -34,7 +35,7 @@ QString signedPosition(int value);
 // inside dropped folders that were not pictures.
 QString completed(int fileCount, int skippedCount = 0);
 // The counts at the end of a keep-going batch that had failures.
-QString summary(int convertedCount, int failedCount, int skippedCount);
+QString summary(const BatchResult& result);
 QString cancelled(int convertedCount);
 QString notAnImage();
 QString formatSelection(const QString& formatText);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace quillmorph {
 
@@ -34,6 +35,7 @@ StoredChoices readStoredChoices(const Profile& profile) {
     c.keepExif = profile.readInt(kSection, kKeepExif, kDefaultOff) != 0;
     c.keepDates = profile.readInt(kSection, kKeepDates, kDefaultOff) != 0;
     c.outputFolder = profile.readString(kSection, kOutputFolder, QString());
+    c.maxKB = std::clamp(profile.readInt(kSection, kMaxKB, kDefaultOff), 0, kMaxSizeLimitKB);
     return c;
 }
 
@@ -59,6 +61,7 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     writeLater(kKeepExif, flag(choices.keepExif), !choices.keepExif);
     writeLater(kKeepDates, flag(choices.keepDates), !choices.keepDates);
     writeLater(kOutputFolder, choices.outputFolder, choices.outputFolder.isEmpty());
+    writeLater(kMaxKB, QString::number(choices.maxKB), choices.maxKB == 0);
 }
 
 bool saveStoredChoices(const QString& path, const StoredChoices& choices) {

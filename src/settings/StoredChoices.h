@@ -24,6 +24,9 @@ inline const QString kNoEnlarge = QStringLiteral("iNoEnlarge");
 inline const QString kKeepExif = QStringLiteral("iKeepExif");
 inline const QString kKeepDates = QStringLiteral("iKeepDates");
 inline const QString kOutputFolder = QStringLiteral("OutputFolder"); // empty: the Desktop
+inline const QString kMaxKB = QStringLiteral("iMaxKB"); // file-size limit in KB; 0: none
+// The largest file-size limit one can set, in KB: 1 GiB.
+inline constexpr int kMaxSizeLimitKB = 1024 * 1024;
 inline constexpr int kDefaultSizeConv = 0;
 inline constexpr int kDefaultWidth = 600;
 inline constexpr int kDefaultHeight = 450;
@@ -49,6 +52,7 @@ struct StoredChoices {
     bool keepExif = false;
     bool keepDates = false;
     QString outputFolder; // as FilePath::portableText gives it; empty: the Desktop
+    int maxKB = 0;        // file-size limit, 0…settings::kMaxSizeLimitKB; 0: none
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise

@@ -293,5 +293,18 @@ TEST_F(StoredSettings, TheMenusSaveToItemPutsTheBatchesInTheChosenFolderByItsByt
               kDefaultFile + "OutputFolder=" + QFile::encodeName(root_.path()) + "/caf%E9\n");
 }
 
+TEST_F(StoredSettings, TheMenusSizeLimitReachesTheBatchesAndIsStored) {
+    openWithFile(kDefaultFile);
+    auto* choose = control<QAction>("chooseSizeLimit");
+    EXPECT_EQ(choose->text(), QStringLiteral("ファイルサイズの上限…（JPEG, PNG, CMP, WEBP, AVIF, JXL）"));
+    EXPECT_EQ(control<QAction>("sizeLimit")->text(), QStringLiteral("上限なし"));
+    nextSizeLimit_ = 250;
+    choose->trigger();
+    EXPECT_EQ(control<QAction>("sizeLimit")->text(), QStringLiteral("250 KB まで"));
+    EXPECT_EQ(window_->currentOptions().sizeLimitKB, 250);
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()), kDefaultFile + "iMaxKB=250\n");
+}
+
 } // namespace
 } // namespace quillmorph::test

@@ -69,6 +69,7 @@ UserDialogs WindowTest::recordingDialogs() {
         colourOffered_ = initial;
         return nextColour_;
     };
+    dialogs.chooseSizeLimit = [this](QWidget*, int, int) { return nextSizeLimit_; };
     dialogs.chooseFolder = [this](QWidget*, const FilePath& start) {
         folderOffered_ = start;
         return nextFolder_;

@@ -82,6 +82,7 @@ protected:
     int colourRequests_ = 0;
     QColor colourOffered_;
     std::optional<FilePath> nextFolder_;
+    std::optional<int> nextSizeLimit_; // the file-size limit dialog's answer
     FilePath folderOffered_;
     QList<QUrl> openedUrls_;
     bool openFolder_ = false;

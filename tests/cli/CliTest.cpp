@@ -201,6 +201,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {QStringLiteral("--mode=Fill"), file},
         {QStringLiteral("--crop"), QStringLiteral("left"), file},
         {file, QStringLiteral("--crop")},
+        {QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
+        {QStringLiteral("--max-size=2G"), file},
     };
     for (const QStringList& args : bad) {
         const CliRun r = run(args);
@@ -290,6 +292,7 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     stored.fitMode = 2;
     stored.crop = 1;
     stored.outputFolder = QStringLiteral("/elsewhere");
+    stored.maxKB = 300;
     QString error;
     const auto plain = parseCommandLine({"f.png"}, stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(plain);
@@ -301,12 +304,12 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(plain->options.fitMode, FitMode::Pad);
     EXPECT_EQ(plain->options.crop, CropAnchor::Centre);
     EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge || plain->options.keepExif ||
-                 plain->options.keepDates);
+                 plain->options.keepDates || plain->options.sizeLimitKB);
 
     const auto given =
         parseCommandLine({"--quality=88", "--size", "640X480", "--background", "blue", "--mode",
                           "fill", "--crop=attention", "--no-enlarge", "--keep-metadata",
-                          "--keep-dates", "--", "--odd-name.png"},
+                          "--keep-dates", "--max-size", "1.5M", "--", "--odd-name.png"},
                          stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(given) << error.toStdString();
     EXPECT_EQ(given->options.qualityFactor, 32);
@@ -317,6 +320,8 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(given->options.fitMode, FitMode::Fill);
     EXPECT_EQ(given->options.crop, CropAnchor::Attention);
     EXPECT_TRUE(given->options.noEnlarge && given->options.keepExif && given->options.keepDates);
+    EXPECT_EQ(given->options.sizeLimitKB, 1536);
+    EXPECT_EQ(parseCommandLine({"--max-size=300", "f"}, {}, {}, error)->options.sizeLimitKB, 300);
     EXPECT_EQ(
         parseCommandLine({"--mode=fit", "--crop", "center", "f"}, {}, {}, error)->options.fitMode,
         FitMode::Fit);

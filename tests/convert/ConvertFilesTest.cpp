@@ -5,6 +5,7 @@
 #include "TestImages.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -140,6 +141,29 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
               (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("a (2).jpg"),
                            QStringLiteral("a.jpg"), QStringLiteral("x.y.jpg"),
                            QStringLiteral("写真.jpg")}));
+}
+
+TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSizes) {
+    options_.perCall = [this](int call) {
+        ConversionOptions s = options_.base;
+        s.sizeLimitKB = 1; // a boxed picture of noise cannot get there
+        s.format = formatChoiceFor(call == 2 ? QStringLiteral("TIFF") : QStringLiteral("JPEG"));
+        return s;
+    };
+    const QStringList files{source(QStringLiteral("a.png"), test::noise(200, 150)),
+                            source(QStringLiteral("b.png"), test::noise(200, 150))};
+    const BatchResult result = run(files);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    ASSERT_EQ(result.overLimit.size(), 1) << "TIFF ignores the limit";
+    const QString out = sink_.outputs.value(0);
+    EXPECT_EQ(result.overLimit[0].output.display(), out);
+    EXPECT_EQ(result.overLimit[0].bytes, QFileInfo(out).size());
+    EXPECT_EQ(message::finalMessage(result),
+              QStringLiteral(" 2ファイルを変換終了しました。\n 1ファイルは上限の 1 KB に収まりませんでした。"));
+    EXPECT_EQ(message::failureTexts(result),
+              QStringList(QStringLiteral("上限の 1 KB に収まりませんでした（%1 KB）。\n%2")
+                              .arg((QFileInfo(out).size() + 1023) / 1024)
+                              .arg(out)));
 }
 
 TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {

@@ -1,4 +1,6 @@
+#include "FormatWriters.h"
 #include "LeadImage.h"
+#include "SizeLimit.h"
 #include "TestImages.h"
 
 #include <QDir>
@@ -244,6 +246,51 @@ TEST_F(LeadImageTest, QualityFactorDrivesTheLossyFormatsOnly) {
     for (const FormatCode code : {FormatCode::Jpeg, FormatCode::Webp, FormatCode::Avif, FormatCode::Jxl})
         EXPECT_GT(sizeAt(code, 2), 2 * sizeAt(code, 178)) << int(code); // quality 100 and 30
     EXPECT_EQ(sizeAt(FormatCode::Tiff, 2), sizeAt(FormatCode::Tiff, 178));
+}
+
+// Noise: every quality step changes the size, so a limit can be missed by one step.
+TEST_F(LeadImageTest, ASizeLimitKeepsTheBestQualityThatFits) {
+    const VImage picture = test::noise(240, 160).copy_memory();
+    const OutputFormat& jpeg = *outputFormatFor(FormatCode::Jpeg);
+    const OutputFormat& png = *outputFormatFor(FormatCode::Png);
+    int encodes = 0;
+    const auto within = [&](const OutputFormat& format, qint64 limit, bool sizeIsFree) {
+        encodes = 0;
+        return encodeWithin(picture, format, 90, {limit, sizeIsFree},
+                            [&](const VImage& image, int quality, bool palette) {
+                                ++encodes;
+                                return encodedAtQuality(image, format, quality, palette);
+                            });
+    };
+    const auto sizeAt = [&](int quality) { return encodedAtQuality(picture, jpeg, quality, false).size(); };
+
+    LimitedEncoding roomy = within(jpeg, sizeAt(90), false);
+    EXPECT_TRUE(roomy.within && roomy.quality == 90 && encodes == 1) << "a file that fits is encoded once";
+    const qint64 limit = (sizeAt(40) + sizeAt(41)) / 2;
+    const LimitedEncoding tight = within(jpeg, limit, false);
+    ASSERT_TRUE(tight.within);
+    EXPECT_LE(tight.bytes.size(), limit);
+    EXPECT_GT(sizeAt(tight.quality + 1), limit) << "one quality step higher would fit too";
+    EXPECT_LE(encodes, 8);
+
+    const LimitedEncoding boxed = within(jpeg, 600, false); // not even quality 1 fits
+    EXPECT_FALSE(boxed.within);
+    EXPECT_EQ(boxed.bytes.size(), sizeAt(1)) << "the smallest is kept";
+    const LimitedEncoding free = within(jpeg, 600, true);
+    EXPECT_TRUE(free.within && free.bytes.size() <= 600 && free.scale < 1);
+    EXPECT_LT(VImage::new_from_buffer(free.bytes.constData(), size_t(free.bytes.size()), "").width(), 240);
+
+    const qint64 lossless = encodedAtQuality(picture, png, 0, false).size();
+    const LimitedEncoding palette = within(png, lossless / 2, false);
+    ASSERT_TRUE(palette.within);
+    EXPECT_EQ(palette.bytes.at(25), char(3)) << "IHDR colour type: a palette";
+
+    QStringList limited;
+    for (const OutputFormat& format : outputFormats()) {
+        if (sizeLimitApplies(format))
+            limited << QLatin1String(format.name);
+    }
+    EXPECT_EQ(limited.join(' '), QStringLiteral("JPEG PNG CMP WEBP AVIF JXL"));
 }
 
 TEST_F(LeadImageTest, SaveNeverReplacesAndLeavesNothingBehindOnFailure) {

@@ -102,8 +102,14 @@ TEST_F(EnglishTest, MessagesAreWholeSentencesAroundTheirNumbers) {
     EXPECT_EQ(message::completed(1, 2),
               QStringLiteral("Converted 1 file.\nSkipped 2 files that are not pictures."));
     EXPECT_EQ(message::ErrorProc(20004, QStringLiteral("Load")), QStringLiteral("Error 5 in Load"));
-    EXPECT_EQ(message::summary(2, 1, 1), QStringLiteral("Files converted: 2, failed: 1.\n"
-                                                        "Skipped 1 file that is not a picture."));
+    BatchResult result;
+    result.converted = 2;
+    result.skipped = 1;
+    result.failures << Failure::of(Failure::Kind::NotAnImage, FilePath::fromNative("/a/x.txt"));
+    result.overLimit << OverLimit{FilePath::fromNative("/d/a.jpg"), 400 * 1024, 300};
+    EXPECT_EQ(message::summary(result), QStringLiteral("Files converted: 2, failed: 1.\n"
+                                                       "Skipped 1 file that is not a picture.\n"
+                                                       "Could not bring 1 file under 300 KB."));
     EXPECT_EQ(message::cancelled(1), QStringLiteral("Cancelled after converting 1 file."));
     EXPECT_EQ(message::formatSelection(QStringLiteral("jpeg")),
               QStringLiteral("Unknown image format [jpeg]"));

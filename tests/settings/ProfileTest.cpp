@@ -163,6 +163,7 @@ struct LaterKeysCase {
     bool noEnlarge, keepExif, keepDates;
     QByteArray folder; // the bytes of the output folder
     const char* saved; // the lines a save writes after iKeepGoing=0
+    int maxKB = 0;
 };
 
 void PrintTo(const LaterKeysCase& c, std::ostream* os) {
@@ -183,6 +184,7 @@ TEST_P(LaterKeysTest, RoundTripAfterTheSixKeys) {
     EXPECT_EQ(read.noEnlarge, c.noEnlarge);
     EXPECT_EQ(read.keepExif, c.keepExif);
     EXPECT_EQ(read.keepDates, c.keepDates);
+    EXPECT_EQ(read.maxKB, c.maxKB);
     EXPECT_EQ(FilePath::fromPortableText(read.outputFolder).native(), c.folder);
     EXPECT_EQ(FilePath::fromNative(c.folder).portableText(), read.outputFolder);
     ASSERT_TRUE(saveStoredChoices(path, read));
@@ -195,10 +197,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Untouched: nothing is added to the file.
         LaterKeysCase{"", 0, 0, false, false, false, "", ""},
         LaterKeysCase{"iFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
-                      "OutputFolder=/home/u/写真\n",
+                      "OutputFolder=/home/u/写真\niMaxKB=300\n",
                       2, 1, true, true, true, "/home/u/写真",
                       "iFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
-                      "OutputFolder=/home/u/写真\n"},
+                      "OutputFolder=/home/u/写真\niMaxKB=300\n",
+                      300},
+        // A limit below nothing or beyond 1 GiB reads as none or 1 GiB.
+        LaterKeysCase{"iMaxKB=-5\n", 0, 0, false, false, false, "", "iMaxKB=0\n"},
+        LaterKeysCase{"iMaxKB=99999999\n", 0, 0, false, false, false, "", "iMaxKB=1048576\n",
+                      1048576},
         // Turned off again: written in place, as 0.
         LaterKeysCase{"iKeepDates=0\niFitMode=7\niCrop=-1\nOutputFolder=\n", 0, 0, false, false,
                       false, "", "iKeepDates=0\niFitMode=0\niCrop=0\nOutputFolder=\n"},
