@@ -6,6 +6,7 @@
 #   b  box 1280×960, JPEG quality 88
 #   c  size conversion off, PNG        (transparency flattened onto white only)
 #   a-fit, a-fill  setting a in the fit and fill modes (quillmorph-cli only; see MODES)
+#   b-max    setting b held to a file-size limit (quillmorph-cli only; see MAX_SIZE)
 # Tools:
 #   quillmorph  quillmorph-cli, one process for the batch
 #   reference   bench-reference (bench/reference.cpp): libvips thumbnail + embed + save, one process
@@ -29,6 +30,7 @@
 #   PHOTOS [all]  use this many photos, evenly spread over the sorted list
 #   JPEG_ONLY=1   only the JPEG photos (taken before PHOTOS picks from them)
 #   MODES ["pad"]  "pad fit fill" adds setting a in fit and fill modes beside it, same run
+#   MAX_SIZE [""]  e.g. 115K: adds setting b with that file-size limit (b-max) beside it
 #   SETTINGS ["a b c"]  TOOLS ["quillmorph reference gm im"]  MAGICK_MODE [loop] or mogrify
 #   SCALE_MP ["1 6 24 100"]  SCALE_FILES ["10 100 1000"]  SCALE_TOOLS ["quillmorph reference"]
 #                 (set any of these three empty to skip that part)
@@ -58,6 +60,9 @@ for m in $MODES; do
         *) echo "run.sh: unknown mode $m (pad, fit, fill)" >&2; exit 1 ;;
     esac
 done
+# A file-size limit on setting b, same run: b-max (quillmorph-cli only).
+MAX_SIZE=${MAX_SIZE:-}
+[ -n "$MAX_SIZE" ] && mode_settings+=" b-max"
 TOOLS=${TOOLS:-"quillmorph window reference reference2 gm im"}
 JPEG_ONLY=${JPEG_ONLY:-0}
 MAGICK_MODE=${MAGICK_MODE:-loop}
@@ -137,6 +142,7 @@ convert_with() {
         a) size=600x450 fmt=jpeg q=100 ;;
         a-fit | a-fill) size=600x450 fmt=jpeg q=100 mode=${setting#a-} ;;
         b) size=1280x960 fmt=jpeg q=88 ;;
+        b-max) size=1280x960 fmt=jpeg q=88 ;;
         c) size="" fmt=png ;;
         *) die "unknown setting $setting" ;;
     esac
@@ -147,6 +153,7 @@ convert_with() {
             if [ "$fmt" = png ]; then args+=(--format PNG); else args+=(--format JPEG --quality "$q"); fi
             if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
             [ -n "$mode" ] && args+=(--mode "$mode")
+            [ "$setting" = b-max ] && args+=(--max-size "$MAX_SIZE")
             windir=$windir "$CLI" "${args[@]}" "$@"
             ;;
         window)
@@ -304,6 +311,10 @@ for ((run = 1; run <= RUNS; run++)); do
         say "run $run/$RUNS setting $s: quillmorph"
         measure main "$s" quillmorph "$run" "${photos[@]}"
         [ "$run" = 1 ] && sizes_of "$out/work/main-$s-quillmorph" >"$out/sizes/$s-quillmorph.tsv"
+        if [ "$s" = b-max ] && [ "$run" = 1 ]; then
+            over=$(find "$out/work/main-$s-quillmorph" -type f -size +"$(numfmt --from=iec "$MAX_SIZE")"c | wc -l)
+            problems+=("b-max: $over of ${#photos[@]} outputs over $MAX_SIZE (each counted in quillmorph-cli's final message)")
+        fi
         [ "${KEEP_OUTPUT:-0}" = 1 ] || rm -rf "$out/work/main-$s-quillmorph"
     done
     for mp in $SCALE_MP; do
@@ -340,7 +351,7 @@ for f in "${photos[@]}"; do printf '%s\n' "$f"; done | xargs -d '\n' vipsheader 
 size_report=$out/sizes/report.txt
 : >"$size_report"
 for s in $SETTINGS $mode_settings; do
-    case $s in a | a-fill) box=600x450 ;; b) box=1280x960 ;; *) box="" ;; esac
+    case $s in a | a-fill) box=600x450 ;; b | b-max) box=1280x960 ;; *) box="" ;; esac
     tools=$TOOLS
     [[ "$s" == a-* ]] && tools=quillmorph
     lists=("$out/sizes/source.tsv")
@@ -455,6 +466,8 @@ ver() { "$@" 2>/dev/null | head -n1; }
                     mode = m == 1 ? "fit" : "fill"; g = "main" SUBSEP "a-" mode SUBSEP "quillmorph"
                     if (g in W) printf "- 600×450, %s ÷ pad (quillmorph-cli): wall %.2f, CPU %.2f (goal ≤ 1.00)\n", mode, W[g] / W[a "quillmorph"], C[g] / C[a "quillmorph"]
                 }
+                b = "main" SUBSEP "b" SUBSEP "quillmorph"; g = "main" SUBSEP "b-max" SUBSEP "quillmorph"
+                if ((g in W) && (b in W)) printf "- 1280×960 with a file-size limit ÷ without (quillmorph-cli): wall %.2f (goal ≤ 2.5), CPU %.2f, peak %.2f (goal ≤ 1.20)\n", W[g] / W[b], C[g] / C[b], R[g] / R[b]
                 peak = 0
                 for (i = 1; i <= ng; i++) { g = order[i]; split(g, k, SUBSEP); if (k[1] == "main" && k[3] == "quillmorph" && R[g] > peak) peak = R[g] }
                 printf "- peak memory of quillmorph-cli over the photo settings: %.0f MB (goal ≤ 250)\n", peak
