@@ -93,8 +93,11 @@ QByteArray encodedAtQuality(const VImage& rgb8, const OutputFormat& format, int 
     if (format.writer != Writer::Vips)
         throw vips::VError("no encoder quality for " + std::string(format.name));
     VipsBlob* blob = nullptr;
+    // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands, which
+    // reads past the pixels; an opaque alpha gives it the layout it expects and adds no tRNS.
+    const VImage input = palette ? image.bandjoin_const({255}) : image;
     VOption* options =
-        VImage::option()->set("in", image)->set("buffer", &blob)->set("strip", strip);
+        VImage::option()->set("in", input)->set("buffer", &blob)->set("strip", strip);
     if (format.usesQuality || palette)
         options->set("Q", quality);
     if (palette)
