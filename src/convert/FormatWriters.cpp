@@ -1,5 +1,6 @@
 #include "FormatWriters.h"
 
+#include "JfifTarget.h"
 #include "PsdWriter.h"
 #include "SystemError.h"
 
@@ -16,15 +17,6 @@ using vips::VOption;
 
 namespace {
 
-// libvips drops the JFIF marker together with the metadata; put the bare marker back so the
-// stream is JFIF as old readers of CMP and JPEG files expect.
-QByteArray withJfifMarker(QByteArray jpeg) {
-    static const char kApp0[] = "\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00";
-    if (jpeg.size() >= 4 && jpeg.at(2) == char(0xFF) && jpeg.at(3) != char(0xE0))
-        jpeg.insert(2, kApp0, sizeof(kApp0) - 1);
-    return jpeg;
-}
-
 QByteArray jfifBytes(const VImage& image, int quality, bool strip) {
     void* buffer = nullptr;
     size_t size = 0;
@@ -32,6 +24,20 @@ QByteArray jfifBytes(const VImage& image, int quality, bool strip) {
                           VImage::option()->set("Q", quality)->set("strip", strip));
     const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
     return withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size)));
+}
+
+// Streamed into the file as it is encoded: a whole-picture JPEG at quality 100 is megabytes,
+// which a memory buffer grows into by copies and fresh pages for every file.
+void writeJfif(const VImage& image, const FilePath& path, int quality, bool strip) {
+    JfifTarget output(path);
+    try {
+        image.jpegsave_target(output.target(),
+                              VImage::option()->set("Q", quality)->set("strip", strip));
+    } catch (const vips::VError&) {
+        output.throwIfWriteFailed();
+        throw;
+    }
+    output.finish();
 }
 
 // A libvips blob's bytes, copied, and the blob released.
@@ -64,7 +70,7 @@ void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& fo
     const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
     switch (format.writer) {
     case Writer::Jfif:
-        writeBytes(file, jfifBytes(image, quality, strip));
+        writeJfif(image, file, quality, strip);
         return;
     case Writer::Vips: {
         VOption* options =
