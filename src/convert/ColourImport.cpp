@@ -52,6 +52,10 @@ VImage inSrgbColours(const VImage& in) {
 
 } // namespace
 
+bool needsProfileTransform(const VImage& in) {
+    return in.interpretation() == VIPS_INTERPRETATION_CMYK || hasUsableProfile(in);
+}
+
 VImage normalisedSrgb(VImage in) {
     in = inSrgbColours(in);
     // 16-bit pixels that call themselves 8-bit sRGB or grey would be clipped, not scaled.

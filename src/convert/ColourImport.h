@@ -10,4 +10,9 @@ namespace quillmorph {
 // every libvips operation; throws vips::VError.
 vips::VImage normalisedSrgb(vips::VImage in);
 
+// Whether normalisedSrgb carries in's colours through a colour profile (an embedded one, or
+// CMYK's stock one): the one step that builds an lcms transform, worth putting off until the
+// pixels are wanted. Reads the header only.
+bool needsProfileTransform(const vips::VImage& in);
+
 } // namespace quillmorph

@@ -120,6 +120,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     exif_.clear();
     alias_.reset();
     pristine_ = false;
+    coloursPending_ = false;
     flatColour_.reset();
 
     if (const EngineStatus st = readableStatus(path); st != status::kOk)
@@ -148,7 +149,10 @@ EngineStatus LeadImage::Load(const FilePath& path) {
                        .autorot();
         }
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
-        image_ = normalisedSrgb(file);
+        // A resize reopens the file through thumbnail, so an lcms transform built here would
+        // go unused: a profile is applied only once the loaded pixels are wanted.
+        coloursPending_ = needsProfileTransform(file);
+        image_ = coloursPending_ ? file : normalisedSrgb(file);
     } catch (const VError& e) {
         image_ = VImage();
         return statusFromVipsError(e, status::kCorruptData);
@@ -175,6 +179,11 @@ EngineStatus LeadImage::Size(float w, float h) {
     const int th = wholePixels(h);
     if (double(tw) * th > kMaxPixels)
         return status::kImageTooLarge;
+    // Nothing to resample: the pipeline stays as it is and the file is not opened again.
+    if (tw == image_.width() && th == image_.height()) {
+        pristine_ = false;
+        return status::kOk;
+    }
     try {
         // thumbnail turns CMYK into RGB through a stock profile before any embedded one is
         // looked at (and its own import in linear light shifts dark tones), so CMYK files are
@@ -189,12 +198,13 @@ EngineStatus LeadImage::Size(float w, float h) {
                                                      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))),
                 tw, th);
         } else {
-            image_ = resampled(image_, tw, th);
+            image_ = resampled(pixels(), tw, th);
         }
     } catch (const VError& e) {
         return statusFromVipsError(e, status::kEngineFailure);
     }
     pristine_ = false;
+    coloursPending_ = false;
     return status::kOk;
 }
 
@@ -215,15 +225,16 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
         if (anchor == CropAnchor::Attention) {
             // The busiest part is found over the whole image before any of it is kept, which a
             // pipeline that streams its rows once cannot give twice; thumbnail does the same.
-            image_ = image_.copy_memory().smartcrop(
+            image_ = pixels().copy_memory().smartcrop(
                 w, h, VImage::option()->set("interesting", VIPS_INTERESTING_ATTENTION));
         } else {
-            image_ = image_.extract_area(x, y, w, h);
+            image_ = pixels().extract_area(x, y, w, h);
         }
     } catch (const VError& e) {
         return statusFromVipsError(e, status::kEngineFailure);
     }
     pristine_ = false;
+    coloursPending_ = false;
     return status::kOk;
 }
 
@@ -235,6 +246,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     exif_ = other.exif_;
     alias_ = other.alias_;
     pristine_ = other.pristine_;
+    coloursPending_ = other.coloursPending_;
     cmykFile_ = other.cmykFile_;
     flatColour_ = other.flatColour_;
 }
@@ -250,6 +262,7 @@ EngineStatus LeadImage::Fill(quint32 colour) {
         return statusFromVipsError(e, status::kEngineFailure);
     }
     pristine_ = false;
+    coloursPending_ = false;
     flatColour_ = colour;
     return status::kOk;
 }
@@ -266,7 +279,7 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
     const int w = wholePixels(width);
     const int h = wholePixels(height);
     try {
-        VImage piece = src.image_;
+        VImage piece = src.pixels();
         const int sx = int(srcLeft);
         const int sy = int(srcTop);
         if (sx > 0 || sy > 0)
@@ -281,16 +294,17 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
                                     ->set("extend", VIPS_EXTEND_BACKGROUND)
                                     ->set("background", rgbOf(*flatColour_)));
         } else if (piece.has_alpha()) {
-            image_ = image_.composite2(piece, VIPS_BLEND_MODE_OVER,
+            image_ = pixels().composite2(piece, VIPS_BLEND_MODE_OVER,
                                        VImage::option()->set("x", x)->set("y", y));
             image_ = normalisedSrgb(image_);
         } else {
-            image_ = image_.insert(piece, x, y);
+            image_ = pixels().insert(piece, x, y);
         }
     } catch (const VError& e) {
         return statusFromVipsError(e, status::kEngineFailure);
     }
     pristine_ = false;
+    coloursPending_ = false;
     flatColour_.reset();
     return status::kOk;
 }
@@ -346,7 +360,7 @@ LeadImage::encodeWith(const FilePath& folder, const OutputFormat& format, Partia
 
     try {
         const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
-        write(flattenedRgb(image_, 0xFFFFFF), exif);
+        write(flattenedRgb(pixels(), 0xFFFFFF), exif);
     } catch (const VError& e) {
         output = PartialOutput();
         // libheif present but built without an AV1 encoder: the saver exists, the codec not.
@@ -361,6 +375,10 @@ LeadImage::encodeWith(const FilePath& folder, const OutputFormat& format, Partia
         return statusFromSystemMessage(QString::fromUtf8(e.what()), status::kWriteFailed);
     }
     return status::kOk;
+}
+
+VImage LeadImage::pixels() const {
+    return coloursPending_ ? normalisedSrgb(image_) : image_;
 }
 
 std::string LeadImage::vipsName() const {

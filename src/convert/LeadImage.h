@@ -104,6 +104,8 @@ private:
     encodeWith(const FilePath& folder, const OutputFormat& format, PartialOutput& output,
                bool keepExif,
                const std::function<void(const vips::VImage&, const QByteArray&)>& write) const;
+    // image_ as 8-bit sRGB, its profile applied if that was put off.
+    vips::VImage pixels() const;
     std::string vipsName() const;
     EngineStatus saveFailureStatus(const FilePath& folder) const;
 
@@ -113,6 +115,7 @@ private:
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
+    bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
 };
