@@ -1,5 +1,6 @@
 #include "ConversionCost.h"
 
+#include <QFile>
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -32,6 +33,27 @@ double relativeCost(const SourceHeader& header) {
     else if (header.loader == "VipsForeignLoadWebpFile")
         perPixel = 0.7;
     return perPixel * double(header.width) * header.height;
+}
+
+double bytesInFlightBudget(double availableBytes) {
+    // The floor is the budget a 4 GB machine has run batches with safely; a quarter leaves the
+    // rest to the desktop and to what the libraries allocate beside the files' pixels; the cap
+    // keeps a large machine's many workers from holding gigabytes for a little more speed.
+    return std::clamp(availableBytes / 4.0, kMinBytesInFlight, kMaxBytesInFlight);
+}
+
+double availableMemoryBytes() {
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    // "MemAvailable:   23651232 kB"
+    for (QByteArray line = meminfo.readLine(); !line.isEmpty(); line = meminfo.readLine()) {
+        if (line.startsWith("MemAvailable:")) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            return fields.size() >= 2 ? fields[1].toDouble() * 1024.0 : 0.0;
+        }
+    }
+    return 0;
 }
 
 } // namespace quillmorph

@@ -15,4 +15,14 @@ double workingBytes(const SourceHeader& header, double boxPixels);
 // dear its loader decodes them.
 double relativeCost(const SourceHeader& header);
 
+// The bytes the files converted at once may hold together (the first one always starts) on a
+// machine with availableBytes of memory available at the batch's start: a quarter of it,
+// never below kMinBytesInFlight nor above kMaxBytesInFlight.
+double bytesInFlightBudget(double availableBytes);
+inline constexpr double kMinBytesInFlight = 192.0 * 1024 * 1024;
+inline constexpr double kMaxBytesInFlight = 1024.0 * 1024 * 1024;
+
+// MemAvailable from /proc/meminfo in bytes; 0 when the system does not say. Any thread.
+double availableMemoryBytes();
+
 } // namespace quillmorph

@@ -16,10 +16,6 @@ int workersFor(int requested) {
     return std::clamp(QThread::idealThreadCount(), 1, 8);
 }
 
-// Beyond the first file running, the bytes their conversions may hold together; keeps a batch
-// of huge images from holding several of them in memory at once.
-constexpr double kBytesInFlight = 192.0 * 1024 * 1024;
-
 // Bytes converting file with options may hold at once.
 double weightOf(const StartedFile& file, const ConversionOptions& options) {
     const double boxPixels = options.sizeConversion && options.box
@@ -34,7 +30,7 @@ Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, 
                    int filesInFlight)
     : items_(items), options_(options), folder_(std::move(folder)),
       workers_(workersFor(filesInFlight)), lookAhead_(std::max(32, 16 * workers_)),
-      pool_(workers_) {}
+      bytesInFlight_(bytesInFlightBudget(availableMemoryBytes())), pool_(workers_) {}
 
 Pipeline::~Pipeline() {
     *abandoned_ = true;
@@ -94,7 +90,7 @@ bool Pipeline::startOne() {
         if (!needsWorker(*it))
             continue;
         const double weight = weightOf(it->second, options);
-        const bool fits = running_.empty() || weightRunning_ + weight <= kBytesInFlight;
+        const bool fits = running_.empty() || weightRunning_ + weight <= bytesInFlight_;
         if (fits && (chosen == waiting_.end() || it->second.cost > chosen->second.cost)) {
             chosen = it;
             chosenWeight = weight;

@@ -54,6 +54,9 @@ private:
     const FilePath folder_;
     const int workers_;
     const int lookAhead_;
+    // The bytes the files running may hold together (the first one always starts), from the
+    // memory available as the batch starts: keeps huge images from filling the machine.
+    const double bytesInFlight_;
     int opened_ = 0;                     // items before this have had their header opened
     std::map<int, StartedFile> waiting_; // opened, not started
     std::map<int, double> running_;      // started, not yet seen finished: their weight

@@ -1,3 +1,4 @@
+#include "ConversionCost.h"
 #include "ConvertFiles.h"
 #include "FitAndPad.h"
 #include "Messages.h"
@@ -212,6 +213,24 @@ TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {
         EXPECT_TRUE(sink_.outputs[2].endsWith(stem + QStringLiteral(".gif")));
     }
 }
+
+struct BudgetCase {
+    double availableMiB;
+    double budgetMiB;
+};
+
+class MemoryBudgetTest : public ::testing::TestWithParam<BudgetCase> {};
+
+TEST_P(MemoryBudgetTest, IsAQuarterOfTheAvailableMemoryWithinItsFloorAndCap) {
+    const double MiB = 1024.0 * 1024.0;
+    EXPECT_DOUBLE_EQ(bytesInFlightBudget(GetParam().availableMiB * MiB) / MiB, GetParam().budgetMiB);
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, MemoryBudgetTest,
+                         ::testing::Values(BudgetCase{0, 192},      // not known: the floor
+                                           BudgetCase{600, 192},    // little left: the floor
+                                           BudgetCase{2600, 650},   // a 4 GB machine
+                                           BudgetCase{23000, 1024})); // the cap
 
 TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
     ASSERT_TRUE(QDir().mkpath(place_.parentFolder.display() + QStringLiteral("/pic2026120790632")));
