@@ -100,16 +100,21 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
                        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     files << test::writeImage(noise, sources.filePath(QStringLiteral("big.png")));
 
-    PngOptions options;
-    options.base.sizeConversion = false;
-    AfterFirstFile sink;
-    sink.action = [] {};
-    BatchPlace place;
-    place.parentFolder = disk.path();
-    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
-    EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-    EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  13 In Save\n") + files[1]);
-    EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("s0.png")});
+    // PNG is written by libvips' saver, JPEG streamed through the engine's own target.
+    for (const char* format : {"PNG", "JPEG"}) {
+        PngOptions options;
+        options.base.sizeConversion = false;
+        options.base.format = formatChoiceFor(QLatin1String(format));
+        AfterFirstFile sink;
+        sink.action = [] {};
+        BatchPlace place;
+        place.parentFolder = disk.path();
+        const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
+        EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed) << format;
+        EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  13 In Save\n") + files[1]);
+        EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QLatin1String(format[0] == 'P' ? "s0.png" : "s0.jpg")});
+    }
 }
 
 const test::Rgb kRed{200, 30, 30};

@@ -1,3 +1,4 @@
+#include "FitAndPad.h"
 #include "FormatWriters.h"
 #include "LeadImage.h"
 #include "SizeLimit.h"
@@ -216,14 +217,18 @@ TEST_F(LeadImageTest, ProfilesAreAppliedBeforeTheyAreDropped) {
         {jpeg(broken, "broken.jpg"), {0, 200, 0}},
         {jpeg(cmyk, "cmyk.jpg"), cmykGreen},
         {jpeg(cmyk, "cmyk-tagged.jpg", "cmyk"), cmykGreen}};
+    enum class Way { AsLoaded, Shrunk, PaddedAtOwnSize };
     for (const auto& [file, expected] : cases) {
-        for (const bool shrink : {false, true}) {
+        for (const Way way : {Way::AsLoaded, Way::Shrunk, Way::PaddedAtOwnSize}) {
             LeadImage image;
             ASSERT_EQ(image.Load(file), status::kOk) << file.toStdString();
-            if (shrink) { // decodes at reduced scale
+            if (way == Way::Shrunk) { // decodes at reduced scale
                 ASSERT_EQ(image.Size(32, 24), status::kOk);
+            } else if (way == Way::PaddedAtOwnSize) { // the loaded pixels go through a copy
+                LeadImage work;
+                ASSERT_EQ(FitAndPad(image, work, FitRequest{}, [](Failure::Kind) { FAIL(); }), status::kOk);
             }
-            const QString out = file + (shrink ? "-small.png" : "-same.png");
+            const QString out = file + QStringLiteral("-%1.png").arg(int(way));
             ASSERT_EQ(image.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
             const Rgb got = test::pixelAt(test::readImage(out), 10, 10);
             EXPECT_LT(test::colourDistance(got, expected), 3.0) // a few levels of green
