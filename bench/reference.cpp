@@ -1,5 +1,6 @@
 // bench-reference: the plain libvips way to do quillmorph's job, as a yardstick for run.sh.
-// One process, files in turn: thumbnail into the box, flatten, embed centred on white, save.
+// One process, files in turn: thumbnail into the box, flatten, embed centred on white, save;
+// at own size (--no-size): new_from_file with sequential access, flatten onto white, save.
 //
 //   bench-reference (--size WxH | --no-size) [--format jpeg|png] [--quality Q]
 //                   [--no-cache] --out DIR FILE...
