@@ -1,5 +1,7 @@
 #include "ColourImport.h"
 
+#include "ColourTransforms.h"
+
 #include <string_view>
 
 namespace quillmorph {
@@ -32,11 +34,15 @@ VImage withoutProfile(VImage in) {
 
 // Colour numbers mean something only with their profile: they are carried into sRGB before the
 // profile is dropped, or a Display P3 or Adobe RGB picture would come out dull and shifted.
-VImage inSrgbColours(const VImage& in) {
+VImage inSrgbColours(const VImage& in, ColourTransforms* transforms) {
     const bool cmyk = in.interpretation() == VIPS_INTERPRETATION_CMYK;
     const bool embedded = hasUsableProfile(in);
     if (!cmyk && !embedded)
         return in;
+    if (embedded && !cmyk && transforms) {
+        if (std::optional<VImage> srgb = transforms->intoSrgb(in))
+            return *srgb;
+    }
     try {
         return withoutProfile(
             in.icc_transform("srgb", VImage::option()
@@ -56,8 +62,8 @@ bool needsProfileTransform(const VImage& in) {
     return in.interpretation() == VIPS_INTERPRETATION_CMYK || hasUsableProfile(in);
 }
 
-VImage normalisedSrgb(VImage in) {
-    in = inSrgbColours(in);
+VImage normalisedSrgb(VImage in, ColourTransforms* transforms) {
+    in = inSrgbColours(in, transforms);
     // 16-bit pixels that call themselves 8-bit sRGB or grey would be clipped, not scaled.
     if (in.format() == VIPS_FORMAT_USHORT && in.interpretation() == VIPS_INTERPRETATION_sRGB)
         in = in.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));

@@ -4,11 +4,14 @@
 
 namespace quillmorph {
 
+class ColourTransforms;
+
 // Pixels as the engine works on them, whatever the file held (CMYK, 16 bit, grey, a Display
 // P3 or Adobe RGB profile …): 8-bit sRGB with at most one alpha band. Colours described by an
 // embedded profile, or CMYK, are carried into sRGB before the profile is dropped. Lazy, like
-// every libvips operation; throws vips::VError.
-vips::VImage normalisedSrgb(vips::VImage in);
+// every libvips operation; throws vips::VError. transforms, when given, supplies the batch's
+// transforms for embedded RGB profiles.
+vips::VImage normalisedSrgb(vips::VImage in, ColourTransforms* transforms = nullptr);
 
 // Whether normalisedSrgb carries in's colours through a colour profile (an embedded one, or
 // CMYK's stock one): the one step that builds an lcms transform, worth putting off until the

@@ -8,9 +8,10 @@
 
 namespace quillmorph {
 
-StartedFile openFile(const BatchItem& item) {
+StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransforms>& transforms) {
     StartedFile file;
     file.path = item.source;
+    file.images.LEAD1.useColourTransforms(transforms);
     if (item.unreadable != status::kOk) {
         file.failure = Failure::engine(item.unreadable, Stage::Load, item.source);
         return file;

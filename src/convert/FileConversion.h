@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QList>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 namespace quillmorph {
@@ -48,8 +49,9 @@ struct PreparedFile {
     std::optional<OverLimit> overLimit;
 };
 
-// Loads item's header. Any thread.
-StartedFile openFile(const BatchItem& item);
+// Loads item's header; its profile, if any, will be applied with the batch's transforms. Any
+// thread.
+StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransforms>& transforms);
 
 // Fits, pads and encodes file with its options into a temporary output in folder. Any thread.
 PreparedFile prepareFile(StartedFile& file, const FilePath& folder);

@@ -1,6 +1,7 @@
 #include "LeadImage.h"
 
 #include "ColourImport.h"
+#include "ColourTransforms.h"
 #include "FileNames.h"
 #include "FormatWriters.h"
 #include "KeptExif.h"
@@ -195,7 +196,8 @@ EngineStatus LeadImage::Size(float w, float h) {
                                                  VImage::option()
                                                      ->set("height", th)
                                                      ->set("size", VIPS_SIZE_FORCE)
-                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))),
+                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
+                               transforms_.get()),
                 tw, th);
         } else {
             image_ = resampled(pixels(), tw, th);
@@ -245,6 +247,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     header_ = other.header_;
     exif_ = other.exif_;
     alias_ = other.alias_;
+    transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;
     cmykFile_ = other.cmykFile_;
@@ -377,8 +380,12 @@ LeadImage::encodeWith(const FilePath& folder, const OutputFormat& format, Partia
     return status::kOk;
 }
 
+void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms) {
+    transforms_ = std::move(transforms);
+}
+
 VImage LeadImage::pixels() const {
-    return coloursPending_ ? normalisedSrgb(image_) : image_;
+    return coloursPending_ ? normalisedSrgb(image_, transforms_.get()) : image_;
 }
 
 std::string LeadImage::vipsName() const {

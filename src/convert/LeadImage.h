@@ -18,6 +18,7 @@
 
 namespace quillmorph {
 
+class ColourTransforms;
 class PartialOutput;
 
 // Thrown by LeadImage::Load when the file is not an image any loader of the engine can read.
@@ -97,6 +98,10 @@ public:
 
     bool isEmpty() const { return !image_.get_image(); }
 
+    // Embedded profiles are applied with the batch's shared transforms from now on (copies
+    // share them too); without, each image builds its own.
+    void useColourTransforms(std::shared_ptr<ColourTransforms> transforms);
+
 private:
     // Encode's checks and failures around write, which gets the image as 8-bit sRGB and the
     // photo information to keep (empty for none).
@@ -114,6 +119,7 @@ private:
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
     std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
+    std::shared_ptr<ColourTransforms> transforms_;
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile

@@ -1,5 +1,6 @@
 #include "Pipeline.h"
 
+#include "ColourTransforms.h"
 #include "ConversionCost.h"
 
 #include <QThread>
@@ -30,7 +31,8 @@ Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, 
                    int filesInFlight)
     : items_(items), options_(options), folder_(std::move(folder)),
       workers_(workersFor(filesInFlight)), lookAhead_(std::max(32, 16 * workers_)),
-      bytesInFlight_(bytesInFlightBudget(availableMemoryBytes())), pool_(workers_) {}
+      bytesInFlight_(bytesInFlightBudget(availableMemoryBytes())),
+      colourTransforms_(std::make_shared<ColourTransforms>()), pool_(workers_) {}
 
 Pipeline::~Pipeline() {
     *abandoned_ = true;
@@ -64,7 +66,7 @@ PreparedFile Pipeline::take(int index) {
 void Pipeline::openAhead(int index) {
     const int end = std::min(int(items_.size()), index + lookAhead_);
     for (; opened_ < end; ++opened_)
-        waiting_.emplace(opened_, openFile(items_[opened_]));
+        waiting_.emplace(opened_, openFile(items_[opened_], colourTransforms_));
 }
 
 void Pipeline::forgetFinished() {

@@ -61,6 +61,8 @@ private:
     std::map<int, StartedFile> waiting_; // opened, not started
     std::map<int, double> running_;      // started, not yet seen finished: their weight
     double weightRunning_ = 0;
+    // Built once per profile for the whole batch, not once per file.
+    std::shared_ptr<ColourTransforms> colourTransforms_;
     std::shared_ptr<Results> shared_ = std::make_shared<Results>();
     std::shared_ptr<std::atomic<bool>> abandoned_ = std::make_shared<std::atomic<bool>>(false);
     WorkerPool pool_; // last: joined before the rest goes

@@ -1,3 +1,4 @@
+#include "ColourTransforms.h"
 #include "FitAndPad.h"
 #include "FormatWriters.h"
 #include "LeadImage.h"
@@ -235,6 +236,26 @@ TEST_F(LeadImageTest, ProfilesAreAppliedBeforeTheyAreDropped) {
                 << out.toStdString() << ": " << got[0] << ',' << got[1] << ',' << got[2];
         }
     }
+}
+
+TEST_F(LeadImageTest, BatchColourTransformsGiveLibvipsOwnPixels) {
+    const auto channel = [] { return VImage::gaussnoise(64, 48, VImage::option()->set("mean", 128)->set("sigma", 70)); };
+    const VImage noise = channel().bandjoin(channel()).bandjoin(channel()).cast(VIPS_FORMAT_UCHAR).copy(
+        VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    ColourTransforms transforms; // one for every case: each profile's transform is reused
+    for (const char* profile : {"p3", "/usr/share/color/icc/colord/ProPhotoRGB.icc", "p3"}) {
+        const VImage tagged = noise.icc_transform(profile, VImage::option()->set("input_profile", "srgb"));
+        for (const VImage& in : {tagged, tagged.bandjoin_const({200})}) {
+            const std::optional<VImage> ours = transforms.intoSrgb(in);
+            ASSERT_TRUE(ours.has_value()) << profile;
+            const VImage libvips = in.icc_transform(
+                "srgb", VImage::option()->set("embedded", true)->set("input_profile", "srgb")->set("intent", VIPS_INTENT_PERCEPTUAL));
+            EXPECT_EQ(ours->bands(), in.bands());
+            EXPECT_EQ((*ours - libvips).abs().max(), 0.0) << profile << ", " << in.bands() << " bands";
+            EXPECT_EQ(ours->get_typeof("icc-profile-data"), 0u);
+        }
+    }
+    EXPECT_FALSE(transforms.intoSrgb(noise).has_value()); // no profile: nothing to apply
 }
 
 TEST_F(LeadImageTest, QualityFactorDrivesTheLossyFormatsOnly) {
