@@ -10,6 +10,8 @@
 #   b-max    setting b held to a file-size limit (quillmorph-cli only; see MAX_SIZE)
 # Tools:
 #   quillmorph  quillmorph-cli, one process for the batch
+#   baseline    another quillmorph-cli ($QUILLMORPH_BASELINE, e.g. one built from an older commit):
+#               before and after in the same run
 #   reference   bench-reference (bench/reference.cpp): libvips thumbnail + embed + save, one process;
 #               at own size (c, d) new_from_file with sequential access + save
 #   reference2  the same binary as two processes at once, each over every other file of the list
@@ -26,6 +28,7 @@
 #
 # Environment (defaults in brackets):
 #   QUILLMORPH_CLI  the tool to measure [build/src/cli/quillmorph-cli]
+#   QUILLMORPH_BASELINE  the quillmorph-cli the baseline tool runs [none]
 #   BENCH_WINDOW    bench-window binary [built into build/ as target bench-window]
 #   BENCH_REFERENCE bench-reference binary [built from bench/ into build-bench/reference]
 #   RUNS [3]  QUICK=1 (RUNS=1, 8 photos, smaller scaling sets: a smoke run of a minute or two)
@@ -73,6 +76,7 @@ SCALE_FILES=${SCALE_FILES-"10 100 1000"}
 SCALE_TOOLS=${SCALE_TOOLS-"quillmorph reference"}
 REFERENCE_OPTS=${REFERENCE_OPTS:-}
 CLI=${QUILLMORPH_CLI:-$repo/build/src/cli/quillmorph-cli}
+BASELINE=${QUILLMORPH_BASELINE:-}
 # The Debian binary itself: a `convert` earlier on PATH may be a wrapper that adds its own cost.
 IM_CONVERT=${IM_CONVERT:-$( [ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v convert || echo convert)}
 IM_MOGRIFY=${IM_MOGRIFY:-$( [ -x /usr/bin/mogrify ] && echo /usr/bin/mogrify || command -v mogrify || echo mogrify)}
@@ -96,6 +100,9 @@ fi
 
 if [[ " $TOOLS $SCALE_TOOLS " == *" quillmorph "* ]]; then
     [ -x "$CLI" ] || die "no quillmorph-cli at $CLI; build it (cmake --build build --target quillmorph-cli) or set QUILLMORPH_CLI"
+fi
+if [[ " $TOOLS $SCALE_TOOLS " == *" baseline "* ]]; then
+    [ -x "$BASELINE" ] || die "the baseline tool needs QUILLMORPH_BASELINE, a quillmorph-cli to compare with"
 fi
 WINDOW=${BENCH_WINDOW:-}
 if [ -z "$WINDOW" ] && [[ " $TOOLS " == *" window "* ]]; then
@@ -151,13 +158,15 @@ convert_with() {
     esac
     local ext=jpg; [ "$fmt" = png ] && ext=png
     case $tool in
-        quillmorph)
+        quillmorph | baseline)
             local args=(--output-dir "$dir")
             if [ "$fmt" = png ]; then args+=(--format PNG); else args+=(--format JPEG --quality "$q"); fi
             if [ -n "$size" ]; then args+=(--size "$size"); else args+=(--no-size); fi
             [ -n "$mode" ] && args+=(--mode "$mode")
             [ "$setting" = b-max ] && args+=(--max-size "$MAX_SIZE")
-            windir=$windir "$CLI" "${args[@]}" "$@"
+            local cli=$CLI
+            [ "$tool" = baseline ] && cli=$BASELINE
+            windir=$windir "$cli" "${args[@]}" "$@"
             ;;
         window)
             local args=(--out "$dir")
@@ -238,7 +247,7 @@ convert_with() {
     esac
 }
 export -f convert_with die say
-export CLI WINDOW REF REFERENCE_OPTS MAGICK_MODE IM_CONVERT IM_MOGRIFY windir
+export CLI BASELINE WINDOW REF REFERENCE_OPTS MAGICK_MODE IM_CONVERT IM_MOGRIFY windir
 
 # measure KIND SETTING TOOL RUN FILE...: one timed conversion; appends a row to raw.tsv and
 # leaves the outputs in $out/work/KIND-SETTING-TOOL.
@@ -398,6 +407,7 @@ ver() { "$@" 2>/dev/null | head -n1; }
         [ -n "$(git -C "$repo" status --porcelain -- src 2>/dev/null)" ] && tree+=" (src/ has uncommitted changes)"
     fi
     echo "- quillmorph-cli: \`$CLI\` ($(ver "$CLI" --version))$tree"
+    [ -n "$BASELINE" ] && echo "- baseline: \`$BASELINE\` ($(ver "$BASELINE" --version))"
     echo "- reference: bench-reference $REFERENCE_OPTS (libvips $(vips --version 2>/dev/null | sed 's/^vips-//'))"
     echo "- gm: $(ver gm version | awk '{ print $1, $2, $4 }'); im: $(ver "$IM_CONVERT" -version | sed 's/^Version: //; s/ https.*//')"
     if [ "$MAGICK_MODE" = mogrify ]; then
@@ -408,7 +418,7 @@ ver() { "$@" 2>/dev/null | head -n1; }
     echo "- corpus: ${#photos[@]} photos from Debian's background packages ($(awk -F'\t' '{ split($2, d, "x"); mp = d[1] * d[2] / 1e6; if (NR == 1 || mp < lo) lo = mp; if (mp > hi) hi = mp } END { printf "%.1f–%.1f MP", lo, hi }' "$out/sizes/source.tsv"))"
     echo "- medians of $RUNS run(s); wall = elapsed seconds, CPU = user + sys seconds, peak = max RSS; total bench time ${elapsed} s"
     echo "- load average (1, 5, 15 min) at start: $load_start, at end: $load_end (other work on the machine skews wall times)"
-    echo "- command: \`$(for v in QUICK RUNS PHOTOS JPEG_ONLY SETTINGS MODES MAX_SIZE TOOLS MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
+    echo "- command: \`$(for v in QUICK RUNS PHOTOS JPEG_ONLY SETTINGS MODES MAX_SIZE TOOLS QUILLMORPH_BASELINE MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
     echo
     awk -F'\t' -v tools="$TOOLS" -v scaletools="$SCALE_TOOLS" -v max="$MAX_SIZE" -v budget="$budget_mib" '
         function median(key,   n, i, j, a, t) {
