@@ -29,15 +29,8 @@ QByteArray jfifBytes(const VImage& image, int quality, bool strip) {
 // Streamed into the file as it is encoded: a whole-picture JPEG at quality 100 is megabytes,
 // which a memory buffer grows into by copies and fresh pages for every file.
 void writeJfif(const VImage& image, const FilePath& path, int quality, bool strip) {
-    JfifTarget output(path);
-    try {
-        image.jpegsave_target(output.target(),
-                              VImage::option()->set("Q", quality)->set("strip", strip));
-    } catch (const vips::VError&) {
-        output.throwIfWriteFailed();
-        throw;
-    }
-    output.finish();
+    const JfifTarget jfif(vips::VTarget::new_to_file(path.c_str()));
+    image.jpegsave_target(jfif.target(), VImage::option()->set("Q", quality)->set("strip", strip));
 }
 
 // A libvips blob's bytes, copied, and the blob released.

@@ -1,32 +1,14 @@
 #include "JfifTarget.h"
 
-#include "SystemError.h"
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
-
 namespace quillmorph {
 
-JfifTarget::JfifTarget(const FilePath& path)
-    : target_(VIPS_TARGET(vips_target_custom_new()), vips::STEAL) {
-    openForWriting(file_, path);
+JfifTarget::JfifTarget(vips::VTarget output)
+    : output_(std::move(output)), target_(VIPS_TARGET(vips_target_custom_new()), vips::STEAL) {
     g_signal_connect(target_.get_target(), "write", G_CALLBACK(&JfifTarget::onWrite), this);
     g_signal_connect(target_.get_target(), "end", G_CALLBACK(&JfifTarget::onEnd), this);
 }
 
-void JfifTarget::throwIfWriteFailed() const {
-    if (error_ != 0)
-        throw FileWriteError(std::strerror(error_));
-}
-
-void JfifTarget::finish() {
-    throwIfWriteFailed();
-    if (!headWritten_ && !writeAll(head_.constData(), head_.size()))
-        throwIfWriteFailed();
-    headWritten_ = true;
-}
-
+// A failed write leaves the output target's reason (a full disk …) in libvips' error buffer.
 gint64 JfifTarget::onWrite(VipsTargetCustom*, const void* data, gint64 length, gpointer self) {
     return static_cast<JfifTarget*>(self)->take(static_cast<const char*>(data), qsizetype(length))
                ? length
@@ -34,40 +16,26 @@ gint64 JfifTarget::onWrite(VipsTargetCustom*, const void* data, gint64 length, g
 }
 
 int JfifTarget::onEnd(VipsTargetCustom*, gpointer self) {
-    auto* target = static_cast<JfifTarget*>(self);
-    if (target->headWritten_)
-        return 0;
-    // A stream shorter than the marker's place: written as it came.
-    target->headWritten_ = true;
-    return target->writeAll(target->head_.constData(), target->head_.size()) ? 0 : -1;
+    auto* jfif = static_cast<JfifTarget*>(self);
+    VipsTarget* output = jfif->output_.get_target();
+    // A stream shorter than the marker's place is passed on as it came.
+    if (!jfif->headPassed_ && !jfif->head_.isEmpty() &&
+        vips_target_write(output, jfif->head_.constData(), size_t(jfif->head_.size())) != 0)
+        return -1;
+    jfif->headPassed_ = true;
+    return vips_target_end(output);
 }
 
 bool JfifTarget::take(const char* data, qsizetype length) {
-    if (headWritten_)
-        return writeAll(data, length);
+    VipsTarget* output = output_.get_target();
+    if (headPassed_)
+        return vips_target_write(output, data, size_t(length)) == 0;
     head_.append(data, length);
     if (head_.size() < 4)
         return true;
-    headWritten_ = true;
+    headPassed_ = true;
     head_ = withJfifMarker(head_);
-    return writeAll(head_.constData(), head_.size());
-}
-
-// Unbuffered: the target hands over blocks of several kilobytes already.
-bool JfifTarget::writeAll(const char* data, qsizetype length) {
-    const int fd = file_.handle();
-    while (length > 0) {
-        const ssize_t written = ::write(fd, data, size_t(length));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            error_ = written < 0 ? errno : EIO;
-            return false;
-        }
-        data += written;
-        length -= written;
-    }
-    return true;
+    return vips_target_write(output, head_.constData(), size_t(head_.size())) == 0;
 }
 
 QByteArray withJfifMarker(QByteArray jpeg) {
