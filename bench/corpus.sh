@@ -2,6 +2,8 @@
 # Builds bench/corpus/ from photographs shipped in Debian's desktop background packages.
 #
 #   bench/corpus/photos/  the JPEG, PNG and WebP files of 1–25 megapixels, as packaged
+#   bench/corpus/tagged/  its JPEGs as cameras write them: quality 92 with an sRGB or Adobe RGB
+#                         profile (colord-data's), for run.sh's PHOTOS_DIR
 #   bench/corpus/small/   300 small images (JPEG, PNG, WebP, assorted sizes) made from them
 #   bench/corpus/many/    1000 hard links over small/ under distinct names (file-count scaling)
 #   bench/corpus/scale/   one photo resampled to 1, 6, 24 and 100 megapixels (image-size scaling)
@@ -24,7 +26,7 @@ need dpkg-deb "Debian's package tool"
 need vips "apt-get install libvips-tools"
 need vipsheader "apt-get install libvips-tools"
 
-mkdir -p "$corpus"/{debs,pkg,photos,small,many,scale}
+mkdir -p "$corpus"/{debs,pkg,photos,tagged,small,many,scale}
 
 # --- packages ---------------------------------------------------------------------------------
 have_pkg() { apt-cache show "$1" >/dev/null 2>&1; }
@@ -85,6 +87,25 @@ done
 mapfile -t photos < <(find "$corpus/photos" -maxdepth 1 -type f | sort)
 [ ${#photos[@]} -gt 0 ] || { echo "corpus.sh: no photos found in the packages" >&2; exit 1; }
 
+# --- tagged: the JPEG photos as cameras and phones write them ----------------------------------
+# Most photographs carry a colour profile, which the packaged wallpapers lack: three in four get
+# sRGB, every fourth Adobe RGB, so the colour import runs as it does on a camera's pictures.
+icc=/usr/share/color/icc/colord
+if [ -e "$icc/sRGB.icc" ] && [ -e "$icc/AdobeRGB1998.icc" ]; then
+    i=0
+    for f in "${photos[@]}"; do
+        case ${f,,} in *.jpg | *.jpeg) ;; *) continue ;; esac
+        profile=$icc/sRGB.icc
+        ((i++ % 4 == 3)) && profile=$icc/AdobeRGB1998.icc
+        dest="$corpus/tagged/$(basename "$f")"
+        [ -e "$dest" ] && continue
+        vips copy "$f" "$corpus/tagged/.tmp.jpg[Q=92,profile=$profile]"
+        mv "$corpus/tagged/.tmp.jpg" "$dest"
+    done
+else
+    echo "corpus.sh: no colord profiles (apt-get install colord-data): tagged/ left empty" >&2
+fi
+
 # --- small: assorted sizes and formats ----------------------------------------------------------
 sizes=(96 160 240 320 400 480 560 640 800 1024)
 formats=(jpg png webp)
@@ -142,6 +163,7 @@ summary() { # folder label
 }
 echo "corpus in $corpus (packages: ${chosen[*]})"
 summary "$corpus/photos" photos
+summary "$corpus/tagged" tagged
 summary "$corpus/small" small
 summary "$corpus/many" many
 summary "$corpus/scale" scale

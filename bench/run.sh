@@ -32,6 +32,7 @@
 #   BENCH_WINDOW    bench-window binary [built into build/ as target bench-window]
 #   BENCH_REFERENCE bench-reference binary [built from bench/ into build-bench/reference]
 #   RUNS [3]  QUICK=1 (RUNS=1, 8 photos, smaller scaling sets: a smoke run of a minute or two)
+#   PHOTOS_DIR [bench/corpus/photos]  the photographs, e.g. bench/corpus/tagged (corpus.sh)
 #   PHOTOS [all]  use this many photos, evenly spread over the sorted list
 #   JPEG_ONLY=1   only the JPEG photos (taken before PHOTOS picks from them)
 #   MODES ["pad"]  "pad fit fill" adds setting a in fit and fill modes beside it, same run
@@ -45,6 +46,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 corpus=${CORPUS_DIR:-$here/corpus}
+photos_dir=${PHOTOS_DIR:-$corpus/photos}
 out=${BENCH_OUT:-$here/out}
 
 if [ "${QUICK:-0}" = 1 ]; then
@@ -120,12 +122,12 @@ if [ -z "$REF" ] && [[ " $TOOLS $SCALE_TOOLS " == *" reference"* ]]; then
     REF=$refbuild/bench-reference
 fi
 
-[ -n "$(ls -A "$corpus/photos" 2>/dev/null)" ] || { say "no corpus yet; running corpus.sh"; "$here/corpus.sh" >&2 || die "corpus.sh failed"; }
+[ -n "$(ls -A "$photos_dir" 2>/dev/null)" ] || { say "no corpus yet; running corpus.sh"; "$here/corpus.sh" >&2 || die "corpus.sh failed"; }
 
 if [ "$JPEG_ONLY" = 1 ]; then
-    mapfile -t all_photos < <(find "$corpus/photos" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) | sort)
+    mapfile -t all_photos < <(find "$photos_dir" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) | sort)
 else
-    mapfile -t all_photos < <(find "$corpus/photos" -maxdepth 1 -type f | sort)
+    mapfile -t all_photos < <(find "$photos_dir" -maxdepth 1 -type f ! -name '.*' | sort)
 fi
 photos=("${all_photos[@]}")
 if [ "$PHOTOS" -gt 0 ] && [ "$PHOTOS" -lt ${#all_photos[@]} ]; then
@@ -415,10 +417,10 @@ ver() { "$@" 2>/dev/null | head -n1; }
     else
         echo "- gm and im: one \`gm convert\` / \`convert\` process per file (a shell loop), as users run them"
     fi
-    echo "- corpus: ${#photos[@]} photos from Debian's background packages ($(awk -F'\t' '{ split($2, d, "x"); mp = d[1] * d[2] / 1e6; if (NR == 1 || mp < lo) lo = mp; if (mp > hi) hi = mp } END { printf "%.1f–%.1f MP", lo, hi }' "$out/sizes/source.tsv"))"
+    echo "- corpus: ${#photos[@]} photos from Debian's background packages (\`${photos_dir#"$repo"/}\`) ($(awk -F'\t' '{ split($2, d, "x"); mp = d[1] * d[2] / 1e6; if (NR == 1 || mp < lo) lo = mp; if (mp > hi) hi = mp } END { printf "%.1f–%.1f MP", lo, hi }' "$out/sizes/source.tsv"))"
     echo "- medians of $RUNS run(s); wall = elapsed seconds, CPU = user + sys seconds, peak = max RSS; total bench time ${elapsed} s"
     echo "- load average (1, 5, 15 min) at start: $load_start, at end: $load_end (other work on the machine skews wall times)"
-    echo "- command: \`$(for v in QUICK RUNS PHOTOS JPEG_ONLY SETTINGS MODES MAX_SIZE TOOLS QUILLMORPH_BASELINE MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
+    echo "- command: \`$(for v in QUICK RUNS PHOTOS_DIR PHOTOS JPEG_ONLY SETTINGS MODES MAX_SIZE TOOLS QUILLMORPH_BASELINE MAGICK_MODE SCALE_MP SCALE_FILES SCALE_TOOLS REFERENCE_OPTS; do [ -n "${!v:-}" ] && printf '%s="%s" ' "$v" "${!v}"; done)bench/run.sh\`"
     echo
     awk -F'\t' -v tools="$TOOLS" -v scaletools="$SCALE_TOOLS" -v max="$MAX_SIZE" -v budget="$budget_mib" '
         function median(key,   n, i, j, a, t) {
