@@ -29,9 +29,15 @@ Profile vipsSrgb() {
     return profile;
 }
 
+int deleteTransform(void* transform, void*) {
+    cmsDeleteTransform(transform);
+    return 0;
+}
+
 // Exactly what libvips' icc_transform builds for 8-bit RGB: perceptual, no black point
-// compensation, no one-pixel cache (so one transform serves every thread).
-std::shared_ptr<void> buildTransform(const QByteArray& iccData) {
+// compensation, no one-pixel cache (so one transform serves every thread). Reference-counted
+// by libvips, so that every image it colours holds it as long as that image lives.
+std::shared_ptr<VipsArea> buildTransform(const QByteArray& iccData) {
     const Profile input = openProfile(iccData.constData(), size_t(iccData.size()));
     const Profile output = vipsSrgb();
     if (!input || !output || cmsGetColorSpace(input.get()) != cmsSigRgbData ||
@@ -42,7 +48,7 @@ std::shared_ptr<void> buildTransform(const QByteArray& iccData) {
                                                  INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
     if (!transform)
         return nullptr;
-    return std::shared_ptr<void>(transform, &cmsDeleteTransform);
+    return std::shared_ptr<VipsArea>(vips_area_new(&deleteTransform, transform), &vips_area_unref);
 }
 
 int transformRows(VipsRegion* out, void* seq, void*, void* transform, gboolean*) {
@@ -57,12 +63,12 @@ int transformRows(VipsRegion* out, void* seq, void*, void* transform, gboolean*)
     return 0;
 }
 
-void releaseTransform(VipsImage*, gpointer holder) {
-    delete static_cast<std::shared_ptr<void>*>(holder);
+void releaseTransform(VipsImage*, gpointer transform) {
+    vips_area_unref(static_cast<VipsArea*>(transform));
 }
 
 // rgb through transform, as a lazy libvips stage that keeps rgb and the transform alive.
-VImage applied(const VImage& rgb, const std::shared_ptr<void>& transform) {
+VImage applied(const VImage& rgb, VipsArea* transform) {
     VipsImage* out = vips_image_new();
     if (vips_image_pipelinev(out, VIPS_DEMAND_STYLE_THINSTRIP, rgb.get_image(), nullptr) != 0) {
         g_object_unref(out);
@@ -71,9 +77,9 @@ VImage applied(const VImage& rgb, const std::shared_ptr<void>& transform) {
     out->Type = VIPS_INTERPRETATION_sRGB;
     g_object_ref(rgb.get_image());
     vips_object_local(out, rgb.get_image());
-    g_signal_connect(out, "close", G_CALLBACK(&releaseTransform), new std::shared_ptr<void>(transform));
+    g_signal_connect(out, "close", G_CALLBACK(&releaseTransform), vips_area_copy(transform));
     if (vips_image_generate(out, vips_start_one, transformRows, vips_stop_one, rgb.get_image(),
-                            transform.get()) != 0) {
+                            transform->data) != 0) {
         g_object_unref(out);
         throw VError();
     }
@@ -88,20 +94,21 @@ std::optional<VImage> ColourTransforms::intoSrgb(const VImage& in) {
         return std::nullopt;
     size_t size = 0;
     const void* data = in.get_blob(VIPS_META_ICC_NAME, &size);
-    const std::shared_ptr<void> transform =
+    const std::shared_ptr<VipsArea> transform =
         transformFor(QByteArray(static_cast<const char*>(data), qsizetype(size)));
     if (!transform)
         return std::nullopt;
     // Alpha passes through untouched, as libvips' colour operations pass extra bands.
-    VImage srgb = in.bands() == 3 ? applied(in, transform)
-                                  : applied(in.extract_band(0, VImage::option()->set("n", 3)), transform)
-                                        .bandjoin(in.extract_band(3));
+    VImage srgb = in.bands() == 3
+                      ? applied(in, transform.get())
+                      : applied(in.extract_band(0, VImage::option()->set("n", 3)), transform.get())
+                            .bandjoin(in.extract_band(3));
     srgb = srgb.copy();
     srgb.remove(VIPS_META_ICC_NAME);
     return srgb;
 }
 
-std::shared_ptr<void> ColourTransforms::transformFor(const QByteArray& profile) {
+std::shared_ptr<VipsArea> ColourTransforms::transformFor(const QByteArray& profile) {
     const std::lock_guard lock(mutex_);
     const auto known = transforms_.find(profile);
     if (known != transforms_.end())

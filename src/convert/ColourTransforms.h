@@ -25,10 +25,10 @@ public:
     std::optional<vips::VImage> intoSrgb(const vips::VImage& in);
 
 private:
-    std::shared_ptr<void> transformFor(const QByteArray& profile);
+    std::shared_ptr<VipsArea> transformFor(const QByteArray& profile);
 
     std::mutex mutex_;
-    std::map<QByteArray, std::shared_ptr<void>> transforms_; // by profile; null: not taken
+    std::map<QByteArray, std::shared_ptr<VipsArea>> transforms_; // by profile; null: not taken
 };
 
 } // namespace quillmorph
