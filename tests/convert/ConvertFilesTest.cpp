@@ -126,6 +126,23 @@ TEST_F(ConvertFilesTest, WithoutSizeConversionTheSourceSizeIsKeptAndAlphaFlatten
     EXPECT_TRUE(test::near(test::pixelAt(out, 60, 20), kBlueRgb, 0));
 }
 
+TEST_F(ConvertFilesTest, FilesSharingAProfileAllKeepTheirColours) {
+    // One transform per profile for the batch, used by every file that carries the profile.
+    const VImage p3Green = test::solid(80, 60, {0, 200, 0}).icc_transform("p3", VImage::option()->set("input_profile", "srgb"));
+    const VImage p3Red = test::solid(80, 60, kRedRgb).icc_transform("p3", VImage::option()->set("input_profile", "srgb"));
+    const QStringList files{source(QStringLiteral("green.png"), p3Green), source(QStringLiteral("red.png"), p3Red),
+                            source(QStringLiteral("green-alpha.png"), p3Green.bandjoin_const({255}))};
+    for (const bool sizeConversion : {true, false}) {
+        options_.base.sizeConversion = sizeConversion;
+        sink_.outputs.clear();
+        ASSERT_EQ(run(files).outcome, BatchResult::Outcome::Completed);
+        ASSERT_EQ(sink_.outputs.size(), 3);
+        for (const int i : {0, 2})
+            EXPECT_LT(test::colourDistance(test::pixelAt(test::readImage(sink_.outputs[i]), 40, 30), {0, 200, 0}), 3.0) << i;
+        EXPECT_LT(test::colourDistance(test::pixelAt(test::readImage(sink_.outputs[1]), 40, 30), kRedRgb), 3.0);
+    }
+}
+
 TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
     options_.base.format = formatChoiceFor(QStringLiteral("JPEG"));
     const QStringList files{

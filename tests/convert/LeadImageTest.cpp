@@ -1,6 +1,7 @@
 #include "ColourTransforms.h"
 #include "FitAndPad.h"
 #include "FormatWriters.h"
+#include "JfifTarget.h"
 #include "LeadImage.h"
 #include "SizeLimit.h"
 #include "TestImages.h"
@@ -218,13 +219,15 @@ TEST_F(LeadImageTest, ProfilesAreAppliedBeforeTheyAreDropped) {
         {jpeg(broken, "broken.jpg"), {0, 200, 0}},
         {jpeg(cmyk, "cmyk.jpg"), cmykGreen},
         {jpeg(cmyk, "cmyk-tagged.jpg", "cmyk"), cmykGreen}};
-    enum class Way { AsLoaded, Shrunk, PaddedAtOwnSize };
+    enum class Way { AsLoaded, Shrunk, SizedToItsOwnSize, PaddedAtOwnSize };
     for (const auto& [file, expected] : cases) {
-        for (const Way way : {Way::AsLoaded, Way::Shrunk, Way::PaddedAtOwnSize}) {
+        for (const Way way : {Way::AsLoaded, Way::Shrunk, Way::SizedToItsOwnSize, Way::PaddedAtOwnSize}) {
             LeadImage image;
             ASSERT_EQ(image.Load(file), status::kOk) << file.toStdString();
             if (way == Way::Shrunk) { // decodes at reduced scale
                 ASSERT_EQ(image.Size(32, 24), status::kOk);
+            } else if (way == Way::SizedToItsOwnSize) { // nothing to resample
+                ASSERT_EQ(image.Size(image.width(), image.height()), status::kOk);
             } else if (way == Way::PaddedAtOwnSize) { // the loaded pixels go through a copy
                 LeadImage work;
                 ASSERT_EQ(FitAndPad(image, work, FitRequest{}, [](Failure::Kind) { FAIL(); }), status::kOk);
@@ -236,6 +239,23 @@ TEST_F(LeadImageTest, ProfilesAreAppliedBeforeTheyAreDropped) {
                 << out.toStdString() << ": " << got[0] << ',' << got[1] << ',' << got[2];
         }
     }
+}
+
+TEST_F(LeadImageTest, JpegStreamedIntoItsFileHasTheBufferedEncodersBytesAndTheJfifMarker) {
+    const auto channel = [] { return VImage::gaussnoise(300, 200, VImage::option()->set("mean", 128)->set("sigma", 50)); };
+    const VImage noise = channel().bandjoin(channel()).bandjoin(channel()).cast(VIPS_FORMAT_UCHAR).copy(
+        VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    test::writeImage(noise, path(QStringLiteral("noise.png")));
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("noise.png"))), status::kOk);
+    ASSERT_EQ(image.Save(path(QStringLiteral("noise.jpg")), *outputFormatFor(FormatCode::Jpeg), 2), status::kOk);
+    void* buffer = nullptr;
+    size_t size = 0;
+    test::readImage(path(QStringLiteral("noise.png"))).write_to_buffer(".jpg", &buffer, &size, VImage::option()->set("Q", 100)->set("strip", true));
+    const QByteArray buffered(static_cast<const char*>(buffer), qsizetype(size));
+    g_free(buffer);
+    EXPECT_EQ(test::readBytes(path(QStringLiteral("noise.jpg"))), withJfifMarker(buffered));
+    EXPECT_EQ(withJfifMarker(withJfifMarker(buffered)), withJfifMarker(buffered)); // never twice
 }
 
 TEST_F(LeadImageTest, BatchColourTransformsGiveLibvipsOwnPixels) {
