@@ -3,7 +3,10 @@
 // at own size (--no-size): new_from_file with sequential access, flatten onto white, save.
 //
 //   bench-reference (--size WxH | --no-size) [--format jpeg|png] [--quality Q]
-//                   [--no-cache] --out DIR FILE...
+//                   [--no-cache] [--profiles] --out DIR FILE...
+//
+// --profiles carries an embedded colour profile into sRGB as quillmorph does (icc_transform,
+// perceptual); without it the numbers are kept and the profile dropped.
 //
 // Exit status: 0 all files written, 1 some file failed (named on stderr), 2 usage error.
 
@@ -30,6 +33,7 @@ struct Options {
     bool png = false;
     int quality = 75;
     bool noCache = false;
+    bool profiles = false;
     std::string out;
     std::vector<std::string> files;
 };
@@ -39,7 +43,7 @@ struct Options {
         std::fprintf(stderr, "bench-reference: %s\n", why);
     std::fprintf(stderr,
                  "usage: bench-reference (--size WxH | --no-size) [--format jpeg|png] "
-                 "[--quality Q] [--no-cache] --out DIR FILE...\n");
+                 "[--quality Q] [--no-cache] [--profiles] --out DIR FILE...\n");
     std::exit(2);
 }
 
@@ -83,6 +87,8 @@ Options parse(int argc, char** argv) {
             o.out = value();
         } else if (a == "--no-cache") {
             o.noCache = true;
+        } else if (a == "--profiles") {
+            o.profiles = true;
         } else if (a == "--help") {
             usage(nullptr);
         } else if (a.size() > 1 && a[0] == '-' && a != "--") {
@@ -116,7 +122,12 @@ std::string outputName(const std::string& file, const char* ext, std::set<std::s
     return name;
 }
 
-VImage toSrgbOnWhite(VImage image) {
+VImage toSrgbOnWhite(VImage image, bool profiles) {
+    if (profiles && image.get_typeof(VIPS_META_ICC_NAME) != 0)
+        image = image.icc_transform("srgb", VImage::option()
+                                                ->set("embedded", true)
+                                                ->set("input_profile", "srgb")
+                                                ->set("intent", VIPS_INTENT_PERCEPTUAL));
     if (image.has_alpha())
         image = image.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
     // Grey and CMYK sources become 3-band sRGB, as quillmorph writes them.
@@ -134,12 +145,14 @@ VImage convertOne(const Options& o, const std::string& file) {
         // A rotation needs the whole image; only then is the file opened for random access.
         if (image.get_typeof("orientation") != 0 && image.get_int("orientation") > 1)
             image = VImage::new_from_file(file.c_str()).autorot();
-        return toSrgbOnWhite(image);
+        return toSrgbOnWhite(image, o.profiles);
     }
 
     // thumbnail: shrink-on-load, EXIF orientation, colour management, then the resize.
-    VImage image = toSrgbOnWhite(VImage::thumbnail(
-        file.c_str(), o.width, VImage::option()->set("height", o.height)->set("size", VIPS_SIZE_BOTH)));
+    VImage image = toSrgbOnWhite(
+        VImage::thumbnail(file.c_str(), o.width,
+                          VImage::option()->set("height", o.height)->set("size", VIPS_SIZE_BOTH)),
+        o.profiles);
     // thumbnail rounds, and never past the box; a crop only guards against that changing.
     if (image.width() > o.width || image.height() > o.height)
         image = image.crop(0, 0, std::min(image.width(), o.width), std::min(image.height(), o.height));
