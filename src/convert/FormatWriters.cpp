@@ -116,7 +116,9 @@ void writeBytes(const FilePath& file, const QByteArray& bytes) {
 bool canWrite(const OutputFormat& format) {
     switch (format.writer) {
     case Writer::Jfif:
-        return vips_type_find("VipsOperation", "jpegsave_target") != 0;
+        // Streamed into files; into memory when held to a file-size limit.
+        return vips_type_find("VipsOperation", "jpegsave_target") != 0 &&
+               vips_type_find("VipsOperation", "jpegsave_buffer") != 0;
     case Writer::Vips:
         return vips_type_find("VipsOperation", format.saver) != 0;
     case Writer::Magick:
