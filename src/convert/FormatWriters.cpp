@@ -2,35 +2,32 @@
 
 #include "JfifTarget.h"
 #include "PsdWriter.h"
-#include "SystemError.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace quillmorph {
 
+using vips::VError;
 using vips::VImage;
 using vips::VOption;
+using vips::VTarget;
 
 namespace {
 
-QByteArray jfifBytes(const VImage& image, int quality, bool strip) {
-    void* buffer = nullptr;
-    size_t size = 0;
-    image.write_to_buffer(".jpg", &buffer, &size,
-                          VImage::option()->set("Q", quality)->set("strip", strip));
-    const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
-    return withJfifMarker(QByteArray(static_cast<const char*>(buffer), qsizetype(size)));
-}
+// How a format's encoder is asked: its own quality (1…100) and, for PNG, a palette.
+struct Encoding {
+    int quality = 100;
+    bool palette = false;
+};
 
-// Streamed into the file as it is encoded: a whole-picture JPEG at quality 100 is megabytes,
-// which a memory buffer grows into by copies and fresh pages for every file.
-void writeJfif(const VImage& image, const FilePath& path, int quality, bool strip) {
-    const JfifTarget jfif(vips::VTarget::new_to_file(path.c_str()));
-    image.jpegsave_target(jfif.target(), VImage::option()->set("Q", quality)->set("strip", strip));
+void putBytes(const VTarget& target, const QByteArray& bytes) {
+    if (vips_target_write(target.get_target(), bytes.constData(), size_t(bytes.size())) != 0 ||
+        vips_target_end(target.get_target()) != 0)
+        throw VError();
 }
 
 // A libvips blob's bytes, copied, and the blob released.
@@ -42,85 +39,97 @@ QByteArray takeBlob(VipsBlob* blob) {
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
 }
 
-// Savers write every kind of metadata the image holds or none: the EXIF goes onto an image
-// that holds nothing else.
-bool stripsAll(const OutputFormat& format, const QByteArray& exif) {
-    return exif.isEmpty() || !format.carriesExif;
+// ImageMagick writes only to a name or to memory.
+void encodeWithMagick(const VImage& image, const VTarget& target, const char* format) {
+    putBytes(target, takeBlob(image.magicksave_buffer(
+                         VImage::option()->set("format", format)->set("strip", true))));
 }
 
-// ImageMagick will not write to a descriptor's name, so it encodes to memory.
-void writeWithMagick(const VImage& image, const FilePath& path, const char* format) {
-    writeBytes(path, takeBlob(image.magicksave_buffer(
-                         VImage::option()->set("format", format)->set("strip", true))));
+std::string targetSaver(const OutputFormat& format) {
+    return std::string(format.saver) + "_target";
+}
+
+// The one place a format's bytes are made; a file and memory differ only in the target, which
+// every writer ends. A JPEG streams as it is encoded: at quality 100 a whole picture is
+// megabytes, which a memory buffer would grow into by copies.
+void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& format,
+            const Encoding& how, const QByteArray& exif) {
+    // Savers write every kind of metadata the image holds or none: the EXIF goes onto an
+    // image that holds nothing else.
+    const bool strip = exif.isEmpty() || !format.carriesExif;
+    const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
+    switch (format.writer) {
+    case Writer::Jfif: {
+        const JfifTarget jfif(target);
+        image.jpegsave_target(jfif.target(),
+                              VImage::option()->set("Q", how.quality)->set("strip", strip));
+        return;
+    }
+    case Writer::Vips: {
+        // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
+        // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
+        // no tRNS.
+        const VImage input = how.palette ? image.bandjoin_const({255}) : image;
+        VOption* options =
+            VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
+        if (format.usesQuality || how.palette)
+            options->set("Q", how.quality);
+        if (how.palette)
+            options->set("palette", true);
+        VImage::call_option_string(targetSaver(format).c_str(), format.options, options);
+        return;
+    }
+    case Writer::Magick:
+        encodeWithMagick(rgb8, target, format.saver);
+        return;
+    case Writer::Psd:
+        // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
+        writePsd(rgb8, target);
+        return;
+    }
+}
+
+QByteArray encodedInMemory(const VImage& rgb8, const OutputFormat& format, const Encoding& how,
+                           const QByteArray& exif) {
+    const VTarget target = VTarget::new_to_memory();
+    encode(rgb8, target, format, how, exif);
+    VipsBlob* blob = nullptr;
+    g_object_get(target.get_target(), "blob", &blob, nullptr);
+    if (!blob)
+        throw VError("the encoder left no bytes");
+    return takeBlob(blob);
 }
 
 } // namespace
 
 void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& format,
                 int qualityFactor, const QByteArray& exif) {
-    const int quality = jpegQualityFromFactor(qualityFactor);
-    const bool strip = stripsAll(format, exif);
-    const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
-    switch (format.writer) {
-    case Writer::Jfif:
-        writeJfif(image, file, quality, strip);
-        return;
-    case Writer::Vips: {
-        VOption* options =
-            VImage::option()->set("in", image)->set("filename", file.c_str())->set("strip", strip);
-        if (format.usesQuality)
-            options->set("Q", quality);
-        VImage::call_option_string(format.saver, format.options, options);
-        return;
-    }
-    case Writer::Magick:
-        writeWithMagick(rgb8, file, format.saver);
-        return;
-    case Writer::Psd:
-        // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
-        writePsd(rgb8, file);
-        return;
-    }
+    encode(rgb8, VTarget::new_to_file(file.c_str()), format,
+           {jpegQualityFromFactor(qualityFactor)}, exif);
+}
+
+QByteArray encodedImage(const VImage& rgb8, const OutputFormat& format, int qualityFactor,
+                        const QByteArray& exif) {
+    return encodedInMemory(rgb8, format, {jpegQualityFromFactor(qualityFactor)}, exif);
 }
 
 QByteArray encodedAtQuality(const VImage& rgb8, const OutputFormat& format, int quality,
                             bool palette, const QByteArray& exif) {
-    const bool strip = stripsAll(format, exif);
-    const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
-    if (format.writer == Writer::Jfif)
-        return jfifBytes(image, quality, strip);
-    if (format.writer != Writer::Vips)
-        throw vips::VError("no encoder quality for " + std::string(format.name));
-    VipsBlob* blob = nullptr;
-    // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands, which
-    // reads past the pixels; an opaque alpha gives it the layout it expects and adds no tRNS.
-    const VImage input = palette ? image.bandjoin_const({255}) : image;
-    VOption* options =
-        VImage::option()->set("in", input)->set("buffer", &blob)->set("strip", strip);
-    if (format.usesQuality || palette)
-        options->set("Q", quality);
-    if (palette)
-        options->set("palette", true);
-    VImage::call_option_string((std::string(format.saver) + "_buffer").c_str(), format.options,
-                               options);
-    return takeBlob(blob);
+    if (format.writer != Writer::Jfif && format.writer != Writer::Vips)
+        throw VError("no encoder quality for " + std::string(format.name));
+    return encodedInMemory(rgb8, format, {quality, palette}, exif);
 }
 
 void writeBytes(const FilePath& file, const QByteArray& bytes) {
-    QFile out;
-    openForWriting(out, file);
-    if (out.write(bytes) != bytes.size() || !out.flush())
-        throw FileWriteError(out.errorString().toStdString());
+    putBytes(VTarget::new_to_file(file.c_str()), bytes);
 }
 
 bool canWrite(const OutputFormat& format) {
     switch (format.writer) {
     case Writer::Jfif:
-        // Streamed into files; into memory when held to a file-size limit.
-        return vips_type_find("VipsOperation", "jpegsave_target") != 0 &&
-               vips_type_find("VipsOperation", "jpegsave_buffer") != 0;
+        return vips_type_find("VipsOperation", "jpegsave_target") != 0;
     case Writer::Vips:
-        return vips_type_find("VipsOperation", format.saver) != 0;
+        return vips_type_find("VipsOperation", targetSaver(format).c_str()) != 0;
     case Writer::Magick:
         return vips_type_find("VipsOperation", "magicksave_buffer") != 0;
     case Writer::Psd:

@@ -325,7 +325,7 @@ EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
 
 EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& format,
                                int qualityFactor, PartialOutput& output, bool keepExif) const {
-    return encodeWith(folder, format, output, keepExif,
+    return encodeInto(folder, format, output, keepExif,
                       [&](const VImage& rgb8, const QByteArray& exif) {
                           writeImage(rgb8, output.temporaryPath(), format, qualityFactor, exif);
                       });
@@ -335,7 +335,7 @@ EngineStatus LeadImage::EncodeWithin(const FilePath& folder, const OutputFormat&
                                      int qualityFactor, const SizeLimit& limit,
                                      PartialOutput& output, bool keepExif,
                                      LimitedEncoding& result) const {
-    return encodeWith(
+    return encodeInto(
         folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
             // Decoded and fitted once; only the encodings are tried again.
             const VImage decoded = rgb8.copy_memory();
@@ -348,24 +348,45 @@ EngineStatus LeadImage::EncodeWithin(const FilePath& folder, const OutputFormat&
         });
 }
 
-EngineStatus
-LeadImage::encodeWith(const FilePath& folder, const OutputFormat& format, PartialOutput& output,
-                      bool keepExif,
-                      const std::function<void(const VImage&, const QByteArray&)>& write) const {
+EngineStatus LeadImage::EncodeToMemory(const OutputFormat& format, int qualityFactor,
+                                       QByteArray& bytes, bool keepExif) const {
+    if (const EngineStatus st = encodableAs(format); st != status::kOk)
+        return st;
+    return encodeStatus(format, keepExif, {}, [&](const VImage& rgb8, const QByteArray& exif) {
+        bytes = encodedImage(rgb8, format, qualityFactor, exif);
+    });
+}
+
+EngineStatus LeadImage::encodeInto(const FilePath& folder, const OutputFormat& format,
+                                   PartialOutput& output, bool keepExif,
+                                   const Writing& write) const {
+    if (const EngineStatus st = encodableAs(format); st != status::kOk)
+        return st;
+    if (const EngineStatus st = output.create(folder); st != status::kOk)
+        return st;
+    const EngineStatus st = encodeStatus(format, keepExif, folder, write);
+    if (st != status::kOk)
+        output = PartialOutput();
+    return st;
+}
+
+EngineStatus LeadImage::encodableAs(const OutputFormat& format) const {
     if (isEmpty())
         return status::kNoImage;
     if (!canWrite(format))
         return status::kNoEncoder;
     if (image_.width() > format.maxSide || image_.height() > format.maxSide)
         return status::kTooLargeForFormat;
-    if (const EngineStatus st = output.create(folder); st != status::kOk)
-        return st;
+    return status::kOk;
+}
 
+// folder: where the output was going, empty for memory.
+EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
+                                     const FilePath& folder, const Writing& write) const {
     try {
         const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
         write(flattenedRgb(pixels(), 0xFFFFFF), exif);
     } catch (const VError& e) {
-        output = PartialOutput();
         // libheif present but built without an AV1 encoder: the saver exists, the codec not.
         if (std::string_view(e.what()).find("Unsupported compression") != std::string_view::npos) {
             vips_error_clear();
@@ -373,9 +394,6 @@ LeadImage::encodeWith(const FilePath& folder, const OutputFormat& format, Partia
         }
         const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
         return fromMessage != status::kOk ? fromMessage : saveFailureStatus(folder);
-    } catch (const FileWriteError& e) {
-        output = PartialOutput();
-        return statusFromSystemMessage(QString::fromUtf8(e.what()), status::kWriteFailed);
     }
     return status::kOk;
 }
@@ -394,7 +412,7 @@ std::string LeadImage::vipsName() const {
 }
 
 EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
-    if (!isFolder(folder))
+    if (!folder.isEmpty() && !isFolder(folder))
         return status::kFolderMissing;
     // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
     // encoder failure by decoding the source on its own.

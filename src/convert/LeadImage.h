@@ -96,6 +96,11 @@ public:
                               const SizeLimit& limit, PartialOutput& output, bool keepExif,
                               LimitedEncoding& result) const;
 
+    // The same encoding into memory: bytes receives the whole file. The statuses are Encode's
+    // except those of the file system.
+    EngineStatus EncodeToMemory(const OutputFormat& format, int qualityFactor, QByteArray& bytes,
+                                bool keepExif = false) const;
+
     bool isEmpty() const { return !image_.get_image(); }
 
     // Embedded profiles are applied with the batch's shared transforms from now on (copies
@@ -103,15 +108,18 @@ public:
     void useColourTransforms(std::shared_ptr<ColourTransforms> transforms);
 
 private:
-    // Encode's checks and failures around write, which gets the image as 8-bit sRGB and the
-    // photo information to keep (empty for none).
-    EngineStatus
-    encodeWith(const FilePath& folder, const OutputFormat& format, PartialOutput& output,
-               bool keepExif,
-               const std::function<void(const vips::VImage&, const QByteArray&)>& write) const;
+    // Gets the image as 8-bit sRGB and the photo information to keep (empty for none).
+    using Writing = std::function<void(const vips::VImage&, const QByteArray&)>;
+    // Encode's checks, its output made and dropped on failure, around write.
+    EngineStatus encodeInto(const FilePath& folder, const OutputFormat& format,
+                            PartialOutput& output, bool keepExif, const Writing& write) const;
     // image_ as 8-bit sRGB, its profile applied if that was put off.
     vips::VImage pixels() const;
     std::string vipsName() const;
+    EngineStatus encodableAs(const OutputFormat& format) const;
+    // write's failures as a status.
+    EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const FilePath& folder,
+                              const Writing& write) const;
     EngineStatus saveFailureStatus(const FilePath& folder) const;
 
     vips::VImage image_;

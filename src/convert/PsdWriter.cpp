@@ -1,7 +1,6 @@
 #include "PsdWriter.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QtEndian>
 #include <glib.h>
 #include <memory>
@@ -38,18 +37,16 @@ QByteArray header(int width, int height) {
 
 } // namespace
 
-void writePsd(const vips::VImage& rgb8, const FilePath& path) {
+void writePsd(const vips::VImage& rgb8, const vips::VTarget& target) {
     const int width = rgb8.width();
     const int height = rgb8.height();
     size_t size = 0;
     const std::unique_ptr<uchar, decltype(&g_free)> pixels(
         static_cast<uchar*>(rgb8.write_to_memory(&size)), &g_free);
 
-    QFile file;
-    openForWriting(file, path);
     const auto put = [&](const QByteArray& bytes) {
-        if (file.write(bytes) != bytes.size())
-            throw FileWriteError(file.errorString().toStdString());
+        if (vips_target_write(target.get_target(), bytes.constData(), size_t(bytes.size())) != 0)
+            throw vips::VError();
     };
     put(header(width, height));
     // The document stores each channel as a whole plane, one row after another.
@@ -62,8 +59,8 @@ void writePsd(const vips::VImage& rgb8, const FilePath& path) {
             put(row);
         }
     }
-    if (!file.flush())
-        throw FileWriteError(file.errorString().toStdString());
+    if (vips_target_end(target.get_target()) != 0)
+        throw vips::VError();
 }
 
 } // namespace quillmorph

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace quillmorph {
 
@@ -49,16 +47,6 @@ EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback)
             return row.named;
     }
     return fallback;
-}
-
-void openForWriting(QFile& file, const FilePath& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw FileWriteError(std::strerror(errno));
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw FileWriteError(file.errorString().toStdString());
-    }
 }
 
 } // namespace quillmorph

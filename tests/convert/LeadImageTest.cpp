@@ -149,6 +149,13 @@ TEST_P(SaveFormatTest, WritesTheFormatAndReloadsAtTheSameSize) {
     EXPECT_EQ(back.height(), 47);
     EXPECT_TRUE(test::near(test::pixelAt(back, 30, 20), Rgb{250, 120, 10}, 12));
     EXPECT_EQ(filesIn(dir_.path()).filter(QStringLiteral(".part")).size(), 0);
+
+    // Into memory, the same encoding gives the file's bytes.
+    LeadImage again;
+    ASSERT_EQ(again.Load(path(QStringLiteral("src.png"))), status::kOk);
+    QByteArray memory;
+    ASSERT_EQ(again.EncodeToMemory(*outputFormatFor(c.code), 2, memory), status::kOk);
+    EXPECT_TRUE(memory == bytes) << memory.size() << " bytes in memory, " << bytes.size() << " in the file";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -366,6 +373,10 @@ TEST_F(LeadImageTest, DamagedDataSurfacesAsCorruptWithoutOutput) {
     ASSERT_EQ(image.Size(30, 20), status::kOk); // shrink-on-load path
     EXPECT_EQ(image.Save(folder + QStringLiteral("/cut.jpg"), *outputFormatFor(FormatCode::Jpeg), 2), status::kCorruptData);
     EXPECT_TRUE(filesIn(folder).isEmpty()) << filesIn(folder).join(' ').toStdString();
+    ASSERT_EQ(image.Load(path(QStringLiteral("cut.jpg"))), status::kOk);
+    QByteArray bytes;
+    EXPECT_EQ(image.EncodeToMemory(*outputFormatFor(FormatCode::Psd), 2, bytes), status::kCorruptData);
+    EXPECT_EQ(LeadImage().EncodeToMemory(*outputFormatFor(FormatCode::Png), 2, bytes), status::kNoImage);
 }
 
 } // namespace
