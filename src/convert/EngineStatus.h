@@ -28,7 +28,8 @@ inline constexpr EngineStatus kTooLargeForFormat = 20014; // the format cannot h
 inline constexpr EngineStatus kOutputExists = 20015;     // another file took the output name
 inline constexpr EngineStatus kWriteFailed = 20016;      // the finished file could not be stored
 inline constexpr EngineStatus kNoEncoder = 20017;        // this system's libvips cannot write the format
-inline constexpr EngineStatus kLast = 20036;             // 20018 … 20036 are reserved
+inline constexpr EngineStatus kNameTooLong = 20018;      // a name or path longer than the file system takes
+inline constexpr EngineStatus kLast = 20036;             // 20019 … 20036 are reserved
 } // namespace status
 
 } // namespace quillmorph

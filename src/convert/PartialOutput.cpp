@@ -76,9 +76,12 @@ EngineStatus PartialOutput::commit(const FilePath& finalPath) {
             ? ::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath.c_str(), AT_SYMLINK_FOLLOW) == 0
             : ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_NOREPLACE) == 0;
     if (!stored) {
+        const int error = errno;
         if (!isFolder(finalPath.parent()))
             return status::kFolderMissing;
-        return nameIsTaken(finalPath) ? status::kOutputExists : status::kWriteFailed;
+        if (nameIsTaken(finalPath))
+            return status::kOutputExists;
+        return statusFromErrno(error, FileRole::NewOutput, status::kWriteFailed);
     }
     if (anonymousFd_ >= 0)
         ::close(std::exchange(anonymousFd_, -1));

@@ -24,6 +24,7 @@ constexpr ErrnoStatus kErrnoStatuses[] = {
     {ENOTDIR, status::kOk, status::kFolderMissing},
     {EISDIR, status::kNotAFile, status::kOk},
     {ENOMEM, status::kOutOfMemory, status::kOk},
+    {ENAMETOOLONG, status::kNameTooLong, status::kNameTooLong},
 };
 
 EngineStatus orFallback(EngineStatus status, EngineStatus fallback) {

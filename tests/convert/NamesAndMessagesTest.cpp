@@ -86,6 +86,7 @@ TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
     EXPECT_EQ(statusFromErrno(ENOTDIR, FileRole::Named, status::kNotAFile), status::kNotAFile);
     EXPECT_EQ(statusFromErrno(EDQUOT, FileRole::NewOutput, status::kWriteFailed), status::kDiskFull);
     EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kWriteFailed);
+    EXPECT_EQ(statusFromErrno(ENAMETOOLONG, FileRole::NewOutput, status::kWriteFailed), status::kNameTooLong);
     EXPECT_EQ(statusFromSystemMessage(QStringLiteral("write: ") + QString::fromLocal8Bit(std::strerror(EROFS)),
                                       status::kEngineFailure),
               status::kAccessDenied);
