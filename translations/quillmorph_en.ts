@@ -109,7 +109,7 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--quality wants a number, not &quot;%1&quot;</source>
+        <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -120,8 +120,8 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください</translation>
     </message>
     <message>
-        <source>--quality wants a number, not &quot;%1&quot;</source>
-        <translation>--quality には「%1」ではなく、数値を指定してください</translation>
+        <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
+        <translation>--quality には「%1」ではなく、0 ～ 100 の数値を指定してください</translation>
     </message>
     <message>
         <source>--background wants #RRGGBB or a colour name, not &quot;%1&quot;</source>

@@ -141,15 +141,16 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             hasValue = true;
         }
         QString value = QString::fromLocal8Bit(rawValue);
+        // An empty value (--output-dir= or "") is as good as none.
         const auto takeValue = [&]() -> bool {
-            if (hasValue)
-                return true;
-            if (i + 1 >= arguments.size()) {
+            if (!hasValue && i + 1 < arguments.size()) {
+                rawValue = arguments[++i];
+                value = QString::fromLocal8Bit(rawValue);
+            }
+            if (rawValue.isEmpty()) {
                 error = QCoreApplication::translate("quillmorph-cli", "%1 needs a value").arg(name);
                 return false;
             }
-            rawValue = arguments[++i];
-            value = QString::fromLocal8Bit(rawValue);
             return true;
         };
 
@@ -239,11 +240,13 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
         } else if (name == QLatin1String("--quality")) {
             if (!takeValue())
                 return std::nullopt;
+            // The window takes any number; beyond 0…100 a quality means nothing, and a slip
+            // such as -5 would quietly give the lowest.
             bool ok = false;
-            value.toDouble(&ok);
-            if (!ok) {
-                error = QCoreApplication::translate("quillmorph-cli",
-                                                    "--quality wants a number, not \"%1\"")
+            const double quality = value.toDouble(&ok);
+            if (!ok || !(quality >= 0 && quality <= 100)) {
+                error = QCoreApplication::translate(
+                            "quillmorph-cli", "--quality wants a number from 0 to 100, not \"%1\"")
                             .arg(value);
                 return std::nullopt;
             }

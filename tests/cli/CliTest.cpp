@@ -2,6 +2,7 @@
 #include "TestImages.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace quillmorph {
 namespace {
@@ -31,8 +33,9 @@ protected:
         return test::writeImage(pixels, home_.filePath(name));
     }
 
-    // locale, when given, replaces the desktop's language settings (the test main's "ja").
-    CliRun run(const QStringList& args, const QString& locale = {}) const {
+    // locale, when given, replaces the desktop's language settings (the test main's "ja");
+    // prefix, when given, is the command the tool is started through.
+    CliRun run(const QStringList& args, const QString& locale = {}, const QStringList& prefix = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("windir"), windir());
@@ -43,7 +46,10 @@ protected:
             env.insert(QStringLiteral("LC_ALL"), locale);
         }
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUILLMORPH_CLI), args);
+        if (prefix.isEmpty())
+            process.start(QStringLiteral(QUILLMORPH_CLI), args);
+        else
+            process.start(prefix.first(), prefix.mid(1) + QStringList{QStringLiteral(QUILLMORPH_CLI)} + args);
         process.waitForFinished(120000);
         CliRun r;
         r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -187,30 +193,127 @@ TEST_F(CliTest, QualityReachesTheEncoder) {
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     const QString file = image(QStringLiteral("x.png"), test::solid(4, 4, {1, 2, 3}));
-    const QList<QStringList> bad{
-        {},
-        {QStringLiteral("--format"), QStringLiteral("jpeg"), file},
-        {QStringLiteral("--size"), QStringLiteral("0x5"), file},
-        {QStringLiteral("--size"), QStringLiteral("640"), file},
-        {QStringLiteral("--size=10x10"), QStringLiteral("--no-size"), file},
-        {QStringLiteral("--background"), QStringLiteral("nocolour"), file},
-        {QStringLiteral("--quality"), QStringLiteral("best"), file},
-        {QStringLiteral("--bogus"), file},
-        {QStringLiteral("--output-dir")},
-        {QStringLiteral("--mode"), QStringLiteral("squash"), file},
-        {QStringLiteral("--mode=Fill"), file},
-        {QStringLiteral("--crop"), QStringLiteral("left"), file},
-        {file, QStringLiteral("--crop")},
-        {QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
-        {QStringLiteral("--max-size=2G"), file},
+    QStringList thousands;
+    for (int i = 0; i < 4000; ++i)
+        thousands << file;
+    const struct {
+        QStringList args;
+        QString message;
+    } bad[] = {
+        {{}, QStringLiteral("ファイルが指定されていません")},
+        {{QStringLiteral("--format"), QStringLiteral("jpeg"), file},
+         QStringLiteral("画像形式「jpeg」はありません。BMP, JPEG, PNG, GIF, PSD, CMP, PCT, RAS, WEBP, "
+                        "AVIF, JXL, TIFF のいずれかを指定してください")},
+        {{QStringLiteral("--size"), QStringLiteral("0x5"), file},
+         QStringLiteral("--size には「0x5」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+        {{QStringLiteral("--size"), QStringLiteral("0x0"), file},
+         QStringLiteral("--size には「0x0」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+        {{QStringLiteral("--size"), QStringLiteral("32768x1"), file},
+         QStringLiteral("--size には「32768x1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+        {{QStringLiteral("--size"), QStringLiteral("640"), file},
+         QStringLiteral("--size には「640」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+        {{QStringLiteral("--size=10x10"), QStringLiteral("--no-size"), file},
+         QStringLiteral("--size と --no-size は同時に指定できません")},
+        {{QStringLiteral("--background"), QStringLiteral("nocolour"), file},
+         QStringLiteral("--background には「nocolour」ではなく、#RRGGBB か色の名前を指定してください")},
+        {{QStringLiteral("--background"), QStringLiteral("nonsense"), file},
+         QStringLiteral("--background には「nonsense」ではなく、#RRGGBB か色の名前を指定してください")},
+        {{QStringLiteral("--quality"), QStringLiteral("best"), file},
+         QStringLiteral("--quality には「best」ではなく、0 ～ 100 の数値を指定してください")},
+        {{QStringLiteral("--quality"), QStringLiteral("-5"), file},
+         QStringLiteral("--quality には「-5」ではなく、0 ～ 100 の数値を指定してください")},
+        {{QStringLiteral("--quality=100.5"), file},
+         QStringLiteral("--quality には「100.5」ではなく、0 ～ 100 の数値を指定してください")},
+        {{QStringLiteral("--bogus"), file}, QStringLiteral("--bogus というオプションはありません")},
+        {{QStringLiteral("--output-dir")}, QStringLiteral("--output-dir には値が必要です")},
+        {{QStringLiteral("--output-dir="), file}, QStringLiteral("--output-dir には値が必要です")},
+        {{QStringLiteral("--mode"), QStringLiteral("squash"), file},
+         QStringLiteral("--mode には「squash」ではなく、pad、fit、fill のいずれかを指定してください")},
+        {{QStringLiteral("--mode=Fill"), file},
+         QStringLiteral("--mode には「Fill」ではなく、pad、fit、fill のいずれかを指定してください")},
+        {{QStringLiteral("--crop"), QStringLiteral("left"), file},
+         QStringLiteral("--crop には「left」ではなく、centre か attention を指定してください")},
+        {{file, QStringLiteral("--crop")}, QStringLiteral("--crop には値が必要です")},
+        {{QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
+         QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
+        {{QStringLiteral("--max-size=2G"), file},
+         QStringLiteral("--max-size には「2G」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
+        {thousands + QStringList{QStringLiteral("--bogus")}, QStringLiteral("--bogus というオプションはありません")},
     };
-    for (const QStringList& args : bad) {
+    for (const auto& [args, message] : bad) {
+        SCOPED_TRACE(args.mid(0, 3).join(' ').toStdString());
         const CliRun r = run(args);
-        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.startsWith(QLatin1String("quillmorph-cli: "))) << r.err.toStdString();
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, QStringLiteral("quillmorph-cli: ") + message +
+                             QStringLiteral("\n詳しくは「quillmorph-cli --help」を実行してください。\n"));
         EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(outputDir()));
+    EXPECT_FALSE(QFileInfo::exists(home_.filePath(QStringLiteral("Desktop"))));
+}
+
+// Where the file system says no, the batch ends with the message and its path, exit 1, and
+// nothing appears anywhere but an empty dated folder.
+TEST_F(CliTest, RefusalsOfTheFileSystemExitWithOneAndWriteNothing) {
+    const QString file = image(QStringLiteral("x.png"), test::solid(4, 4, {1, 2, 3}));
+    const QString aFile = home_.filePath(QStringLiteral("a-file"));
+    test::writeBytes(aFile, "kept");
+    const QString readOnly = home_.filePath(QStringLiteral("read-only"));
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                    QFileDevice::ReadOther | QFileDevice::ExeOther));
+    // Root writes anywhere: it is refused as nobody, who needs to reach the source.
+    QStringList nobody;
+    if (::geteuid() == 0) {
+        nobody = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                  QStringLiteral("--clear-groups")};
+        ASSERT_TRUE(QFile::setPermissions(home_.path(), QFile::permissions(home_.path()) |
+                                                            QFileDevice::ReadOther | QFileDevice::ExeOther));
+    }
+    const QString missingFolder = home_.filePath(QStringLiteral("album"));
+    // 255 bytes, the longest name there is; its output's name, with ".jpg", is longer.
+    const QString longName = home_.filePath(QString(253, QLatin1Char('n')) + QStringLiteral(".b"));
+    ASSERT_TRUE(QFile::copy(file, longName));
+    // A path of 4096 bytes, one more than any call takes.
+    QString longPath = home_.path();
+    while (longPath.size() < 4096 - 101)
+        longPath += QLatin1Char('/') + QString(100, QLatin1Char('d'));
+    longPath += QLatin1Char('/') + QString(4096 - 1 - longPath.size(), QLatin1Char('p'));
+    ASSERT_EQ(QFile::encodeName(longPath).size(), 4096);
+
+    const QString cannotMake = QStringLiteral("出力フォルダを作成できませんでした。\n");
+    const struct {
+        const char* what;
+        QStringList args;
+        QStringList prefix;
+        QString err; // the text, or its start when it ends in a dated folder's name
+    } cases[] = {
+        {"--output-dir a file", {QStringLiteral("--output-dir"), aFile, file}, {}, cannotMake + aFile + QStringLiteral("/pic")},
+        {"--output-dir not writable", {QStringLiteral("--output-dir"), readOnly, file}, nobody,
+         cannotMake + readOnly + QStringLiteral("/pic")},
+        {"a missing folder", {QStringLiteral("--output-dir"), outputDir(), missingFolder + QLatin1Char('/')}, {},
+         QStringLiteral("エラー:  3 In Load\n") + missingFolder + QLatin1Char('\n')},
+        {"a name of 255 bytes", {QStringLiteral("--output-dir"), outputDir(), longName}, {},
+         QStringLiteral("エラー:  19 In Save\n") + longName + QLatin1Char('\n')},
+        {"a path of 4096 bytes", {QStringLiteral("--output-dir"), outputDir(), longPath}, {},
+         QStringLiteral("エラー:  19 In Load\n") + longPath + QLatin1Char('\n')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun r = run(c.args, {}, c.prefix);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.startsWith(c.err)) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 2) << r.err.toStdString();
+        EXPECT_EQ(r.out.size(), r.err.startsWith(cannotMake) ? 0 : 1) << "only the dated folder's name";
+        QStringList written;
+        for (QDirIterator it(outputDir(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+             it.hasNext();)
+            written << it.next();
+        EXPECT_EQ(written, QStringList());
+    }
+    EXPECT_EQ(test::readBytes(aFile), "kept");
+    EXPECT_EQ(QDir(readOnly).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(home_.filePath(QStringLiteral("Desktop"))));
 }
 
 // Killed, only complete files are left; stopped by SIGINT or SIGTERM, it finishes the file in
