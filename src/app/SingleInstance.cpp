@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QtEndian>
 
 #include <unistd.h>
@@ -14,10 +15,24 @@ namespace quillmorph {
 
 namespace {
 
-// A hand-over is a 32-bit big-endian length, then each path in the file system's encoding
-// followed by a NUL (the one byte no path holds); the first copy answers with kReceived.
+// A hand-over is a 32-bit big-endian length, then each absolute path in the file system's
+// encoding followed by a NUL (the one byte no path holds); the first copy answers with
+// kReceived. One frame per connection.
 constexpr char kReceived = '\x06';
 constexpr quint32 kMaxHandOver = 16 * 1024 * 1024;
+
+// The paths of a well-formed payload; empty for anything else, which is refused whole.
+FilePaths handedOverFiles(const QByteArray& payload) {
+    if (!payload.endsWith('\0'))
+        return {};
+    FilePaths files;
+    for (const QByteArray& path : payload.chopped(1).split('\0')) {
+        if (!path.startsWith('/'))
+            return {};
+        files << FilePath::fromNative(path);
+    }
+    return files;
+}
 
 // The user id keeps two users apart even where they share a folder (the temporary folder).
 QString fileName(const QString& folder, const char* suffix) {
@@ -87,6 +102,9 @@ void SingleInstance::onNewConnection() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readHandOver(socket); });
+        // A later copy sends its whole frame at once and gives up after kHandOverTimeoutMs; a
+        // connection still short of a frame by then is cut, so none lingers for days.
+        QTimer::singleShot(kHandOverTimeoutMs, socket, &QLocalSocket::abort);
         readHandOver(socket);
     }
 }
@@ -97,20 +115,19 @@ void SingleInstance::readHandOver(QLocalSocket* socket) {
     const quint32 size = qFromBigEndian<quint32>(socket->peek(4).constData());
     if (size > kMaxHandOver) {
         socket->abort();
-        socket->deleteLater();
         return;
     }
     if (socket->bytesAvailable() < qint64(4 + size))
         return;
     socket->skip(4);
-    const QByteArray payload = socket->read(size);
-    FilePaths files;
-    for (const QByteArray& path : payload.split('\0')) {
-        if (!path.isEmpty())
-            files << FilePath::fromNative(path);
+    const FilePaths files = handedOverFiles(socket->read(size));
+    // Whatever else comes on this connection is not read.
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    if (files.isEmpty()) {
+        socket->abort();
+        return;
     }
-    if (!files.isEmpty())
-        Q_EMIT filesReceived(files);
+    Q_EMIT filesReceived(files);
     socket->putChar(kReceived);
     socket->flush();
     socket->disconnectFromServer();

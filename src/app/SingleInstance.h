@@ -32,9 +32,12 @@ public:
     // is destroyed. False when another live copy holds the lock. Call once.
     bool claim();
 
-    // For a later copy: gives files to the running copy and blocks until it has confirmed them;
-    // false when it could not be reached within timeoutMs.
-    bool handOver(const FilePaths& files, int timeoutMs = 10000) const;
+    // How long a hand-over may take, from connecting to the answer, on either side.
+    static constexpr int kHandOverTimeoutMs = 10000;
+
+    // For a later copy: gives files (absolute paths) to the running copy and blocks until it
+    // has confirmed them; false when it could not be reached within timeoutMs.
+    bool handOver(const FilePaths& files, int timeoutMs = kHandOverTimeoutMs) const;
 
 Q_SIGNALS:
     // The first copy: a later copy handed over these files.

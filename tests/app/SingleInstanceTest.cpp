@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -64,16 +65,63 @@ TEST_F(SingleInstanceTest, AHandOverReachesTheFirstCopyAndIsConfirmed) {
     EXPECT_EQ(received, QList<FilePaths>({files}));
 }
 
-TEST_F(SingleInstanceTest, AnOversizedHandOverIsCutOffAndTheNextOneStillWorks) {
+// Anything but one frame of absolute paths is refused whole, without an answer, and starts
+// nothing; the copy goes on taking hand-overs.
+TEST_F(SingleInstanceTest, ABadHandOverIsCutOffAndTheNextOneStillWorks) {
     SingleInstance first(folder());
     ASSERT_TRUE(first.claim());
     QList<FilePaths> received;
     QObject::connect(&first, &SingleInstance::filesReceived,
                      [&](const FilePaths& files) { received << files; });
-    EXPECT_EQ(sendToCopy(first.serverName(), QByteArray("\x7f\xff\xff\xff/p/a.png", 12), 5000), -1);
-    EXPECT_TRUE(received.isEmpty());
-    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(paths({QStringLiteral("/p/a.png")}))), 6);
-    EXPECT_EQ(received, QList<FilePaths>({paths({QStringLiteral("/p/a.png")})}));
+    const FilePaths a = paths({QStringLiteral("/p/a.png")});
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        int answer;
+        QList<FilePaths> received;
+    } cases[] = {
+        {"oversized", QByteArray("\x7f\xff\xff\xff/p/a.png", 12), -1, {}},
+        {"a length past the cap by one", QByteArray("\x01\x00\x00\x01/p/a.png\0", 13), -1, {}},
+        {"no payload", QByteArray(4, '\0'), -1, {}},
+        {"last path without its NUL", QByteArray("\0\0\0\x08/p/a.png", 12), -1, {}},
+        {"a relative path", QByteArray("\0\0\0\x06" "a.png\0", 10), -1, {}},
+        {"an empty path", QByteArray("\0\0\0\x0a/p/a.png\0\0", 14), -1, {}},
+        {"a second frame on one connection",
+         handOverFrame(a) + handOverFrame(paths({QStringLiteral("/p/b.png")})), 6, {a}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        received.clear();
+        EXPECT_EQ(sendToCopy(first.serverName(), c.bytes, 5000), c.answer);
+        EXPECT_EQ(received, c.received);
+        EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(a)), 6);
+        EXPECT_EQ(received, c.received + QList<FilePaths>({a}));
+    }
+}
+
+TEST_F(SingleInstanceTest, AHalfFrameThatStallsIsCutOffWhileOthersAreServed) {
+    SingleInstance first(folder());
+    ASSERT_TRUE(first.claim());
+    QList<FilePaths> received;
+    QObject::connect(&first, &SingleInstance::filesReceived,
+                     [&](const FilePaths& files) { received << files; });
+    QLocalSocket stalled;
+    stalled.connectToServer(first.serverName());
+    ASSERT_TRUE(stalled.waitForConnected(5000));
+    const QByteArray frame = handOverFrame(paths({QStringLiteral("/p/stalled.png")}));
+    stalled.write(frame.left(frame.size() / 2));
+    ASSERT_TRUE(stalled.waitForBytesWritten(5000));
+    QElapsedTimer clock;
+    clock.start();
+
+    const FilePaths a = paths({QStringLiteral("/p/a.png")});
+    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(a)), 6);
+    EXPECT_EQ(received, QList<FilePaths>({a}));
+    EXPECT_LT(clock.elapsed(), SingleInstance::kHandOverTimeoutMs / 2) << "served while one stalls";
+    EXPECT_TRUE(waitFor([&] { return stalled.state() == QLocalSocket::UnconnectedState; },
+                        SingleInstance::kHandOverTimeoutMs * 2));
+    EXPECT_GE(clock.elapsed(), SingleInstance::kHandOverTimeoutMs - 1000);
+    EXPECT_EQ(received, QList<FilePaths>({a}));
 }
 
 // Copies of the real program, each in its own temporary home.
