@@ -2,6 +2,7 @@
 
 #include "BatchRunner.h"
 #include "FileNames.h"
+#include "ImagingEngine.h"
 #include "Messages.h"
 
 #include <QDateTime>
@@ -108,6 +109,7 @@ void WindowBatches::onFileDone(int index, int count) {
 }
 
 void WindowBatches::onFinished(const BatchResult& result) {
+    releaseFreedMemory();
     QGuiApplication::restoreOverrideCursor();
     progress_->hide();
     cancelKey_->setEnabled(false);

@@ -11,4 +11,8 @@ enum class VectorCode { Off, On };
 // when it cannot start. Keeps vips' operation cache off so a batch never grows it.
 bool startImagingEngine(const char* argv0, VectorCode vectorCode);
 
+// Hands the memory a finished batch freed back to the system. For a process that lives on
+// after its batches (the window); any thread, between batches.
+void releaseFreedMemory();
+
 } // namespace quillmorph
