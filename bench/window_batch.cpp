@@ -1,7 +1,10 @@
 // Times one batch through the real window (offscreen): the files are handed to the window as
 // a drop at start-up, and the clock stops when the completion message is shown.
-//   bench-window [--size WxH | --no-size] [--format NAME] [--quality Q] --out DIR FILE...
+//   bench-window [--size WxH | --no-size] [--format NAME] [--quality Q] [--batches N] --out DIR FILE...
 // Prints "window_seconds <s>" and the final message. Settings come from a private windir.
+// With --batches, one window runs N batches of the files, the later ones dropped on it with
+// other options set in its controls (format, size on or off, margin colour), each completion
+// box the real one, answered at once: a run for LeakSanitizer (see docs/reliability.md).
 #include "ImagingEngine.h"
 #include "OrcGuard.h"
 #include "Profile.h"
@@ -9,12 +12,70 @@
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 using namespace quillmorph;
+
+namespace {
+
+// Batch k's options, set in the window's controls as a user would, then its files dropped on
+// the window's free surface.
+void dropNextBatch(frmMain& window, int k, const FilePaths& files) {
+    static const char* const formats[] = {"JPEG", "PNG", "WEBP", "GIF", "TIFF", "BMP", "PSD", "CMP"};
+    window.findChild<QComboBox*>(QStringLiteral("cobFormat"))->setEditText(QLatin1String(formats[k % 8]));
+    window.findChild<QCheckBox*>(QStringLiteral("chkMode"))->setChecked(k % 2 == 1);
+    window.findChild<QComboBox*>(QStringLiteral("cobWidth"))->setEditText(QString::number(40 + 10 * k));
+    window.findChild<QComboBox*>(QStringLiteral("cobHeight"))->setEditText(QString::number(30 + 5 * k));
+    window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const FilePath& file : files)
+        urls << QUrl::fromLocalFile(file.display());
+    data.setUrls(urls);
+    // Qt delivers a drop only where the drag entered and moved.
+    const QPointF pos(3, 40);
+    QDragEnterEvent enter(pos.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDragMoveEvent move(pos.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &move);
+    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+}
+
+// The process's resident memory and, where glibc tells it, what its heaps hold in use and free:
+// a leak grows the first, memory kept for reuse the second.
+QString memoryFigures() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    QString rss;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                rss = QString::number(line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024, 'f', 1);
+        }
+    }
+    QString figures = QStringLiteral("RSS %1 MB").arg(rss);
+#ifdef __GLIBC__
+    const struct mallinfo2 heap = mallinfo2();
+    figures += QStringLiteral(", heap in use %1 MB, free %2 MB")
+                   .arg(double(heap.uordblks + heap.hblkhd) / 1048576, 0, 'f', 1)
+                   .arg(double(heap.fordblks) / 1048576, 0, 'f', 1);
+#endif
+    return figures;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -27,6 +88,7 @@ int main(int argc, char** argv) {
 
     StoredChoices choices = readStoredChoices(Profile());
     WindowStart start;
+    int batches = 1;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -42,14 +104,16 @@ int main(int argc, char** argv) {
             choices.formatText = value();
         } else if (a == QLatin1String("--quality")) {
             choices.qualityText = value();
+        } else if (a == QLatin1String("--batches")) {
+            batches = value().toInt();
         } else if (a == QLatin1String("--out")) {
             start.desktopPath = value();
         } else {
             start.files << a;
         }
     }
-    if (start.desktopPath.isEmpty() || start.files.isEmpty()) {
-        err << "usage: bench-window [--size WxH | --no-size] [--format NAME] [--quality Q] --out DIR FILE...\n";
+    if (start.desktopPath.isEmpty() || start.files.isEmpty() || batches < 1) {
+        err << "usage: bench-window [--size WxH | --no-size] [--format NAME] [--quality Q] [--batches N] --out DIR FILE...\n";
         return 2;
     }
 
@@ -59,27 +123,50 @@ int main(int argc, char** argv) {
 
     QElapsedTimer clock;
     QString finalMessage;
+    const UserDialogs platform = platformDialogs();
+    frmMain* window = nullptr;
+    int completed = 0;
+    bool allCompleted = true;
+    int colours = 0;
     UserDialogs dialogs;
     dialogs.beep = [] {};
     dialogs.openUrl = [](const QUrl&) {};
-    dialogs.chooseColour = [](QWidget*, const QColor&) { return std::optional<QColor>(); };
+    dialogs.chooseColour = [&](QWidget*, const QColor&) {
+        return std::optional<QColor>(QColor::fromHsv(40 * colours++ % 360, 255, 255));
+    };
     dialogs.showWarning = [&](QWidget*, const QString& text) { finalMessage = text; app.quit(); };
     dialogs.showMessage = [&](QWidget*, const QString& text) {
         finalMessage = text;
         app.quit();
     };
     dialogs.showCompletion = [&](QWidget* parent, const QString& text) {
-        dialogs.showMessage(parent, text);
+        if (batches == 1) {
+            dialogs.showMessage(parent, text);
+            return false;
+        }
+        out << "batch " << ++completed << ": " << text << " " << memoryFigures() << "\n";
+        out.flush();
+        allCompleted = allCompleted && text.contains(QStringLiteral("変換終了"));
+        // The real box, answered at once as a user pressing Enter would.
+        QTimer::singleShot(50, &app, &dismissOpenDialogs);
+        platform.showCompletion(parent, text);
+        if (completed < batches) {
+            QTimer::singleShot(0, &app, [&] { dropNextBatch(*window, completed, start.files); });
+        } else {
+            finalMessage = text;
+            app.quit();
+        }
         return false;
     };
     dialogs.showFailures = [&](QWidget* parent, const QString& summary, const QStringList&) {
         dialogs.showMessage(parent, summary);
     };
     clock.start();
-    frmMain window(start, dialogs);
-    window.show();
+    frmMain mainWindow(start, dialogs);
+    window = &mainWindow;
+    mainWindow.show();
     app.exec();
     out << "window_seconds " << QString::number(clock.nsecsElapsed() / 1e9, 'f', 3) << "\n"
         << finalMessage << "\n";
-    return finalMessage.contains(QStringLiteral("変換終了")) ? 0 : 1;
+    return allCompleted && finalMessage.contains(QStringLiteral("変換終了")) ? 0 : 1;
 }
