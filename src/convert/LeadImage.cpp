@@ -80,6 +80,9 @@ VImage resampled(const VImage& in, int width, int height) {
     return exactSize(in.resize(hscale, VImage::option()->set("vscale", vscale)), width, height);
 }
 
+// The smallest scale libvips' vector loaders take.
+constexpr double kLeastLoadScale = 0.001;
+
 int wholePixels(float v) {
     return std::max(1, int(std::floor(v)));
 }
@@ -191,14 +194,21 @@ EngineStatus LeadImage::Size(float w, float h) {
         // decoded whole and reduced as they stream in; they are rare outside print work.
         if (pristine_ && !cmykFile_) {
             // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
-            image_ = exactSize(
-                normalisedSrgb(VImage::thumbnail(vipsName().c_str(), tw,
-                                                 VImage::option()
-                                                     ->set("height", th)
-                                                     ->set("size", VIPS_SIZE_FORCE)
-                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
-                               transforms_.get()),
-                tw, th);
+            // thumbnail hands SVG and PDF a scale below their loaders' least (1/1000)
+            // unchecked, and the loader then renders the whole page: a 116-byte SVG of
+            // 30000 × 30000 into a 7 × 5 box took 17 s and 570 MB. Below that, a resize.
+            const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
+            const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
+            image_ = exactSize(normalisedSrgb(VImage::thumbnail(
+                                   vipsName().c_str(), viaW,
+                                   VImage::option()
+                                       ->set("height", viaH)
+                                       ->set("size", VIPS_SIZE_FORCE)
+                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
+                                                   transforms_.get()),
+                               viaW, viaH);
+            if (viaW != tw || viaH != th)
+                image_ = resampled(image_, tw, th);
         } else {
             image_ = resampled(pixels(), tw, th);
         }

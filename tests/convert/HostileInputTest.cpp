@@ -1,4 +1,5 @@
 #include "ConvertFiles.h"
+#include "GObjectWarnings.h"
 #include "Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
@@ -92,7 +93,9 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
     } sink;
     BatchPlace place;
     place.parentFolder = desktop.path();
+    const test::GObjectWarnings warnings;
     const BatchResult result = ConvertFiles({good, file}, place, options, sink);
+    EXPECT_EQ(warnings.seen(), 0);
     const QString text = message::finalMessage(result);
 
     QStringList outputs = QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden, QDir::Name);

@@ -1,6 +1,7 @@
 #include "ColourTransforms.h"
 #include "FitAndPad.h"
 #include "FormatWriters.h"
+#include "GObjectWarnings.h"
 #include "JfifTarget.h"
 #include "LeadImage.h"
 #include "SizeLimit.h"
@@ -58,6 +59,24 @@ TEST_F(LeadImageTest, NamesEndingInABracketAreReadLiterally) {
     EXPECT_EQ(image.width(), 30.0f);
     ASSERT_EQ(image.Size(15, 10), status::kOk);
     EXPECT_EQ(image.width(), 15.0f);
+}
+
+// 30000 × 30000 declared in 116 bytes: a 7 × 5 box asks the SVG loader for a scale below the
+// least it takes; it must never be asked (it would refuse and render the whole page).
+TEST_F(LeadImageTest, AVectorPictureShrinksFarBelowAThousandthOfItsSize) {
+    test::writeBytes(path(QStringLiteral("vast.svg")),
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30000\" height=\"30000\">"
+                     "<rect width=\"30000\" height=\"30000\" fill=\"#e60a0a\"/></svg>");
+    LeadImage image;
+    ASSERT_EQ(image.Load(path(QStringLiteral("vast.svg"))), status::kOk);
+    const test::GObjectWarnings warnings;
+    ASSERT_EQ(image.Size(7, 5), status::kOk);
+    ASSERT_EQ(image.Save(path(QStringLiteral("small.png")), *outputFormatFor(FormatCode::Png), 2), status::kOk);
+    EXPECT_EQ(warnings.seen(), 0);
+    const VImage out = test::readImage(path(QStringLiteral("small.png")));
+    EXPECT_EQ(out.width(), 7);
+    EXPECT_EQ(out.height(), 5);
+    EXPECT_TRUE(test::near(test::pixelAt(out, 3, 2), Rgb{230, 10, 10}));
 }
 
 TEST_F(LeadImageTest, ExifOrientationIsApplied) {
