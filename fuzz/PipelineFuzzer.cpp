@@ -36,12 +36,15 @@ struct OptionSet {
     int qualityFactor;
 };
 
-// The window's defaults (pad into 600 × 450, best quality), a box a few pixels across with a
-// coloured margin and a low quality, and each picture's own size.
-constexpr std::array<OptionSet, 3> kOptionSets{{
-    {{true, 96, 72, 0xFFFFFF}, 2},
-    {{true, 7, 5, 0x3366CC}, 200},
-    {{false, 0, 0, 0x000000}, 77},
+// Padding into a box (as the window's default, smaller), a box a few pixels across with a
+// coloured margin and a low quality, each picture's own size, fit without enlarging, and fill
+// keeping the busiest part.
+constexpr std::array<OptionSet, 5> kOptionSets{{
+    {{true, 96, 72, 0xFFFFFF, FitMode::Pad, CropAnchor::Centre, false}, 2},
+    {{true, 7, 5, 0x3366CC, FitMode::Pad, CropAnchor::Centre, false}, 200},
+    {{false, 0, 0, 0x000000, FitMode::Pad, CropAnchor::Centre, false}, 77},
+    {{true, 96, 72, 0x808080, FitMode::Fit, CropAnchor::Centre, true}, 50},
+    {{true, 64, 48, 0x00FF00, FitMode::Fill, CropAnchor::Attention, false}, 128},
 }};
 
 // A picture within the engine's pixel limit may rightly take gigabytes and minutes at its own
@@ -114,10 +117,18 @@ void noteSource() {
     }
 }
 
-// The size FitAndPad must leave: the box, or the picture's own size.
+// The size FitAndPad must leave: the box when padding, the picture's own size without size
+// conversion, the planned scaled (and, for fill, cropped) size in the other modes.
 void requireFittedSize(const LeadImage& LEAD1, const FitRequest& fit, float sourceW, float sourceH) {
-    const int w = fit.sizeConversion ? fit.boxWidth : boxSideFromImage(sourceW);
-    const int h = fit.sizeConversion ? fit.boxHeight : boxSideFromImage(sourceH);
+    int w = fit.sizeConversion ? fit.boxWidth : boxSideFromImage(sourceW);
+    int h = fit.sizeConversion ? fit.boxHeight : boxSideFromImage(sourceH);
+    if (fit.sizeConversion && fit.mode != FitMode::Pad) {
+        const ScalePlan plan = planScale(fit.mode, fit.boxWidth, fit.boxHeight, int(sourceW),
+                                         int(sourceH), fit.noEnlarge);
+        w = plan.width;
+        h = plan.height;
+        require(w >= 1 && h >= 1 && w <= fit.boxWidth && h <= fit.boxHeight, "planned outside the box");
+    }
     require(LEAD1.width() == float(w) && LEAD1.height() == float(h), "fitted image has the wrong size");
 }
 
