@@ -108,6 +108,21 @@ QByteArray exifOf(const VImage& image) {
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
 }
 
+// The image without its binary metadata (EXIF, XMP, profiles). A copy in memory outlives the
+// pipeline it was made from, but not its metadata: libvips 8.14's HEIF loader keeps EXIF and
+// XMP in memory that goes with the loaded image, and a fill of an iPhone photo read them after
+// they were freed. EXIF travels in exif_; give it pixels() (a profile applied).
+VImage withoutBlobs(const VImage& image) {
+    VImage bare = image.copy();
+    gchar** fields = vips_image_get_fields(bare.get_image());
+    for (gchar** field = fields; *field; ++field) {
+        if (bare.get_typeof(*field) == VIPS_TYPE_BLOB)
+            bare.remove(*field);
+    }
+    g_strfreev(fields);
+    return bare;
+}
+
 bool isProgressiveJpeg(const VImage& image) {
     return image.get_typeof("jpeg-multiscan") != 0 && image.get_int("jpeg-multiscan") != 0;
 }
@@ -237,7 +252,7 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
         if (anchor == CropAnchor::Attention) {
             // The busiest part is found over the whole image before any of it is kept, which a
             // pipeline that streams its rows once cannot give twice; thumbnail does the same.
-            image_ = pixels().copy_memory().smartcrop(
+            image_ = withoutBlobs(pixels()).copy_memory().smartcrop(
                 w, h, VImage::option()->set("interesting", VIPS_INTERESTING_ATTENTION));
         } else {
             image_ = pixels().extract_area(x, y, w, h);
