@@ -363,7 +363,7 @@ EngineStatus LeadImage::EncodeWithin(const FilePath& folder, const OutputFormat&
     return encodeInto(
         folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
             // Decoded and fitted once; only the encodings are tried again.
-            const VImage decoded = rgb8.copy_memory();
+            const VImage decoded = withoutBlobs(rgb8).copy_memory();
             result =
                 encodeWithin(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
                              [&](const VImage& image, int quality, bool palette) {
