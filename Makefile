@@ -46,7 +46,8 @@ test: build test-deps
 test-sanitized: deps test-deps
 	cmake -S . -B build-asan -DQUILLMORPH_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS)
 
 # The batch and its helper threads under ThreadSanitizer: the batch, failure and fault tests,
 # then a command-line batch of 300 files. Not part of `make test`: a few minutes on 2 cores.
