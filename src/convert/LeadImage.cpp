@@ -158,7 +158,8 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             VImage::new_from_file(name.c_str(), VImage::option()
                                                     ->set("access", VIPS_ACCESS_SEQUENTIAL)
                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
-        if (double(file.width()) * file.height() > kMaxPixels)
+        if (double(file.width()) * file.height() > kMaxPixels ||
+            double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
             return status::kImageTooLarge;
         exif_ = exifOf(file);
         if (vips_image_get_orientation(file.get_image()) > 1) {

@@ -136,5 +136,8 @@ private:
 
 // The largest image, in pixels, the engine loads.
 inline constexpr double kMaxPixels = 1.0e9;
+// The longest row, in bytes, the engine loads: libvips works in strips of whole rows, so a
+// header declaring ten million pixels of 257 bands asks for gigabytes per strip.
+inline constexpr double kMaxRowBytes = 16.0 * 1024 * 1024;
 
 } // namespace quillmorph

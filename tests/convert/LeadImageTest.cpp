@@ -8,6 +8,7 @@
 #include "TestImages.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -36,6 +37,18 @@ TEST_F(LeadImageTest, LoadTellsMissingEmptyAndFolderApart) {
     ASSERT_TRUE(QFile::link(path(QStringLiteral("gone.png")), path(QStringLiteral("link.png"))));
     EXPECT_EQ(image.Load(path(QStringLiteral("link.png"))), status::kFileNotFound);
     EXPECT_TRUE(image.isEmpty());
+
+    // Headers past the limits: too many pixels, or rows too long to hold a strip of them.
+    QByteArray v = test::readBytes(test::writeImage(VImage::black(1, 1), path(QStringLiteral("big.v"))));
+    struct Header {
+        quint32 width, height, bands;
+    };
+    for (const Header h : {Header{40000, 40000, 1}, Header{10000000, 62, 257}}) {
+        const quint32 header[] = {qToLittleEndian(h.width), qToLittleEndian(h.height), qToLittleEndian(h.bands)};
+        v.replace(4, sizeof header, reinterpret_cast<const char*>(header), sizeof header);
+        test::writeBytes(path(QStringLiteral("big.v")), v);
+        EXPECT_EQ(image.Load(path(QStringLiteral("big.v"))), status::kImageTooLarge) << h.width;
+    }
 }
 
 TEST_F(LeadImageTest, LoadRaisesOnlyForFilesNoLoaderKnows) {
