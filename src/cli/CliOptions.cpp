@@ -154,6 +154,17 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             return true;
         };
 
+        // The value through parse, or none with the usage error wants (the value as %1).
+        const auto takeParsed = [&](const auto& parse, const char* wants) {
+            decltype(parse(value)) parsed;
+            if (takeValue()) {
+                parsed = parse(value);
+                if (!parsed)
+                    error = QCoreApplication::translate("quillmorph-cli", wants).arg(value);
+            }
+            return parsed;
+        };
+
         if (name == QLatin1String("--")) {
             onlyFiles = true;
         } else if (name == QLatin1String("--help")) {
@@ -169,38 +180,27 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
         } else if (name == QLatin1String("--keep-dates")) {
             request.options.keepDates = true;
         } else if (name == QLatin1String("--mode")) {
-            if (!takeValue())
+            const auto mode = takeParsed(
+                parseFitMode,
+                QT_TRANSLATE_NOOP("quillmorph-cli", "--mode wants pad, fit or fill, not \"%1\""));
+            if (!mode)
                 return std::nullopt;
-            const auto mode = parseFitMode(value);
-            if (!mode) {
-                error = QCoreApplication::translate("quillmorph-cli",
-                                                    "--mode wants pad, fit or fill, not \"%1\"")
-                            .arg(value);
-                return std::nullopt;
-            }
             request.options.fitMode = *mode;
         } else if (name == QLatin1String("--crop")) {
-            if (!takeValue())
+            const auto anchor = takeParsed(
+                parseCropAnchor, QT_TRANSLATE_NOOP("quillmorph-cli",
+                                                   "--crop wants centre or attention, not \"%1\""));
+            if (!anchor)
                 return std::nullopt;
-            const auto anchor = parseCropAnchor(value);
-            if (!anchor) {
-                error = QCoreApplication::translate("quillmorph-cli",
-                                                    "--crop wants centre or attention, not \"%1\"")
-                            .arg(value);
-                return std::nullopt;
-            }
             request.options.crop = *anchor;
         } else if (name == QLatin1String("--max-size")) {
-            if (!takeValue())
+            const auto kb = takeParsed(
+                parseSizeLimit,
+                QT_TRANSLATE_NOOP(
+                    "quillmorph-cli",
+                    "--max-size wants a size in KB or with K or M, up to 1024M, not \"%1\""));
+            if (!kb)
                 return std::nullopt;
-            const auto kb = parseSizeLimit(value);
-            if (!kb) {
-                error = QCoreApplication::translate(
-                            "quillmorph-cli",
-                            "--max-size wants a size in KB or with K or M, up to 1024M, not \"%1\"")
-                            .arg(value);
-                return std::nullopt;
-            }
             request.options.sizeLimitKB = *kb;
         } else if (name == QLatin1String("--no-size")) {
             noSizeGiven = true;
@@ -252,16 +252,12 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             }
             request.options.qualityFactor = qualityFactorFromText(qualityFactorText(value));
         } else if (name == QLatin1String("--background")) {
-            if (!takeValue())
+            const auto colour = takeParsed(
+                parseColour,
+                QT_TRANSLATE_NOOP("quillmorph-cli",
+                                  "--background wants #RRGGBB or a colour name, not \"%1\""));
+            if (!colour)
                 return std::nullopt;
-            const auto colour = parseColour(value);
-            if (!colour) {
-                error =
-                    QCoreApplication::translate(
-                        "quillmorph-cli", "--background wants #RRGGBB or a colour name, not \"%1\"")
-                        .arg(value);
-                return std::nullopt;
-            }
             request.options.backColor = *colour;
         } else {
             error = QCoreApplication::translate("quillmorph-cli", "unknown option %1").arg(name);
