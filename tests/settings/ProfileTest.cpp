@@ -150,12 +150,6 @@ TEST(ProfileWriteTest, FilesThatAreNotSettingsAreLeftAlone) {
     EXPECT_EQ(test::readBytes(huge), bytes);
 }
 
-} // namespace
-} // namespace quillmorph
-
-namespace quillmorph {
-namespace {
-
 // The keys after keep-going: what a file holds, what it is read as, what a save writes back.
 struct LaterKeysCase {
     const char* stored; // the lines after the six and keep-going
