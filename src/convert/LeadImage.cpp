@@ -7,6 +7,7 @@
 #include "KeptExif.h"
 #include "PartialOutput.h"
 #include "SizeLimit.h"
+#include "SourceFile.h"
 #include "SystemError.h"
 
 #include <algorithm>
@@ -25,33 +26,8 @@ using vips::VImage;
 
 namespace {
 
-// vips reads a name ending in "[…]" as a file name plus loader options, more than once on the
-// way in, so such a file is read through a plainly named link.
-std::shared_ptr<const QTemporaryDir> aliasFor(const FilePath& path) {
-    if (!path.native().endsWith(']'))
-        return nullptr;
-    auto dir = std::make_shared<QTemporaryDir>();
-    const FilePath link = FilePath(dir->path()).child(QByteArray("image"));
-    if (!dir->isValid() || ::symlink(path.absolute().c_str(), link.c_str()) != 0)
-        return nullptr;
-    return dir;
-}
-
-// Why a file cannot be read, from what the file system says of it; kOk when it can be.
-EngineStatus readableStatus(const FilePath& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return statusFromErrno(errno, FileRole::Named, status::kFileNotFound);
-    if (!S_ISREG(info.st_mode))
-        return status::kNotAFile;
-    if (info.st_size == 0)
-        return status::kEmptyFile;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return statusFromErrno(errno, FileRole::Named, status::kAccessDenied);
-    ::close(fd);
-    return status::kOk;
-}
+// An SVG larger than this is no drawing a person made.
+constexpr qint64 kMaxSvgBytes = 256 * 1024 * 1024;
 
 std::vector<double> rgbOf(quint32 colour) {
     return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
@@ -134,39 +110,44 @@ NotAnImageError::NotAnImageError(const FilePath& path)
 
 EngineStatus LeadImage::Load(const FilePath& path) {
     image_ = VImage();
-    path_ = {};
     header_ = {};
     exif_.clear();
-    alias_.reset();
+    source_.reset();
+    svg_.reset();
     pristine_ = false;
     coloursPending_ = false;
     flatColour_.reset();
 
-    if (const EngineStatus st = readableStatus(path); st != status::kOk)
-        return st;
-
-    alias_ = aliasFor(path);
-    path_ = path;
-    const std::string name = vipsName();
-    const char* loader = vips_foreign_find_load(name.c_str());
+    EngineStatus openStatus = status::kOk;
+    source_ = SourceFile::open(path, openStatus);
+    if (!source_)
+        return openStatus;
+    const char* loader = vips_foreign_find_load(source_->loaderName().c_str());
     if (!loader) {
         vips_error_clear();
+        source_.reset();
         throw NotAnImageError(path);
     }
     try {
-        VImage file =
-            VImage::new_from_file(name.c_str(), VImage::option()
-                                                    ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                                    ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        // librsvg follows links in a drawing to files beside it; from memory it has no folder
+        // to look in, so a hostile SVG cannot paint the user's files into the picture.
+        if (std::string_view(loader) == "VipsForeignLoadSvgFile") {
+            const QByteArray drawing = source_->contents(kMaxSvgBytes);
+            if (drawing.isEmpty())
+                return status::kImageTooLarge;
+            svg_.reset(vips_blob_copy(drawing.constData(), size_t(drawing.size())),
+                       [](VipsBlob* blob) { vips_area_unref(VIPS_AREA(blob)); });
+        }
+        VImage file = opened(VImage::option()
+                                 ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                 ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
         if (double(file.width()) * file.height() > kMaxPixels ||
             double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
             return status::kImageTooLarge;
         exif_ = exifOf(file);
         if (vips_image_get_orientation(file.get_image()) > 1) {
             // Turning the image needs random access to its rows.
-            file = VImage::new_from_file(name.c_str(),
-                                         VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
-                       .autorot();
+            file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
         }
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
         // A resize reopens the file through thumbnail, so an lcms transform built here would
@@ -215,13 +196,12 @@ EngineStatus LeadImage::Size(float w, float h) {
             // 30000 × 30000 into a 7 × 5 box took 17 s and 570 MB. Below that, a resize.
             const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
             const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
-            image_ = exactSize(normalisedSrgb(VImage::thumbnail(
-                                   vipsName().c_str(), viaW,
-                                   VImage::option()
-                                       ->set("height", viaH)
-                                       ->set("size", VIPS_SIZE_FORCE)
-                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
-                                                   transforms_.get()),
+            image_ = exactSize(normalisedSrgb(thumbnailOf(viaW, VImage::option()
+                                                                    ->set("height", viaH)
+                                                                    ->set("size", VIPS_SIZE_FORCE)
+                                                                    ->set("fail_on",
+                                                                          VIPS_FAIL_ON_TRUNCATED)),
+                                                transforms_.get()),
                                viaW, viaH);
             if (viaW != tw || viaH != th)
                 image_ = resampled(image_, tw, th);
@@ -269,10 +249,10 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
 void LeadImage::copyFrom(const LeadImage& other) {
     // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
     image_ = other.image_;
-    path_ = other.path_;
     header_ = other.header_;
     exif_ = other.exif_;
-    alias_ = other.alias_;
+    source_ = other.source_;
+    svg_ = other.svg_;
     transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;
@@ -432,9 +412,16 @@ VImage LeadImage::pixels() const {
     return coloursPending_ ? normalisedSrgb(image_, transforms_.get()) : image_;
 }
 
-std::string LeadImage::vipsName() const {
-    const FilePath name = alias_ ? FilePath(alias_->filePath(QStringLiteral("image"))) : path_;
-    return name.native().toStdString();
+VImage LeadImage::opened(vips::VOption* options) const {
+    if (svg_)
+        return VImage::svgload_buffer(svg_.get(), options);
+    return VImage::new_from_file(source_->loaderName().c_str(), options);
+}
+
+VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
+    if (svg_)
+        return VImage::thumbnail_buffer(svg_.get(), width, options);
+    return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
 EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
@@ -442,11 +429,11 @@ EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
         return status::kFolderMissing;
     // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
     // encoder failure by decoding the source on its own.
-    if (!path_.isEmpty()) {
+    if (source_) {
         try {
-            VImage::new_from_file(vipsName().c_str(), VImage::option()
-                                                          ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                                          ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+            opened(VImage::option()
+                       ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                 .avg();
         } catch (const VError&) {
             vips_error_clear();

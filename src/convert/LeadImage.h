@@ -8,7 +8,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +19,7 @@ namespace quillmorph {
 
 class ColourTransforms;
 class PartialOutput;
+class SourceFile;
 
 // Thrown by LeadImage::Load when the file is not an image any loader of the engine can read.
 class NotAnImageError : public std::runtime_error {
@@ -47,7 +47,9 @@ public:
     virtual ~LeadImage() = default;
 
     // Opens the file's first page. Throws NotAnImageError when no loader recognises the file;
-    // every other problem (missing, unreadable, damaged, too large) is a status.
+    // every other problem (missing, unreadable, not a regular file, damaged, too large) is a
+    // status. The file is opened once: every later read of its pixels comes from it, whatever
+    // its path comes to name meanwhile.
     EngineStatus Load(const FilePath& path);
 
     // Size of the current image in pixels, upright after EXIF orientation; 0 when empty.
@@ -115,18 +117,20 @@ private:
                             PartialOutput& output, bool keepExif, const Writing& write) const;
     // image_ as 8-bit sRGB, its profile applied if that was put off.
     vips::VImage pixels() const;
-    std::string vipsName() const;
+    // The source loaded again, whole or through libvips' shrinking loader.
+    vips::VImage opened(vips::VOption* options) const;
+    vips::VImage thumbnailOf(int width, vips::VOption* options) const;
     EngineStatus encodableAs(const OutputFormat& format) const;
     // write's failures as a status.
     EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const FilePath& folder,
                               const Writing& write) const;
     EngineStatus saveFailureStatus(const FilePath& folder) const;
 
+    std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
+    std::shared_ptr<VipsBlob> svg_;           // an SVG source, read into memory
     vips::VImage image_;
-    FilePath path_; // the file the pipeline reads from
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
-    std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     std::shared_ptr<ColourTransforms> transforms_;
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
