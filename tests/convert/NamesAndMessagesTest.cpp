@@ -78,6 +78,10 @@ TEST(MessagesTest, AFailureNamesItsFileOnASecondLine) {
     EXPECT_EQ(message::text(Failure::of(Failure::Kind::CombineFailed, file)),
               QStringLiteral("ERR: LEAD1 Combine\n/in/a.png"));
     EXPECT_EQ(message::text(Failure::of(Failure::Kind::FillFailed, {})), QStringLiteral("ERR: LEAD1 Fill"));
+    // For a terminal, no character of a name may act on it: C0, DEL and C1 (CSI) are escaped.
+    const FilePath hostile = FilePath::fromNative("/in/\x1b[2J\x7f\xc2\x9b\xe5\x86\x99\xe9.png");
+    EXPECT_EQ(message::text(Failure::engine(20006, Stage::Load, hostile), message::PathForm::Terminal),
+              QStringLiteral("エラー:  7 In Load\n/in/\\x1B[2J\\x7F\\xC2\\x9B写\uFFFD.png"));
 }
 
 TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
