@@ -322,14 +322,16 @@ EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
                              int qualityFactor) const {
     if (nameIsTaken(path))
         return status::kOutputExists;
+    const Folder folder = Folder::open(path.absolute().parent());
+    if (!folder.isOpen())
+        return status::kFolderMissing;
     PartialOutput output;
-    if (const EngineStatus st = Encode(path.absolute().parent(), format, qualityFactor, output);
-        st != status::kOk)
+    if (const EngineStatus st = Encode(folder, format, qualityFactor, output); st != status::kOk)
         return st;
-    return output.commit(path);
+    return output.commit(folder, path.fileName());
 }
 
-EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& format,
+EngineStatus LeadImage::Encode(const Folder& folder, const OutputFormat& format,
                                int qualityFactor, PartialOutput& output, bool keepExif) const {
     return encodeInto(folder, format, output, keepExif,
                       [&](const VImage& rgb8, const QByteArray& exif) {
@@ -337,7 +339,7 @@ EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& forma
                       });
 }
 
-EngineStatus LeadImage::EncodeWithin(const FilePath& folder, const OutputFormat& format,
+EngineStatus LeadImage::EncodeWithin(const Folder& folder, const OutputFormat& format,
                                      int qualityFactor, const SizeLimit& limit,
                                      PartialOutput& output, bool keepExif,
                                      LimitedEncoding& result) const {
@@ -363,7 +365,7 @@ EngineStatus LeadImage::EncodeToMemory(const OutputFormat& format, int qualityFa
     });
 }
 
-EngineStatus LeadImage::encodeInto(const FilePath& folder, const OutputFormat& format,
+EngineStatus LeadImage::encodeInto(const Folder& folder, const OutputFormat& format,
                                    PartialOutput& output, bool keepExif,
                                    const Writing& write) const {
     if (const EngineStatus st = encodableAs(format); st != status::kOk)
@@ -388,7 +390,7 @@ EngineStatus LeadImage::encodableAs(const OutputFormat& format) const {
 
 // folder: where the output was going, empty for memory.
 EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
-                                     const FilePath& folder, const Writing& write) const {
+                                     const Folder& folder, const Writing& write) const {
     try {
         const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
         write(flattenedRgb(pixels(), 0xFFFFFF), exif);
@@ -424,8 +426,8 @@ VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
     return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
-EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
-    if (!folder.isEmpty() && !isFolder(folder))
+EngineStatus LeadImage::saveFailureStatus(const Folder& folder) const {
+    if (folder.isOpen() && folder.isGone())
         return status::kFolderMissing;
     // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
     // encoder failure by decoding the source on its own.

@@ -3,6 +3,7 @@
 #include "ConversionOptions.h"
 #include "EngineStatus.h"
 #include "FilePath.h"
+#include "Folder.h"
 #include "OutputFormat.h"
 #include "SizeLimit.h"
 
@@ -88,13 +89,13 @@ public:
     // Save's first half: writes the file under a temporary name in folder, for the caller to
     // commit under its final name later (or drop, which removes it). keepExif: the photo
     // information of the file last loaded (KeptExif.h) goes into formats that carry EXIF.
-    EngineStatus Encode(const FilePath& folder, const OutputFormat& format, int qualityFactor,
+    EngineStatus Encode(const Folder& folder, const OutputFormat& format, int qualityFactor,
                         PartialOutput& output, bool keepExif = false) const;
 
     // Encode held to a file-size limit, for a format it applies to (sizeLimitApplies): the
     // pixels are decoded once and encoded at the best quality, not above the one qualityFactor
     // gives, whose file fits (SizeLimit.h); result tells how that went.
-    EngineStatus EncodeWithin(const FilePath& folder, const OutputFormat& format, int qualityFactor,
+    EngineStatus EncodeWithin(const Folder& folder, const OutputFormat& format, int qualityFactor,
                               const SizeLimit& limit, PartialOutput& output, bool keepExif,
                               LimitedEncoding& result) const;
 
@@ -113,7 +114,7 @@ private:
     // Gets the image as 8-bit sRGB and the photo information to keep (empty for none).
     using Writing = std::function<void(const vips::VImage&, const QByteArray&)>;
     // Encode's checks, its output made and dropped on failure, around write.
-    EngineStatus encodeInto(const FilePath& folder, const OutputFormat& format,
+    EngineStatus encodeInto(const Folder& folder, const OutputFormat& format,
                             PartialOutput& output, bool keepExif, const Writing& write) const;
     // image_ as 8-bit sRGB, its profile applied if that was put off.
     vips::VImage pixels() const;
@@ -122,9 +123,9 @@ private:
     vips::VImage thumbnailOf(int width, vips::VOption* options) const;
     EngineStatus encodableAs(const OutputFormat& format) const;
     // write's failures as a status.
-    EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const FilePath& folder,
+    EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const Folder& folder,
                               const Writing& write) const;
-    EngineStatus saveFailureStatus(const FilePath& folder) const;
+    EngineStatus saveFailureStatus(const Folder& folder) const;
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
     std::shared_ptr<VipsBlob> svg_;           // an SVG source, read into memory

@@ -24,7 +24,7 @@ namespace quillmorph {
 class Pipeline {
 public:
     // filesInFlight: files converted at once; 0 means one per core.
-    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder,
+    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
              int filesInFlight);
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
@@ -51,7 +51,7 @@ private:
 
     const QList<BatchItem>& items_;
     const OptionsSource& options_;
-    const FilePath folder_;
+    const Folder folder_;
     const int workers_;
     const int lookAhead_;
     // The bytes the files running may hold together (the first one always starts), from the

@@ -38,18 +38,16 @@ TEST(FileNamesTest, FileTitleDropsOnlyTheLastExtension) {
 
 TEST(FileNamesTest, CollidingOutputsGetNumberedNames) {
     QTemporaryDir dir;
+    const Folder folder = Folder::open(dir.path());
     QSet<FilePath> taken;
-    const FilePath first = freeOutputPath(dir.path(), "a", ".jpg", taken);
-    const FilePath second = freeOutputPath(dir.path(), "a", ".jpg", taken);
-    EXPECT_EQ(first, FilePath(dir.filePath(QStringLiteral("a.jpg"))));
-    EXPECT_EQ(second, FilePath(dir.filePath(QStringLiteral("a (2).jpg"))));
+    EXPECT_EQ(freeOutputName(folder, "a", ".jpg", taken), "a.jpg");
+    EXPECT_EQ(freeOutputName(folder, "a", ".jpg", taken), "a (2).jpg");
 
     QSet<FilePath> fresh;
     QFile existing(dir.filePath(QStringLiteral("b.png")));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
-    EXPECT_EQ(freeOutputPath(dir.path(), "b", ".png", fresh),
-              FilePath(dir.filePath(QStringLiteral("b (2).png"))));
+    EXPECT_EQ(freeOutputName(folder, "b", ".png", fresh), "b (2).png");
 }
 
 TEST(MessagesTest, ErrorProcNumbersStatusesFromOne) {
