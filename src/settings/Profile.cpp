@@ -66,21 +66,34 @@ Profile::Profile(const QByteArray& bytes) {
     }
 }
 
-Profile Profile::fromFile(const QString& path) {
-    return read(path).value_or(Profile());
-}
+namespace {
 
-std::optional<Profile> Profile::read(const QString& path) {
+// The file's bytes: empty when it is missing, nothing when it cannot be a settings file.
+std::optional<QByteArray> fileBytes(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
-        return Profile();
+        return QByteArray();
     QFile file(path);
     if (!info.isFile() || info.size() > kMaxProfileBytes || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.read(kMaxProfileBytes + 1);
-    if (bytes.size() > kMaxProfileBytes || bytes.contains('\0'))
+    if (bytes.size() > kMaxProfileBytes)
         return std::nullopt;
-    return Profile(bytes);
+    return bytes;
+}
+
+} // namespace
+
+Profile Profile::fromFile(const QString& path) {
+    // A NUL ends a value where it stands, as in a fixed buffer; the rest is read.
+    return Profile(fileBytes(path).value_or(QByteArray()));
+}
+
+std::optional<Profile> Profile::read(const QString& path) {
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes || bytes->contains('\0'))
+        return std::nullopt;
+    return Profile(*bytes);
 }
 
 qsizetype Profile::find(const QByteArray& section, const QByteArray& key) const {

@@ -17,12 +17,12 @@ public:
     explicit Profile(const QByteArray& bytes);
     explicit Profile(const QString& text) : Profile(text.toUtf8()) {}
 
-    // Reads a file; a missing, unreadable, oversized or binary file gives an empty profile.
+    // Reads a file; a missing, unreadable or oversized file gives an empty profile.
     static Profile fromFile(const QString& path);
 
-    // Like fromFile, but tells a missing file (an empty profile) from one that exists and
-    // cannot be used (nothing), which a save must leave alone: a folder, a file too large, or
-    // one holding NUL bytes, which no settings file does.
+    // The file to be written back: tells a missing file (an empty profile) from one that exists
+    // and cannot be used (nothing), which a save must leave alone: a folder, a file too large,
+    // or one holding NUL bytes, which no settings file does.
     static std::optional<Profile> read(const QString& path);
 
     // The value, or fallback when the section or key is missing.
