@@ -5,7 +5,7 @@
 // With --batches, one window runs N batches of the files, the later ones dropped on it with
 // other options set in its controls (format, size on or off, margin colour), each completion
 // box the real one, answered at once: a run for LeakSanitizer (see docs/reliability.md).
-#include "ImagingEngine.h"
+#include "engine/ImagingEngine.h"
 #include "OrcGuard.h"
 #include "Profile.h"
 #include "StoredChoices.h"

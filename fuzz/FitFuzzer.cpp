@@ -1,5 +1,6 @@
 // Any box and source size: the placement stays inside the box and is at least a pixel.
-#include "FitGeometry.h"
+#include "batch/ConversionOptions.h"
+#include "engine/FitGeometry.h"
 
 #include <cmath>
 #include <cstdint>

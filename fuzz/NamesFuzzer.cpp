@@ -1,6 +1,6 @@
 // Any name, whatever its bytes: the title is a prefix of the name and loses at most its last
 // extension (a dot in last place does not start one).
-#include "FileNames.h"
+#include "files/FileNames.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,12 +4,12 @@
 // bytes, so every family gets its turn and a kept input replays exactly. Any status is a fine
 // outcome; a crash, a leak, a hang, an allocation past libFuzzer's limit or an image of the
 // wrong size is a fault.
-#include "FitAndPad.h"
-#include "FitGeometry.h"
-#include "ImagingEngine.h"
-#include "LeadImage.h"
+#include "engine/FitAndPad.h"
+#include "engine/FitGeometry.h"
+#include "engine/ImagingEngine.h"
+#include "engine/LeadImage.h"
 #include "OrcGuard.h"
-#include "OutputFormat.h"
+#include "engine/OutputFormat.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -165,7 +165,7 @@ void convertOnce(const OptionSet& set, quint32 setIndex, const OutputFormat& for
             "Load accepted an image outside the pixel limit");
     if (!set.fit.sizeConversion && double(sourceW) * sourceH > kOwnSizeBudget)
         return;
-    st = FitAndPad(LEAD1, LEAD_work, set.fit, [](Failure::Kind) {});
+    st = FitAndPad(LEAD1, LEAD_work, set.fit, [](PadStep) {});
     require(isEngineStatus(st), "FitAndPad returned no engine status");
     noteOutcome({3, setIndex, quint32(st), log2Of(sourceW), log2Of(sourceH)});
     if (st != status::kOk)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FilePath.h"
+#include "files/FilePath.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ImagingEngine.h"
+#include "engine/ImagingEngine.h"
 
 #include <QApplication>
 #include <QLocale>

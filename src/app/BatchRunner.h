@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BatchInterfaces.h"
-#include "ConvertFiles.h"
+#include "batch/BatchInterfaces.h"
+#include "batch/ConvertFiles.h"
 
 #include <QFutureWatcher>
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BatchInterfaces.h"
+#include "batch/BatchInterfaces.h"
 
 #include <QMutex>
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "FilePath.h"
+#include "files/FilePath.h"
 
 class QLocalSocket;
 

@@ -1,6 +1,6 @@
 #include "SurfaceMenu.h"
 
-#include "SizeLimit.h"
+#include "engine/SizeLimit.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConversionOptions.h"
-#include "FilePath.h"
+#include "batch/ConversionOptions.h"
+#include "files/FilePath.h"
 #include "StoredChoices.h"
 #include "UserDialogs.h"
 

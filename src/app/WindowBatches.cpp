@@ -1,9 +1,9 @@
 #include "WindowBatches.h"
 
 #include "BatchRunner.h"
-#include "FileNames.h"
-#include "ImagingEngine.h"
-#include "Messages.h"
+#include "files/FileNames.h"
+#include "engine/ImagingEngine.h"
+#include "batch/Messages.h"
 
 #include <QDateTime>
 #include <QGuiApplication>

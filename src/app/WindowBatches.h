@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BatchInterfaces.h"
-#include "BatchResult.h"
-#include "FilePath.h"
+#include "batch/BatchInterfaces.h"
+#include "batch/BatchResult.h"
+#include "files/FilePath.h"
 #include "UserDialogs.h"
 
 #include <QList>

@@ -3,7 +3,7 @@
 #include "AppIcon.h"
 #include "HomePage.h"
 #include "MarginColour.h"
-#include "OutputFormat.h"
+#include "engine/OutputFormat.h"
 #include "QualityFactor.h"
 #include "SingleInstance.h"
 #include "StoredChoices.h"

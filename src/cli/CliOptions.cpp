@@ -1,6 +1,6 @@
 #include "CliOptions.h"
 
-#include "OutputFormat.h"
+#include "engine/OutputFormat.h"
 #include "QualityFactor.h"
 
 #include <QColor>

@@ -1,7 +1,7 @@
 #include "ConsoleSink.h"
 
-#include "Messages.h"
-#include "TerminationSignals.h"
+#include "batch/Messages.h"
+#include "frontend/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <cstdio>

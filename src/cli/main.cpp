@@ -1,13 +1,13 @@
 #include "CliOptions.h"
 #include "ConsoleSink.h"
-#include "ConvertFiles.h"
-#include "ImagingEngine.h"
+#include "batch/ConvertFiles.h"
+#include "engine/ImagingEngine.h"
 #include "Language.h"
-#include "Messages.h"
+#include "batch/Messages.h"
 #include "OrcGuard.h"
 #include "Profile.h"
 #include "StoredChoices.h"
-#include "TerminationSignals.h"
+#include "frontend/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #include "BatchRunner.h"
 #include "EventLoop.h"
-#include "Messages.h"
+#include "batch/Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 

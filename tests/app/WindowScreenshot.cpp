@@ -2,7 +2,7 @@
 //   xvfb-run -a -s "-screen 0 640x480x24" build-app/tests/app/window_screenshot docs/window.png
 // and, in English, for docs/window-en.png with LANGUAGE=en in front.
 #include "AppIcon.h"
-#include "ImagingEngine.h"
+#include "engine/ImagingEngine.h"
 #include "Language.h"
 #include "frmMain.h"
 

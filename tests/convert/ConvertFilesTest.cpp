@@ -1,7 +1,7 @@
-#include "ConversionCost.h"
-#include "ConvertFiles.h"
-#include "FitAndPad.h"
-#include "Messages.h"
+#include "batch/ConversionCost.h"
+#include "batch/ConvertFiles.h"
+#include "engine/FitAndPad.h"
+#include "batch/Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 
@@ -424,7 +424,9 @@ VImage fitWithFailure(const QString& file, const QString& out, QStringList& repo
     LeadImage work;
     EXPECT_EQ(main.Load(file), status::kOk);
     const FitRequest request{true, 64, 48, kBlue};
-    const auto report = [&](Failure::Kind kind) { reports << message::text(Failure::of(kind, {})); };
+    const auto report = [&](PadStep step) {
+        reports << (step == PadStep::Fill ? message::fillFailed() : message::combineFailed());
+    };
     EXPECT_EQ(FitAndPad(main, work, request, report), status::kOk);
     EXPECT_EQ(main.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
     return test::readImage(out);

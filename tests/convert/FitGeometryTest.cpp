@@ -1,5 +1,5 @@
-#include "ConversionOptions.h"
-#include "FitGeometry.h"
+#include "batch/ConversionOptions.h"
+#include "engine/FitGeometry.h"
 
 #include <gtest/gtest.h>
 

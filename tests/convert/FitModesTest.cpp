@@ -1,4 +1,4 @@
-#include "FitAndPad.h"
+#include "engine/FitAndPad.h"
 #include "TestImages.h"
 
 #include <QTemporaryDir>
@@ -87,7 +87,7 @@ TEST_P(FitModesTest, ThePictureMeetsTheBoxAsTheModeSays) {
     LeadImage LEAD_work;
     ASSERT_EQ(LEAD1.Load(sourceFile(c.source, dir)), status::kOk);
     const FitRequest request{true, 600, 450, 0xFF0000, c.mode, c.crop, c.noEnlarge};
-    ASSERT_EQ(FitAndPad(LEAD1, LEAD_work, request, [](Failure::Kind) { ADD_FAILURE(); }),
+    ASSERT_EQ(FitAndPad(LEAD1, LEAD_work, request, [](PadStep) { ADD_FAILURE(); }),
               status::kOk);
     const QString out = dir.filePath(QStringLiteral("out.png"));
     ASSERT_EQ(LEAD1.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);

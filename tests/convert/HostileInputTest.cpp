@@ -1,6 +1,6 @@
-#include "ConvertFiles.h"
+#include "batch/ConvertFiles.h"
 #include "GObjectWarnings.h"
-#include "Messages.h"
+#include "batch/Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 

@@ -1,4 +1,4 @@
-#include "ConvertFiles.h"
+#include "batch/ConvertFiles.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 

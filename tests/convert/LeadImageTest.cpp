@@ -1,10 +1,10 @@
-#include "ColourTransforms.h"
-#include "FitAndPad.h"
-#include "FormatWriters.h"
+#include "engine/ColourTransforms.h"
+#include "engine/FitAndPad.h"
+#include "engine/FormatWriters.h"
 #include "GObjectWarnings.h"
-#include "JfifTarget.h"
-#include "LeadImage.h"
-#include "SizeLimit.h"
+#include "engine/JfifTarget.h"
+#include "engine/LeadImage.h"
+#include "engine/SizeLimit.h"
 #include "TestImages.h"
 
 #include <QDir>
@@ -318,7 +318,7 @@ TEST_F(LeadImageTest, ProfilesAreAppliedBeforeTheyAreDropped) {
                 ASSERT_EQ(image.Size(image.width(), image.height()), status::kOk);
             } else if (way == Way::PaddedAtOwnSize) { // the loaded pixels go through a copy
                 LeadImage work;
-                ASSERT_EQ(FitAndPad(image, work, FitRequest{}, [](Failure::Kind) { FAIL(); }), status::kOk);
+                ASSERT_EQ(FitAndPad(image, work, FitRequest{}, [](PadStep) { FAIL(); }), status::kOk);
             }
             const QString out = file + QStringLiteral("-%1.png").arg(int(way));
             ASSERT_EQ(image.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);

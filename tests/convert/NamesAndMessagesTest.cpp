@@ -1,11 +1,11 @@
-#include "ConvertFiles.h"
-#include "FileNames.h"
-#include "FormatWriters.h"
-#include "LeadImage.h"
-#include "Messages.h"
-#include "OutputFolder.h"
-#include "OutputFormat.h"
-#include "SystemError.h"
+#include "batch/ConvertFiles.h"
+#include "files/FileNames.h"
+#include "engine/FormatWriters.h"
+#include "engine/LeadImage.h"
+#include "batch/Messages.h"
+#include "files/OutputFolder.h"
+#include "engine/OutputFormat.h"
+#include "files/SystemError.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "Language.h"
-#include "Messages.h"
+#include "batch/Messages.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "batch/Failure.h"
+#include "files/FilePath.h"
+
+#include <QList>
+#include <optional>
+
+namespace quillmorph {
+
+// A file stored over the file-size limit it was held to: the smallest it could be made.
+struct OverLimit {
+    FilePath output;
+    qint64 bytes = 0;
+    int limitKB = 0;
+    friend bool operator==(const OverLimit&, const OverLimit&) = default;
+};
+
+// How a batch ended, as values; message::finalMessage and message::text make what the user
+// reads of it.
+struct BatchResult {
+    enum class Outcome { Completed, Failed, Cancelled };
+    Outcome outcome = Outcome::Completed;
+    std::optional<Failure> failure; // Failed: the failure that ended the batch
+    FilePath outputFolder;          // empty when it could not be created
+    int converted = 0;              // files stored before the batch ended
+    int skipped = 0;                // files inside dropped folders that are not pictures
+    QList<Failure> failures;        // with keep-going: every file that failed, in file order
+    QList<OverLimit> overLimit;     // files stored over the file-size limit, in file order
+};
+
+} // namespace quillmorph

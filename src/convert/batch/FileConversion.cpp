@@ -1,0 +1,126 @@
+#include "batch/FileConversion.h"
+
+#include "batch/ConversionCost.h"
+#include "files/FileNames.h"
+#include "engine/FitAndPad.h"
+
+#include <new>
+
+namespace quillmorph {
+
+StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransforms>& transforms) {
+    StartedFile file;
+    file.path = item.source;
+    file.images.LEAD1.useColourTransforms(transforms);
+    if (item.unreadable != status::kOk) {
+        file.failure = Failure::engine(item.unreadable, Stage::Load, item.source);
+        return file;
+    }
+    try {
+        const EngineStatus st = file.images.LEAD1.Load(item.source);
+        // An empty file in a folder is a placeholder, not a damaged picture.
+        if (st == status::kEmptyFile && item.inFolder)
+            file.skipped = true;
+        else if (st != status::kOk)
+            file.failure = Failure::engine(st, Stage::Load, item.source);
+    } catch (const NotAnImageError&) {
+        // In a folder, text files, videos and thumbnail caches sit beside the pictures.
+        if (item.inFolder)
+            file.skipped = true;
+        else
+            file.failure = Failure::of(Failure::Kind::NotAnImage, item.source);
+    }
+    if (!file.needsNoWorker())
+        file.cost = relativeCost(file.images.LEAD1.header());
+    return file;
+}
+
+namespace {
+
+// LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
+EngineStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
+                    const ConversionOptions& options, PreparedFile& prepared) {
+    if (options.sizeLimitKB <= 0 || !sizeLimitApplies(format))
+        return LEAD1.Encode(folder, format, options.qualityFactor, prepared.output,
+                            options.keepExif);
+    // Only a picture without a fixed box may be made smaller to fit.
+    const SizeLimit limit{qint64(options.sizeLimitKB) * 1024,
+                          !options.sizeConversion || options.fitMode == FitMode::Fit};
+    LimitedEncoding result;
+    const EngineStatus st = LEAD1.EncodeWithin(folder, format, options.qualityFactor, limit,
+                                               prepared.output, options.keepExif, result);
+    if (st == status::kOk && !result.within)
+        prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitKB};
+    return st;
+}
+
+} // namespace
+
+PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
+    PreparedFile prepared;
+    prepared.keepGoing = file.options.keepGoing;
+    prepared.skipped = file.skipped;
+    if (file.skipped)
+        return prepared;
+    if (file.failure) {
+        prepared.failure = file.failure;
+        return prepared;
+    }
+    const ConversionOptions& options = file.options;
+    FitRequest fit{options.sizeConversion, 0, 0, options.backColor, options.fitMode, options.crop,
+                   options.noEnlarge};
+    if (options.sizeConversion) {
+        if (!options.box) {
+            prepared.failure = Failure::of(Failure::Kind::BoxSize, file.path);
+            return prepared;
+        }
+        fit.boxWidth = options.box->width;
+        fit.boxHeight = options.box->height;
+    }
+    LeadImage& LEAD1 = file.images.LEAD1;
+    const auto report = [&](PadStep step) {
+        prepared.reports << (step == PadStep::Fill ? Failure::Kind::FillFailed
+                                                   : Failure::Kind::CombineFailed);
+    };
+    if (const EngineStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
+        st != status::kOk) {
+        prepared.failure = Failure::engine(st, Stage::Size, file.path);
+        return prepared;
+    }
+
+    const OutputFormat* format = options.format.row;
+    if (!format) {
+        prepared.failure = Failure::unknownFormat(options.format.unknownText, file.path);
+        return prepared;
+    }
+    prepared.title = ufnGetFileTitle(GetBaseName(file.path));
+    prepared.extension = format->extension;
+    if (const EngineStatus st = encode(LEAD1, folder, *format, options, prepared);
+        st != status::kOk) {
+        // Pixels are decoded only while encoding; a damaged source is still a load failure.
+        const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;
+        prepared.failure = Failure::engine(st, stage, file.path);
+        return prepared;
+    }
+    // A date the file system will not take is no reason to lose the picture.
+    if (options.keepDates)
+        prepared.output.takeTimesOf(file.path);
+    return prepared;
+}
+
+PreparedFile prepareOnWorker(StartedFile& file, const Folder& folder,
+                             const std::atomic<bool>& abandoned) {
+    PreparedFile prepared;
+    try {
+        if (!abandoned)
+            prepared = prepareFile(file, folder);
+    } catch (const std::bad_alloc&) {
+        prepared.failure = Failure::engine(status::kOutOfMemory, Stage::Load, file.path);
+    } catch (const std::exception&) {
+        prepared.failure = Failure::engine(status::kEngineFailure, Stage::Load, file.path);
+    }
+    file.images = ImagePair(); // release the pipeline on the thread that ran it
+    return prepared;
+}
+
+} // namespace quillmorph

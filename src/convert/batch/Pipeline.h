@@ -1,0 +1,71 @@
+#pragma once
+
+#include "batch/BatchInterfaces.h"
+#include "batch/DropListing.h"
+#include "batch/FileConversion.h"
+#include "batch/WorkerPool.h"
+
+#include <QList>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace quillmorph {
+
+// Converts the files of a batch on a few worker threads, ahead of the batch's thread, which
+// takes the results strictly in file order, so outputs are named and committed in that order.
+// Within a look-ahead of several files per worker the dearest files start first, so a slow
+// file does not start last and leave the other cores idle while it finishes, and files start
+// only while the bytes they may hold together fit a budget. A file's options are read from
+// options as it starts, so a change reaches every file not yet started. Lives on the batch's
+// thread; items and options must outlive it.
+class Pipeline {
+public:
+    // filesInFlight: files converted at once; 0 means one per core.
+    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
+             int filesInFlight);
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+    // Files still queued are dropped; the pool then waits for those under way.
+    ~Pipeline();
+
+    // File index (0-based) once prepared, starting files of the look-ahead while it waits.
+    PreparedFile take(int index);
+
+private:
+    struct Results {
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::map<int, PreparedFile> done;
+        quint64 completions = 0;
+    };
+
+    void openAhead(int index);
+    // Called with the results locked: frees the slots of the files that have finished.
+    void forgetFinished();
+    // Starts the dearest waiting file that fits beside those running; false when a worker is
+    // not free or no file fits. With nothing running every file fits, so the batch goes on.
+    bool startOne();
+
+    const QList<BatchItem>& items_;
+    const OptionsSource& options_;
+    const Folder folder_;
+    const int workers_;
+    const int lookAhead_;
+    // The bytes the files running may hold together (the first one always starts), from the
+    // memory available as the batch starts: keeps huge images from filling the machine.
+    const double bytesInFlight_;
+    int opened_ = 0;                     // items before this have had their header opened
+    std::map<int, StartedFile> waiting_; // opened, not started
+    std::map<int, double> running_;      // started, not yet seen finished: their weight
+    double weightRunning_ = 0;
+    // Built once per profile for the whole batch, not once per file.
+    std::shared_ptr<ColourTransforms> colourTransforms_;
+    std::shared_ptr<Results> shared_ = std::make_shared<Results>();
+    std::shared_ptr<std::atomic<bool>> abandoned_ = std::make_shared<std::atomic<bool>>(false);
+    WorkerPool pool_; // last: joined before the rest goes
+};
+
+} // namespace quillmorph

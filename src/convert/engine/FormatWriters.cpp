@@ -1,0 +1,147 @@
+#include "engine/FormatWriters.h"
+
+#include "engine/JfifTarget.h"
+#include "engine/PsdWriter.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace quillmorph {
+
+using vips::VError;
+using vips::VImage;
+using vips::VOption;
+using vips::VTarget;
+
+namespace {
+
+// How a format's encoder is asked: its own quality (1…100) and, for PNG, a palette.
+struct Encoding {
+    int quality = 100;
+    bool palette = false;
+};
+
+void putBytes(const VTarget& target, const QByteArray& bytes) {
+    if (vips_target_write(target.get_target(), bytes.constData(), size_t(bytes.size())) != 0 ||
+        vips_target_end(target.get_target()) != 0)
+        throw VError();
+}
+
+// A libvips blob's bytes, copied, and the blob released.
+QByteArray takeBlob(VipsBlob* blob) {
+    const std::unique_ptr<VipsArea, decltype(&vips_area_unref)> owned(VIPS_AREA(blob),
+                                                                      &vips_area_unref);
+    size_t size = 0;
+    const void* data = vips_blob_get(blob, &size);
+    return QByteArray(static_cast<const char*>(data), qsizetype(size));
+}
+
+// ImageMagick writes only to a name or to memory.
+void encodeWithMagick(const VImage& image, const VTarget& target, const char* format) {
+    putBytes(target, takeBlob(image.magicksave_buffer(
+                         VImage::option()->set("format", format)->set("strip", true))));
+}
+
+std::string targetSaver(const OutputFormat& format) {
+    return std::string(format.saver) + "_target";
+}
+
+// The one place a format's bytes are made; a file and memory differ only in the target, which
+// every writer ends. A JPEG streams as it is encoded: at quality 100 a whole picture is
+// megabytes, which a memory buffer would grow into by copies.
+void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& format,
+            const Encoding& how, const QByteArray& exif) {
+    // Whatever a saver makes of strip (libvips 8.14's webpsave ignores it and wrote a photo's
+    // GPS position and serial numbers), it is handed an image that holds nothing but the EXIF
+    // we kept.
+    const bool strip = exif.isEmpty() || !format.carriesExif;
+    const VImage image = withOnlyExif(rgb8, strip ? QByteArray() : exif);
+    switch (format.writer) {
+    case Writer::Jfif: {
+        const JfifTarget jfif(target);
+        image.jpegsave_target(jfif.target(),
+                              VImage::option()->set("Q", how.quality)->set("strip", strip));
+        return;
+    }
+    case Writer::Vips: {
+        // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
+        // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
+        // no tRNS.
+        const VImage input = how.palette ? image.bandjoin_const({255}) : image;
+        VOption* options =
+            VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
+        if (format.usesQuality || how.palette)
+            options->set("Q", how.quality);
+        if (how.palette)
+            options->set("palette", true);
+        VImage::call_option_string(targetSaver(format).c_str(), format.options, options);
+        return;
+    }
+    case Writer::Magick:
+        encodeWithMagick(image, target, format.saver);
+        return;
+    case Writer::Psd:
+        // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
+        writePsd(image, target);
+        return;
+    }
+}
+
+QByteArray encodedInMemory(const VImage& rgb8, const OutputFormat& format, const Encoding& how,
+                           const QByteArray& exif) {
+    const VTarget target = VTarget::new_to_memory();
+    encode(rgb8, target, format, how, exif);
+    VipsBlob* blob = nullptr;
+    g_object_get(target.get_target(), "blob", &blob, nullptr);
+    if (!blob)
+        throw VError("the encoder left no bytes");
+    return takeBlob(blob);
+}
+
+} // namespace
+
+void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& format,
+                int qualityFactor, const QByteArray& exif) {
+    encode(rgb8, VTarget::new_to_file(file.c_str()), format,
+           {jpegQualityFromFactor(qualityFactor)}, exif);
+}
+
+QByteArray encodedImage(const VImage& rgb8, const OutputFormat& format, int qualityFactor,
+                        const QByteArray& exif) {
+    return encodedInMemory(rgb8, format, {jpegQualityFromFactor(qualityFactor)}, exif);
+}
+
+QByteArray encodedAtQuality(const VImage& rgb8, const OutputFormat& format, int quality,
+                            bool palette, const QByteArray& exif) {
+    if (format.writer != Writer::Jfif && format.writer != Writer::Vips)
+        throw VError("no encoder quality for " + std::string(format.name));
+    return encodedInMemory(rgb8, format, {quality, palette}, exif);
+}
+
+void writeBytes(const FilePath& file, const QByteArray& bytes) {
+    putBytes(VTarget::new_to_file(file.c_str()), bytes);
+}
+
+bool canWrite(const OutputFormat& format) {
+    switch (format.writer) {
+    case Writer::Jfif:
+        return vips_type_find("VipsOperation", "jpegsave_target") != 0;
+    case Writer::Vips:
+        return vips_type_find("VipsOperation", targetSaver(format).c_str()) != 0;
+    case Writer::Magick:
+        return vips_type_find("VipsOperation", "magicksave_buffer") != 0;
+    case Writer::Psd:
+        return true;
+    }
+    return false;
+}
+
+int jpegQualityFromFactor(int qualityFactor) {
+    const double q = std::round(100.0 - (qualityFactor - 2) / 2.52);
+    return int(std::clamp(q, 1.0, 100.0));
+}
+
+} // namespace quillmorph

@@ -1,0 +1,448 @@
+#include "engine/LeadImage.h"
+
+#include "engine/ColourImport.h"
+#include "engine/ColourTransforms.h"
+#include "files/FileNames.h"
+#include "engine/FormatWriters.h"
+#include "engine/KeptExif.h"
+#include "files/PartialOutput.h"
+#include "engine/SizeLimit.h"
+#include "files/SourceFile.h"
+#include "files/SystemError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillmorph {
+
+using vips::VError;
+using vips::VImage;
+
+namespace {
+
+// An SVG larger than this is no drawing a person made.
+constexpr qint64 kMaxSvgBytes = 256 * 1024 * 1024;
+
+std::vector<double> rgbOf(quint32 colour) {
+    return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
+}
+
+VImage flattenedRgb(VImage in, quint32 background) {
+    if (in.has_alpha())
+        in = in.flatten(VImage::option()->set("background", rgbOf(background)));
+    if (in.bands() > 3)
+        in = in.extract_band(0, VImage::option()->set("n", 3));
+    if (in.format() != VIPS_FORMAT_UCHAR)
+        in = in.cast(VIPS_FORMAT_UCHAR);
+    return in;
+}
+
+// Resamplers may land a pixel off the requested size; trim or repeat the edge to hit it.
+VImage exactSize(const VImage& in, int width, int height) {
+    if (in.width() == width && in.height() == height)
+        return in;
+    return in.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+}
+
+VImage resampled(const VImage& in, int width, int height) {
+    const double hscale = double(width) / in.width();
+    const double vscale = double(height) / in.height();
+    return exactSize(in.resize(hscale, VImage::option()->set("vscale", vscale)), width, height);
+}
+
+// The smallest scale libvips' vector loaders take.
+constexpr double kLeastLoadScale = 0.001;
+
+int wholePixels(float v) {
+    return std::max(1, int(std::floor(v)));
+}
+
+bool sizeIsUsable(float w, float h) {
+    return std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0 && w <= VIPS_MAX_COORD &&
+           h <= VIPS_MAX_COORD;
+}
+
+EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
+    vips_error_clear();
+    const QString text = QString::fromUtf8(e.what());
+    if (text.contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
+        return status::kOutOfMemory;
+    return statusFromSystemMessage(text, fallback);
+}
+
+QByteArray exifOf(const VImage& image) {
+    if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
+        return {};
+    size_t size = 0;
+    const void* data = image.get_blob(VIPS_META_EXIF_NAME, &size);
+    return QByteArray(static_cast<const char*>(data), qsizetype(size));
+}
+
+// The image without its binary metadata (EXIF, XMP, profiles). A copy in memory outlives the
+// pipeline it was made from, but not its metadata: libvips 8.14's HEIF loader keeps EXIF and
+// XMP in memory that goes with the loaded image, and a fill of an iPhone photo read them after
+// they were freed. EXIF travels in exif_; give it pixels() (a profile applied).
+VImage withoutBlobs(const VImage& image) {
+    VImage bare = image.copy();
+    gchar** fields = vips_image_get_fields(bare.get_image());
+    for (gchar** field = fields; *field; ++field) {
+        if (bare.get_typeof(*field) == VIPS_TYPE_BLOB)
+            bare.remove(*field);
+    }
+    g_strfreev(fields);
+    return bare;
+}
+
+bool isProgressiveJpeg(const VImage& image) {
+    return image.get_typeof("jpeg-multiscan") != 0 && image.get_int("jpeg-multiscan") != 0;
+}
+
+} // namespace
+
+NotAnImageError::NotAnImageError(const FilePath& path)
+    : std::runtime_error("not an image: " + path.native().toStdString()) {}
+
+EngineStatus LeadImage::Load(const FilePath& path) {
+    image_ = VImage();
+    header_ = {};
+    exif_.clear();
+    source_.reset();
+    svg_.reset();
+    pristine_ = false;
+    coloursPending_ = false;
+    flatColour_.reset();
+
+    EngineStatus openStatus = status::kOk;
+    source_ = SourceFile::open(path, openStatus);
+    if (!source_)
+        return openStatus;
+    const char* loader = vips_foreign_find_load(source_->loaderName().c_str());
+    if (!loader) {
+        vips_error_clear();
+        source_.reset();
+        throw NotAnImageError(path);
+    }
+    try {
+        // librsvg follows links in a drawing to files beside it; from memory it has no folder
+        // to look in, so a hostile SVG cannot paint the user's files into the picture.
+        if (std::string_view(loader) == "VipsForeignLoadSvgFile") {
+            const QByteArray drawing = source_->contents(kMaxSvgBytes);
+            if (drawing.isEmpty())
+                return status::kImageTooLarge;
+            svg_.reset(vips_blob_copy(drawing.constData(), size_t(drawing.size())),
+                       [](VipsBlob* blob) { vips_area_unref(VIPS_AREA(blob)); });
+        }
+        VImage file = opened(VImage::option()
+                                 ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                 ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        if (double(file.width()) * file.height() > kMaxPixels ||
+            double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
+            return status::kImageTooLarge;
+        exif_ = exifOf(file);
+        if (vips_image_get_orientation(file.get_image()) > 1) {
+            // Turning the image needs random access to its rows.
+            file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
+        }
+        cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
+        // A resize reopens the file through thumbnail, so an lcms transform built here would
+        // go unused: a profile is applied only once the loaded pixels are wanted.
+        coloursPending_ = needsProfileTransform(file);
+        image_ = coloursPending_ ? file : normalisedSrgb(file);
+    } catch (const VError& e) {
+        image_ = VImage();
+        return statusFromVipsError(e, status::kCorruptData);
+    }
+    header_ = {loader, image_.width(), image_.height(), isProgressiveJpeg(image_)};
+    pristine_ = true;
+    return status::kOk;
+}
+
+float LeadImage::width() const {
+    return isEmpty() ? 0.0f : float(image_.width());
+}
+
+float LeadImage::height() const {
+    return isEmpty() ? 0.0f : float(image_.height());
+}
+
+EngineStatus LeadImage::Size(float w, float h) {
+    if (isEmpty())
+        return status::kNoImage;
+    if (!sizeIsUsable(w, h))
+        return status::kBadDimensions;
+    const int tw = wholePixels(w);
+    const int th = wholePixels(h);
+    if (double(tw) * th > kMaxPixels)
+        return status::kImageTooLarge;
+    // Nothing to resample: the pipeline stays as it is and the file is not opened again.
+    if (tw == image_.width() && th == image_.height()) {
+        pristine_ = false;
+        return status::kOk;
+    }
+    try {
+        // thumbnail turns CMYK into RGB through a stock profile before any embedded one is
+        // looked at (and its own import in linear light shifts dark tones), so CMYK files are
+        // decoded whole and reduced as they stream in; they are rare outside print work.
+        if (pristine_ && !cmykFile_) {
+            // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
+            // thumbnail hands SVG and PDF a scale below their loaders' least (1/1000)
+            // unchecked, and the loader then renders the whole page: a 116-byte SVG of
+            // 30000 × 30000 into a 7 × 5 box took 17 s and 570 MB. Below that, a resize.
+            const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
+            const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
+            image_ = exactSize(normalisedSrgb(thumbnailOf(viaW, VImage::option()
+                                                                    ->set("height", viaH)
+                                                                    ->set("size", VIPS_SIZE_FORCE)
+                                                                    ->set("fail_on",
+                                                                          VIPS_FAIL_ON_TRUNCATED)),
+                                                transforms_.get()),
+                               viaW, viaH);
+            if (viaW != tw || viaH != th)
+                image_ = resampled(image_, tw, th);
+        } else {
+            image_ = resampled(pixels(), tw, th);
+        }
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    coloursPending_ = false;
+    return status::kOk;
+}
+
+EngineStatus LeadImage::Crop(float left, float top, float width, float height, CropAnchor anchor) {
+    if (isEmpty())
+        return status::kNoImage;
+    if (!sizeIsUsable(width, height) || !std::isfinite(left) || !std::isfinite(top))
+        return status::kBadDimensions;
+    const int x = int(std::floor(left));
+    const int y = int(std::floor(top));
+    const int w = wholePixels(width);
+    const int h = wholePixels(height);
+    if (w > image_.width() || h > image_.height() ||
+        (anchor == CropAnchor::Centre &&
+         (x < 0 || y < 0 || x + w > image_.width() || y + h > image_.height())))
+        return status::kBadDimensions;
+    try {
+        if (anchor == CropAnchor::Attention) {
+            // The busiest part is found over the whole image before any of it is kept, which a
+            // pipeline that streams its rows once cannot give twice; thumbnail does the same.
+            image_ = withoutBlobs(pixels()).copy_memory().smartcrop(
+                w, h, VImage::option()->set("interesting", VIPS_INTERESTING_ATTENTION));
+        } else {
+            image_ = pixels().extract_area(x, y, w, h);
+        }
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    coloursPending_ = false;
+    return status::kOk;
+}
+
+void LeadImage::copyFrom(const LeadImage& other) {
+    // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
+    image_ = other.image_;
+    header_ = other.header_;
+    exif_ = other.exif_;
+    source_ = other.source_;
+    svg_ = other.svg_;
+    transforms_ = other.transforms_;
+    pristine_ = other.pristine_;
+    coloursPending_ = other.coloursPending_;
+    cmykFile_ = other.cmykFile_;
+    flatColour_ = other.flatColour_;
+}
+
+EngineStatus LeadImage::Fill(quint32 colour) {
+    if (isEmpty())
+        return status::kNoImage;
+    try {
+        image_ = VImage::black(image_.width(), image_.height())
+                     .new_from_image(rgbOf(colour))
+                     .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    coloursPending_ = false;
+    flatColour_ = colour;
+    return status::kOk;
+}
+
+EngineStatus LeadImage::Combine(float left, float top, float width, float height,
+                                const LeadImage& src, float srcLeft, float srcTop) {
+    if (isEmpty() || src.isEmpty())
+        return status::kNoImage;
+    if (!sizeIsUsable(width, height) || !std::isfinite(left) || !std::isfinite(top) ||
+        srcLeft < 0 || srcTop < 0 || srcLeft >= src.width() || srcTop >= src.height())
+        return status::kBadDimensions;
+    const int x = int(std::floor(left));
+    const int y = int(std::floor(top));
+    const int w = wholePixels(width);
+    const int h = wholePixels(height);
+    try {
+        VImage piece = src.pixels();
+        const int sx = int(srcLeft);
+        const int sy = int(srcTop);
+        if (sx > 0 || sy > 0)
+            piece = piece.crop(sx, sy, piece.width() - sx, piece.height() - sy);
+        if (piece.width() != w || piece.height() != h)
+            piece = resampled(piece, w, h);
+        if (flatColour_) {
+            // Over a single colour, placing the piece is an embed: no canvas is ever painted.
+            image_ = flattenedRgb(piece, *flatColour_)
+                         .embed(x, y, image_.width(), image_.height(),
+                                VImage::option()
+                                    ->set("extend", VIPS_EXTEND_BACKGROUND)
+                                    ->set("background", rgbOf(*flatColour_)));
+        } else if (piece.has_alpha()) {
+            image_ = pixels().composite2(piece, VIPS_BLEND_MODE_OVER,
+                                       VImage::option()->set("x", x)->set("y", y));
+            image_ = normalisedSrgb(image_);
+        } else {
+            image_ = pixels().insert(piece, x, y);
+        }
+    } catch (const VError& e) {
+        return statusFromVipsError(e, status::kEngineFailure);
+    }
+    pristine_ = false;
+    coloursPending_ = false;
+    flatColour_.reset();
+    return status::kOk;
+}
+
+EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
+                             int qualityFactor) const {
+    if (nameIsTaken(path))
+        return status::kOutputExists;
+    const Folder folder = Folder::open(path.absolute().parent());
+    if (!folder.isOpen())
+        return status::kFolderMissing;
+    PartialOutput output;
+    if (const EngineStatus st = Encode(folder, format, qualityFactor, output); st != status::kOk)
+        return st;
+    return output.commit(folder, path.fileName());
+}
+
+EngineStatus LeadImage::Encode(const Folder& folder, const OutputFormat& format,
+                               int qualityFactor, PartialOutput& output, bool keepExif) const {
+    return encodeInto(folder, format, output, keepExif,
+                      [&](const VImage& rgb8, const QByteArray& exif) {
+                          writeImage(rgb8, output.temporaryPath(), format, qualityFactor, exif);
+                      });
+}
+
+EngineStatus LeadImage::EncodeWithin(const Folder& folder, const OutputFormat& format,
+                                     int qualityFactor, const SizeLimit& limit,
+                                     PartialOutput& output, bool keepExif,
+                                     LimitedEncoding& result) const {
+    return encodeInto(
+        folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
+            // Decoded and fitted once; only the encodings are tried again.
+            const VImage decoded = withoutBlobs(rgb8).copy_memory();
+            result =
+                encodeWithin(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
+                             [&](const VImage& image, int quality, bool palette) {
+                                 return encodedAtQuality(image, format, quality, palette, exif);
+                             });
+            writeBytes(output.temporaryPath(), result.bytes);
+        });
+}
+
+EngineStatus LeadImage::EncodeToMemory(const OutputFormat& format, int qualityFactor,
+                                       QByteArray& bytes, bool keepExif) const {
+    if (const EngineStatus st = encodableAs(format); st != status::kOk)
+        return st;
+    return encodeStatus(format, keepExif, {}, [&](const VImage& rgb8, const QByteArray& exif) {
+        bytes = encodedImage(rgb8, format, qualityFactor, exif);
+    });
+}
+
+EngineStatus LeadImage::encodeInto(const Folder& folder, const OutputFormat& format,
+                                   PartialOutput& output, bool keepExif,
+                                   const Writing& write) const {
+    if (const EngineStatus st = encodableAs(format); st != status::kOk)
+        return st;
+    if (const EngineStatus st = output.create(folder); st != status::kOk)
+        return st;
+    const EngineStatus st = encodeStatus(format, keepExif, folder, write);
+    if (st != status::kOk)
+        output = PartialOutput();
+    return st;
+}
+
+EngineStatus LeadImage::encodableAs(const OutputFormat& format) const {
+    if (isEmpty())
+        return status::kNoImage;
+    if (!canWrite(format))
+        return status::kNoEncoder;
+    if (image_.width() > format.maxSide || image_.height() > format.maxSide)
+        return status::kTooLargeForFormat;
+    return status::kOk;
+}
+
+// folder: where the output was going, empty for memory.
+EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
+                                     const Folder& folder, const Writing& write) const {
+    try {
+        const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
+        write(flattenedRgb(pixels(), 0xFFFFFF), exif);
+    } catch (const VError& e) {
+        // libheif present but built without an AV1 encoder: the saver exists, the codec not.
+        if (std::string_view(e.what()).find("Unsupported compression") != std::string_view::npos) {
+            vips_error_clear();
+            return status::kNoEncoder;
+        }
+        const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
+        return fromMessage != status::kOk ? fromMessage : saveFailureStatus(folder);
+    }
+    return status::kOk;
+}
+
+void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms) {
+    transforms_ = std::move(transforms);
+}
+
+VImage LeadImage::pixels() const {
+    return coloursPending_ ? normalisedSrgb(image_, transforms_.get()) : image_;
+}
+
+VImage LeadImage::opened(vips::VOption* options) const {
+    if (svg_)
+        return VImage::svgload_buffer(svg_.get(), options);
+    return VImage::new_from_file(source_->loaderName().c_str(), options);
+}
+
+VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
+    if (svg_)
+        return VImage::thumbnail_buffer(svg_.get(), width, options);
+    return VImage::thumbnail(source_->loaderName().c_str(), width, options);
+}
+
+EngineStatus LeadImage::saveFailureStatus(const Folder& folder) const {
+    if (folder.isOpen() && folder.isGone())
+        return status::kFolderMissing;
+    // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
+    // encoder failure by decoding the source on its own.
+    if (source_) {
+        try {
+            opened(VImage::option()
+                       ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+                .avg();
+        } catch (const VError&) {
+            vips_error_clear();
+            return status::kCorruptData;
+        }
+    }
+    return status::kEncodeFailed;
+}
+
+} // namespace quillmorph

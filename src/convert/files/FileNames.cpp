@@ -1,0 +1,40 @@
+#include "files/FileNames.h"
+
+#include <sys/stat.h>
+
+namespace quillmorph {
+
+QByteArray GetBaseName(const FilePath& path) {
+    return path.fileName();
+}
+
+QByteArray ufnGetFileTitle(const QByteArray& name) {
+    // Neither the first character (".profile") nor the last ("a.") starts an extension. A '.'
+    // byte is never part of a multi-byte character in UTF-8 or Shift_JIS.
+    for (qsizetype i = name.size() - 2; i >= 1; --i) {
+        if (name.at(i) == '.')
+            return name.left(i);
+    }
+    return name;
+}
+
+bool nameIsTaken(const FilePath& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool isFolder(const FilePath& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+QByteArray freeOutputName(const Folder& folder, const QByteArray& title,
+                          const QByteArray& extension, QSet<FilePath>& taken) {
+    QByteArray name = title + extension;
+    for (int n = 2; taken.contains(folder.path().child(name)) || folder.holds(name); ++n)
+        name = title + " (" + QByteArray::number(n) + ')' + extension;
+    taken.insert(folder.path().child(name));
+    return name;
+}
+
+} // namespace quillmorph

@@ -1,0 +1,140 @@
+#include "files/FilePath.h"
+
+#include <QByteArrayList>
+#include <cerrno>
+#include <glib.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillmorph {
+
+FilePath::FilePath(const QString& text) : bytes_(text.toUtf8()) {}
+
+FilePath FilePath::fromNative(QByteArray bytes) {
+    return FilePath(std::move(bytes));
+}
+
+QString FilePath::display() const {
+    return QString::fromUtf8(bytes_);
+}
+
+QByteArray FilePath::printable() const {
+    const auto escaped = [](uchar c) {
+        return "\\x" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+    };
+    QByteArray text;
+    text.reserve(bytes_.size());
+    for (qsizetype i = 0; i < bytes_.size(); ++i) {
+        const uchar c = uchar(bytes_[i]);
+        const bool c1 = c == 0xC2 && i + 1 < bytes_.size() && uchar(bytes_[i + 1]) >= 0x80 &&
+                        uchar(bytes_[i + 1]) <= 0x9F;
+        if (c1) {
+            text += escaped(c) + escaped(uchar(bytes_[++i]));
+        } else if (c < 0x20 || c == 0x7F) {
+            text += escaped(c);
+        } else {
+            text += char(c);
+        }
+    }
+    return text;
+}
+
+QString FilePath::portableText() const {
+    const auto escaped = [](char c) {
+        return '%' + QByteArray::number(uchar(c), 16).toUpper().rightJustified(2, '0');
+    };
+    QByteArray text;
+    const char* at = bytes_.constData();
+    const char* const end = at + bytes_.size();
+    while (at < end) {
+        const char* invalid = end;
+        g_utf8_validate(at, end - at, &invalid);
+        for (; at < invalid; ++at) {
+            const uchar c = uchar(*at);
+            const bool edge = c == ' ' && (at == bytes_.constData() || at + 1 == end);
+            text += (c < 0x20 || c == 0x7F || c == '%' || c == '"' || edge) ? escaped(*at)
+                                                                            : QByteArray(1, *at);
+        }
+        if (at < end)
+            text += escaped(*at++);
+    }
+    return QString::fromUtf8(text);
+}
+
+FilePath FilePath::fromPortableText(const QString& text) {
+    return FilePath(QByteArray::fromPercentEncoding(text.toUtf8()));
+}
+
+QByteArray FilePath::fileName() const {
+    return bytes_.mid(bytes_.lastIndexOf('/') + 1);
+}
+
+FilePath FilePath::parent() const {
+    const qsizetype cut = bytes_.lastIndexOf('/');
+    if (cut < 0)
+        return FilePath(QByteArray("."));
+    return FilePath(cut == 0 ? QByteArray("/") : bytes_.left(cut));
+}
+
+FilePath FilePath::child(const QByteArray& name) const {
+    if (bytes_.isEmpty() || bytes_.endsWith('/'))
+        return FilePath(bytes_ + name);
+    return FilePath(bytes_ + '/' + name);
+}
+
+FilePath FilePath::absolute() const {
+    QByteArray whole = bytes_;
+    if (!whole.startsWith('/')) {
+        std::vector<char> cwd(4096);
+        while (!::getcwd(cwd.data(), cwd.size()) && errno == ERANGE)
+            cwd.resize(cwd.size() * 2);
+        whole = QByteArray(cwd.data()) + '/' + whole;
+    }
+    QByteArrayList kept;
+    for (const QByteArray& segment : whole.split('/')) {
+        if (segment.isEmpty() || segment == ".")
+            continue;
+        if (segment == "..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept << segment;
+    }
+    return FilePath('/' + kept.join('/'));
+}
+
+namespace {
+
+bool isThisMachine(const QByteArray& host) {
+    if (host.isEmpty() || host == "localhost")
+        return true;
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 && host == name;
+}
+
+} // namespace
+
+FilePaths localFilesFromUriList(const QByteArray& uriList) {
+    FilePaths files;
+    for (QByteArray line : uriList.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#') || !line.startsWith("file:"))
+            continue;
+        QByteArray rest = line.mid(5);
+        if (rest.startsWith("//")) {
+            const qsizetype slash = rest.indexOf('/', 2);
+            const QByteArray host = rest.mid(2, slash < 0 ? -1 : slash - 2);
+            if (slash < 0 || !isThisMachine(host))
+                continue;
+            rest = rest.mid(slash);
+        }
+        if (!rest.startsWith('/'))
+            continue;
+        // Percent-decoding yields the name's own bytes, whatever their encoding.
+        files << FilePath::fromNative(QByteArray::fromPercentEncoding(rest));
+    }
+    return files;
+}
+
+} // namespace quillmorph
