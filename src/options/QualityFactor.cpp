@@ -1,7 +1,9 @@
 #include "QualityFactor.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quillmorph {
 
@@ -18,6 +20,17 @@ QString qualityFactorText(const QString& qualityText) {
     if (!std::isfinite(factor))
         return QStringLiteral("2");
     return QString::number(factor, 'f', 0);
+}
+
+qint16 qualityFactorFromText(const QString& factorText) {
+    bool ok = false;
+    const double value = QLocale::c().toDouble(factorText.trimmed(), &ok);
+    if (!ok || std::isnan(value))
+        return 2;
+    const double clamped =
+        std::clamp(std::nearbyint(value), double(std::numeric_limits<qint16>::min()),
+                   double(std::numeric_limits<qint16>::max()));
+    return qint16(clamped);
 }
 
 } // namespace quillmorph

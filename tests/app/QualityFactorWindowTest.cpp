@@ -1,3 +1,4 @@
+#include "QualityFactor.h"
 #include "WindowTest.h"
 
 #include <QAbstractItemView>

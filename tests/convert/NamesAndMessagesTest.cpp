@@ -155,16 +155,6 @@ TEST(OutputFormatTest, AFormatWithoutItsEncoderIsToldApart) {
     EXPECT_EQ(message::ErrorProc(status::kNoEncoder, QStringLiteral("Save")), QStringLiteral("エラー:  18 In Save"));
 }
 
-TEST(QualityTest, FactorTextBecomesA16BitInteger) {
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("2")), 2);
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("-124")), -124);
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("2.5")), 2);
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("3.5")), 4);
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("40000")), 32767);
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("-99999999")), -32768);
-    EXPECT_EQ(qualityFactorFromText(QStringLiteral("x")), 2);
-}
-
 TEST(QualityTest, JpegQualityFollowsTheFactor) {
     EXPECT_EQ(jpegQualityFromFactor(2), 100);
     EXPECT_EQ(jpegQualityFromFactor(32), 88);

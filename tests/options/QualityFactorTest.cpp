@@ -22,5 +22,15 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{"1", "251"}, std::pair{"", "2"}, std::pair{"abc", "2"},
                       std::pair{" 88 ", "32"}, std::pair{"1e400", "2"}));
 
+TEST(QualityFactorTextTest, BecomesA16BitInteger) {
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("2")), 2);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("-124")), -124);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("2.5")), 2);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("3.5")), 4);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("40000")), 32767);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("-99999999")), -32768);
+    EXPECT_EQ(qualityFactorFromText(QStringLiteral("x")), 2);
+}
+
 } // namespace
 } // namespace quillmorph

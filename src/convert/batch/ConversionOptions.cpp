@@ -30,15 +30,4 @@ std::optional<BoxSize> boxFromText(const QString& width, const QString& height) 
     return BoxSize{*w, *h};
 }
 
-qint16 qualityFactorFromText(const QString& text) {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || std::isnan(value))
-        return 2;
-    const double clamped =
-        std::clamp(std::nearbyint(value), double(std::numeric_limits<qint16>::min()),
-                   double(std::numeric_limits<qint16>::max()));
-    return qint16(clamped);
-}
-
 } // namespace quillmorph

@@ -43,8 +43,4 @@ std::optional<int> boxSideFromText(const QString& text);
 // unless both are sides.
 std::optional<BoxSize> boxFromText(const QString& width, const QString& height);
 
-// The quality factor text (the window's Text1) as the 16-bit integer handed to Save: rounded
-// half to even and clamped to the 16-bit range; 2 (best) when the text is not a number.
-qint16 qualityFactorFromText(const QString& text);
-
 } // namespace quillmorph
