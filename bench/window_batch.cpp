@@ -7,8 +7,8 @@
 // box the real one, answered at once: a run for LeakSanitizer (see docs/reliability.md).
 #include "engine/ImagingEngine.h"
 #include "OrcGuard.h"
-#include "Profile.h"
-#include "StoredChoices.h"
+#include "settings/Profile.h"
+#include "settings/StoredChoices.h"
 #include "frmMain.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Any text as a settings file: reading never fails, and a write changes exactly the one value.
-#include "Profile.h"
-#include "StoredChoices.h"
+#include "settings/Profile.h"
+#include "settings/StoredChoices.h"
 
 #include <cstdint>
 #include <cstdlib>

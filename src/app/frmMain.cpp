@@ -1,12 +1,12 @@
 #include "frmMain.h"
 
 #include "AppIcon.h"
-#include "HomePage.h"
-#include "MarginColour.h"
+#include "options/HomePage.h"
+#include "options/MarginColour.h"
 #include "engine/OutputFormat.h"
-#include "QualityFactor.h"
+#include "options/QualityFactor.h"
 #include "SingleInstance.h"
-#include "StoredChoices.h"
+#include "settings/StoredChoices.h"
 #include "SurfaceMenu.h"
 #include "WindowBatches.h"
 

@@ -1,6 +1,6 @@
 #include "AppIcon.h"
 #include "engine/ImagingEngine.h"
-#include "Language.h"
+#include "options/Language.h"
 #include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"

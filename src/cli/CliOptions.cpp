@@ -1,7 +1,7 @@
 #include "CliOptions.h"
 
 #include "engine/OutputFormat.h"
-#include "QualityFactor.h"
+#include "options/QualityFactor.h"
 
 #include <QColor>
 #include <QCoreApplication>

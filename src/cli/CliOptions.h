@@ -2,7 +2,7 @@
 
 #include "batch/ConversionOptions.h"
 #include "files/FilePath.h"
-#include "StoredChoices.h"
+#include "settings/StoredChoices.h"
 
 #include <QByteArrayList>
 #include <QString>

@@ -2,11 +2,11 @@
 #include "ConsoleSink.h"
 #include "batch/ConvertFiles.h"
 #include "engine/ImagingEngine.h"
-#include "Language.h"
+#include "options/Language.h"
 #include "batch/Messages.h"
 #include "OrcGuard.h"
-#include "Profile.h"
-#include "StoredChoices.h"
+#include "settings/Profile.h"
+#include "settings/StoredChoices.h"
 #include "frontend/TerminationSignals.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "HomePage.h"
+#include "options/HomePage.h"
 
 #include <QDir>
 #include <QFileInfo>

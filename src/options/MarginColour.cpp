@@ -1,4 +1,4 @@
-#include "MarginColour.h"
+#include "options/MarginColour.h"
 
 namespace quillmorph {
 

@@ -1,4 +1,4 @@
-#include "StoredChoices.h"
+#include "settings/StoredChoices.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Profile.h"
+#include "settings/Profile.h"
 
 #include <QString>
 

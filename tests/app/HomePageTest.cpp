@@ -1,4 +1,4 @@
-#include "HomePage.h"
+#include "options/HomePage.h"
 #include "TestImages.h"
 #include "WindowTest.h"
 

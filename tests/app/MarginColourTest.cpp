@@ -1,4 +1,4 @@
-#include "MarginColour.h"
+#include "options/MarginColour.h"
 #include "TestImages.h"
 #include "WindowTest.h"
 

@@ -1,4 +1,4 @@
-#include "Language.h"
+#include "options/Language.h"
 #include "WindowTest.h"
 
 #include <QApplication>

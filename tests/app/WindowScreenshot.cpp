@@ -3,7 +3,7 @@
 // and, in English, for docs/window-en.png with LANGUAGE=en in front.
 #include "AppIcon.h"
 #include "engine/ImagingEngine.h"
-#include "Language.h"
+#include "options/Language.h"
 #include "frmMain.h"
 
 #include <QApplication>

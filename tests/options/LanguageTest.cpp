@@ -1,4 +1,4 @@
-#include "Language.h"
+#include "options/Language.h"
 #include "batch/Messages.h"
 
 #include <QCoreApplication>

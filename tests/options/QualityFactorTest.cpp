@@ -1,4 +1,4 @@
-#include "QualityFactor.h"
+#include "options/QualityFactor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Profile.h"
-#include "StoredChoices.h"
+#include "settings/Profile.h"
+#include "settings/StoredChoices.h"
 #include "TestImages.h"
 
 #include <QFile>
