@@ -192,6 +192,10 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::SurfaceMenu</name>

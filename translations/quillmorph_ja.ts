@@ -241,6 +241,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
         <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
         <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
     </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::SurfaceMenu</name>

@@ -12,7 +12,7 @@ namespace quillmorph {
 struct OverLimit {
     FilePath output;
     qint64 bytes = 0;
-    int limitKB = 0;
+    qint64 limitBytes = 0;
     friend bool operator==(const OverLimit&, const OverLimit&) = default;
 };
 

@@ -40,17 +40,17 @@ namespace {
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
 EngineStatus encode(const LeadImage& LEAD1, const FilePath& folder, const OutputFormat& format,
                     const ConversionOptions& options, PreparedFile& prepared) {
-    if (options.sizeLimitKB <= 0 || !sizeLimitApplies(format))
+    if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
         return LEAD1.Encode(folder, format, options.qualityFactor, prepared.output,
                             options.keepExif);
     // Only a picture without a fixed box may be made smaller to fit.
-    const SizeLimit limit{qint64(options.sizeLimitKB) * 1024,
+    const SizeLimit limit{options.sizeLimitBytes,
                           !options.sizeConversion || options.fitMode == FitMode::Fit};
     LimitedEncoding result;
     const EngineStatus st = LEAD1.EncodeWithin(folder, format, options.qualityFactor, limit,
                                                prepared.output, options.keepExif, result);
     if (st == status::kOk && !result.within)
-        prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitKB};
+        prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
     return st;
 }
 

@@ -301,7 +301,7 @@ TEST_F(StoredSettings, TheMenusSizeLimitReachesTheBatchesAndIsStored) {
     nextSizeLimit_ = 250;
     choose->trigger();
     EXPECT_EQ(control<QAction>("sizeLimit")->text(), QStringLiteral("250 KB まで"));
-    EXPECT_EQ(window_->currentOptions().sizeLimitKB, 250);
+    EXPECT_EQ(window_->currentOptions().sizeLimitBytes, 250 * 1024);
     ASSERT_TRUE(closeWindow());
     EXPECT_EQ(readBytes(settingsPath()), kDefaultFile + "iMaxKB=250\n");
 }

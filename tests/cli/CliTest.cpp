@@ -236,6 +236,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{file, QStringLiteral("--crop")}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
          QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
+        {{QStringLiteral("--max-size"), QStringLiteral("0.4K"), file},
+         QStringLiteral("--max-size には「0.4K」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください")},
         {{QStringLiteral("--max-size=2G"), file},
          QStringLiteral("--max-size には「2G」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
         {thousands + QStringList{QStringLiteral("--bogus")}, QStringLiteral("--bogus というオプションはありません")},
@@ -407,7 +409,7 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(plain->options.fitMode, FitMode::Pad);
     EXPECT_EQ(plain->options.crop, CropAnchor::Centre);
     EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge || plain->options.keepExif ||
-                 plain->options.keepDates || plain->options.sizeLimitKB);
+                 plain->options.keepDates || plain->options.sizeLimitBytes);
 
     const auto given =
         parseCommandLine({"--quality=88", "--size", "640X480", "--background", "blue", "--mode",
@@ -423,8 +425,14 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(given->options.fitMode, FitMode::Fill);
     EXPECT_EQ(given->options.crop, CropAnchor::Attention);
     EXPECT_TRUE(given->options.noEnlarge && given->options.keepExif && given->options.keepDates);
-    EXPECT_EQ(given->options.sizeLimitKB, 1536);
-    EXPECT_EQ(parseCommandLine({"--max-size=300", "f"}, {}, {}, error)->options.sizeLimitKB, 300);
+    EXPECT_EQ(given->options.sizeLimitBytes, 1536 * 1024);
+    // What was typed, to the byte.
+    for (const auto& [text, bytes] : {std::pair{"300", 300 * 1024}, std::pair{"1.6K", 1638},
+                                      std::pair{"1K", 1024}, std::pair{"0", 0}}) {
+        const auto parsed = parseCommandLine({"--max-size", text, "f"}, {}, {}, error);
+        ASSERT_TRUE(parsed) << text;
+        EXPECT_EQ(parsed->options.sizeLimitBytes, bytes) << text;
+    }
     EXPECT_EQ(
         parseCommandLine({"--mode=fit", "--crop", "center", "f"}, {}, {}, error)->options.fitMode,
         FitMode::Fit);

@@ -164,7 +164,7 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
 TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSizes) {
     options_.perCall = [this](int call) {
         ConversionOptions s = options_.base;
-        s.sizeLimitKB = 1; // a boxed picture of noise cannot get there
+        s.sizeLimitBytes = 1638; // 1.6K; a boxed picture of noise cannot get there
         s.format = formatChoiceFor(call == 2 ? QStringLiteral("TIFF") : QStringLiteral("JPEG"));
         return s;
     };
@@ -177,9 +177,9 @@ TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSi
     EXPECT_EQ(result.overLimit[0].output.display(), out);
     EXPECT_EQ(result.overLimit[0].bytes, QFileInfo(out).size());
     EXPECT_EQ(message::finalMessage(result),
-              QStringLiteral(" 2ファイルを変換終了しました。\n 1ファイルは上限の 1 KB に収まりませんでした。"));
+              QStringLiteral(" 2ファイルを変換終了しました。\n 1ファイルは上限の 1.6 KB に収まりませんでした。"));
     EXPECT_EQ(message::failureTexts(result),
-              QStringList(QStringLiteral("上限の 1 KB に収まりませんでした（%1 KB）。\n%2")
+              QStringList(QStringLiteral("上限の 1.6 KB に収まりませんでした（%1 KB）。\n%2")
                               .arg((QFileInfo(out).size() + 1023) / 1024)
                               .arg(out)));
 }
