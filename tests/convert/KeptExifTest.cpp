@@ -55,12 +55,12 @@ const CameraTag kCamera[]{
      QByteArray::fromHex("000000330000000100000000000000010000000000000001"), false},
 };
 
-// The block with a thumbnail, as libexif writes it.
-QByteArray cameraExif() {
+// The block of tags, with a thumbnail when asked, as libexif writes it.
+QByteArray exifBlock(const std::vector<CameraTag>& tags, bool thumbnail) {
     const std::unique_ptr<ExifData, decltype(&exif_data_unref)> data(exif_data_new(),
                                                                      &exif_data_unref);
     exif_data_set_byte_order(data.get(), EXIF_BYTE_ORDER_MOTOROLA);
-    for (const CameraTag& t : kCamera) {
+    for (const CameraTag& t : tags) {
         ExifEntry* entry = exif_entry_new();
         entry->tag = ExifTag(t.tag);
         entry->format = t.format;
@@ -72,10 +72,12 @@ QByteArray cameraExif() {
         exif_content_add_entry(data->ifd[t.ifd], entry);
         exif_entry_unref(entry);
     }
-    size_t size = 0;
-    test::solid(16, 12, {1, 2, 3})
-        .write_to_buffer(".jpg", reinterpret_cast<void**>(&data->data), &size);
-    data->size = unsigned(size);
+    if (thumbnail) {
+        size_t size = 0;
+        test::solid(16, 12, {1, 2, 3})
+            .write_to_buffer(".jpg", reinterpret_cast<void**>(&data->data), &size);
+        data->size = unsigned(size);
+    }
     unsigned char* bytes = nullptr;
     unsigned int length = 0;
     exif_data_save_data(data.get(), &bytes, &length);
@@ -89,18 +91,25 @@ QByteArray segment(char marker, const QByteArray& payload) {
     return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
 }
 
-// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city.
-QString photo(const QString& path) {
+QByteArray plainJpeg() {
     void* buffer = nullptr;
     size_t size = 0;
     test::solid(200, 100, {200, 40, 40}).write_to_buffer(".jpg", &buffer, &size);
-    QByteArray jpeg(static_cast<const char*>(buffer), qsizetype(size));
+    const QByteArray jpeg(static_cast<const char*>(buffer), qsizetype(size));
     g_free(buffer);
+    return jpeg;
+}
+
+// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city.
+QString photo(const QString& path) {
+    QByteArray jpeg = plainJpeg();
     const QByteArray xmp = QByteArray("http://ns.adobe.com/xap/1.0/", 29) +
                            "<x:xmpmeta xmlns:x='adobe:ns:meta/'>51,30.44N</x:xmpmeta>";
     const QByteArray iptc = QByteArray("Photoshop 3.0", 14) + "8BIM" +
                             QByteArray::fromHex("040400000000000b1c025a0006") + "London" + '\0';
-    jpeg.insert(2, segment('\xE1', cameraExif()) + segment('\xE1', xmp) + segment('\xED', iptc));
+    const std::vector<CameraTag> camera(std::begin(kCamera), std::end(kCamera));
+    jpeg.insert(2, segment('\xE1', exifBlock(camera, true)) + segment('\xE1', xmp) +
+                       segment('\xED', iptc));
     return test::writeBytes(path, jpeg);
 }
 
@@ -186,6 +195,51 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
         for (const auto& [field, value] : outFields)
             ADD_FAILURE() << "leaked " << field.constData() << " = " << value.constData();
     }
+}
+
+// A description that fills its source's APP1 segment leaves no room for what an output adds:
+// it is cut, and the date taken and the camera stay.
+TEST(KeptExifTest, AnOverlongDescriptionIsCutAndTheRestKept) {
+    QTemporaryDir dir;
+    const QByteArray description = QByteArray(65400, 'd') + '\0';
+    const std::vector<CameraTag> tags{
+        {EXIF_IFD_0, EXIF_TAG_MAKE, EXIF_FORMAT_ASCII, text("Canon"), true},
+        {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION, EXIF_FORMAT_ASCII, description, true},
+        {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("2024:05:06 07:08:09"),
+         true}};
+    const QByteArray block = exifBlock(tags, false);
+    ASSERT_LE(block.size(), 65533) << "the source's own segment";
+    QByteArray jpeg = plainJpeg();
+    jpeg.insert(2, segment('\xE1', block));
+    const QString source = test::writeBytes(dir.filePath(QStringLiteral("long.jpg")), jpeg);
+
+    test::ScriptedOptions options;
+    options.base.format = formatChoiceFor(QStringLiteral("JPEG"));
+    options.base.keepExif = true;
+    BatchPlace place;
+    place.parentFolder = dir.path();
+    SilentSink sink;
+    const BatchResult result = ConvertFiles(test::paths({source}), place, options, sink);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    const VImage out = test::readImage(result.outputFolder.display() + QStringLiteral("/long.jpg"));
+    ASSERT_NE(out.get_typeof(VIPS_META_EXIF_NAME), 0u) << "the block was dropped";
+    size_t size = 0;
+    const void* data = out.get_blob(VIPS_META_EXIF_NAME, &size);
+    const std::unique_ptr<ExifData, decltype(&exif_data_unref)> kept(
+        exif_data_new_from_data(static_cast<const unsigned char*>(data), unsigned(size)),
+        &exif_data_unref);
+    const auto value = [&](ExifIfd ifd, ExifTag tag) {
+        const ExifEntry* entry = exif_content_get_entry(kept->ifd[ifd], tag);
+        return entry ? QByteArray(reinterpret_cast<const char*>(entry->data), qsizetype(entry->size))
+                     : QByteArray();
+    };
+    EXPECT_EQ(value(EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL), text("2024:05:06 07:08:09"));
+    EXPECT_EQ(value(EXIF_IFD_0, EXIF_TAG_MAKE), text("Canon"));
+    const QByteArray cut = value(EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION);
+    EXPECT_GT(cut.size(), 60000);
+    EXPECT_LT(cut.size(), description.size());
+    EXPECT_EQ(cut.chopped(1), description.left(cut.size() - 1));
+    EXPECT_TRUE(cut.endsWith('\0'));
 }
 
 } // namespace
