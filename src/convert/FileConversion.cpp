@@ -37,6 +37,12 @@ StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransfor
 
 namespace {
 
+// Pixels are decoded only when a step wants them: a damaged source is a load failure whichever
+// step meets it.
+Stage stageOf(EngineStatus st, Stage step) {
+    return st == status::kCorruptData ? Stage::Load : step;
+}
+
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
 EngineStatus encode(const LeadImage& LEAD1, const FilePath& folder, const OutputFormat& format,
                     const ConversionOptions& options, PreparedFile& prepared) {
@@ -81,7 +87,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     const auto report = [&](Failure::Kind kind) { prepared.reports << kind; };
     if (const EngineStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
         st != status::kOk) {
-        prepared.failure = Failure::engine(st, Stage::Size, file.path);
+        prepared.failure = Failure::engine(st, stageOf(st, Stage::Size), file.path);
         return prepared;
     }
 
@@ -94,9 +100,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     prepared.extension = format->extension;
     if (const EngineStatus st = encode(LEAD1, folder, *format, options, prepared);
         st != status::kOk) {
-        // Pixels are decoded only while encoding; a damaged source is still a load failure.
-        const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;
-        prepared.failure = Failure::engine(st, stage, file.path);
+        prepared.failure = Failure::engine(st, stageOf(st, Stage::Save), file.path);
         return prepared;
     }
     // A date the file system will not take is no reason to lose the picture.

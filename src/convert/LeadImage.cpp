@@ -94,10 +94,7 @@ bool sizeIsUsable(float w, float h) {
 
 EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
     vips_error_clear();
-    const QString text = QString::fromUtf8(e.what());
-    if (text.contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
-        return status::kOutOfMemory;
-    return statusFromSystemMessage(text, fallback);
+    return statusFromLibraryMessage(QString::fromUtf8(e.what()), fallback);
 }
 
 QByteArray exifOf(const VImage& image) {
@@ -229,7 +226,7 @@ EngineStatus LeadImage::Size(float w, float h) {
             image_ = resampled(pixels(), tw, th);
         }
     } catch (const VError& e) {
-        return statusFromVipsError(e, status::kEngineFailure);
+        return failureStatus(e, status::kEngineFailure, {});
     }
     pristine_ = false;
     coloursPending_ = false;
@@ -259,7 +256,7 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
             image_ = pixels().extract_area(x, y, w, h);
         }
     } catch (const VError& e) {
-        return statusFromVipsError(e, status::kEngineFailure);
+        return failureStatus(e, status::kEngineFailure, {});
     }
     pristine_ = false;
     coloursPending_ = false;
@@ -418,8 +415,7 @@ EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
             vips_error_clear();
             return status::kNoEncoder;
         }
-        const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
-        return fromMessage != status::kOk ? fromMessage : saveFailureStatus(folder);
+        return failureStatus(e, status::kEncodeFailed, folder);
     }
     return status::kOk;
 }
@@ -437,23 +433,27 @@ std::string LeadImage::vipsName() const {
     return name.native().toStdString();
 }
 
-EngineStatus LeadImage::saveFailureStatus(const FilePath& folder) const {
+EngineStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback,
+                                      const FilePath& folder) const {
+    // The cause in the message: memory, open files, the disk, permissions.
+    if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
+        return st;
     if (!folder.isEmpty() && !isFolder(folder))
         return status::kFolderMissing;
-    // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
-    // encoder failure by decoding the source on its own.
+    // Pixels are decoded only when a step wants them (a resize, a crop by attention, the
+    // encoder), so a damaged source surfaces there; tell it from that step's own failure by
+    // decoding the source on its own.
     if (!path_.isEmpty()) {
         try {
             VImage::new_from_file(vipsName().c_str(), VImage::option()
                                                           ->set("access", VIPS_ACCESS_SEQUENTIAL)
                                                           ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                 .avg();
-        } catch (const VError&) {
-            vips_error_clear();
-            return status::kCorruptData;
+        } catch (const VError& again) {
+            return statusFromVipsError(again, status::kCorruptData);
         }
     }
-    return status::kEncodeFailed;
+    return fallback;
 }
 
 } // namespace quillmorph

@@ -120,7 +120,10 @@ private:
     // write's failures as a status.
     EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const FilePath& folder,
                               const Writing& write) const;
-    EngineStatus saveFailureStatus(const FilePath& folder) const;
+    // Why a step that pulls pixels failed with e (folder: where its output was going, if
+    // anywhere): the cause the message names, the folder gone, a damaged source, or fallback.
+    EngineStatus failureStatus(const vips::VError& e, EngineStatus fallback,
+                               const FilePath& folder) const;
 
     vips::VImage image_;
     FilePath path_; // the file the pipeline reads from

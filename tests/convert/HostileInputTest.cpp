@@ -56,12 +56,14 @@ struct Expectation {
     int width = 0; // 0: must fail
     int height = 0;
     std::optional<Rgb> centre;
+    QString message = {}; // a failure's first line, when it must be this one
 };
 
 struct HostileCase {
     std::string name;
     std::function<QString(const QTemporaryDir&)> make;
     Expectation expect;
+    std::function<void(ConversionOptions&)> options = {}; // beyond PNG padded into 600 × 450
 };
 
 // Names the case in test output instead of dumping its bytes.
@@ -88,6 +90,8 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
     options.base.sizeConversion = true;
     options.base.format = formatChoiceFor(QStringLiteral("PNG"));
     options.base.backColor = kGreenMargin;
+    if (c.options)
+        c.options(options.base);
     struct Sink : BatchSink {
         void report(const Failure& failure) override { ADD_FAILURE() << message::text(failure).toStdString(); }
     } sink;
@@ -119,6 +123,9 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
         EXPECT_TRUE(first == QStringLiteral("画像形式が不正です。") ||
                     (first.startsWith(QStringLiteral("エラー: ")) && first.endsWith(QLatin1String(" In Load"))))
             << text.toStdString();
+        if (!c.expect.message.isEmpty()) {
+            EXPECT_EQ(first, c.expect.message);
+        }
         EXPECT_EQ(text.section(QLatin1Char('\n'), 1), file);
         EXPECT_EQ(outputs, QStringList{QStringLiteral("good.png")}); // nothing partial beside it
     }
@@ -217,6 +224,17 @@ std::vector<HostileCase> hostileCases() {
             cases.push_back({std::string("Truncated") + suffix + std::to_string(int(keep * 100)),
                              [suffix, keep](const QTemporaryDir& d) { return truncated(d, suffix, photoLike(300, 200), keep); }, {}});
         }
+    }
+    // A crop by attention decodes the whole picture before anything is encoded: damage meets
+    // it first, and is still damage.
+    for (const char* suffix : {"jpg", "png"}) {
+        cases.push_back({std::string("TruncatedIntoAnAttentionCrop") + suffix,
+                         [suffix](const QTemporaryDir& d) { return truncated(d, suffix, photoLike(300, 200), 0.5); },
+                         {0, 0, std::nullopt, QStringLiteral("エラー:  7 In Load")},
+                         [](ConversionOptions& o) {
+                             o.fitMode = FitMode::Fill;
+                             o.crop = CropAnchor::Attention;
+                         }});
     }
     return cases;
 }

@@ -85,13 +85,40 @@ TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
     EXPECT_EQ(statusFromErrno(ENOENT, FileRole::NewOutput, status::kWriteFailed), status::kFolderMissing);
     EXPECT_EQ(statusFromErrno(ENOTDIR, FileRole::Named, status::kNotAFile), status::kNotAFile);
     EXPECT_EQ(statusFromErrno(EDQUOT, FileRole::NewOutput, status::kWriteFailed), status::kDiskFull);
-    EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kWriteFailed);
+    EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kOutOfMemory);
+    EXPECT_EQ(statusFromErrno(EMFILE, FileRole::Named, status::kAccessDenied), status::kTooManyOpenFiles);
+    EXPECT_EQ(statusFromErrno(ENFILE, FileRole::NewOutput, status::kWriteFailed), status::kTooManyOpenFiles);
     EXPECT_EQ(statusFromErrno(ENAMETOOLONG, FileRole::NewOutput, status::kWriteFailed), status::kNameTooLong);
     EXPECT_EQ(statusFromSystemMessage(QStringLiteral("write: ") + QString::fromLocal8Bit(std::strerror(EROFS)),
                                       status::kEngineFailure),
               status::kAccessDenied);
     EXPECT_EQ(statusFromSystemMessage(QStringLiteral("bad Huffman code"), status::kCorruptData),
               status::kCorruptData);
+}
+
+// The same cause, whichever library meets it first, as each words it.
+TEST(SystemErrorTest, LibrariesMessagesOfTheSameCauseGiveOneStatus) {
+    const struct {
+        const char* text;
+        EngineStatus status;
+    } messages[] = {
+        {"VipsJpeg: Insufficient memory (case 4)", status::kOutOfMemory},
+        {"out of memory --- size == 1525MB", status::kOutOfMemory},
+        {"pngload: Insufficient memory for save_buffer", status::kOutOfMemory},
+        {"tiff2vips: Cannot allocate decompression stream", status::kOutOfMemory},
+        {"heifload: Memory allocation error: Cannot allocate image memory.", status::kOutOfMemory},
+        {"magickload: PixelCacheAllocationFailed `x.bmp'", status::kOutOfMemory},
+        {"jxlsave: std::bad_alloc", status::kOutOfMemory},
+        {"vips_g_thread_new: unable to create thread", status::kOutOfMemory},
+        {"VipsJpeg: Premature end of input file", status::kCorruptData},
+    };
+    for (const auto& m : messages)
+        EXPECT_EQ(statusFromLibraryMessage(QString::fromUtf8(m.text), status::kCorruptData), m.status) << m.text;
+    // The system's own words, in the language of the desktop.
+    for (const int error : {EMFILE, ENFILE}) {
+        const QString text = QStringLiteral("unable to open \"/p/x.jpg\": ") + QString::fromLocal8Bit(std::strerror(error));
+        EXPECT_EQ(statusFromLibraryMessage(text, status::kCorruptData), status::kTooManyOpenFiles) << error;
+    }
 }
 
 TEST(OutputFolderTest, JapaneseLocaleGivesDigitsOnly) {
