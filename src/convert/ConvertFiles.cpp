@@ -52,7 +52,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
     // Later files are loaded and encoded while earlier ones finish; their outputs are named
     // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(items.size());
-    Pipeline pipeline(items, options, result.outputFolder, place.filesInFlight);
+    Pipeline pipeline(items, options, result.outputFolder, place.filesInFlight, place.memoryLeft);
     QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
         const FilePath& source = items[i].source;

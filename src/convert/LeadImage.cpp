@@ -120,8 +120,21 @@ VImage withoutBlobs(const VImage& image) {
     return bare;
 }
 
-bool isProgressiveJpeg(const VImage& image) {
-    return image.get_typeof("jpeg-multiscan") != 0 && image.get_int("jpeg-multiscan") != 0;
+bool flagOf(const VImage& image, const char* field) {
+    return image.get_typeof(field) != 0 && image.get_int(field) != 0;
+}
+
+// file: as loaded, turned upright.
+SourceHeader headerOf(const char* loader, const VImage& file, bool turned) {
+    const char* const chroma = "jpeg-chroma-subsample";
+    return {loader,
+            file.width(),
+            file.height(),
+            flagOf(file, "interlaced") || flagOf(file, "jpeg-multiscan"),
+            int(VIPS_IMAGE_SIZEOF_PEL(file.get_image())),
+            file.has_alpha(),
+            file.get_typeof(chroma) != 0 && !g_str_has_prefix(file.get_string(chroma), "4:4:4"),
+            turned};
 }
 
 } // namespace
@@ -150,6 +163,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         vips_error_clear();
         throw NotAnImageError(path);
     }
+    SourceHeader header;
     try {
         VImage file =
             VImage::new_from_file(name.c_str(), VImage::option()
@@ -159,12 +173,14 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
             return status::kImageTooLarge;
         exif_ = exifOf(file);
-        if (vips_image_get_orientation(file.get_image()) > 1) {
+        const bool turned = vips_image_get_orientation(file.get_image()) > 1;
+        if (turned) {
             // Turning the image needs random access to its rows.
             file = VImage::new_from_file(name.c_str(),
                                          VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                        .autorot();
         }
+        header = headerOf(loader, file, turned);
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
         // A resize reopens the file through thumbnail, so an lcms transform built here would
         // go unused: a profile is applied only once the loaded pixels are wanted.
@@ -174,7 +190,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         image_ = VImage();
         return statusFromVipsError(e, status::kCorruptData);
     }
-    header_ = {loader, image_.width(), image_.height(), isProgressiveJpeg(image_)};
+    header_ = std::move(header);
     pristine_ = true;
     return status::kOk;
 }

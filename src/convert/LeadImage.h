@@ -29,10 +29,14 @@ public:
 
 // What a loaded file's header tells before any pixel is decoded.
 struct SourceHeader {
-    std::string loader; // the vips loader that recognised the file
+    std::string loader; // the vips loader that recognised the file (its class name)
     int width = 0;      // upright, after EXIF orientation
     int height = 0;
-    bool progressiveJpeg = false;
+    bool interlaced = false;       // a progressive JPEG, an interlaced PNG
+    int bytesPerPixel = 0;         // as the loader gives the pixels
+    bool alpha = false;            // the pixels have an alpha band
+    bool chromaSubsampled = false; // a JPEG whose colour planes have fewer samples
+    bool turned = false;           // its orientation turns or mirrors it
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded

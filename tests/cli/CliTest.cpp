@@ -1,3 +1,4 @@
+#include "Bombs.h"
 #include "CliOptions.h"
 #include "TestImages.h"
 
@@ -5,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -371,6 +373,56 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
         EXPECT_EQ(process.exitCode(), 128 + signalNumber);
         EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
                   QStringLiteral(" %1ファイルを変換した時点で中止しました。\n").arg(left.size()));
+    }
+}
+
+// Out of open files (ulimit -n 8) is a limit of the system, not damage: its own status, whichever
+// step meets it, and the batch goes on.
+TEST_F(CliTest, TheOpenFileLimitIsItsOwnFailure) {
+    const QString a = image(QStringLiteral("a.png"), test::solid(40, 30, {1, 2, 3}));
+    const QString b = image(QStringLiteral("b.jpg"), test::solid(40, 30, {1, 2, 3}));
+    const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--keep-going"), a, b}, {},
+                         {QStringLiteral("prlimit"), QStringLiteral("--nofile=8:8")});
+    EXPECT_EQ(r.exitCode, 1);
+    const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << r.err.toStdString();
+    static const QRegularExpression openFiles(QStringLiteral("^エラー:  20 In (Load|Size|Save)$"));
+    for (const int i : {0, 2})
+        EXPECT_TRUE(openFiles.match(lines[i]).hasMatch()) << lines[i].toStdString();
+    EXPECT_EQ(lines[1], a);
+    EXPECT_EQ(lines[3], b);
+    EXPECT_EQ(lines[4], QStringLiteral(" 0ファイルを変換し、 2ファイルが失敗しました。"));
+}
+
+// Under an address-space limit (ulimit -v 600000) libraries that cannot get memory end the
+// process (GLib's g_malloc, libjxl's checks): a file that would ask for too much is refused as
+// too large before it is decoded, and the rest converts.
+TEST_F(CliTest, ScarceAddressSpaceFailsFilesNotTheBatch) {
+#ifdef QUILLMORPH_SANITIZE
+    GTEST_SKIP() << "AddressSanitizer maps terabytes of shadow memory: no address-space limit leaves it room to start";
+#endif
+    const QStringList limit{QStringLiteral("prlimit"), QStringLiteral("--as=614400000")};
+    const QString small = image(QStringLiteral("small.png"), test::solid(40, 30, {1, 2, 3}));
+    const QString bomb = test::writeBytes(home_.filePath(QStringLiteral("bomb.gif")), test::gifDeclaring(20000, 20000));
+    const QString photo = image(QStringLiteral("photo.jpg"), test::noise(2828, 2121)); // 6 MP
+    const struct {
+        const char* what;
+        QStringList options;
+        QString refused;
+    } cases[] = {
+        {"a GIF that declares 1.6 GB of frame", {QStringLiteral("--size"), QStringLiteral("600x450")}, bomb},
+        {"6 MP into JPEG XL, whose encoder holds 50 bytes a pixel",
+         {QStringLiteral("--no-size"), QStringLiteral("--format"), QStringLiteral("JXL")}, photo},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun r = run(QStringList{QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--keep-going")} +
+                                 c.options + QStringList{small, c.refused},
+                             {}, limit);
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_EQ(r.err, QStringLiteral("エラー:  8 In Load\n") + c.refused +
+                             QStringLiteral("\n 1ファイルを変換し、 1ファイルが失敗しました。\n"));
+        EXPECT_EQ(r.out.size(), 2); // the folder and the small file
     }
 }
 

@@ -1,3 +1,4 @@
+#include "Bombs.h"
 #include "ConvertFiles.h"
 #include "LeadImage.h"
 #include "Messages.h"
@@ -115,6 +116,28 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
         EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden),
                   QStringList{QLatin1String(format[0] == 'P' ? "s0.png" : "s0.jpg")});
     }
+}
+
+// A file whose conversion would hold more than half the memory the process may have is refused
+// before any of it is decoded (this GIF asks for 1.7 GB); the batch goes on.
+TEST(FaultTest, AFileTooDearForTheMemoryLeftIsRefusedAndTheBatchGoesOn) {
+    QTemporaryDir sources;
+    QTemporaryDir desktop;
+    QStringList files = sourceImages(sources, 2);
+    const QString bomb = test::writeBytes(sources.filePath(QStringLiteral("bomb.gif")), test::gifDeclaring(20000, 20000));
+    files.insert(1, bomb);
+    PngOptions options;
+    options.base.keepGoing = true;
+    AfterFirstFile sink;
+    sink.action = [] {};
+    BatchPlace place;
+    place.parentFolder = desktop.path();
+    place.memoryLeft = 2.0 * 1024 * 1024 * 1024;
+    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(sink.outputs.size(), 2);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(message::text(result.failures[0]), QStringLiteral("エラー:  8 In Load\n") + bomb);
 }
 
 const test::Rgb kRed{200, 30, 30};

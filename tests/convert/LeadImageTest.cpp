@@ -51,6 +51,44 @@ TEST_F(LeadImageTest, LoadTellsMissingEmptyAndFolderApart) {
     }
 }
 
+// What the cost model reads of a file before it is decoded (ConversionCost.h).
+TEST_F(LeadImageTest, TheHeaderTellsHowTheFileWillBeDecoded) {
+    VImage turned = test::solid(40, 20, {1, 2, 3});
+    turned.set("orientation", 6);
+    const struct {
+        QString file;
+        std::function<void(const QString&)> write;
+        SourceHeader expected;
+    } files[] = {
+        {QStringLiteral("progressive.jpg"), [](const QString& f) { test::solid(40, 20, {1, 2, 3}).jpegsave(f.toUtf8().constData(), VImage::option()->set("interlace", true)->set("Q", 75)); },
+         {"VipsForeignLoadJpegFile", 40, 20, true, 3, false, true, false}},
+        {QStringLiteral("full.jpg"), [](const QString& f) { test::solid(40, 20, {1, 2, 3}).jpegsave(f.toUtf8().constData(), VImage::option()->set("Q", 95)); },
+         {"VipsForeignLoadJpegFile", 40, 20, false, 3, false, false, false}},
+        {QStringLiteral("turned.jpg"), [&](const QString& f) { test::writeImage(turned, f); },
+         {"VipsForeignLoadJpegFile", 20, 40, false, 3, false, true, true}},
+        {QStringLiteral("interlaced.png"), [](const QString& f) { test::solid(40, 20, {1, 2, 3}, 128).pngsave(f.toUtf8().constData(), VImage::option()->set("interlace", true)); },
+         {"VipsForeignLoadPngFile", 40, 20, true, 4, true, false, false}},
+        {QStringLiteral("deep.png"), [](const QString& f) { test::writeImage(VImage::black(40, 20).cast(VIPS_FORMAT_USHORT).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16)), f); },
+         {"VipsForeignLoadPngFile", 40, 20, false, 2, false, false, false}},
+        {QStringLiteral("frame.gif"), [](const QString& f) { test::writeImage(test::solid(40, 20, {1, 2, 3}), f); },
+         {"VipsForeignLoadNsgifFile", 40, 20, false, 4, true, false, false}},
+    };
+    for (const auto& f : files) {
+        f.write(path(f.file));
+        LeadImage image;
+        ASSERT_EQ(image.Load(path(f.file)), status::kOk) << f.file.toStdString();
+        const SourceHeader& h = image.header();
+        EXPECT_EQ(h.loader, f.expected.loader) << f.file.toStdString();
+        EXPECT_EQ(h.width, f.expected.width) << f.file.toStdString();
+        EXPECT_EQ(h.height, f.expected.height) << f.file.toStdString();
+        EXPECT_EQ(h.interlaced, f.expected.interlaced) << f.file.toStdString();
+        EXPECT_EQ(h.bytesPerPixel, f.expected.bytesPerPixel) << f.file.toStdString();
+        EXPECT_EQ(h.alpha, f.expected.alpha) << f.file.toStdString();
+        EXPECT_EQ(h.chromaSubsampled, f.expected.chromaSubsampled) << f.file.toStdString();
+        EXPECT_EQ(h.turned, f.expected.turned) << f.file.toStdString();
+    }
+}
+
 TEST_F(LeadImageTest, LoadRaisesOnlyForFilesNoLoaderKnows) {
     LeadImage image;
     test::writeBytes(path(QStringLiteral("note.jpg")), "just some words, not a picture\n");
