@@ -3,6 +3,7 @@
 #include "ConversionCost.h"
 #include "FileNames.h"
 #include "FitAndPad.h"
+#include "ImagingEngine.h"
 
 #include <new>
 
@@ -112,6 +113,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
 PreparedFile prepareOnWorker(StartedFile& file, const FilePath& folder,
                              const std::atomic<bool>& abandoned) {
     PreparedFile prepared;
+    const int warnings = vipsWarningsOnThisThread();
     try {
         if (!abandoned)
             prepared = prepareFile(file, folder);
@@ -120,7 +122,18 @@ PreparedFile prepareOnWorker(StartedFile& file, const FilePath& folder,
     } catch (const std::exception&) {
         prepared.failure = Failure::engine(status::kEngineFailure, Stage::Load, file.path);
     }
-    file.images = ImagePair(); // release the pipeline on the thread that ran it
+    // Release the pipeline on the thread that ran it. libvips' JPEG decoder tells of what
+    // libjpeg warned only as it closes: a warning then asks whether the data was cut short.
+    file.images.LEAD_work = LeadImage();
+    file.images.LEAD1.releasePixels();
+    if (!prepared.failure && !prepared.skipped && vipsWarningsOnThisThread() != warnings &&
+        file.images.LEAD1.sourceEndsBeforeItsLastRow()) {
+        PreparedFile damaged;
+        damaged.keepGoing = prepared.keepGoing;
+        damaged.failure = Failure::engine(status::kCorruptData, Stage::Load, file.path);
+        prepared = std::move(damaged);
+    }
+    file.images = ImagePair();
     return prepared;
 }
 

@@ -2,8 +2,10 @@
 
 #include "ColourImport.h"
 #include "ColourTransforms.h"
+#include "ConversionCost.h"
 #include "FileNames.h"
 #include "FormatWriters.h"
+#include "JpegCheck.h"
 #include "KeptExif.h"
 #include "PartialOutput.h"
 #include "SizeLimit.h"
@@ -438,6 +440,11 @@ EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
 
 void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms) {
     transforms_ = std::move(transforms);
+}
+
+bool LeadImage::sourceEndsBeforeItsLastRow() const {
+    return !path_.isEmpty() && loaderFamily(header_.loader) == "Jpeg" &&
+           jpegEndsBeforeItsLastRow(vipsName().c_str());
 }
 
 VImage LeadImage::pixels() const {

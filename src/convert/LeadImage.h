@@ -107,6 +107,13 @@ public:
 
     bool isEmpty() const { return !image_.get_image(); }
 
+    // Lets the pixels go, keeping what is known of the file last loaded.
+    void releasePixels() { image_ = vips::VImage(); }
+
+    // True when the file last loaded is a JPEG whose data ends before its last row, which
+    // libvips decodes with a grey remainder and a warning only (JpegCheck.h): decodes it again.
+    bool sourceEndsBeforeItsLastRow() const;
+
     // Embedded profiles are applied with the batch's shared transforms from now on (copies
     // share them too); without, each image builds its own.
     void useColourTransforms(std::shared_ptr<ColourTransforms> transforms);

@@ -142,6 +142,32 @@ QString truncated(const QTemporaryDir& dir, const char* suffix, const VImage& im
                             bytes.left(qsizetype(bytes.size() * keep)));
 }
 
+// Where a JPEG's scan data starts: after the start-of-scan segment.
+qsizetype scanStart(const QByteArray& jpeg) {
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && quint8(jpeg[at + 1]) != 0xDA)
+        at += 2 + qFromBigEndian<quint16>(jpeg.constData() + at + 2);
+    return at;
+}
+
+// A JPEG whose scan ends halfway and is still closed by its end marker, as a broken copy or
+// an interrupted download patched up by a tool leaves it.
+QString cutWithEndMarker(const QTemporaryDir& dir, const VImage& image) {
+    const QByteArray jpeg = test::readBytes(test::writeImage(image, dir.filePath(QStringLiteral("whole.jpg"))));
+    QFile::remove(dir.filePath(QStringLiteral("whole.jpg")));
+    const qsizetype sos = scanStart(jpeg);
+    const qsizetype data = sos + 2 + qFromBigEndian<quint16>(jpeg.constData() + sos + 2);
+    return test::writeBytes(dir.filePath(QStringLiteral("cut.jpg")),
+                            jpeg.left(data + (jpeg.size() - 2 - data) / 2) + "\xFF\xD9");
+}
+
+// Stray bytes before a marker, as some cameras write them: libjpeg warns, nothing is lost.
+QString extraneousBytes(const QTemporaryDir& dir, const VImage& image) {
+    QByteArray jpeg = test::readBytes(test::writeImage(image, dir.filePath(QStringLiteral("camera.jpg"))));
+    jpeg.insert(scanStart(jpeg), QByteArray(3, '\0'));
+    return test::writeBytes(dir.filePath(QStringLiteral("camera.jpg")), jpeg);
+}
+
 VImage photoLike(int w, int h) {
     VImage noise = VImage::gaussnoise(w, h, VImage::option()->set("sigma", 30)->set("mean", 128));
     return noise.bandjoin({noise, noise}).cast(VIPS_FORMAT_UCHAR)
@@ -225,6 +251,13 @@ std::vector<HostileCase> hostileCases() {
                              [suffix, keep](const QTemporaryDir& d) { return truncated(d, suffix, photoLike(300, 200), keep); }, {}});
         }
     }
+    // libvips gives both of these a warning only: one is damaged, the other is not.
+    cases.push_back({"JpegCutHalfwayAndClosedByItsEndMarker",
+                     [](const QTemporaryDir& d) { return cutWithEndMarker(d, photoLike(300, 200)); },
+                     {0, 0, std::nullopt, QStringLiteral("エラー:  7 In Load")}});
+    cases.push_back({"JpegWithExtraneousBytesBeforeAMarker",
+                     [](const QTemporaryDir& d) { return extraneousBytes(d, test::solid(80, 60, kRed)); },
+                     {600, 450, kRed}});
     // A crop by attention decodes the whole picture before anything is encoded: damage meets
     // it first, and is still damage.
     for (const char* suffix : {"jpg", "png"}) {
