@@ -110,6 +110,7 @@ TEST(SystemErrorTest, LibrariesMessagesOfTheSameCauseGiveOneStatus) {
         {"magickload: PixelCacheAllocationFailed `x.bmp'", status::kOutOfMemory},
         {"jxlsave: std::bad_alloc", status::kOutOfMemory},
         {"vips_g_thread_new: unable to create thread", status::kOutOfMemory},
+        {"GLib: Error creating thread: Resource temporarily unavailable", status::kOutOfMemory},
         {"VipsJpeg: Premature end of input file", status::kCorruptData},
     };
     for (const auto& m : messages)
