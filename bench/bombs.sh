@@ -31,7 +31,7 @@ gif_bomb() {
 jpeg_bomb() {
     vips black tiny.v 16 16 --bands 3 && vips jpegsave tiny.v "$3" --interlace
     local at
-    at=$(grep -obUaP '\xff\xc2' "$3" | head -n 1 | cut -d: -f1)
+    at=$(LC_ALL=C grep -obUaP '\xff\xc2' "$3" | head -n 1 | cut -d: -f1)
     { big16 "$2"; big16 "$1"; } | dd of="$3" bs=1 seek=$((at + 5)) conv=notrunc status=none
 }
 photo() { # width height file: blurred noise, as hard to compress as a photo

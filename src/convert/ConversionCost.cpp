@@ -24,11 +24,11 @@ constexpr std::array<DecodeCost, 9> kDecodeCosts{{
     {"Webp", true, 0, 8},
     {"Svg", true, 0, 8},
     {"Pdf", true, 0, 8},
-    {"Png", false, 1.6, 1},
-    {"Tiff", false, 1.6, 1},
-    {"Nsgif", false, 6, 5.5},
-    {"Heif", false, 6.5, 6.5},
-    {"Jxl", false, 7.5, 6.5},
+    {"Png", false, 2, 1},
+    {"Tiff", false, 2, 1},
+    {"Nsgif", false, 6.5, 5.5},
+    {"Heif", false, 7, 7},
+    {"Jxl", false, 8, 7},
 }};
 constexpr DecodeCost kMagick{"Magick", false, 23, 15};
 // Loaders nobody measured: the whole picture, decoded, converted and encoded side by side.
@@ -85,11 +85,12 @@ double decodingBytes(const SourceHeader& header, double boxPixels) {
     // planes of them, or two at most where the colour planes are subsampled.
     if (family == "Jpeg" && header.interlaced) {
         const double planes = header.bytesPerPixel * (header.chromaSubsampled ? 2.0 / 3 : 1.0);
-        return (2 * planes + 0.5) * pixels;
+        return (2 * planes + 1) * pixels;
     }
     // An interlaced PNG is decoded whole before its first row can be given.
     if (family == "Png" && header.interlaced) {
-        return (header.bytesPerPixel + (intoBox ? 1 : 0.5) + (header.alpha && intoBox ? kAlphaIntoBox : 0)) *
+        return (header.bytesPerPixel + (intoBox ? 1.5 : 0.5) +
+                (header.alpha && intoBox ? kAlphaIntoBox : 0)) *
                pixels;
     }
     double perPixel = intoBox ? cost.intoBox : cost.ownSize;
