@@ -17,8 +17,8 @@ void require(bool ok) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
-    Profile profile(text);
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    Profile profile(bytes);
     const quillmorph::StoredChoices before = quillmorph::readStoredChoices(profile);
     require(before.backColor <= 0xFFFFFFu);
     require(before.formatText.size() <= 255);
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(profile.readInt(section, QStringLiteral("iWidth"), -7) == 1234);
 
     // The written text reads back the same, and other sections are untouched.
-    const Profile reread(profile.text());
+    const Profile reread(profile.bytes());
     require(reread.readInt(section, QStringLiteral("iWidth"), -7) == 1234);
     require(reread.readString(other, QStringLiteral("k"), QStringLiteral("\x01")) == otherValue ||
             other.compare(section, Qt::CaseInsensitive) == 0);

@@ -1,14 +1,18 @@
 #include "SingleInstance.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillmorph {
@@ -34,17 +38,63 @@ FilePaths handedOverFiles(const QByteArray& payload) {
     return files;
 }
 
-// The user id keeps two users apart even where they share a folder (the temporary folder).
+// The user id keeps two users apart even where they share a folder.
 QString fileName(const QString& folder, const char* suffix) {
+    if (folder.isEmpty())
+        return {};
     return QDir(folder).filePath(
         QStringLiteral("quillmorph-%1.%2").arg(quint64(::getuid())).arg(QLatin1String(suffix)));
 }
 
+// A folder of this user's that nobody else can enter, and no link to one.
+bool isPrivateFolder(const QString& path) {
+    struct stat info {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &info) == 0 &&
+           S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+// path as a private folder: made so when missing; one of the user's own is closed to others.
+bool madePrivate(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ::mkdir(name.constData(), 0700);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::getuid())
+        return false;
+    return (info.st_mode & 077) == 0 || ::chmod(name.constData(), 0700) == 0;
+}
+
+// Only this user may stand at the other end: another user could otherwise listen in our place
+// and swallow the files, or hand this window paths of theirs.
+bool peerIsThisUser(qintptr descriptor) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    return descriptor >= 0 &&
+           ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
+}
+
+// A lock or socket that is not this user's own file was left by someone else: never trusted.
+void removeUnlessOwn(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) == 0 &&
+        (info.st_uid != ::getuid() || S_ISLNK(info.st_mode)))
+        ::unlink(name.constData());
+}
+
+// A lock of ours is written right after it is made; one still without its process long after
+// was cut short by a crash and will never be judged stale on its own.
+constexpr qint64 kUnwrittenLockAgeMs = 10000;
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
-    : QObject(parent), serverName_(fileName(folder, "socket")), lock_(fileName(folder, "lock")) {
-    QDir().mkpath(folder);
+    : QObject(parent), folder_(folder), serverName_(fileName(folder, "socket")),
+      lock_(fileName(folder, "lock")) {
+    if (!folder.isEmpty())
+        QDir().mkpath(folder);
     // A copy may run for days; only a lock whose process is gone is stale.
     lock_.setStaleLockTime(0);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
@@ -52,13 +102,41 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
 }
 
 QString SingleInstance::userFolder() {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    // Read directly: without it, Qt would offer a folder in the shared temporary folder.
+    return meetingFolder(
+        qEnvironmentVariable("XDG_RUNTIME_DIR"),
+        {QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+             .filePath(QStringLiteral("quillmorph")),
+         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+             .filePath(QStringLiteral("quillmorph/run"))});
+}
+
+QString SingleInstance::meetingFolder(const QString& runtime, const QStringList& fallbacks) {
+    if (isPrivateFolder(runtime))
+        return runtime;
+    for (const QString& folder : fallbacks) {
+        if (!folder.isEmpty() && QDir::isAbsolutePath(folder) && madePrivate(folder))
+            return folder;
+    }
+    return {};
 }
 
 bool SingleInstance::claim() {
-    if (!lock_.tryLock(0) && lock_.error() == QLockFile::LockFailedError)
-        return false;
+    if (folder_.isEmpty())
+        return true;
+    const QString lockPath = fileName(folder_, "lock");
+    removeUnlessOwn(lockPath);
+    removeUnlessOwn(serverName_);
+    if (!lock_.tryLock(0) && lock_.error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        const qint64 age =
+            QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
+        if (lock_.getLockInfo(&pid, &host, &application) || age < kUnwrittenLockAgeMs ||
+            !lock_.removeStaleLockFile() || !lock_.tryLock(0))
+            return false;
+    }
     // Without a usable lock (a read-only folder) this copy still runs rather than refuse to
     // start. A socket left behind by a copy that crashed would make listen fail; whoever holds
     // the lock owns the name.
@@ -68,13 +146,18 @@ bool SingleInstance::claim() {
 }
 
 bool SingleInstance::handOver(const FilePaths& files, int timeoutMs) const {
+    if (serverName_.isEmpty())
+        return false;
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     // The running copy may have taken the lock a moment ago and not be listening yet.
     for (;;) {
         socket.connectToServer(serverName_);
-        if (socket.waitForConnected(int(deadline.remainingTime())))
+        if (socket.waitForConnected(int(deadline.remainingTime()))) {
+            if (!peerIsThisUser(socket.socketDescriptor()))
+                return false;
             break;
+        }
         if (deadline.hasExpired())
             return false;
         socket.abort();
@@ -100,6 +183,11 @@ bool SingleInstance::handOver(const FilePaths& files, int timeoutMs) const {
 
 void SingleInstance::onNewConnection() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readHandOver(socket); });
         // A later copy sends its whole frame at once and gives up after kHandOverTimeoutMs; a

@@ -43,6 +43,19 @@ QRect fromTwips(int left, int top, int width, int height) {
 // face, whose full-width glyphs are a whole em wide.
 constexpr int kFontPixels = 10;
 
+// The captions were laid out in black ink on white, their colours on every desktop: a dark
+// scheme's light text would vanish on their white ground. Only a picked margin recolours the
+// labels.
+constexpr Qt::GlobalColor kCaptionGround = Qt::white;
+constexpr Qt::GlobalColor kCaptionInk = Qt::black;
+
+void colourCaption(QWidget* caption, const QColor& ground, const QColor& ink) {
+    QPalette palette = caption->palette();
+    palette.setColor(QPalette::Window, ground);
+    palette.setColor(QPalette::WindowText, ink);
+    caption->setPalette(palette);
+}
+
 FilePaths localFiles(const QMimeData* data) {
     if (!data || !data->hasUrls())
         return {};
@@ -107,9 +120,7 @@ void frmMain::createControls() {
         label->setGeometry(place);
         label->setAlignment(alignment | Qt::AlignVCenter);
         label->setAutoFillBackground(true);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        label->setPalette(palette);
+        colourCaption(label, kCaptionGround, kCaptionInk);
         return label;
     };
     const auto makeCombo = [this](const char* name, const QRect& rect) {
@@ -146,9 +157,7 @@ void frmMain::createControls() {
     chkMode->setGeometry(fromTwips(300, 60, 1665, 225));
     chkMode->setBackgroundRole(QPalette::Window);
     chkMode->setAutoFillBackground(true);
-    QPalette white = chkMode->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    chkMode->setPalette(white);
+    colourCaption(chkMode, kCaptionGround, kCaptionInk);
 
     const Qt::Alignment nameAlign = Qt::AlignRight;
     lbl01 = makeLabel("lbl01", QT_TR_NOOP("幅："), fromTwips(510, 360, 345, 225), nameAlign);
@@ -271,12 +280,8 @@ void frmMain::Command1_Click() {
     setBackColor(bgrFromColour(*chosen));
     const QColor background = colourFromBgr(backColor_);
     const QColor text = colourFromBgr(complementColour(backColor_));
-    for (QLabel* label : {lbl01, lbl02, lbl03, lbl04, lbl05, lbl06}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, background);
-        palette.setColor(QPalette::WindowText, text);
-        label->setPalette(palette);
-    }
+    for (QLabel* label : {lbl01, lbl02, lbl03, lbl04, lbl05, lbl06})
+        colourCaption(label, background, text);
 }
 
 void frmMain::Command2_Click() {

@@ -24,7 +24,7 @@ ConsoleSink::~ConsoleSink() {
 }
 
 void ConsoleSink::report(const Failure& failure) {
-    printProblem(message::text(failure));
+    printProblem(message::text(failure, message::PathForm::Terminal));
 }
 
 void ConsoleSink::batchStarted(const FilePath& folder) {
@@ -34,7 +34,7 @@ void ConsoleSink::batchStarted(const FilePath& folder) {
 void ConsoleSink::fileStarted(int index, int count, const FilePath& source) {
     index_ = index;
     count_ = count;
-    current_ = QString::fromUtf8(source.fileName());
+    current_ = QString::fromUtf8(FilePath::fromNative(source.fileName()).printable());
     drawProgress();
 }
 
@@ -47,7 +47,7 @@ void ConsoleSink::fileConverted(const FilePath&, const FilePath& output) {
 
 void ConsoleSink::fileFailed(const Failure& failure) {
     ++done_;
-    printProblem(message::text(failure));
+    printProblem(message::text(failure, message::PathForm::Terminal));
 }
 
 bool ConsoleSink::cancelRequested() const {
@@ -68,8 +68,10 @@ void ConsoleSink::printProblem(const QString& text) {
 }
 
 void ConsoleSink::printPath(const FilePath& path) {
-    // A name goes out as the bytes it has, so that a script can open what it reads.
-    std::fwrite(path.native().constData(), 1, size_t(path.native().size()), stdout);
+    // A name goes out as the bytes it has, so that a script can open what it reads; only
+    // control characters are escaped, which would split its line or drive the terminal.
+    const QByteArray bytes = path.printable();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }

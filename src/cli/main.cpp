@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     }
     // A batch that stopped early says why before its counts.
     if (result.outcome != BatchResult::Outcome::Completed)
-        err << message::finalMessage(result) << Qt::endl;
+        err << message::finalMessage(result, message::PathForm::Terminal) << Qt::endl;
     if (!result.failures.isEmpty())
         err << message::summary(result) << Qt::endl;
     // Stopped by a signal, it ends the way the shell expects of one: 128 + the signal's number.

@@ -6,30 +6,48 @@
 #include "Pipeline.h"
 
 #include <QSet>
+#include <map>
 #include <optional>
 
 namespace quillmorph {
 
 namespace {
 
-// Where item's output goes: its own subfolder of the dated folder, made on first use.
-std::optional<FilePath> outputFolderFor(const FilePath& batchFolder, const BatchItem& item) {
-    if (item.subfolder.isEmpty())
-        return batchFolder;
-    const FilePath folder = batchFolder.child(item.subfolder);
-    if (!makeFolders(folder))
-        return std::nullopt;
-    return folder;
-}
+// The folders outputs go into, held open: the dated folder and its subfolders, each made on
+// first use. Whatever their paths come to name, outputs land in these folders.
+class OutputFolders {
+public:
+    explicit OutputFolders(Folder batch) : batch_(std::move(batch)) {}
+
+    const Folder& batch() const { return batch_; }
+
+    // Where item's output goes; not open when its subfolder cannot be made.
+    Folder forItem(const BatchItem& item) {
+        if (item.subfolder.isEmpty())
+            return batch_;
+        auto it = subfolders_.find(item.subfolder);
+        if (it == subfolders_.end() || it->second.isGone())
+            it = subfolders_.insert_or_assign(item.subfolder, batch_.descendant(item.subfolder)).first;
+        return it->second;
+    }
+
+private:
+    Folder batch_;
+    std::map<QByteArray, Folder> subfolders_;
+};
 
 // Names prepared's output after its source, never over another file, and stores it there.
-std::optional<Failure> commit(PreparedFile& prepared, const FilePath& batchFolder,
+std::optional<Failure> commit(PreparedFile& prepared, OutputFolders& folders,
                               const BatchItem& item, QSet<FilePath>& taken, FilePath& output) {
-    const auto folder = outputFolderFor(batchFolder, item);
-    if (!folder)
-        return Failure::engine(status::kWriteFailed, Stage::Save, item.source);
-    output = freeOutputPath(*folder, prepared.title, prepared.extension, taken);
-    if (const EngineStatus st = prepared.output.commit(output); st != status::kOk)
+    const Folder folder = folders.forItem(item);
+    if (!folder.isOpen()) {
+        const EngineStatus st =
+            folders.batch().isGone() ? status::kFolderMissing : status::kWriteFailed;
+        return Failure::engine(st, Stage::Save, item.source);
+    }
+    const QByteArray name = freeOutputName(folder, prepared.title, prepared.extension, taken);
+    output = folder.path().child(name);
+    if (const EngineStatus st = prepared.output.commit(folder, name); st != status::kOk)
         return Failure::engine(st, Stage::Save, item.source);
     return std::nullopt;
 }
@@ -41,7 +59,10 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
     BatchResult result;
     const QString name = outputFolderName(place.startedAt, place.locale);
     result.outputFolder = createOutputFolder(place.parentFolder, name, place.makeParent);
-    if (result.outputFolder.isEmpty()) {
+    // Held open from now on: a dated folder swapped for a link mid-batch leads no output away.
+    OutputFolders folders(Folder::open(result.outputFolder));
+    if (!folders.batch().isOpen()) {
+        result.outputFolder = {};
         result.outcome = BatchResult::Outcome::Failed;
         result.failure = Failure::of(Failure::Kind::OutputFolder, place.parentFolder.child(name));
         return result;
@@ -52,7 +73,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
     // Later files are loaded and encoded while earlier ones finish; their outputs are named
     // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(items.size());
-    Pipeline pipeline(items, options, result.outputFolder, place.filesInFlight, place.memoryLeft);
+    Pipeline pipeline(items, options, folders.batch(), place.filesInFlight, place.memoryLeft);
     QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
         const FilePath& source = items[i].source;
@@ -72,7 +93,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         FilePath output;
         std::optional<Failure> failure = prepared.failure;
         if (!failure)
-            failure = commit(prepared, result.outputFolder, items[i], taken, output);
+            failure = commit(prepared, folders, items[i], taken, output);
         if (failure) {
             if (prepared.keepGoing) {
                 sink.fileFailed(*failure);

@@ -45,7 +45,7 @@ Stage stageOf(EngineStatus st, Stage step) {
 }
 
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
-EngineStatus encode(const LeadImage& LEAD1, const FilePath& folder, const OutputFormat& format,
+EngineStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
                     const ConversionOptions& options, PreparedFile& prepared) {
     if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
         return LEAD1.Encode(folder, format, options.qualityFactor, prepared.output,
@@ -63,7 +63,7 @@ EngineStatus encode(const LeadImage& LEAD1, const FilePath& folder, const Output
 
 } // namespace
 
-PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
+PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
     PreparedFile prepared;
     prepared.keepGoing = file.options.keepGoing;
     prepared.skipped = file.skipped;
@@ -110,7 +110,7 @@ PreparedFile prepareFile(StartedFile& file, const FilePath& folder) {
     return prepared;
 }
 
-PreparedFile prepareOnWorker(StartedFile& file, const FilePath& folder,
+PreparedFile prepareOnWorker(StartedFile& file, const Folder& folder,
                              const std::atomic<bool>& abandoned) {
     PreparedFile prepared;
     const int warnings = vipsWarningsOnThisThread();

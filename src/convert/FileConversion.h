@@ -54,11 +54,11 @@ struct PreparedFile {
 StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransforms>& transforms);
 
 // Fits, pads and encodes file with its options into a temporary output in folder. Any thread.
-PreparedFile prepareFile(StartedFile& file, const FilePath& folder);
+PreparedFile prepareFile(StartedFile& file, const Folder& folder);
 
 // prepareFile on a worker thread: nothing once abandoned is set, an exception from the
 // libraries as a failure, and the images released on that thread.
-PreparedFile prepareOnWorker(StartedFile& file, const FilePath& folder,
+PreparedFile prepareOnWorker(StartedFile& file, const Folder& folder,
                              const std::atomic<bool>& abandoned);
 
 } // namespace quillmorph

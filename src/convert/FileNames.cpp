@@ -28,13 +28,13 @@ bool isFolder(const FilePath& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-FilePath freeOutputPath(const FilePath& folder, const QByteArray& title,
-                        const QByteArray& extension, QSet<FilePath>& taken) {
-    FilePath candidate = folder.child(title + extension);
-    for (int n = 2; taken.contains(candidate) || nameIsTaken(candidate); ++n)
-        candidate = folder.child(title + " (" + QByteArray::number(n) + ')' + extension);
-    taken.insert(candidate);
-    return candidate;
+QByteArray freeOutputName(const Folder& folder, const QByteArray& title,
+                          const QByteArray& extension, QSet<FilePath>& taken) {
+    QByteArray name = title + extension;
+    for (int n = 2; taken.contains(folder.path().child(name)) || folder.holds(name); ++n)
+        name = title + " (" + QByteArray::number(n) + ')' + extension;
+    taken.insert(folder.path().child(name));
+    return name;
 }
 
 } // namespace quillmorph

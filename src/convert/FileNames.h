@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilePath.h"
+#include "Folder.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -14,10 +15,10 @@ QByteArray GetBaseName(const FilePath& path);
 // ("archive.tar.gz" → "archive.tar", ".profile" → ".profile", "a." → "a.").
 QByteArray ufnGetFileTitle(const QByteArray& name);
 
-// folder/title + extension, or folder/title (2) + extension, (3) … when that path exists or is
-// already taken by this batch. The chosen path is added to taken.
-FilePath freeOutputPath(const FilePath& folder, const QByteArray& title,
-                        const QByteArray& extension, QSet<FilePath>& taken);
+// title + extension, or title (2) + extension, (3) … when folder holds that name or this batch
+// has taken it already. The chosen path is added to taken.
+QByteArray freeOutputName(const Folder& folder, const QByteArray& title,
+                          const QByteArray& extension, QSet<FilePath>& taken);
 
 // True when something, even a dangling link, has this name.
 bool nameIsTaken(const FilePath& path);

@@ -18,6 +18,27 @@ QString FilePath::display() const {
     return QString::fromUtf8(bytes_);
 }
 
+QByteArray FilePath::printable() const {
+    const auto escaped = [](uchar c) {
+        return "\\x" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+    };
+    QByteArray text;
+    text.reserve(bytes_.size());
+    for (qsizetype i = 0; i < bytes_.size(); ++i) {
+        const uchar c = uchar(bytes_[i]);
+        const bool c1 = c == 0xC2 && i + 1 < bytes_.size() && uchar(bytes_[i + 1]) >= 0x80 &&
+                        uchar(bytes_[i + 1]) <= 0x9F;
+        if (c1) {
+            text += escaped(c) + escaped(uchar(bytes_[++i]));
+        } else if (c < 0x20 || c == 0x7F) {
+            text += escaped(c);
+        } else {
+            text += char(c);
+        }
+    }
+    return text;
+}
+
 QString FilePath::portableText() const {
     const auto escaped = [](char c) {
         return '%' + QByteArray::number(uchar(c), 16).toUpper().rightJustified(2, '0');

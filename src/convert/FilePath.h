@@ -24,6 +24,10 @@ public:
     bool isEmpty() const { return bytes_.isEmpty(); }
     // For the user's eyes only: bytes that are not UTF-8 become U+FFFD.
     QString display() const;
+    // The bytes for a terminal: control characters (C0, DEL, and C1 written in UTF-8) as
+    // "\xHH" escapes, so that a name can neither drive the terminal nor split a line; every
+    // other byte as it is.
+    QByteArray printable() const;
     // The bytes as text a settings file keeps whole: UTF-8 as it is, but "%", control
     // characters, quotes, a space at either end and every byte that is not valid UTF-8 as %XX.
     QString portableText() const;

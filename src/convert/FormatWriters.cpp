@@ -54,10 +54,11 @@ std::string targetSaver(const OutputFormat& format) {
 // megabytes, which a memory buffer would grow into by copies.
 void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& format,
             const Encoding& how, const QByteArray& exif) {
-    // Savers write every kind of metadata the image holds or none: the EXIF goes onto an
-    // image that holds nothing else.
+    // Whatever a saver makes of strip (libvips 8.14's webpsave ignores it and wrote a photo's
+    // GPS position and serial numbers), it is handed an image that holds nothing but the EXIF
+    // we kept.
     const bool strip = exif.isEmpty() || !format.carriesExif;
-    const VImage image = strip ? rgb8 : withOnlyExif(rgb8, exif);
+    const VImage image = withOnlyExif(rgb8, strip ? QByteArray() : exif);
     const int quality = std::max(how.quality, format.leastQuality);
     switch (format.writer) {
     case Writer::Jfif: {
@@ -81,11 +82,11 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
         return;
     }
     case Writer::Magick:
-        encodeWithMagick(rgb8, target, format.saver);
+        encodeWithMagick(image, target, format.saver);
         return;
     case Writer::Psd:
         // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
-        writePsd(rgb8, target);
+        writePsd(image, target);
         return;
     }
 }

@@ -9,6 +9,7 @@
 #include "KeptExif.h"
 #include "PartialOutput.h"
 #include "SizeLimit.h"
+#include "SourceFile.h"
 #include "SystemError.h"
 
 #include <algorithm>
@@ -27,33 +28,8 @@ using vips::VImage;
 
 namespace {
 
-// vips reads a name ending in "[…]" as a file name plus loader options, more than once on the
-// way in, so such a file is read through a plainly named link.
-std::shared_ptr<const QTemporaryDir> aliasFor(const FilePath& path) {
-    if (!path.native().endsWith(']'))
-        return nullptr;
-    auto dir = std::make_shared<QTemporaryDir>();
-    const FilePath link = FilePath(dir->path()).child(QByteArray("image"));
-    if (!dir->isValid() || ::symlink(path.absolute().c_str(), link.c_str()) != 0)
-        return nullptr;
-    return dir;
-}
-
-// Why a file cannot be read, from what the file system says of it; kOk when it can be.
-EngineStatus readableStatus(const FilePath& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return statusFromErrno(errno, FileRole::Named, status::kFileNotFound);
-    if (!S_ISREG(info.st_mode))
-        return status::kNotAFile;
-    if (info.st_size == 0)
-        return status::kEmptyFile;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return statusFromErrno(errno, FileRole::Named, status::kAccessDenied);
-    ::close(fd);
-    return status::kOk;
-}
+// An SVG larger than this is no drawing a person made.
+constexpr qint64 kMaxSvgBytes = 256 * 1024 * 1024;
 
 std::vector<double> rgbOf(quint32 colour) {
     return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
@@ -146,31 +122,38 @@ NotAnImageError::NotAnImageError(const FilePath& path)
 
 EngineStatus LeadImage::Load(const FilePath& path) {
     image_ = VImage();
-    path_ = {};
     header_ = {};
     exif_.clear();
-    alias_.reset();
+    source_.reset();
+    svg_.reset();
     pristine_ = false;
     coloursPending_ = false;
     flatColour_.reset();
 
-    if (const EngineStatus st = readableStatus(path); st != status::kOk)
-        return st;
-
-    alias_ = aliasFor(path);
-    path_ = path;
-    const std::string name = vipsName();
-    const char* loader = vips_foreign_find_load(name.c_str());
+    EngineStatus openStatus = status::kOk;
+    source_ = SourceFile::open(path, openStatus);
+    if (!source_)
+        return openStatus;
+    const char* loader = vips_foreign_find_load(source_->loaderName().c_str());
     if (!loader) {
         vips_error_clear();
+        source_.reset();
         throw NotAnImageError(path);
     }
     SourceHeader header;
     try {
-        VImage file =
-            VImage::new_from_file(name.c_str(), VImage::option()
-                                                    ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                                    ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        // librsvg follows links in a drawing to files beside it; from memory it has no folder
+        // to look in, so a hostile SVG cannot paint the user's files into the picture.
+        if (std::string_view(loader) == "VipsForeignLoadSvgFile") {
+            const QByteArray drawing = source_->contents(kMaxSvgBytes);
+            if (drawing.isEmpty())
+                return status::kImageTooLarge;
+            svg_.reset(vips_blob_copy(drawing.constData(), size_t(drawing.size())),
+                       [](VipsBlob* blob) { vips_area_unref(VIPS_AREA(blob)); });
+        }
+        VImage file = opened(VImage::option()
+                                 ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                 ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
         if (double(file.width()) * file.height() > kMaxPixels ||
             double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
             return status::kImageTooLarge;
@@ -178,9 +161,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         const bool turned = vips_image_get_orientation(file.get_image()) > 1;
         if (turned) {
             // Turning the image needs random access to its rows.
-            file = VImage::new_from_file(name.c_str(),
-                                         VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
-                       .autorot();
+            file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
         }
         header = headerOf(loader, file, turned);
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
@@ -230,13 +211,12 @@ EngineStatus LeadImage::Size(float w, float h) {
             // 30000 × 30000 into a 7 × 5 box took 17 s and 570 MB. Below that, a resize.
             const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
             const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
-            image_ = exactSize(normalisedSrgb(VImage::thumbnail(
-                                   vipsName().c_str(), viaW,
-                                   VImage::option()
-                                       ->set("height", viaH)
-                                       ->set("size", VIPS_SIZE_FORCE)
-                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
-                                                   transforms_.get()),
+            image_ = exactSize(normalisedSrgb(thumbnailOf(viaW, VImage::option()
+                                                                    ->set("height", viaH)
+                                                                    ->set("size", VIPS_SIZE_FORCE)
+                                                                    ->set("fail_on",
+                                                                          VIPS_FAIL_ON_TRUNCATED)),
+                                                transforms_.get()),
                                viaW, viaH);
             if (viaW != tw || viaH != th)
                 image_ = resampled(image_, tw, th);
@@ -284,10 +264,10 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
 void LeadImage::copyFrom(const LeadImage& other) {
     // VImage is an immutable, reference-counted pipeline: sharing it is an independent copy.
     image_ = other.image_;
-    path_ = other.path_;
     header_ = other.header_;
     exif_ = other.exif_;
-    alias_ = other.alias_;
+    source_ = other.source_;
+    svg_ = other.svg_;
     transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;
@@ -357,14 +337,16 @@ EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
                              int qualityFactor) const {
     if (nameIsTaken(path))
         return status::kOutputExists;
+    const Folder folder = Folder::open(path.absolute().parent());
+    if (!folder.isOpen())
+        return status::kFolderMissing;
     PartialOutput output;
-    if (const EngineStatus st = Encode(path.absolute().parent(), format, qualityFactor, output);
-        st != status::kOk)
+    if (const EngineStatus st = Encode(folder, format, qualityFactor, output); st != status::kOk)
         return st;
-    return output.commit(path);
+    return output.commit(folder, path.fileName());
 }
 
-EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& format,
+EngineStatus LeadImage::Encode(const Folder& folder, const OutputFormat& format,
                                int qualityFactor, PartialOutput& output, bool keepExif) const {
     return encodeInto(folder, format, output, keepExif,
                       [&](const VImage& rgb8, const QByteArray& exif) {
@@ -372,7 +354,7 @@ EngineStatus LeadImage::Encode(const FilePath& folder, const OutputFormat& forma
                       });
 }
 
-EngineStatus LeadImage::EncodeWithin(const FilePath& folder, const OutputFormat& format,
+EngineStatus LeadImage::EncodeWithin(const Folder& folder, const OutputFormat& format,
                                      int qualityFactor, const SizeLimit& limit,
                                      PartialOutput& output, bool keepExif,
                                      LimitedEncoding& result) const {
@@ -398,7 +380,7 @@ EngineStatus LeadImage::EncodeToMemory(const OutputFormat& format, int qualityFa
     });
 }
 
-EngineStatus LeadImage::encodeInto(const FilePath& folder, const OutputFormat& format,
+EngineStatus LeadImage::encodeInto(const Folder& folder, const OutputFormat& format,
                                    PartialOutput& output, bool keepExif,
                                    const Writing& write) const {
     if (const EngineStatus st = encodableAs(format); st != status::kOk)
@@ -423,7 +405,7 @@ EngineStatus LeadImage::encodableAs(const OutputFormat& format) const {
 
 // folder: where the output was going, empty for memory.
 EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
-                                     const FilePath& folder, const Writing& write) const {
+                                     const Folder& folder, const Writing& write) const {
     try {
         const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
         write(flattenedRgb(pixels(), 0xFFFFFF), exif);
@@ -443,34 +425,41 @@ void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms
 }
 
 bool LeadImage::sourceEndsBeforeItsLastRow() const {
-    return !path_.isEmpty() && loaderFamily(header_.loader) == "Jpeg" &&
-           jpegEndsBeforeItsLastRow(vipsName().c_str());
+    return source_ && loaderFamily(header_.loader) == "Jpeg" &&
+           jpegEndsBeforeItsLastRow(source_->loaderName().c_str());
 }
 
 VImage LeadImage::pixels() const {
     return coloursPending_ ? normalisedSrgb(image_, transforms_.get()) : image_;
 }
 
-std::string LeadImage::vipsName() const {
-    const FilePath name = alias_ ? FilePath(alias_->filePath(QStringLiteral("image"))) : path_;
-    return name.native().toStdString();
+VImage LeadImage::opened(vips::VOption* options) const {
+    if (svg_)
+        return VImage::svgload_buffer(svg_.get(), options);
+    return VImage::new_from_file(source_->loaderName().c_str(), options);
+}
+
+VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
+    if (svg_)
+        return VImage::thumbnail_buffer(svg_.get(), width, options);
+    return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
 EngineStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback,
-                                      const FilePath& folder) const {
+                                      const Folder& folder) const {
     // The cause in the message: memory, open files, the disk, permissions.
     if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
         return st;
-    if (!folder.isEmpty() && !isFolder(folder))
+    if (folder.isOpen() && folder.isGone())
         return status::kFolderMissing;
     // Pixels are decoded only when a step wants them (a resize, a crop by attention, the
     // encoder), so a damaged source surfaces there; tell it from that step's own failure by
     // decoding the source on its own.
-    if (!path_.isEmpty()) {
+    if (source_) {
         try {
-            VImage::new_from_file(vipsName().c_str(), VImage::option()
-                                                          ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                                          ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+            opened(VImage::option()
+                       ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                 .avg();
         } catch (const VError& again) {
             return statusFromVipsError(again, status::kCorruptData);

@@ -3,12 +3,12 @@
 #include "ConversionOptions.h"
 #include "EngineStatus.h"
 #include "FilePath.h"
+#include "Folder.h"
 #include "OutputFormat.h"
 #include "SizeLimit.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +20,7 @@ namespace quillmorph {
 
 class ColourTransforms;
 class PartialOutput;
+class SourceFile;
 
 // Thrown by LeadImage::Load when the file is not an image any loader of the engine can read.
 class NotAnImageError : public std::runtime_error {
@@ -51,7 +52,9 @@ public:
     virtual ~LeadImage() = default;
 
     // Opens the file's first page. Throws NotAnImageError when no loader recognises the file;
-    // every other problem (missing, unreadable, damaged, too large) is a status.
+    // every other problem (missing, unreadable, not a regular file, damaged, too large) is a
+    // status. The file is opened once: every later read of its pixels comes from it, whatever
+    // its path comes to name meanwhile.
     EngineStatus Load(const FilePath& path);
 
     // Size of the current image in pixels, upright after EXIF orientation; 0 when empty.
@@ -90,13 +93,13 @@ public:
     // Save's first half: writes the file under a temporary name in folder, for the caller to
     // commit under its final name later (or drop, which removes it). keepExif: the photo
     // information of the file last loaded (KeptExif.h) goes into formats that carry EXIF.
-    EngineStatus Encode(const FilePath& folder, const OutputFormat& format, int qualityFactor,
+    EngineStatus Encode(const Folder& folder, const OutputFormat& format, int qualityFactor,
                         PartialOutput& output, bool keepExif = false) const;
 
     // Encode held to a file-size limit, for a format it applies to (sizeLimitApplies): the
     // pixels are decoded once and encoded at the best quality, not above the one qualityFactor
     // gives, whose file fits (SizeLimit.h); result tells how that went.
-    EngineStatus EncodeWithin(const FilePath& folder, const OutputFormat& format, int qualityFactor,
+    EngineStatus EncodeWithin(const Folder& folder, const OutputFormat& format, int qualityFactor,
                               const SizeLimit& limit, PartialOutput& output, bool keepExif,
                               LimitedEncoding& result) const;
 
@@ -122,25 +125,27 @@ private:
     // Gets the image as 8-bit sRGB and the photo information to keep (empty for none).
     using Writing = std::function<void(const vips::VImage&, const QByteArray&)>;
     // Encode's checks, its output made and dropped on failure, around write.
-    EngineStatus encodeInto(const FilePath& folder, const OutputFormat& format,
+    EngineStatus encodeInto(const Folder& folder, const OutputFormat& format,
                             PartialOutput& output, bool keepExif, const Writing& write) const;
     // image_ as 8-bit sRGB, its profile applied if that was put off.
     vips::VImage pixels() const;
-    std::string vipsName() const;
+    // The source loaded again, whole or through libvips' shrinking loader.
+    vips::VImage opened(vips::VOption* options) const;
+    vips::VImage thumbnailOf(int width, vips::VOption* options) const;
     EngineStatus encodableAs(const OutputFormat& format) const;
     // write's failures as a status.
-    EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const FilePath& folder,
+    EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const Folder& folder,
                               const Writing& write) const;
     // Why a step that pulls pixels failed with e (folder: where its output was going, if
     // anywhere): the cause the message names, the folder gone, a damaged source, or fallback.
     EngineStatus failureStatus(const vips::VError& e, EngineStatus fallback,
-                               const FilePath& folder) const;
+                               const Folder& folder) const;
 
+    std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
+    std::shared_ptr<VipsBlob> svg_;           // an SVG source, read into memory
     vips::VImage image_;
-    FilePath path_; // the file the pipeline reads from
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
-    std::shared_ptr<const QTemporaryDir> alias_; // holds a vips-safe link to path_ when needed
     std::shared_ptr<ColourTransforms> transforms_;
     bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied

@@ -76,12 +76,12 @@ QString headline(const Failure& failure) {
 
 } // namespace
 
-QString text(const Failure& failure) {
+QString text(const Failure& failure, PathForm form) {
     const QString first = headline(failure);
-    return failure.path.isEmpty() ? first : withPath(first, failure.path);
+    return failure.path.isEmpty() ? first : withPath(first, failure.path, form);
 }
 
-QString finalMessage(const BatchResult& result) {
+QString finalMessage(const BatchResult& result, PathForm form) {
     switch (result.outcome) {
     case BatchResult::Outcome::Completed:
         return completed(result.converted, result.skipped) + overLimitLine(result);
@@ -90,7 +90,7 @@ QString finalMessage(const BatchResult& result) {
     case BatchResult::Outcome::Failed:
         break;
     }
-    return result.failure ? text(*result.failure) : QString();
+    return result.failure ? text(*result.failure, form) : QString();
 }
 
 QStringList failureTexts(const BatchResult& result) {
@@ -161,8 +161,9 @@ QString combineFailed() {
     return QStringLiteral("ERR: LEAD1 Combine");
 }
 
-QString withPath(const QString& text, const FilePath& path) {
-    return text + QLatin1Char('\n') + path.display();
+QString withPath(const QString& text, const FilePath& path, PathForm form) {
+    return text + QLatin1Char('\n') +
+           (form == PathForm::Terminal ? QString::fromUtf8(path.printable()) : path.display());
 }
 
 } // namespace quillmorph::message

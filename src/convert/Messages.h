@@ -14,12 +14,16 @@ namespace quillmorph {
 // and the command-line tool make their texts here.
 namespace message {
 
+// How a path is written into a message: decoded for a window, or with its control characters
+// escaped for a terminal (FilePath::printable).
+enum class PathForm { Window, Terminal };
+
 // A failure's message, with the path it concerns on a second line when it has one.
-QString text(const Failure& failure);
+QString text(const Failure& failure, PathForm form = PathForm::Window);
 
 // The message that ends a batch: the counts of a completed one (and the files it could not
 // bring under the file-size limit), the cancellation, or the failure that ended it.
-QString finalMessage(const BatchResult& result);
+QString finalMessage(const BatchResult& result, PathForm form = PathForm::Window);
 
 // The message of each failure a keep-going batch went past, in file order, then each file
 // stored over the file-size limit with its size.
@@ -44,7 +48,7 @@ QString fillFailed();
 QString combineFailed();
 
 // A failure that concerns one file names that file on a second line, decoded for display.
-QString withPath(const QString& text, const FilePath& path);
+QString withPath(const QString& text, const FilePath& path, PathForm form = PathForm::Window);
 
 } // namespace message
 } // namespace quillmorph

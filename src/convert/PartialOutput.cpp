@@ -1,11 +1,10 @@
 #include "PartialOutput.h"
 
-#include "FileNames.h"
 #include "SystemError.h"
 
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,14 +12,27 @@
 
 namespace quillmorph {
 
+namespace {
+
+// Hidden, and with an extension no viewer claims, so nobody opens a half-written file.
+QByteArray temporaryName() {
+    return ".quillmorph-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) +
+           ".part";
+}
+
+} // namespace
+
 PartialOutput::PartialOutput(PartialOutput&& other) noexcept
-    : path_(std::exchange(other.path_, {})), anonymousFd_(std::exchange(other.anonymousFd_, -1)) {}
+    : path_(std::exchange(other.path_, {})), fd_(std::exchange(other.fd_, -1)),
+      folder_(std::exchange(other.folder_, {})), temporary_(std::exchange(other.temporary_, {})) {}
 
 PartialOutput& PartialOutput::operator=(PartialOutput&& other) noexcept {
     if (this != &other) {
         discard();
         path_ = std::exchange(other.path_, {});
-        anonymousFd_ = std::exchange(other.anonymousFd_, -1);
+        fd_ = std::exchange(other.fd_, -1);
+        folder_ = std::exchange(other.folder_, {});
+        temporary_ = std::exchange(other.temporary_, {});
     }
     return *this;
 }
@@ -29,72 +41,81 @@ PartialOutput::~PartialOutput() {
     discard();
 }
 
-EngineStatus PartialOutput::create(const FilePath& folder) {
+EngineStatus PartialOutput::create(const Folder& folder) {
     discard();
-    if (!isFolder(folder))
+    if (folder.isGone())
         return status::kFolderMissing;
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-        anonymousFd_ = fd;
-        // Writers reopen the anonymous file through its descriptor's name.
-        path_ = FilePath::fromNative("/proc/self/fd/" + QByteArray::number(fd));
-        return status::kOk;
+    int fd = ::openat(folder.fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return statusFromErrno(errno, FileRole::NewOutput, status::kWriteFailed);
+        for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+            temporary_ = temporaryName();
+            fd = ::openat(folder.fd(), temporary_.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+            if (fd < 0 && errno != EEXIST) {
+                temporary_.clear();
+                return statusFromErrno(errno, FileRole::NewOutput, status::kWriteFailed);
+            }
+        }
+        if (fd < 0) {
+            temporary_.clear();
+            return status::kWriteFailed;
+        }
+        folder_ = folder;
     }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return statusFromErrno(errno, FileRole::NewOutput, status::kWriteFailed);
-    // Hidden, and with an extension no viewer claims, so nobody opens a half-written file.
-    QByteArray name = folder.child(QByteArray(".quillmorph-XXXXXX.part")).native();
-    const int named = ::mkstemps(name.data(), 5);
-    if (named < 0)
-        return statusFromErrno(errno, FileRole::NewOutput, status::kWriteFailed);
-    ::close(named);
-    path_ = FilePath::fromNative(name);
+    fd_ = fd;
+    // Writers reopen the file through its descriptor's name.
+    path_ = FilePath::fromNative("/proc/self/fd/" + QByteArray::number(fd));
     return status::kOk;
 }
 
 bool PartialOutput::takeTimesOf(const FilePath& source) {
     struct stat info {};
-    if (path_.isEmpty() || ::stat(source.c_str(), &info) != 0)
+    if (fd_ < 0 || ::stat(source.c_str(), &info) != 0)
         return false;
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    // Linking the anonymous file into place later leaves its times as they are.
-    return anonymousFd_ >= 0 ? ::futimens(anonymousFd_, times) == 0
-                             : ::utimensat(AT_FDCWD, path_.c_str(), times, 0) == 0;
+    // Linking the file into place later leaves its times as they are.
+    return ::futimens(fd_, times) == 0;
 }
 
-EngineStatus PartialOutput::commit(const FilePath& finalPath) {
-    if (path_.isEmpty())
+EngineStatus PartialOutput::commit(const Folder& folder, const QByteArray& name) {
+    if (fd_ < 0)
         return status::kNoImage;
-    if (!isFolder(finalPath.parent()))
+    if (folder.isGone())
         return status::kFolderMissing;
-    if (nameIsTaken(finalPath))
+    if (folder.holds(name))
         return status::kOutputExists;
     // linkat never replaces an existing name; for the named fallback, neither does
     // renameat2's RENAME_NOREPLACE.
     const bool stored =
-        anonymousFd_ >= 0
-            ? ::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath.c_str(), AT_SYMLINK_FOLLOW) == 0
-            : ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_NOREPLACE) == 0;
+        temporary_.isEmpty()
+            ? ::linkat(AT_FDCWD, path_.c_str(), folder.fd(), name.constData(), AT_SYMLINK_FOLLOW) == 0
+            : ::renameat2(folder_.fd(), temporary_.constData(), folder.fd(), name.constData(),
+                          RENAME_NOREPLACE) == 0;
     if (!stored) {
         const int error = errno;
-        if (!isFolder(finalPath.parent()))
+        if (folder.isGone())
             return status::kFolderMissing;
-        if (nameIsTaken(finalPath))
+        if (folder.holds(name))
             return status::kOutputExists;
         return statusFromErrno(error, FileRole::NewOutput, status::kWriteFailed);
     }
-    if (anonymousFd_ >= 0)
-        ::close(std::exchange(anonymousFd_, -1));
+    ::close(std::exchange(fd_, -1));
     path_ = {};
+    temporary_.clear();
+    folder_ = {};
     return status::kOk;
 }
 
 void PartialOutput::discard() {
-    if (anonymousFd_ >= 0)
-        ::close(std::exchange(anonymousFd_, -1)); // the file was never linked: it is gone now
-    else if (!path_.isEmpty())
-        ::unlink(path_.c_str());
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1)); // an anonymous file that was never linked is gone now
+    if (!temporary_.isEmpty())
+        ::unlinkat(folder_.fd(), temporary_.constData(), 0);
     path_ = {};
+    temporary_.clear();
+    folder_ = {};
 }
 
 } // namespace quillmorph

@@ -25,7 +25,7 @@ double weightOf(const StartedFile& file, const ConversionOptions& options) {
 
 } // namespace
 
-Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder,
+Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
                    int filesInFlight, double memoryLeft)
     : items_(items), options_(options), folder_(std::move(folder)),
       workers_(workersFor(filesInFlight)), lookAhead_(std::max(32, 16 * workers_)),

@@ -26,7 +26,7 @@ class Pipeline {
 public:
     // filesInFlight: files converted at once; 0 means one per core. memoryLeft: the bytes the
     // process may still be given; 0 means as the machine says now (MachineMemory.h).
-    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, FilePath folder,
+    Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
              int filesInFlight, double memoryLeft);
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
@@ -54,7 +54,7 @@ private:
 
     const QList<BatchItem>& items_;
     const OptionsSource& options_;
-    const FilePath folder_;
+    const Folder folder_;
     const int workers_;
     const int lookAhead_;
     // What the process may be given as the batch starts, and the bytes the files running may

@@ -13,18 +13,35 @@ namespace {
 
 // Larger files are not settings files; reading them would only cost memory.
 constexpr qint64 kMaxProfileBytes = 1 << 20;
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-std::optional<QString> sectionName(const QString& line) {
-    const QString t = line.trimmed();
-    if (!t.startsWith(QLatin1Char('[')))
+std::optional<QByteArray> sectionName(QByteArray line) {
+    if (line.startsWith(kUtf8Bom))
+        line.remove(0, kUtf8Bom.size());
+    const QByteArray t = line.trimmed();
+    if (!t.startsWith('['))
         return std::nullopt;
-    const qsizetype end = t.indexOf(QLatin1Char(']'));
+    const qsizetype end = t.indexOf(']');
     return end < 0 ? t.mid(1).trimmed() : t.mid(1, end - 1).trimmed();
 }
 
-QString unquoted(QString value) {
+bool sameName(const QByteArray& a, const QByteArray& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool isComment(const QByteArray& line) {
+    return line.trimmed().startsWith(';');
+}
+
+// The position of '=' in a key's line, or -1 for any other line.
+qsizetype keyEnd(const QByteArray& line) {
+    const qsizetype eq = line.indexOf('=');
+    return eq > 0 && !isComment(line) ? eq : -1;
+}
+
+QByteArray unquoted(QByteArray value) {
     value = value.trimmed();
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         return value.mid(1, value.size() - 2);
     return value;
@@ -32,76 +49,117 @@ QString unquoted(QString value) {
 
 } // namespace
 
-Profile::Profile(const QString& text) {
-    if (text.isEmpty())
-        return;
-    lines_ = text.split(QLatin1Char('\n'));
-    if (lines_.size() > 1 && lines_.front().endsWith(QLatin1Char('\r')))
-        lineBreak_ = QStringLiteral("\r\n");
-    for (QString& line : lines_) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+Profile::Profile(const QByteArray& bytes) {
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', at);
+        const qsizetype end = newline < 0 ? bytes.size() : newline;
+        Line line{bytes.mid(at, end - at), newline < 0 ? QByteArray() : QByteArray("\n")};
+        if (line.text.endsWith('\r') && newline >= 0) {
+            line.text.chop(1);
+            line.ending = "\r\n";
+        }
+        if (lines_.isEmpty() && !line.ending.isEmpty())
+            lineBreak_ = line.ending;
+        lines_ << line;
+        at = end + 1;
     }
-    if (lines_.back().isEmpty())
-        lines_.removeLast(); // the break after the last line
 }
 
-Profile Profile::fromFile(const QString& path) {
-    return read(path).value_or(Profile());
-}
+namespace {
 
-std::optional<Profile> Profile::read(const QString& path) {
+// The file's bytes: empty when it is missing, nothing when it cannot be a settings file.
+std::optional<QByteArray> fileBytes(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
-        return Profile();
+        return QByteArray();
     QFile file(path);
     if (!info.isFile() || info.size() > kMaxProfileBytes || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return Profile(QString::fromUtf8(file.read(kMaxProfileBytes)));
+    const QByteArray bytes = file.read(kMaxProfileBytes + 1);
+    if (bytes.size() > kMaxProfileBytes)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+Profile Profile::fromFile(const QString& path) {
+    // A NUL ends a value where it stands, as in a fixed buffer; the rest is read.
+    return Profile(fileBytes(path).value_or(QByteArray()));
+}
+
+std::optional<Profile> Profile::read(const QString& path) {
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes || bytes->contains('\0'))
+        return std::nullopt;
+    return Profile(*bytes);
+}
+
+qsizetype Profile::find(const QByteArray& section, const QByteArray& key) const {
+    bool inSection = false;
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const QByteArray& line = lines_[i].text;
+        if (const auto name = sectionName(line)) {
+            inSection = sameName(*name, section);
+            continue;
+        }
+        const qsizetype eq = keyEnd(line);
+        if (inSection && eq > 0 && sameName(line.left(eq).trimmed(), key))
+            return i;
+    }
+    return -1;
 }
 
 void Profile::writeString(const QString& section, const QString& key, const QString& rawValue) {
-    // One value, one line: a line break typed into a box must not split the file.
-    QString value = rawValue;
-    value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // One value, one line: a line break typed into a box must not split the file, nor a NUL
+    // make it a file that is not text.
+    QByteArray value = rawValue.toUtf8();
+    value.replace('\r', ' ').replace('\n', ' ').replace('\0', ' ');
+    const QByteArray sectionBytes = section.toUtf8();
+    const QByteArray keyBytes = key.toUtf8();
+    if (const qsizetype at = find(sectionBytes, keyBytes); at >= 0) {
+        QByteArray& line = lines_[at].text;
+        line = line.left(keyEnd(line) + 1) + value;
+        return;
+    }
     qsizetype sectionAt = -1;
     qsizetype lastEntry = -1;
     for (qsizetype i = 0; i < lines_.size(); ++i) {
-        if (const auto name = sectionName(lines_[i])) {
+        if (const auto name = sectionName(lines_[i].text)) {
             if (sectionAt >= 0)
                 break;
-            if (name->compare(section, Qt::CaseInsensitive) == 0)
+            if (sameName(*name, sectionBytes))
                 sectionAt = lastEntry = i;
             continue;
         }
-        if (sectionAt < 0 || lines_[i].trimmed().isEmpty())
-            continue;
-        lastEntry = i;
-        const qsizetype eq = lines_[i].indexOf(QLatin1Char('='));
-        if (eq > 0 && !lines_[i].trimmed().startsWith(QLatin1Char(';')) &&
-            lines_[i].left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
-            lines_[i] = lines_[i].left(eq + 1) + value;
-            return;
-        }
+        if (sectionAt >= 0 && !lines_[i].text.trimmed().isEmpty())
+            lastEntry = i;
     }
-    if (sectionAt < 0) {
-        lines_ << QLatin1Char('[') + section + QLatin1Char(']');
-        lastEntry = lines_.size() - 1;
-    }
-    lines_.insert(lastEntry + 1, key + QLatin1Char('=') + value);
+    const qsizetype at = sectionAt < 0 ? lines_.size() : lastEntry + 1;
+    // A last line without its break gets one when a line comes after it.
+    if (at == lines_.size() && !lines_.isEmpty() && lines_.back().ending.isEmpty())
+        lines_.back().ending = lineBreak_;
+    if (sectionAt < 0)
+        lines_ << Line{'[' + sectionBytes + ']', lineBreak_};
+    lines_.insert(sectionAt < 0 ? lines_.size() : at, Line{keyBytes + '=' + value, lineBreak_});
 }
 
-QString Profile::text() const {
-    return lines_.isEmpty() ? QString() : lines_.join(lineBreak_) + lineBreak_;
+QByteArray Profile::bytes() const {
+    QByteArray all;
+    for (const Line& line : lines_)
+        all += line.text + line.ending;
+    return all;
 }
 
 bool Profile::saveTo(const QString& path) const {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    // QSaveFile writes a link's target, as dotfile managers expect of a linked settings file.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = text().toUtf8();
-    if (file.write(bytes) != bytes.size()) {
+    const QByteArray all = bytes();
+    if (file.write(all) != all.size()) {
         file.cancelWriting();
         return false;
     }
@@ -110,38 +168,30 @@ bool Profile::saveTo(const QString& path) const {
 
 QString Profile::readString(const QString& section, const QString& key,
                             const QString& fallback) const {
-    bool inSection = false;
-    for (const QString& line : lines_) {
-        if (const auto name = sectionName(line)) {
-            inSection = name->compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        if (!inSection || line.trimmed().startsWith(QLatin1Char(';')))
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
-            return unquoted(line.mid(eq + 1));
-    }
-    return fallback;
+    const qsizetype at = find(section.toUtf8(), key.toUtf8());
+    if (at < 0)
+        return fallback;
+    const QByteArray& line = lines_[at].text;
+    return QString::fromUtf8(unquoted(line.mid(keyEnd(line) + 1)));
 }
 
 bool Profile::contains(const QString& section, const QString& key) const {
-    const QString none = QStringLiteral("\x01");
-    return readString(section, key, none) != none;
+    return find(section.toUtf8(), key.toUtf8()) >= 0;
 }
 
 int Profile::readInt(const QString& section, const QString& key, int fallback) const {
-    const QString none = QStringLiteral("\x01");
-    const QString value = readString(section, key, none);
-    if (value == none)
+    const qsizetype at = find(section.toUtf8(), key.toUtf8());
+    if (at < 0)
         return fallback;
+    const QByteArray& line = lines_[at].text;
+    const QByteArray value = unquoted(line.mid(keyEnd(line) + 1));
     qsizetype i = 0;
-    const bool negative = value.startsWith(QLatin1Char('-'));
+    const bool negative = value.startsWith('-');
     if (negative)
         ++i;
     qint64 number = 0;
-    for (; i < value.size() && value.at(i).isDigit() && value.at(i).unicode() < 128; ++i) {
-        number = number * 10 + (value.at(i).unicode() - '0');
+    for (; i < value.size() && value.at(i) >= '0' && value.at(i) <= '9'; ++i) {
+        number = number * 10 + (value.at(i) - '0');
         if (number > std::numeric_limits<int>::max())
             number = std::numeric_limits<int>::max();
     }

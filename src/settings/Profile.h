@@ -1,23 +1,28 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 namespace quillmorph {
 
-// An INI ("private profile") file held as its lines. Sections and keys match without regard
-// to case; values are trimmed, and a value in matching quotes loses them.
+// An INI ("private profile") file held as the bytes of its lines. Sections and keys match
+// without regard to (ASCII) case; values are trimmed, and a value in matching quotes loses them.
+// Values are read and written as UTF-8; every other byte of the file (other sections,
+// comments, any encoding, each line's own line break) is kept exactly as it was.
 class Profile {
 public:
     Profile() = default;
-    explicit Profile(const QString& text);
+    explicit Profile(const QByteArray& bytes);
+    explicit Profile(const QString& text) : Profile(text.toUtf8()) {}
 
-    // Reads a file as UTF-8 text; a missing, unreadable or oversized file gives an empty profile.
+    // Reads a file; a missing, unreadable or oversized file gives an empty profile.
     static Profile fromFile(const QString& path);
 
-    // Like fromFile, but tells a missing file (an empty profile) from one that exists and
-    // cannot be used (nothing), which a save must leave alone.
+    // The file to be written back: tells a missing file (an empty profile) from one that exists
+    // and cannot be used (nothing), which a save must leave alone: a folder, a file too large,
+    // or one holding NUL bytes, which no settings file does.
     static std::optional<Profile> read(const QString& path);
 
     // The value, or fallback when the section or key is missing.
@@ -31,20 +36,28 @@ public:
     int readInt(const QString& section, const QString& key, int fallback) const;
 
     // Sets key in section: the value of an existing key is replaced in place (its line keeps its
-    // place and spelling), a new key goes after the section's last entry, a new section at the
-    // end. Every other line is kept as it was.
+    // place, spelling and line break), a new key goes after the section's last entry, a new
+    // section at the end. Every other byte is kept as it was.
     void writeString(const QString& section, const QString& key, const QString& value);
 
-    // The file's text; line breaks as the file had them ("\n" for a new file).
-    QString text() const;
+    // The file's bytes.
+    QByteArray bytes() const;
 
-    // Replaces the file at path atomically: a reader sees the old or the new file, never a torn
-    // one. False when it could not be written (the old file is then left as it was).
+    // Replaces the file at path atomically (through a link, its target): a reader sees the old
+    // or the new file, never a torn one. False when it could not be written (the old file is
+    // then left as it was).
     bool saveTo(const QString& path) const;
 
 private:
-    QStringList lines_;
-    QString lineBreak_ = QStringLiteral("\n");
+    struct Line {
+        QByteArray text;  // without its line break
+        QByteArray ending; // "\n", "\r\n", or empty for a last line without one
+    };
+    // The line of key in section; -1 when there is none.
+    qsizetype find(const QByteArray& section, const QByteArray& key) const;
+
+    QList<Line> lines_;
+    QByteArray lineBreak_ = "\n"; // for lines this adds: the file's own
 };
 
 } // namespace quillmorph

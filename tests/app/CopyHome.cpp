@@ -28,7 +28,12 @@ QProcessEnvironment CopyHome::environment() const {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("HOME"), home);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), QDir(home).filePath(QStringLiteral(".cache")));
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!runtime.isEmpty())
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    if (!tmpdir.isEmpty())
+        env.insert(QStringLiteral("TMPDIR"), tmpdir);
     env.insert(QStringLiteral("windir"), windir);
     return env;
 }

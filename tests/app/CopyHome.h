@@ -10,7 +10,8 @@ struct CopyHome {
     explicit CopyHome(const QString& root);
     QString home;    // HOME; its Desktop folder is where the copy converts to
     QString windir;  // the settings folder
-    QString runtime; // XDG_RUNTIME_DIR: where copies of one user meet
+    QString runtime; // XDG_RUNTIME_DIR: where copies of one user meet; empty for none
+    QString tmpdir;  // TMPDIR when not empty
     QString desktop() const;
     QString settingsPath() const;
     // Offscreen, with the three folders above and no configuration of the account.

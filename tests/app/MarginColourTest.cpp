@@ -2,10 +2,12 @@
 #include "TestImages.h"
 #include "WindowTest.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace quillmorph::test {
@@ -89,6 +91,26 @@ TEST_F(MarginColour, MidGreyGetsTextOfOneStepDarker) {
     auto* label = control<QLabel>("lbl03");
     EXPECT_EQ(label->palette().color(QPalette::Window), QColor(128, 128, 128));
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(127, 127, 127));
+}
+
+TEST_F(MarginColour, CaptionsKeepBlackInkOnWhiteUnderADarkScheme) {
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
+    QPalette dark = light;
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Window, QColor(0x22, 0x20, 0x20));
+    QApplication::setPalette(dark);
+    // Loaded under the scheme, as on a dark desktop.
+    window_.reset();
+    openWindow();
+    const QStringList captions = labelNames() << QStringLiteral("chkMode");
+    for (const QString& name : captions) {
+        const auto* caption = window_->findChild<QWidget*>(name);
+        ASSERT_NE(caption, nullptr) << name.toStdString();
+        const QPalette palette = caption->palette();
+        EXPECT_EQ(palette.color(QPalette::WindowText), QColor(Qt::black)) << name.toStdString();
+        EXPECT_EQ(palette.color(QPalette::Window), QColor(Qt::white)) << name.toStdString();
+    }
 }
 
 TEST_F(MarginColour, CancellingChangesNothing) {

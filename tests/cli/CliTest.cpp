@@ -102,13 +102,17 @@ TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
                              "詳しくは「quillmorph-cli --help」を実行してください。\n"));
 }
 
-TEST_F(CliTest, NamesThatAreNotUtf8KeepTheirBytes) {
-    // Latin-1 "café" and Shift_JIS "写真", as unpacked from old archives.
-    const QByteArrayList names{"caf\xe9.png", "\x8e\xca\x90\x5e.jpg"};
+TEST_F(CliTest, NamesKeepTheirBytesButNeverDriveTheTerminal) {
+    // Latin-1 "café" and Shift_JIS "写真", as unpacked from old archives; a name that would set
+    // the terminal's title and split its line; one that is no picture and would clear the screen.
+    const QByteArrayList names{"caf\xe9.png", "\x8e\xca\x90\x5e.jpg",
+                               "t\x1b]0;pwned\x07\nx.png", "z\x1b[2J.jpg"};
     const QByteArray dir = QFile::encodeName(home_.filePath(QStringLiteral("in")));
     ASSERT_TRUE(QDir().mkpath(home_.filePath(QStringLiteral("in"))));
     for (const QByteArray& name : names) {
-        const QString made = image(QStringLiteral("made.png"), test::solid(40, 20, {0, 0, 255}));
+        const QString made = name.startsWith('z')
+                                 ? test::writeBytes(home_.filePath(QStringLiteral("made.png")), "text")
+                                 : image(QStringLiteral("made.png"), test::solid(40, 20, {0, 0, 255}));
         ASSERT_EQ(::rename(QFile::encodeName(made).constData(), (dir + '/' + name).constData()), 0);
     }
     // The shell hands the names over as bytes; QProcess would encode them as UTF-8.
@@ -117,19 +121,23 @@ TEST_F(CliTest, NamesThatAreNotUtf8KeepTheirBytes) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("windir"), windir());
     shell.setProcessEnvironment(env);
-    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("\"$0\" --format JPEG --output-dir \"$1\" *"),
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("\"$0\" --keep-going --format JPEG --output-dir \"$1\" *"),
                                          QStringLiteral(QUILLMORPH_CLI), outputDir()});
     ASSERT_TRUE(shell.waitForFinished(120000));
-    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    const QByteArray err = shell.readAllStandardError();
+    ASSERT_EQ(shell.exitCode(), 1) << err.toStdString();
     const QByteArrayList lines = shell.readAllStandardOutput().split('\n');
-    ASSERT_GE(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 5);
     const QByteArray folder = lines[0];
     EXPECT_EQ(lines[1], folder + "/caf\xe9.jpg");
-    EXPECT_EQ(lines[2], folder + "/\x8e\xca\x90\x5e.jpg");
-    for (const QByteArray& line : {lines[1], lines[2]}) {
+    EXPECT_EQ(lines[2], folder + "/t\\x1B]0;pwned\\x07\\x0Ax.jpg");
+    EXPECT_EQ(lines[3], folder + "/\x8e\xca\x90\x5e.jpg");
+    for (const QByteArray& line : {lines[1], lines[3]}) {
         const VImage out = VImage::new_from_file(line.constData());
         EXPECT_EQ(out.width(), 40) << line.toStdString();
     }
+    EXPECT_TRUE(err.contains(dir + "/z\\x1B[2J.jpg\n")) << err.toStdString();
+    EXPECT_FALSE(err.contains('\x1b'));
     // QTemporaryDir cannot remove what it cannot name.
     QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), home_.path()});
 }

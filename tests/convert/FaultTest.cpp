@@ -67,6 +67,36 @@ TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
               QStringList());
 }
 
+// The dated folder moved away mid-batch and a link to another folder put in its place: every
+// output still lands in the folder the batch made, subfolders too, none in the link's target.
+TEST(FaultTest, OutputFolderSwappedForALinkMidBatchLeadsNoOutputAway) {
+    QTemporaryDir sources;
+    QTemporaryDir desktop;
+    PngOptions options;
+    AfterFirstFile sink;
+    BatchPlace place;
+    place.parentFolder = desktop.path();
+    const QString elsewhere = desktop.filePath(QStringLiteral("elsewhere"));
+    const QString moved = desktop.filePath(QStringLiteral("moved"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    sink.action = [&] {
+        const QString dated = QFileInfo(sink.outputs.front()).absolutePath();
+        ASSERT_TRUE(QFile::rename(dated, moved));
+        ASSERT_TRUE(QFile::link(elsewhere, dated));
+    };
+    const QStringList files = sourceImages(sources, 3);
+    ASSERT_TRUE(QDir().mkpath(sources.filePath(QStringLiteral("album"))));
+    for (const char* name : {"s0.png", "s1.png"})
+        QFile::copy(sources.filePath(QLatin1String(name)), sources.filePath(QStringLiteral("album/") + QLatin1String(name)));
+    const BatchResult result = ConvertFiles(
+        test::paths(files + QStringList{sources.filePath(QStringLiteral("album"))}), place, options, sink);
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed) << message::finalMessage(result).toStdString();
+    EXPECT_EQ(QDir(moved).entryList(QDir::Files, QDir::Name), QStringList({"s0.png", "s1.png", "s2.png"}));
+    EXPECT_EQ(QDir(moved + QStringLiteral("/album")).entryList(QDir::Files, QDir::Name),
+              QStringList({"s0.png", "s1.png"}));
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
 // A small file system of our own, to fill up; needs the right to mount.
 class SmallDisk {
 public:

@@ -200,6 +200,18 @@ std::vector<HostileCase> hostileCases() {
              QFile::link(d.filePath(QStringLiteral("nothing.png")), d.filePath(QStringLiteral("link.png")));
              return d.filePath(QStringLiteral("link.png"));
          }, {}},
+        // A drawing that would paint files lying beside it into the picture the user shares.
+        {"SvgReachingFilesBesideIt", [](const QTemporaryDir& d) {
+             test::writeImage(test::solid(20, 20, {0, 0, 230}), d.filePath(QStringLiteral("secret.png")));
+             test::writeBytes(d.filePath(QStringLiteral("notes.xml")),
+                              "<rect xmlns='http://www.w3.org/2000/svg' width='100' height='100' fill='#e60a0a'/>");
+             return test::writeBytes(
+                 d.filePath(QStringLiteral("drawing.svg")),
+                 "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+                 "xmlns:xi='http://www.w3.org/2001/XInclude' width='100' height='100'>"
+                 "<rect width='100' height='100' fill='white'/><xi:include href='notes.xml'/>"
+                 "<image xlink:href='secret.png' href='secret.png' width='100' height='100'/></svg>");
+         }, {600, 450, Rgb{255, 255, 255}}},
         {"OneByThirtyThousand", [](const QTemporaryDir& d) { return test::writeImage(test::solid(1, 30000, kRed), d.filePath(QStringLiteral("thin.png"))); }, {600, 450, std::nullopt}},
         {"ThirtyThousandByOne", [](const QTemporaryDir& d) { return test::writeImage(test::solid(30000, 1, kRed), d.filePath(QStringLiteral("flat.png"))); }, {600, 450, std::nullopt}},
         {"OddCharactersInPath", [](const QTemporaryDir& d) {

@@ -3,6 +3,7 @@
 #include "TestImages.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fcntl.h>
@@ -34,11 +35,12 @@ QByteArray text(const char* s) {
 }
 
 // What a camera writes: what may be kept (of each kind of value), and what never may (where,
-// which body and lens, the maker's notes, the software), turned by its orientation.
+// which body and lens, whose, the maker's notes, the software), turned by its orientation. What
+// may never be kept carries a marker that no output's bytes may hold.
 const CameraTag kCamera[]{
     {EXIF_IFD_0, EXIF_TAG_MAKE, EXIF_FORMAT_ASCII, text("Canon"), true},
     {EXIF_IFD_0, EXIF_TAG_ARTIST, EXIF_FORMAT_ASCII, text("写真家 Ada"), true},
-    {EXIF_IFD_0, EXIF_TAG_SOFTWARE, EXIF_FORMAT_ASCII, text("Firmware 1.2"), false},
+    {EXIF_IFD_0, EXIF_TAG_SOFTWARE, EXIF_FORMAT_ASCII, text("QM-SOFTWARE 1.2"), false},
     {EXIF_IFD_0, EXIF_TAG_ORIENTATION, EXIF_FORMAT_SHORT, QByteArray::fromHex("0006"), false},
     {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("2024:05:06 07:08:09"),
      true},
@@ -47,13 +49,19 @@ const CameraTag kCamera[]{
      QByteArray::fromHex("00000001000000fa"), true},
     {EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, EXIF_FORMAT_SHORT, QByteArray::fromHex("0190"),
      true},
-    {EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("083021001234"), false},
-    {EXIF_IFD_EXIF, EXIF_TAG_LENS_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("9300001234"), false},
-    {EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED, QByteArray("home=51.5N,0.1W"),
-     false},
+    {EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("QM-BODY-SERIAL"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_LENS_SERIAL_NUMBER, EXIF_FORMAT_ASCII, text("QM-LENS-SERIAL"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_CAMERA_OWNER_NAME, EXIF_FORMAT_ASCII, text("QM-OWNER"), false},
+    {EXIF_IFD_EXIF, EXIF_TAG_MAKER_NOTE, EXIF_FORMAT_UNDEFINED,
+     QByteArray("QM-MAKER-NOTE home=51.5N,0.1W"), false},
     {EXIF_IFD_GPS, EXIF_TAG_GPS_LATITUDE, EXIF_FORMAT_RATIONAL,
      QByteArray::fromHex("000000330000000100000000000000010000000000000001"), false},
+    {EXIF_IFD_GPS, EXIF_TAG_GPS_MAP_DATUM, EXIF_FORMAT_ASCII, text("QM-GPS-DATUM"), false},
 };
+
+// The markers of everything no output may carry, the XMP and IPTC blocks' among them.
+const QByteArrayList kNeverKept{"QM-SOFTWARE", "QM-BODY-SERIAL", "QM-LENS-SERIAL", "QM-OWNER",
+                                "QM-MAKER-NOTE", "QM-GPS-DATUM", "QM-XMP-PLACE", "QM-IPTC-CITY"};
 
 // The block of tags, with a thumbnail when asked, as libexif writes it.
 QByteArray exifBlock(const std::vector<CameraTag>& tags, bool thumbnail) {
@@ -100,14 +108,19 @@ QByteArray plainJpeg() {
     return jpeg;
 }
 
-// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city.
-QString photo(const QString& path) {
+// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city;
+// withKept false leaves out every tag that may be kept.
+QString photo(const QString& path, bool withKept = true) {
     QByteArray jpeg = plainJpeg();
     const QByteArray xmp = QByteArray("http://ns.adobe.com/xap/1.0/", 29) +
-                           "<x:xmpmeta xmlns:x='adobe:ns:meta/'>51,30.44N</x:xmpmeta>";
+                           "<x:xmpmeta xmlns:x='adobe:ns:meta/'>QM-XMP-PLACE 51,30.44N</x:xmpmeta>";
     const QByteArray iptc = QByteArray("Photoshop 3.0", 14) + "8BIM" +
-                            QByteArray::fromHex("040400000000000b1c025a0006") + "London" + '\0';
-    const std::vector<CameraTag> camera(std::begin(kCamera), std::end(kCamera));
+                            QByteArray::fromHex("04040000000000111c025a000c") + "QM-IPTC-CITY" + '\0';
+    std::vector<CameraTag> camera;
+    for (const CameraTag& t : kCamera) {
+        if (withKept || !t.kept)
+            camera.push_back(t);
+    }
     jpeg.insert(2, segment('\xE1', exifBlock(camera, true)) + segment('\xE1', xmp) +
                        segment('\xED', iptc));
     return test::writeBytes(path, jpeg);
@@ -241,6 +254,49 @@ TEST(KeptExifTest, AnOverlongDescriptionIsCutAndTheRestKept) {
     EXPECT_EQ(cut.chopped(1), description.left(cut.size() - 1));
     EXPECT_TRUE(cut.endsWith('\0'));
 }
+
+// Every format, whatever photo information is asked for and however the bytes are made (straight
+// to the file, or in memory under a file-size limit): no marker of what is never kept, searched
+// in the file's own bytes.
+class NothingLeaksTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(NothingLeaksTest, NoOutputHoldsWhatIsNeverKept) {
+    QTemporaryDir dir;
+    const QString full = photo(dir.filePath(QStringLiteral("full.jpg")));
+    const QString unkept = photo(dir.filePath(QStringLiteral("unkept.jpg")), false);
+    struct Case {
+        const char* name;
+        QString source;
+        bool keepExif;
+    };
+    for (const Case& c : {Case{"off", full, false}, Case{"on, nothing to keep", unkept, true},
+                          Case{"on", full, true}}) {
+        for (const int limitKB : {0, 4096}) {
+            SCOPED_TRACE(std::string(c.name) + (limitKB ? ", size limit" : ""));
+            test::ScriptedOptions options;
+            options.base.sizeConversion = true;
+            options.base.box = BoxSize{64, 48};
+            options.base.format = formatChoiceFor(QLatin1String(GetParam()));
+            options.base.keepExif = c.keepExif;
+            options.base.sizeLimitBytes = limitKB * 1024;
+            BatchPlace place;
+            place.parentFolder = dir.filePath(QStringLiteral("out"));
+            SilentSink sink;
+            const BatchResult result = ConvertFiles(test::paths({c.source}), place, options, sink);
+            ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+            const QByteArray bytes = test::readBytes(
+                result.outputFolder.display() + QLatin1Char('/') +
+                QFileInfo(c.source).completeBaseName() + options.base.format.row->extension);
+            ASSERT_FALSE(bytes.isEmpty());
+            for (const QByteArray& marker : kNeverKept)
+                EXPECT_FALSE(bytes.contains(marker)) << marker.constData();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, NothingLeaksTest,
+                         ::testing::Values("BMP", "JPEG", "PNG", "GIF", "PSD", "CMP", "PCT", "RAS",
+                                           "WEBP", "AVIF", "JXL", "TIFF"));
 
 } // namespace
 } // namespace quillmorph

@@ -11,7 +11,11 @@
 #include <QtEndian>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillmorph {
 namespace {
@@ -86,6 +90,35 @@ TEST_F(LeadImageTest, TheHeaderTellsHowTheFileWillBeDecoded) {
         EXPECT_EQ(h.alpha, f.expected.alpha) << f.file.toStdString();
         EXPECT_EQ(h.chromaSubsampled, f.expected.chromaSubsampled) << f.file.toStdString();
         EXPECT_EQ(h.turned, f.expected.turned) << f.file.toStdString();
+    }
+}
+
+// Shrinking on load, turning upright and telling damage apart read the file again: from the
+// file loaded, never from whatever its path names by then (a pipe would block that read).
+TEST_F(LeadImageTest, ASourceSwappedAfterLoadingIsStillReadFromTheFileLoaded) {
+    const QString source = path(QStringLiteral("photo.jpg"));
+    const QByteArray fifo = QFile::encodeName(source);
+    for (const int orientation : {1, 6}) {
+        SCOPED_TRACE(orientation);
+        VImage red = test::solid(400, 200, {230, 10, 10});
+        red.set("orientation", orientation);
+        QFile::remove(source);
+        test::writeImage(red, source);
+        LeadImage image;
+        ASSERT_EQ(image.Load(source), status::kOk);
+        ASSERT_TRUE(QFile::rename(source, path(QStringLiteral("moved%1.jpg").arg(orientation))));
+        ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+        const QString output = path(QStringLiteral("out%1.png").arg(orientation));
+        auto converted = std::async(std::launch::async, [&] {
+            return image.Size(50, 50) == status::kOk &&
+                   image.Save(output, *outputFormatFor(FormatCode::Png), 2) == status::kOk;
+        });
+        if (converted.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK)); // let the reader go
+            FAIL() << "waited for a writer of the pipe";
+        }
+        EXPECT_TRUE(converted.get());
+        EXPECT_TRUE(test::near(test::pixelAt(test::readImage(output), 25, 25), {230, 10, 10}));
     }
 }
 

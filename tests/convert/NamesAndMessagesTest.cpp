@@ -38,18 +38,16 @@ TEST(FileNamesTest, FileTitleDropsOnlyTheLastExtension) {
 
 TEST(FileNamesTest, CollidingOutputsGetNumberedNames) {
     QTemporaryDir dir;
+    const Folder folder = Folder::open(dir.path());
     QSet<FilePath> taken;
-    const FilePath first = freeOutputPath(dir.path(), "a", ".jpg", taken);
-    const FilePath second = freeOutputPath(dir.path(), "a", ".jpg", taken);
-    EXPECT_EQ(first, FilePath(dir.filePath(QStringLiteral("a.jpg"))));
-    EXPECT_EQ(second, FilePath(dir.filePath(QStringLiteral("a (2).jpg"))));
+    EXPECT_EQ(freeOutputName(folder, "a", ".jpg", taken), "a.jpg");
+    EXPECT_EQ(freeOutputName(folder, "a", ".jpg", taken), "a (2).jpg");
 
     QSet<FilePath> fresh;
     QFile existing(dir.filePath(QStringLiteral("b.png")));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
-    EXPECT_EQ(freeOutputPath(dir.path(), "b", ".png", fresh),
-              FilePath(dir.filePath(QStringLiteral("b (2).png"))));
+    EXPECT_EQ(freeOutputName(folder, "b", ".png", fresh), "b (2).png");
 }
 
 TEST(MessagesTest, ErrorProcNumbersStatusesFromOne) {
@@ -78,6 +76,10 @@ TEST(MessagesTest, AFailureNamesItsFileOnASecondLine) {
     EXPECT_EQ(message::text(Failure::of(Failure::Kind::CombineFailed, file)),
               QStringLiteral("ERR: LEAD1 Combine\n/in/a.png"));
     EXPECT_EQ(message::text(Failure::of(Failure::Kind::FillFailed, {})), QStringLiteral("ERR: LEAD1 Fill"));
+    // For a terminal, no character of a name may act on it: C0, DEL and C1 (CSI) are escaped.
+    const FilePath hostile = FilePath::fromNative("/in/\x1b[2J\x7f\xc2\x9b\xe5\x86\x99\xe9.png");
+    EXPECT_EQ(message::text(Failure::engine(20006, Stage::Load, hostile), message::PathForm::Terminal),
+              QStringLiteral("エラー:  7 In Load\n/in/\\x1B[2J\\x7F\\xC2\\x9B写\uFFFD.png"));
 }
 
 TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {

@@ -2,6 +2,8 @@
 #include "StoredChoices.h"
 #include "TestImages.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -107,10 +109,29 @@ TEST(ProfileWriteTest, UpdatesInPlaceAndKeepsEverythingElse) {
     p.writeString(QStringLiteral("V1.00202"), QStringLiteral("iWidth"), QStringLiteral("800"));
     p.writeString(QStringLiteral("V1.00202"), QStringLiteral("iHeight"), QStringLiteral("600"));
     p.writeString(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("a\nb"));
-    EXPECT_EQ(p.text(), QStringLiteral("; keep this comment\r\n[Other]\r\niWidth=1\r\n\r\n[v1.00202]\r\n"
-                                       "IWIDTH=800\r\n; note\r\nExtra=yes\r\niHeight=600\r\n\r\n"
-                                       "[Last]\r\nz=26\r\n[New]\r\nk=a b\r\n"));
+    EXPECT_EQ(p.bytes(), QByteArray("; keep this comment\r\n[Other]\r\niWidth=1\r\n\r\n[v1.00202]\r\n"
+                                    "IWIDTH=800\r\n; note\r\nExtra=yes\r\niHeight=600\r\n\r\n"
+                                    "[Last]\r\nz=26\r\n[New]\r\nk=a b\r\n"));
     EXPECT_EQ(p.readInt(QStringLiteral("V1.00202"), QStringLiteral("iwidth"), 0), 800);
+}
+
+// The file is the user's: a Shift_JIS section and comment, a Latin-1 value, a byte order mark,
+// mixed line breaks and no break at the end all stay byte for byte, through a link too.
+TEST(ProfileWriteTest, BytesThatAreNotOursStayAsTheyWere) {
+    QTemporaryDir dir;
+    const QByteArray mine = "\xEF\xBB\xBF; \x83\x81\x83\x82\r\n[\x90\xDD\x92\xE8]\nname=caf\xe9\r\n";
+    const QString target = test::writeBytes(dir.filePath(QStringLiteral("dotfiles.ini")),
+                                            mine + "[V1.00202]\niWidth=640\n; \x83\x81\r\n[Last]\nz=26");
+    const QString path = dir.filePath(QStringLiteral("quillmorph.ini"));
+    ASSERT_TRUE(QFile::link(target, path));
+    StoredChoices c = readStoredChoices(Profile::fromFile(path));
+    EXPECT_EQ(c.widthText, QStringLiteral("640"));
+    c.widthText = QStringLiteral("800");
+    ASSERT_TRUE(saveStoredChoices(path, c));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(test::readBytes(target),
+              mine + "[V1.00202]\niWidth=800\n; \x83\x81\r\niSizeConv=0\r\niHeight=450\r\niRez=100\r\n"
+                     "ImageFormat=JPEG\r\niBackColor=16777215\r\niKeepGoing=0\r\n[Last]\nz=26");
 }
 
 TEST(ProfileWriteTest, SavingRoundTripsTheStoredChoices) {
@@ -143,11 +164,11 @@ TEST(ProfileWriteTest, FilesThatAreNotSettingsAreLeftAlone) {
     EXPECT_FALSE(saveStoredChoices(folder, readStoredChoices(Profile())));
     EXPECT_TRUE(QFileInfo(folder).isDir());
 
-    const QString huge = dir.filePath(QStringLiteral("huge.ini"));
-    const QByteArray bytes(3 << 20, 'x');
-    test::writeBytes(huge, bytes);
-    EXPECT_FALSE(saveStoredChoices(huge, readStoredChoices(Profile())));
-    EXPECT_EQ(test::readBytes(huge), bytes);
+    for (const QByteArray& bytes : {QByteArray(3 << 20, 'x'), QByteArray("[V1.00202]\niWidth=1\n\0\x01", 22)}) {
+        const QString other = test::writeBytes(dir.filePath(QStringLiteral("other.ini")), bytes);
+        EXPECT_FALSE(saveStoredChoices(other, readStoredChoices(Profile())));
+        EXPECT_EQ(test::readBytes(other), bytes);
+    }
 }
 
 // The keys after keep-going: what a file holds, what it is read as, what a save writes back.
