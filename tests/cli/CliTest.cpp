@@ -387,6 +387,10 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
 // Out of open files (ulimit -n 8) is a limit of the system, not damage: its own status, whichever
 // step meets it, and the batch goes on.
 TEST_F(CliTest, TheOpenFileLimitIsItsOwnFailure) {
+#ifdef QUILLMORPH_SANITIZE
+    GTEST_SKIP() << "UndefinedBehaviorSanitizer needs descriptors of its own to check a pointer's type; "
+                    "out of them, it reports a false error and ends the tool before its first file";
+#endif
     const QString a = image(QStringLiteral("a.png"), test::solid(40, 30, {1, 2, 3}));
     const QString b = image(QStringLiteral("b.jpg"), test::solid(40, 30, {1, 2, 3}));
     const CliRun r = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--keep-going"), a, b}, {},
