@@ -206,7 +206,8 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             // once meant no limit at all).
             if (*bytes > 0 && *bytes < 1024) {
                 error = QCoreApplication::translate(
-                            "quillmorph-cli", "--max-size wants at least 1K (0 for no limit), not \"%1\"")
+                            "quillmorph-cli",
+                            "--max-size wants at least 1K (0 for no limit), not \"%1\"")
                             .arg(value);
                 return std::nullopt;
             }

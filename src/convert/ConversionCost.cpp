@@ -18,7 +18,8 @@ struct DecodeCost {
 
 // Streaming loaders hold rows; into a box libvips' shrinking holds a few of them per output
 // row. Whole-picture loaders hold it decoded (GIF a frame and a tile of it, ImageMagick its
-// 16-bit copy and ours), and into a box thumbnail opens the file a second time.
+// 16-bit copy and ours), and into a box thumbnail opens the file a second time. SVG and PDF
+// render at the scale asked for (not measured here; SVG was counted so before).
 constexpr std::array<DecodeCost, 9> kDecodeCosts{{
     {"Jpeg", true, 0, 1},
     {"Webp", true, 0, 8},
@@ -75,7 +76,7 @@ double encoderBytesPerPixel(const OutputFormat& format) {
     return 0;
 }
 
-// What decoding the file holds when its result is outputPixels (0: its own size).
+// What decoding the file holds on its way into a box of boxPixels (0: at its own size).
 double decodingBytes(const SourceHeader& header, double boxPixels) {
     const std::string_view family = loaderFamily(header.loader);
     const DecodeCost& cost = decodeCostOf(family);

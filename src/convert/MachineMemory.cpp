@@ -50,7 +50,8 @@ double leftInGroup(const QString& dir, const char* limitFile, const char* usageF
     const std::optional<double> limit = limitIn(dir + QLatin1Char('/') + QLatin1String(limitFile));
     if (!limit)
         return kNoLimit;
-    const double used = contentsOf(dir + QLatin1Char('/') + QLatin1String(usageFile)).trimmed().toDouble();
+    const double used =
+        contentsOf(dir + QLatin1Char('/') + QLatin1String(usageFile)).trimmed().toDouble();
     const double inactive =
         valueOf(contentsOf(dir + QStringLiteral("/memory.stat")), inactiveKey).value_or(0);
     return std::max(0.0, *limit - std::max(0.0, used - inactive));
@@ -91,8 +92,8 @@ double cgroupMemoryLeftBytes(const QByteArray& cgroups, const QString& root) {
             continue;
         const QString path = QString::fromUtf8(line.mid(fields[0].size() + fields[1].size() + 2));
         if (fields[0] == "0" && fields[1].isEmpty()) {
-            least = std::min(least, leftOnTheWayUp(root, path, "memory.max", "memory.current",
-                                                   "inactive_file"));
+            least = std::min(
+                least, leftOnTheWayUp(root, path, "memory.max", "memory.current", "inactive_file"));
         } else if (fields[1].split(',').contains("memory")) {
             least = std::min(least, leftOnTheWayUp(root + QStringLiteral("/memory"), path,
                                                    "memory.limit_in_bytes", "memory.usage_in_bytes",
@@ -106,11 +107,11 @@ double memoryLeftForThisProcess() {
     struct rlimit addressSpace {};
     const rlim_t limit =
         ::getrlimit(RLIMIT_AS, &addressSpace) == 0 ? addressSpace.rlim_cur : RLIM_INFINITY;
-    const double least = std::min(
-        {availableMemoryBytes(contentsOf(QStringLiteral("/proc/meminfo"))),
-         addressSpaceLeftBytes(limit, contentsOf(QStringLiteral("/proc/self/status"))),
-         cgroupMemoryLeftBytes(contentsOf(QStringLiteral("/proc/self/cgroup")),
-                               QStringLiteral("/sys/fs/cgroup"))});
+    const double least =
+        std::min({availableMemoryBytes(contentsOf(QStringLiteral("/proc/meminfo"))),
+                  addressSpaceLeftBytes(limit, contentsOf(QStringLiteral("/proc/self/status"))),
+                  cgroupMemoryLeftBytes(contentsOf(QStringLiteral("/proc/self/cgroup")),
+                                        QStringLiteral("/sys/fs/cgroup"))});
     return least == kNoLimit ? 0.0 : least;
 }
 

@@ -59,7 +59,8 @@ PreparedFile Pipeline::take(int index) {
         lock.unlock();
         while (startOne()) {
         }
-        if (const auto it = waiting_.find(index); it != waiting_.end() && it->second.needsNoWorker())
+        if (const auto it = waiting_.find(index);
+            it != waiting_.end() && it->second.needsNoWorker())
             continue; // refused: its turn has come
         lock.lock();
         shared_->finished.wait(lock, [&] { return shared_->completions != seen; });
@@ -97,7 +98,8 @@ bool Pipeline::startOne() {
         const double weight = weightOf(it->second, options);
         // Refused before any of it is decoded; its failure is told when its turn comes.
         if (tooDearForMemory(weight, memoryLeft_)) {
-            it->second.failure = Failure::engine(status::kImageTooLarge, Stage::Load, it->second.path);
+            it->second.failure =
+                Failure::engine(status::kImageTooLarge, Stage::Load, it->second.path);
             it->second.images = ImagePair();
             continue;
         }

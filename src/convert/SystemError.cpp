@@ -34,9 +34,9 @@ constexpr ErrnoStatus kErrnoStatuses[] = {
 // libheif, ImageMagick, cairo, C++), lower case. A thread libvips cannot start (GLib's "Error
 // creating thread") is memory too: its stack is what the address space no longer has.
 constexpr const char* kOutOfMemoryWordings[] = {
-    "out of memory",    "insufficient memory", "not enough memory",       "memory allocation",
-    "allocationfailed", "cannot allocate",     "failed to allocate",      "unable to allocate",
-    "unable to calloc", "calloc failed",       "bad_alloc",               "unable to create thread",
+    "out of memory",    "insufficient memory", "not enough memory",  "memory allocation",
+    "allocationfailed", "cannot allocate",     "failed to allocate", "unable to allocate",
+    "unable to calloc", "calloc failed",       "bad_alloc",          "unable to create thread",
     "creating thread",
 };
 
