@@ -18,11 +18,20 @@ QVariantMap LauncherEntry::properties(int done, int count) {
             {QStringLiteral("progress-visible"), true}};
 }
 
-void LauncherEntry::show(int done, int count) const {
+void LauncherEntry::show(int done, int count) {
+    if (count <= 0)
+        return hide();
+    const int percent = 100 * std::clamp(done, 0, count) / count;
+    if (percent == shownPercent_)
+        return;
+    shownPercent_ = percent;
     send(properties(done, count));
 }
 
-void LauncherEntry::hide() const {
+void LauncherEntry::hide() {
+    if (shownPercent_ < 0)
+        return;
+    shownPercent_ = -1;
     send(properties(0, 0));
 }
 

@@ -13,9 +13,10 @@ public:
     // desktopId names the desktop entry the task bar shows the window by (without ".desktop").
     explicit LauncherEntry(QString desktopId);
 
-    // done of count files are stored; count 0 shows nothing.
-    void show(int done, int count) const;
-    void hide() const;
+    // done of count files are stored; count 0 shows nothing. Only a change of a whole percent
+    // is sent: a batch of thousands of files does not flood the bus.
+    void show(int done, int count);
+    void hide();
 
     // The properties the signal carries for done of count (nothing shown when count is 0).
     static QVariantMap properties(int done, int count);
@@ -24,6 +25,7 @@ private:
     void send(const QVariantMap& properties) const;
 
     QString appUri_;
+    int shownPercent_ = -1; // -1: nothing shown
 };
 
 } // namespace quillmorph

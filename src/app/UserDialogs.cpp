@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -68,9 +67,6 @@ void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text
     answer(box);
 }
 
-// Wider than this, a line of notes wraps.
-constexpr int kWidestNotes = 480;
-
 // Notes are quieter than the message they follow, and selectable: a path is there to copy.
 void quieten(QLabel* notes) {
     notes->setTextFormat(Qt::PlainText);
@@ -86,12 +82,10 @@ bool showBoxOf(QWidget* parent, const BoxText& text) {
         box.setInformativeText(text.notes);
         if (auto* notes = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
             quieten(notes);
-            // The box is as wide as its message; a folder's path or a sentence would wrap
-            // into a narrow column under a short one.
-            int widest = 0;
-            for (const QString& line : text.notes.split(QLatin1Char('\n')))
-                widest = std::max(widest, notes->fontMetrics().horizontalAdvance(line));
-            notes->setMinimumWidth(std::min(widest, kWidestNotes));
+            // Qt wraps the notes to the width of a short message: a folder's path would break
+            // at a slash. Unwrapped, the box grows to fit them, and wraps them only past its
+            // largest width.
+            notes->setWordWrap(false);
         }
     }
     QPushButton* openFolder = nullptr;

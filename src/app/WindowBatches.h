@@ -87,7 +87,7 @@ private:
     bool closeAfterBatch_ = false;
     bool answering_ = false; // the end of a batch is on screen, waiting for the user
     bool ending_ = false;    // closing without asking anything
-    const LauncherEntry launcher_;
+    LauncherEntry launcher_;
 };
 
 } // namespace quillmorph
