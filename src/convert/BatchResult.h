@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "FilePath.h"
+#include "SizeSummary.h"
 
 #include <QList>
 #include <optional>
@@ -27,6 +28,7 @@ struct BatchResult {
     int skipped = 0;                // files inside dropped folders that are not pictures
     QList<Failure> failures;        // with keep-going: every file that failed, in file order
     QList<OverLimit> overLimit;     // files stored over the file-size limit, in file order
+    SizeTotals sizes;               // of the files converted and their outputs
 };
 
 } // namespace quillmorph

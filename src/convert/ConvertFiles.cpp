@@ -95,7 +95,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         if (!failure)
             failure = commit(prepared, folders, items[i], taken, output);
         if (failure) {
-            if (prepared.keepGoing) {
+            if (prepared.keepGoing && !failure->aboutOptions()) {
                 sink.fileFailed(*failure);
                 result.failures << *failure;
                 continue;
@@ -106,6 +106,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         }
         sink.fileConverted(source, output);
         ++result.converted;
+        result.sizes.add(source, output);
         if (prepared.overLimit) {
             prepared.overLimit->output = output;
             result.overLimit << *prepared.overLimit;

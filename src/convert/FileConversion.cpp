@@ -78,7 +78,7 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
                    options.noEnlarge};
     if (options.sizeConversion) {
         if (!options.box) {
-            prepared.failure = Failure::of(Failure::Kind::BoxSize, file.path);
+            prepared.failure = Failure::of(Failure::Kind::BoxSize, {});
             return prepared;
         }
         fit.boxWidth = options.box->width;
@@ -94,7 +94,7 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
 
     const OutputFormat* format = options.format.row;
     if (!format) {
-        prepared.failure = Failure::unknownFormat(options.format.unknownText, file.path);
+        prepared.failure = Failure::unknownFormat(options.format.unknownText, {});
         return prepared;
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));

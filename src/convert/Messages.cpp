@@ -1,5 +1,7 @@
 #include "Messages.h"
 
+#include "StatusSentences.h"
+
 #include <QCoreApplication>
 
 namespace quillmorph::message {
@@ -96,7 +98,7 @@ QString finalMessage(const BatchResult& result, PathForm form) {
 QStringList failureTexts(const BatchResult& result) {
     QStringList texts;
     for (const Failure& failure : result.failures)
-        texts << text(failure);
+        texts << withSentence(text(failure), failure);
     for (const OverLimit& file : result.overLimit) {
         texts << withPath(
             QCoreApplication::translate("Messages", "上限の %1 KB に収まりませんでした（%2 KB）。")
