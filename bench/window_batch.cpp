@@ -5,11 +5,11 @@
 // With --batches, one window runs N batches of the files, the later ones dropped on it with
 // other options set in its controls (format, size on or off, margin colour), each completion
 // box the real one, answered at once: a run for LeakSanitizer (see docs/reliability.md).
-#include "engine/ImagingEngine.h"
 #include "OrcGuard.h"
+#include "engine/ImagingEngine.h"
+#include "frmMain.h"
 #include "settings/Profile.h"
 #include "settings/StoredChoices.h"
-#include "frmMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     int colours = 0;
     UserDialogs dialogs;
     dialogs.beep = [] {};
-    dialogs.openUrl = [](const QUrl&) {};
+    dialogs.openUrl = [](QWidget*, const QUrl&, const QString&) {};
     dialogs.chooseColour = [&](QWidget*, const QColor&) {
         return std::optional<QColor>(QColor::fromHsv(40 * colours++ % 360, 255, 255));
     };
@@ -139,8 +139,9 @@ int main(int argc, char** argv) {
         finalMessage = text;
         app.quit();
     };
-    dialogs.showCompletion = [&](QWidget* parent, const QString& text) {
-        if (batches == 1) {
+    dialogs.showBox = [&](QWidget* parent, const BoxText& box) {
+        const QString& text = box.text;
+        if (batches == 1 || !text.contains(QStringLiteral("変換終了"))) {
             dialogs.showMessage(parent, text);
             return false;
         }
@@ -149,7 +150,7 @@ int main(int argc, char** argv) {
         allCompleted = allCompleted && text.contains(QStringLiteral("変換終了"));
         // The real box, answered at once as a user pressing Enter would.
         QTimer::singleShot(50, &app, &dismissOpenDialogs);
-        platform.showCompletion(parent, text);
+        platform.showBox(parent, box);
         if (completed < batches) {
             QTimer::singleShot(0, &app, [&] { dropNextBatch(*window, completed, start.files); });
         } else {
@@ -158,8 +159,9 @@ int main(int argc, char** argv) {
         }
         return false;
     };
-    dialogs.showFailures = [&](QWidget* parent, const QString& summary, const QStringList&) {
-        dialogs.showMessage(parent, summary);
+    dialogs.showFailures = [&](QWidget* parent, const BoxText& summary, const QStringList&) {
+        dialogs.showMessage(parent, summary.text);
+        return false;
     };
     clock.start();
     frmMain mainWindow(start, dialogs);

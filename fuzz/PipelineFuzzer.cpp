@@ -4,11 +4,11 @@
 // bytes, so every family gets its turn and a kept input replays exactly. Any status is a fine
 // outcome; a crash, a leak, a hang, an allocation past libFuzzer's limit or an image of the
 // wrong size is a fault.
+#include "OrcGuard.h"
 #include "engine/FitAndPad.h"
 #include "engine/FitGeometry.h"
 #include "engine/ImagingEngine.h"
 #include "engine/LeadImage.h"
-#include "OrcGuard.h"
 #include "engine/OutputFormat.h"
 
 #include <QFile>
@@ -159,6 +159,9 @@ void convertOnce(const OptionSet& set, quint32 setIndex, const OutputFormat& for
     noteOutcome({2, setIndex, quint32(st)});
     if (st != status::kOk)
         return;
+    // A batch decodes a JPEG that warned again with libjpeg itself; once per input.
+    if (setIndex == 0)
+        noteOutcome({5, quint32(LEAD1.sourceEndsBeforeItsLastRow())});
     const float sourceW = LEAD1.width();
     const float sourceH = LEAD1.height();
     require(sourceW >= 1 && sourceH >= 1 && double(sourceW) * sourceH <= kMaxPixels,

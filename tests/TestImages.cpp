@@ -19,7 +19,8 @@ VImage solid(int width, int height, Rgb colour, int alpha) {
 
 VImage noise(int width, int height) {
     const VImage grey = VImage::gaussnoise(width, height);
-    return grey.bandjoin({grey, grey})
+    // Not grey.bandjoin({grey, grey}): that braced list picks the one-image overload (2 bands).
+    return VImage::bandjoin({grey, grey, grey})
         .cast(VIPS_FORMAT_UCHAR)
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }

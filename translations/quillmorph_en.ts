@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>BatchEndText</name>
+    <message>
+        <source>保存先: %1</source>
+        <translation>Saved in: %1</translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message numerus="yes">
         <source>%1ファイルは画像ではないため変換しませんでした。</source>
@@ -59,6 +66,98 @@
         <source>上限の %1 KB に収まりませんでした（%2 KB）。</source>
         <translation>Over the %1 KB limit (%2 KB).</translation>
     </message>
+    <message>
+        <source>合計 %1 → %2</source>
+        <translation>Total %1 → %2</translation>
+    </message>
+    <message>
+        <source>画像処理エンジンの中で予期しないエラーが起きました。</source>
+        <translation>Something unexpected went wrong inside the imaging engine.</translation>
+    </message>
+    <message>
+        <source>メモリが足りません。ほかのプログラムを閉じてからお試しください。</source>
+        <translation>There is not enough memory. Close other programs and try again.</translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりません。移動または削除されたようです。</source>
+        <translation>The file is not there; it seems to have been moved or deleted.</translation>
+    </message>
+    <message>
+        <source>このファイルかフォルダを読み書きする権限がありません。</source>
+        <translation>You have no permission to read or write this file or folder.</translation>
+    </message>
+    <message>
+        <source>ふつうのファイルではありません（パイプや装置など）。</source>
+        <translation>This is not a regular file (a pipe, a device or the like).</translation>
+    </message>
+    <message>
+        <source>ファイルが空です（0 バイト）。</source>
+        <translation>The file is empty (0 bytes).</translation>
+    </message>
+    <message>
+        <source>ファイルが壊れているか、途中で切れています。</source>
+        <translation>The file is damaged or cut short.</translation>
+    </message>
+    <message>
+        <source>画像が大きすぎて扱えません。</source>
+        <translation>The picture is too large to handle.</translation>
+    </message>
+    <message>
+        <source>画像が 1 ピクセルより小さくなってしまいます。</source>
+        <translation>The picture would become smaller than one pixel.</translation>
+    </message>
+    <message>
+        <source>変換する画像がありませんでした。</source>
+        <translation>There was no picture to convert.</translation>
+    </message>
+    <message>
+        <source>この保存形式には対応していません。</source>
+        <translation>This output format is not supported.</translation>
+    </message>
+    <message>
+        <source>この画像は選んだ形式では保存できません。</source>
+        <translation>This picture cannot be saved in the chosen format.</translation>
+    </message>
+    <message>
+        <source>保存先のディスクがいっぱいです。</source>
+        <translation>The disk the pictures go to is full.</translation>
+    </message>
+    <message>
+        <source>保存先のフォルダが変換中になくなりました。</source>
+        <translation>The folder the pictures go into disappeared during the batch.</translation>
+    </message>
+    <message>
+        <source>選んだ形式に収まらない大きさの画像です。</source>
+        <translation>The picture is too large for the chosen format.</translation>
+    </message>
+    <message>
+        <source>保存する名前のファイルがほかで先に作られました。</source>
+        <translation>Another file took the output&apos;s name first.</translation>
+    </message>
+    <message>
+        <source>変換したファイルをその名前で保存できませんでした。</source>
+        <translation>The converted file could not be stored under its name.</translation>
+    </message>
+    <message>
+        <source>このシステムの libvips は選んだ形式を書き出せません。</source>
+        <translation>This system&apos;s libvips cannot write the chosen format.</translation>
+    </message>
+    <message>
+        <source>ファイル名かパスがファイルシステムの上限より長すぎます。</source>
+        <translation>A file name or path is longer than the file system allows.</translation>
+    </message>
+    <message>
+        <source>余白色を塗れませんでした。画像は保存されますが、引き伸ばされていることがあります。</source>
+        <translation>The margin colour could not be painted; the picture is saved, but may look stretched.</translation>
+    </message>
+    <message>
+        <source>画像を余白の上に置けませんでした。保存された画像は余白色だけのことがあります。</source>
+        <translation>The picture could not be placed on its margin; the saved file may show the margin colour only.</translation>
+    </message>
+    <message>
+        <source>同時に開けるファイルの数が上限に達しました。上限を上げてもう一度お試しください。</source>
+        <translation>Too many files are open at once. Raise the limit and try again.</translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -69,6 +168,56 @@
     <message>
         <source>ファイルサイズの上限 (KB、0 で上限なし):</source>
         <translation>File size limit in KB (0 for none):</translation>
+    </message>
+</context>
+<context>
+    <name>WindowBatches</name>
+    <message>
+        <source>フォルダを開けませんでした。ファイルマネージャーで次のフォルダを開いてください。</source>
+        <translation>The folder could not be opened. Open this folder in your file manager:</translation>
+    </message>
+</context>
+<context>
+    <name>WindowTips</name>
+    <message>
+        <source>画像やフォルダをここにドロップ — 右クリックでその他の設定</source>
+        <translation>Drop pictures or folders here — right-click for more settings</translation>
+    </message>
+    <message>
+        <source>オン：画像を幅 × 高さの枠に収めます
+オフ：元の大きさのまま</source>
+        <translation>On: pictures are fitted into width × height
+Off: they keep their own size</translation>
+    </message>
+    <message>
+        <source>枠の幅（ピクセル、1 ～ 32767）
+ここにもドロップできます</source>
+        <translation>Box width in pixels, 1 to 32767
+Pictures can be dropped here too</translation>
+    </message>
+    <message>
+        <source>枠の高さ（ピクセル、1 ～ 32767）
+ここにもドロップできます</source>
+        <translation>Box height in pixels, 1 to 32767
+Pictures can be dropped here too</translation>
+    </message>
+    <message>
+        <source>画質です（解像度や dpi ではありません）。100 が最高
+小さいほどファイルが小さくなります（JPEG、CMP、WEBP、AVIF、JXL）</source>
+        <translation>Picture quality (not resolution or dpi): 100 is best
+lower gives smaller files (JPEG, CMP, WEBP, AVIF, JXL)</translation>
+    </message>
+    <message>
+        <source>保存する画像形式</source>
+        <translation>The format pictures are saved in</translation>
+    </message>
+    <message>
+        <source>余白の色を選びます（ウィンドウの背景がその色になります）</source>
+        <translation>Choose the margin colour (the window shows it)</translation>
+    </message>
+    <message>
+        <source>ホームページをブラウザーで開きます</source>
+        <translation>Open the home page in your web browser</translation>
     </message>
 </context>
 <context>
@@ -192,6 +341,10 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::SurfaceMenu</name>
@@ -253,6 +406,25 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     </message>
 </context>
 <context>
+    <name>quillmorph::SurfaceNote</name>
+    <message>
+        <source>画像をここにドロップ</source>
+        <translation>Drop pictures here</translation>
+    </message>
+    <message>
+        <source>右クリックでその他の設定</source>
+        <translation>Right-click for more</translation>
+    </message>
+    <message>
+        <source>準備中…</source>
+        <translation>Preparing…</translation>
+    </message>
+    <message>
+        <source>待ち %1</source>
+        <translation>%1 waiting</translation>
+    </message>
+</context>
+<context>
     <name>quillmorph::frmMain</name>
     <message>
         <source>余白色変更</source>
@@ -289,6 +461,14 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>すでに「quillmorph」は起動されています。</source>
         <translation>quillmorph is already running.</translation>
+    </message>
+    <message>
+        <source>ホームページが見つかりませんでした。</source>
+        <translation>The home page was not found.</translation>
+    </message>
+    <message>
+        <source>ホームページを開けませんでした。ブラウザーで次のページを開いてください。</source>
+        <translation>The home page could not be opened. Open this page in your web browser:</translation>
     </message>
 </context>
 </TS>

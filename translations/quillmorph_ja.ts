@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja">
 <context>
+    <name>BatchEndText</name>
+    <message>
+        <source>保存先: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message numerus="yes">
         <source>%1ファイルは画像ではないため変換しませんでした。</source>
@@ -55,6 +62,98 @@
         <source>上限の %1 KB に収まりませんでした（%2 KB）。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>合計 %1 → %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像処理エンジンの中で予期しないエラーが起きました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモリが足りません。ほかのプログラムを閉じてからお試しください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりません。移動または削除されたようです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>このファイルかフォルダを読み書きする権限がありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ふつうのファイルではありません（パイプや装置など）。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルが空です（0 バイト）。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルが壊れているか、途中で切れています。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像が大きすぎて扱えません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像が 1 ピクセルより小さくなってしまいます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変換する画像がありませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この保存形式には対応していません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この画像は選んだ形式では保存できません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存先のディスクがいっぱいです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存先のフォルダが変換中になくなりました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ形式に収まらない大きさの画像です。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存する名前のファイルがほかで先に作られました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変換したファイルをその名前で保存できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>このシステムの libvips は選んだ形式を書き出せません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイル名かパスがファイルシステムの上限より長すぎます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>余白色を塗れませんでした。画像は保存されますが、引き伸ばされていることがあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像を余白の上に置けませんでした。保存された画像は余白色だけのことがあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>同時に開けるファイルの数が上限に達しました。上限を上げてもう一度お試しください。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -64,6 +163,52 @@
     </message>
     <message>
         <source>ファイルサイズの上限 (KB、0 で上限なし):</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WindowBatches</name>
+    <message>
+        <source>フォルダを開けませんでした。ファイルマネージャーで次のフォルダを開いてください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WindowTips</name>
+    <message>
+        <source>画像やフォルダをここにドロップ — 右クリックでその他の設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>オン：画像を幅 × 高さの枠に収めます
+オフ：元の大きさのまま</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>枠の幅（ピクセル、1 ～ 32767）
+ここにもドロップできます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>枠の高さ（ピクセル、1 ～ 32767）
+ここにもドロップできます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画質です（解像度や dpi ではありません）。100 が最高
+小さいほどファイルが小さくなります（JPEG、CMP、WEBP、AVIF、JXL）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存する画像形式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>余白の色を選びます（ウィンドウの背景がその色になります）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホームページをブラウザーで開きます</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -241,6 +386,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
         <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
         <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
     </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::SurfaceMenu</name>
@@ -302,6 +451,25 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
 </context>
 <context>
+    <name>quillmorph::SurfaceNote</name>
+    <message>
+        <source>画像をここにドロップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>右クリックでその他の設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>準備中…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>待ち %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>quillmorph::frmMain</name>
     <message>
         <source>余白色変更</source>
@@ -337,6 +505,14 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>すでに「quillmorph」は起動されています。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホームページが見つかりませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホームページを開けませんでした。ブラウザーで次のページを開いてください。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -56,11 +56,11 @@ void BatchRunner::report(const Failure& failure) {
     }
 }
 
-void BatchRunner::fileStarted(int index, int count, const FilePath&) {
+void BatchRunner::fileStarted(int index, int count, const FilePath& source) {
     index_ = index;
     count_ = count;
     if (!abandoned_)
-        Q_EMIT fileStarting(index, count);
+        Q_EMIT fileStarting(index, count, FilePath::fromNative(source.fileName()).display());
 }
 
 void BatchRunner::fileConverted(const FilePath&, const FilePath&) {

@@ -42,10 +42,11 @@ public:
 Q_SIGNALS:
     // GUI thread; the batch waits until it has been handled (the user has seen the report).
     void reportRaised(const quillmorph::Failure& failure);
-    // Emitted on the batch's thread as file index (1-based) of count is about to start, and
-    // once it is stored. A receiver on the GUI thread gets them queued: the batch never waits
-    // for it. A receiver connected directly runs on the batch's thread before the file starts.
-    void fileStarting(int index, int count);
+    // Emitted on the batch's thread as file index (1-based) of count, name (as shown), is about
+    // to start, and once it is stored. A receiver on the GUI thread gets them queued: the batch
+    // never waits for it. A receiver connected directly runs on the batch's thread before the
+    // file starts.
+    void fileStarting(int index, int count, const QString& name);
     void fileDone(int index, int count);
     // GUI thread.
     void finished(const quillmorph::BatchResult& result);

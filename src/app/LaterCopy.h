@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files/FilePath.h"
 #include "UserDialogs.h"
+#include "files/FilePath.h"
 
 namespace quillmorph {
 

@@ -153,7 +153,7 @@ void SurfaceMenu::applyTo(ConversionOptions& options) const {
     options.noEnlarge = noEnlarge_->isChecked();
     options.keepExif = keepExif_->isChecked();
     options.keepDates = keepDates_->isChecked();
-    options.sizeLimitKB = sizeLimitKB_;
+    options.sizeLimitBytes = qint64(sizeLimitKB_) * 1024;
 }
 
 } // namespace quillmorph

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "UserDialogs.h"
 #include "batch/ConversionOptions.h"
 #include "files/FilePath.h"
 #include "settings/StoredChoices.h"
-#include "UserDialogs.h"
 
 #include <QMenu>
 

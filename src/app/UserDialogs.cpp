@@ -1,8 +1,9 @@
 #include "UserDialogs.h"
 
+#include "DesktopOpener.h"
+
 #include <QApplication>
 #include <QColorDialog>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <optional>
@@ -65,26 +67,54 @@ void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text
     answer(box);
 }
 
-bool showCompletionBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text, QMessageBox::Ok,
+// Notes are quieter than the message they follow, and selectable: a path is there to copy.
+void quieten(QLabel* notes) {
+    notes->setTextFormat(Qt::PlainText);
+    notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notes->setForegroundRole(QPalette::PlaceholderText);
+}
+
+bool showBoxOf(QWidget* parent, const BoxText& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text.text, QMessageBox::Ok,
                     parent);
-    QPushButton* openFolder = box.addButton(
-        QCoreApplication::translate("UserDialogs", "フォルダを開く"), QMessageBox::ActionRole);
-    openFolder->setObjectName(QStringLiteral("openFolder"));
+    box.setTextFormat(Qt::PlainText);
+    if (!text.notes.isEmpty()) {
+        box.setInformativeText(text.notes);
+        if (auto* notes = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+            quieten(notes);
+            // Qt wraps the notes to the width of a short message: a folder's path would break
+            // at a slash. Unwrapped, the box grows to fit them, and wraps them only past its
+            // largest width.
+            notes->setWordWrap(false);
+        }
+    }
+    QPushButton* openFolder = nullptr;
+    if (text.offersFolder) {
+        openFolder = box.addButton(QCoreApplication::translate("UserDialogs", "フォルダを開く"),
+                                   QMessageBox::ActionRole);
+        openFolder->setObjectName(QStringLiteral("openFolder"));
+    }
     // Enter and Esc keep closing the message as they did when OK was its only button.
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     answer(box);
-    return box.clickedButton() == openFolder;
+    return openFolder && box.clickedButton() == openFolder;
 }
 
-void showFailuresDialog(QWidget* parent, const QString& summary, const QStringList& failures) {
+bool showFailuresDialog(QWidget* parent, const BoxText& summary, const QStringList& failures) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("quillmorph"));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* heading = new QLabel(summary, &dialog);
+    auto* heading = new QLabel(summary.text, &dialog);
     heading->setObjectName(QStringLiteral("summary"));
+    heading->setTextFormat(Qt::PlainText);
     layout->addWidget(heading);
+    if (!summary.notes.isEmpty()) {
+        auto* notes = new QLabel(summary.notes, &dialog);
+        notes->setObjectName(QStringLiteral("notes"));
+        quieten(notes);
+        layout->addWidget(notes);
+    }
     // A text box rather than a label: hundreds of failures scroll, and the user can copy
     // the paths into a file manager or a bug report.
     auto* list = new QPlainTextEdit(&dialog);
@@ -95,10 +125,24 @@ void showFailuresDialog(QWidget* parent, const QString& summary, const QStringLi
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    bool openChosen = false;
+    if (summary.offersFolder) {
+        QPushButton* openFolder =
+            buttons->addButton(QCoreApplication::translate("UserDialogs", "フォルダを開く"),
+                               QDialogButtonBox::ActionRole);
+        openFolder->setObjectName(QStringLiteral("openFolder"));
+        openFolder->setAutoDefault(false);
+        QObject::connect(openFolder, &QPushButton::clicked, &dialog, [&dialog, &openChosen] {
+            openChosen = true;
+            dialog.accept();
+        });
+    }
     layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     buttons->button(QDialogButtonBox::Ok)->setFocus();
     dialog.resize(480, 320);
     answer(dialog);
+    return openChosen;
 }
 
 std::optional<QColor> chooseColourInDialog(QWidget* parent, const QColor& initial) {
@@ -149,13 +193,20 @@ UserDialogs platformDialogs() {
     dialogs.showWarning = [](QWidget* parent, const QString& text) {
         showMessageBox(QMessageBox::Warning, parent, text);
     };
-    dialogs.showCompletion = showCompletionBox;
+    dialogs.showBox = showBoxOf;
     dialogs.showFailures = showFailuresDialog;
     dialogs.beep = [] { QApplication::beep(); };
     dialogs.chooseColour = chooseColourInDialog;
     dialogs.chooseFolder = chooseFolderInDialog;
     dialogs.chooseSizeLimit = chooseSizeLimitInDialog;
-    dialogs.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    dialogs.openUrl = [](QWidget* parent, const QUrl& url, const QString& failureText) {
+        // The opener runs as the parent's child: a window that closes takes it along, untold.
+        const QPointer<QWidget> owner(parent);
+        QObject* runner = parent ? static_cast<QObject*>(parent) : qApp;
+        openOnDesktop(runner, url, [owner, url, failureText] {
+            showBoxOf(owner, BoxText{failureText, placeOf(url), false});
+        });
+    };
     return dialogs;
 }
 

@@ -13,6 +13,14 @@ class QWidget;
 
 namespace quillmorph {
 
+// What a box says: the message as the program words it, quieter lines under it, and whether
+// it offers to open the folder a batch wrote into.
+struct BoxText {
+    QString text;
+    QString notes; // empty: none
+    bool offersFolder = false;
+};
+
 // Every way the window talks to the user outside its own controls. Tests replace these so
 // that nothing modal ever waits for a person. All are called on the GUI thread.
 struct UserDialogs {
@@ -20,13 +28,15 @@ struct UserDialogs {
     std::function<void(QWidget* parent, const QString& text)> showMessage;
     // The same box with the warning icon.
     std::function<void(QWidget* parent, const QString& text)> showWarning;
-    // The message of a completed batch: the same box with a second button "フォルダを開く";
-    // OK stays the default and Esc answers OK. True when the user chose to open the folder.
-    std::function<bool(QWidget* parent, const QString& text)> showCompletion;
+    // The same box with the notes in quieter, selectable lines under the text and, when it
+    // offers the folder, a second button "フォルダを開く"; OK stays the default and Esc
+    // answers OK. True when the user chose to open the folder.
+    std::function<bool(QWidget* parent, const BoxText& box)> showBox;
     // The end of a batch that went on past failures: a modal dialog with the caption
-    // "quillmorph", summary on top, every failure below in a read-only list the user can
-    // select and copy, and OK.
-    std::function<void(QWidget* parent, const QString& summary, const QStringList& failures)>
+    // "quillmorph", the summary box on top, every failure below in a read-only list the user
+    // can select and copy, and OK (and "フォルダを開く" as showBox has it). True when the user
+    // chose to open the folder.
+    std::function<bool(QWidget* parent, const BoxText& summary, const QStringList& failures)>
         showFailures;
     // The system beep.
     std::function<void()> beep;
@@ -38,8 +48,9 @@ struct UserDialogs {
     // A modal question for the file-size limit in KB (0 for none, at most maxKB), showing
     // current; nothing when cancelled.
     std::function<std::optional<int>(QWidget* parent, int current, int maxKB)> chooseSizeLimit;
-    // Shows a page in the user's web browser, or a folder (a file URL) in the file manager.
-    std::function<void(const QUrl& url)> openUrl;
+    // Shows a page in the user's web browser, or a folder (a file URL) in the file manager;
+    // when nothing opened it, a box over parent says failureText and shows where it is.
+    std::function<void(QWidget* parent, const QUrl& url, const QString& failureText)> openUrl;
 };
 
 // The dialogs of the running desktop.

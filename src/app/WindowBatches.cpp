@@ -1,10 +1,14 @@
 #include "WindowBatches.h"
 
+#include "BatchEndText.h"
 #include "BatchRunner.h"
-#include "files/FileNames.h"
-#include "engine/ImagingEngine.h"
+#include "SurfaceNote.h"
 #include "batch/Messages.h"
+#include "batch/StatusSentences.h"
+#include "engine/ImagingEngine.h"
+#include "files/FileNames.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QLocale>
@@ -33,9 +37,10 @@ QUrl folderUrl(const FilePath& folder) {
 
 } // namespace
 
-WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, const UserDialogs& dialogs,
-                             const OptionsSource& options)
-    : QObject(window), window_(window), progress_(progress), dialogs_(dialogs) {
+WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, SurfaceNote* note,
+                             const UserDialogs& dialogs, const OptionsSource& options)
+    : QObject(window), window_(window), progress_(progress), note_(note), dialogs_(dialogs),
+      launcher_(QGuiApplication::desktopFileName()) {
     runner_ = new BatchRunner(options, this);
     runner_->setObjectName(QStringLiteral("batchRunner"));
     cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), window);
@@ -43,7 +48,8 @@ WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, const User
     connect(cancelKey_, &QShortcut::activated, runner_, &BatchRunner::requestCancel);
 
     connect(runner_, &BatchRunner::reportRaised, this, [this](const Failure& failure) {
-        dialogs_.showMessage(window_, message::text(failure));
+        dialogs_.showBox(window_,
+                         BoxText{message::text(failure), message::sentence(failure), false});
     });
     // Emitted on the batch's thread, which goes on at once.
     connect(runner_, &BatchRunner::fileStarting, this, &WindowBatches::onFileStarting,
@@ -70,18 +76,22 @@ void WindowBatches::start(const FilePaths& files) {
     progress_->setRange(0, anyFolder(files) ? 0 : int(files.size()));
     progress_->setValue(0);
     progress_->show();
+    note_->showProgress(0, anyFolder(files) ? 0 : int(files.size()), QString());
+    note_->setWaiting(int(waiting_.size()));
     cancelKey_->setEnabled(true);
 }
 
-void WindowBatches::takeHandedOver(const FilePaths& files) {
+void WindowBatches::take(const FilePaths& files) {
     if (!takesFiles())
         return;
-    // A drop during a batch is refused while the user watches; files from a later copy have
-    // nobody watching, so they wait for their turn instead of being lost.
-    if (runner_->isRunning() || answering_)
-        handedOver_ << files;
-    else
+    // Nothing dropped or handed over is lost: it waits for its turn and ends with its own
+    // message.
+    if (runner_->isRunning() || answering_ || !waiting_.isEmpty()) {
+        waiting_ << files;
+        note_->setWaiting(int(waiting_.size()));
+    } else {
         start(files);
+    }
 }
 
 void WindowBatches::closeWindowAfterBatch() {
@@ -97,21 +107,26 @@ void WindowBatches::stopAndWait() {
     QGuiApplication::restoreOverrideCursor();
 }
 
-void WindowBatches::onFileStarting(int index, int count) {
+void WindowBatches::onFileStarting(int index, int count, const QString& name) {
     progress_->setRange(0, count);
     progress_->setValue(index - 1);
+    note_->showProgress(index, count, name);
+    launcher_.show(index - 1, count);
     Q_EMIT fileStarting(index, count);
 }
 
 void WindowBatches::onFileDone(int index, int count) {
     progress_->setRange(0, count);
     progress_->setValue(index);
+    launcher_.show(index, count);
 }
 
 void WindowBatches::onFinished(const BatchResult& result) {
     releaseFreedMemory();
     QGuiApplication::restoreOverrideCursor();
     progress_->hide();
+    note_->showHint();
+    launcher_.hide();
     cancelKey_->setEnabled(false);
     if (ending_ || closeAfterBatch_) {
         closeAfterBatch_ = false;
@@ -119,15 +134,15 @@ void WindowBatches::onFinished(const BatchResult& result) {
         // when the session is ending and nobody may be there to answer.
         if (!ending_)
             tellEnd(result, true);
-        handedOver_.clear();
+        waiting_.clear();
         window_->close();
         Q_EMIT finished();
         return;
     }
     tellEnd(result, false);
     Q_EMIT finished();
-    if (!ending_ && !handedOver_.isEmpty() && !runner_->isRunning())
-        start(handedOver_.takeFirst());
+    if (!ending_ && !waiting_.isEmpty() && !runner_->isRunning())
+        start(waiting_.takeFirst());
 }
 
 void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
@@ -139,22 +154,22 @@ void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
         dialogs_.beep();
     if (!result.failures.isEmpty()) {
         showFailures(result);
-    } else if (result.outcome == BatchResult::Outcome::Failed || (!completed && !leaving)) {
-        dialogs_.showMessage(window_, message::finalMessage(result));
-    } else if (!leaving) {
-        if (dialogs_.showCompletion(window_, message::finalMessage(result)) &&
-            !result.outputFolder.isEmpty())
-            dialogs_.openUrl(folderUrl(result.outputFolder));
+    } else if (result.outcome == BatchResult::Outcome::Failed || !leaving) {
+        if (dialogs_.showBox(window_, batchEndText(result)))
+            openFolder(result.outputFolder);
     }
 }
 
 void WindowBatches::showFailures(const BatchResult& result) {
-    const QString counts = message::summary(result);
-    // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
-    const QString summary = result.outcome == BatchResult::Outcome::Completed
-                                ? counts
-                                : message::finalMessage(result) + QLatin1Char('\n') + counts;
-    dialogs_.showFailures(window_, summary, message::failureTexts(result));
+    if (dialogs_.showFailures(window_, failuresSummaryText(result), message::failureTexts(result)))
+        openFolder(result.outputFolder);
+}
+
+void WindowBatches::openFolder(const FilePath& folder) {
+    dialogs_.openUrl(window_, folderUrl(folder),
+                     QCoreApplication::translate(
+                         "WindowBatches", "フォルダを開けませんでした。ファイルマネージャーで"
+                                          "次のフォルダを開いてください。"));
 }
 
 } // namespace quillmorph

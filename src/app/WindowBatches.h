@@ -1,9 +1,10 @@
 #pragma once
 
+#include "LauncherEntry.h"
+#include "UserDialogs.h"
 #include "batch/BatchInterfaces.h"
 #include "batch/BatchResult.h"
 #include "files/FilePath.h"
-#include "UserDialogs.h"
 
 #include <QList>
 #include <QObject>
@@ -16,20 +17,23 @@ class QWidget;
 namespace quillmorph {
 
 class BatchRunner;
+class SurfaceNote;
 
 // The window's batches, one at a time: started by a drop or by files a later copy handed over
 // (which wait for the batch in hand and for the user's answer to its end), shown while they
-// run (the window's bar, a busy cursor, Esc to stop after the file in hand) and told when they
-// end (a beep and the completion message with its open-folder button, the message that ended
-// the batch, or the failures dialog). Lives on the GUI thread, as a child of window.
+// run (the window's bar, the count and file in hand on its note, the task bar's progress, a
+// busy cursor, Esc to stop after the file in hand) and told when they end (a beep and the
+// completion message, the message that ended the batch, or the failures dialog, each with the
+// folder to open once files were written). Lives on the GUI thread, as a child of window.
 class WindowBatches : public QObject {
     Q_OBJECT
 
 public:
     // window: the parent of the messages, closed once a batch the user left has stopped;
-    // progress: the window's bar; dialogs and options must outlive this.
-    WindowBatches(QWidget* window, QProgressBar* progress, const UserDialogs& dialogs,
-                  const OptionsSource& options);
+    // progress: the window's bar; note: its note on the free surface; dialogs and options must
+    // outlive this.
+    WindowBatches(QWidget* window, QProgressBar* progress, SurfaceNote* note,
+                  const UserDialogs& dialogs, const OptionsSource& options);
 
     // The folder every batch makes its dated folder in; made when missing only if makeIt.
     void setOutputParent(const FilePath& parent, bool makeIt) {
@@ -41,9 +45,9 @@ public:
     bool isRunning() const;
     // False once the window is on its way out: nothing more is started.
     bool takesFiles() const { return !closeAfterBatch_ && !ending_; }
-    // Files a later copy handed over: started now, or once the batch in hand has ended and the
-    // user has answered its end.
-    void takeHandedOver(const FilePaths& files);
+    // Files dropped, or handed over by a later copy: started now, or once the batch in hand
+    // (and every one waiting before them) has ended and the user has answered its end.
+    void take(const FilePaths& files);
     // The user closes the window during a batch: it stops after the file in hand, only its
     // failures are told, and the window is closed again.
     void closeWindowAfterBatch();
@@ -60,7 +64,7 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void onFileStarting(int index, int count);
+    void onFileStarting(int index, int count, const QString& name);
     void onFileDone(int index, int count);
     void onFinished(const BatchResult& result);
     // Tells the user how a batch ended: its failures, or its final message after a beep when
@@ -68,18 +72,22 @@ private:
     void tellEnd(const BatchResult& result, bool leaving);
     // The counts and every failure of a batch that went on past them.
     void showFailures(const BatchResult& result);
+    // The folder a batch wrote into, in the file manager.
+    void openFolder(const FilePath& folder);
 
     QWidget* const window_;
     QProgressBar* const progress_;
+    SurfaceNote* const note_;
     const UserDialogs& dialogs_;
     BatchRunner* runner_ = nullptr;  // a child
     QShortcut* cancelKey_ = nullptr; // a child of window_
     FilePath outputParent_;
     bool makeOutputParent_ = true;
-    QList<FilePaths> handedOver_; // waiting for the batch in hand
+    QList<FilePaths> waiting_; // for the batch in hand
     bool closeAfterBatch_ = false;
     bool answering_ = false; // the end of a batch is on screen, waiting for the user
     bool ending_ = false;    // closing without asking anything
+    LauncherEntry launcher_;
 };
 
 } // namespace quillmorph

@@ -1,14 +1,16 @@
 #include "frmMain.h"
 
 #include "AppIcon.h"
+#include "SingleInstance.h"
+#include "SurfaceMenu.h"
+#include "SurfaceNote.h"
+#include "WindowBatches.h"
+#include "WindowTips.h"
+#include "engine/OutputFormat.h"
 #include "options/HomePage.h"
 #include "options/MarginColour.h"
-#include "engine/OutputFormat.h"
 #include "options/QualityFactor.h"
-#include "SingleInstance.h"
 #include "settings/StoredChoices.h"
-#include "SurfaceMenu.h"
-#include "WindowBatches.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,7 +87,9 @@ frmMain::frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent)
     resize(263, 114);
 
     createControls();
-    batches_ = new WindowBatches(this, progress_, dialogs_, options_);
+    addWindowTips(this);
+    note_ = new SurfaceNote(this);
+    batches_ = new WindowBatches(this, progress_, note_, dialogs_, options_);
     connectControls();
     Form_Load();
 }
@@ -285,9 +289,17 @@ void frmMain::Command1_Click() {
 }
 
 void frmMain::Command2_Click() {
-    const QUrl page = homePageUrl(QCoreApplication::applicationDirPath());
-    if (!page.isEmpty())
-        dialogs_.openUrl(page);
+    const QString programs = QCoreApplication::applicationDirPath();
+    const QUrl page = homePageUrl(programs);
+    if (page.isEmpty()) {
+        // Where an installation keeps it, for a user to look.
+        const QString installed = programs + QStringLiteral("/../share/quillmorph/index.html");
+        dialogs_.showBox(
+            this, {tr("ホームページが見つかりませんでした。"), QDir::cleanPath(installed), false});
+        return;
+    }
+    dialogs_.openUrl(
+        this, page, tr("ホームページを開けませんでした。ブラウザーで次のページを開いてください。"));
 }
 
 void frmMain::setBackColor(quint32 bgr) {
@@ -318,6 +330,7 @@ void frmMain::menuChanged() {
 void frmMain::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), colourFromBgr(backColor_));
+    note_->paint(painter, colourFromBgr(backColor_));
 }
 
 QWidget* frmMain::controlAt(const QPoint& pos) const {
@@ -348,7 +361,7 @@ void frmMain::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool frmMain::takesFiles(const QDropEvent& event) const {
-    return !batches_->isRunning() && event.possibleActions().testFlag(Qt::CopyAction) &&
+    return batches_->takesFiles() && event.possibleActions().testFlag(Qt::CopyAction) &&
            !localFiles(event.mimeData()).isEmpty();
 }
 
@@ -380,7 +393,7 @@ void frmMain::dropEvent(QDropEvent* event) {
     // Copy, never move: the sources stay where they are.
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    batches_->start(localFiles(event->mimeData()));
+    batches_->take(localFiles(event->mimeData()));
 }
 
 void frmMain::endSession() {
@@ -397,7 +410,7 @@ void frmMain::takeHandedOverFiles(const FilePaths& files) {
         showNormal();
     raise();
     activateWindow();
-    batches_->takeHandedOver(files);
+    batches_->take(files);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

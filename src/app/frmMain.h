@@ -1,9 +1,9 @@
 #pragma once
 
-#include "batch/BatchInterfaces.h"
 #include "OptionsSnapshot.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
+#include "batch/BatchInterfaces.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,6 +19,7 @@ class QPushButton;
 namespace quillmorph {
 
 class SurfaceMenu;
+class SurfaceNote;
 class WindowBatches;
 
 // The program's only window: the options of a conversion as controls, the margin colour as
@@ -116,6 +117,7 @@ private:
     QPushButton* Command2 = nullptr;
     QProgressBar* progress_ = nullptr;
     SurfaceMenu* surfaceMenu_ = nullptr;
+    SurfaceNote* note_ = nullptr;      // the hint, or the batch's count, on the free surface
     WindowBatches* batches_ = nullptr; // a child; stopped in ~frmMain while options_ lives
 };
 

@@ -1,13 +1,13 @@
 #include "AppIcon.h"
-#include "engine/ImagingEngine.h"
-#include "options/Language.h"
 #include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"
-#include "frontend/TerminationSignals.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
+#include "engine/ImagingEngine.h"
 #include "frmMain.h"
+#include "frontend/TerminationSignals.h"
+#include "options/Language.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -37,8 +37,9 @@ std::optional<CropAnchor> parseCropAnchor(const QString& text) {
     return std::nullopt;
 }
 
-// A size in KB, or with K or M after it (1.5M is 1536 KB), rounded to whole KB; 0 is no limit.
-std::optional<int> parseSizeLimit(const QString& text) {
+// A size in KB, or with K or M after it (1.5M is 1536 KB), in whole bytes (1.6K is 1638); 0 is
+// no limit.
+std::optional<qint64> parseSizeLimit(const QString& text) {
     static const QRegularExpression form(
         QStringLiteral("^\\s*([0-9]+(?:\\.[0-9]+)?)\\s*([kKmM]?)\\s*$"));
     const auto match = form.match(text);
@@ -48,7 +49,7 @@ std::optional<int> parseSizeLimit(const QString& text) {
     const double kb = match.captured(1).toDouble() * (megabytes ? 1024 : 1);
     if (kb > settings::kMaxSizeLimitKB)
         return std::nullopt;
-    return int(std::lround(kb));
+    return qint64(std::floor(kb * 1024));
 }
 
 // The stored texts are read as the window reads its controls; one it cannot read is refused
@@ -194,14 +195,23 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
                 return std::nullopt;
             request.options.crop = *anchor;
         } else if (name == QLatin1String("--max-size")) {
-            const auto kb = takeParsed(
+            const auto bytes = takeParsed(
                 parseSizeLimit,
                 QT_TRANSLATE_NOOP(
                     "quillmorph-cli",
                     "--max-size wants a size in KB or with K or M, up to 1024M, not \"%1\""));
-            if (!kb)
+            if (!bytes)
                 return std::nullopt;
-            request.options.sizeLimitKB = *kb;
+            // The menu and the stored setting count whole KB: below one a limit is a slip (0.4K
+            // once meant no limit at all).
+            if (*bytes > 0 && *bytes < 1024) {
+                error = QCoreApplication::translate(
+                            "quillmorph-cli",
+                            "--max-size wants at least 1K (0 for no limit), not \"%1\"")
+                            .arg(value);
+                return std::nullopt;
+            }
+            request.options.sizeLimitBytes = *bytes;
         } else if (name == QLatin1String("--no-size")) {
             noSizeGiven = true;
             request.options.sizeConversion = false;

@@ -1,6 +1,7 @@
 #include "ConsoleSink.h"
 
 #include "batch/Messages.h"
+#include "batch/StatusSentences.h"
 #include "frontend/TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,8 @@ ConsoleSink::~ConsoleSink() {
 }
 
 void ConsoleSink::report(const Failure& failure) {
-    printProblem(message::text(failure, message::PathForm::Terminal));
+    printProblem(
+        message::withSentence(message::text(failure, message::PathForm::Terminal), failure));
 }
 
 void ConsoleSink::batchStarted(const FilePath& folder) {
@@ -47,7 +49,8 @@ void ConsoleSink::fileConverted(const FilePath&, const FilePath& output) {
 
 void ConsoleSink::fileFailed(const Failure& failure) {
     ++done_;
-    printProblem(message::text(failure, message::PathForm::Terminal));
+    printProblem(
+        message::withSentence(message::text(failure, message::PathForm::Terminal), failure));
 }
 
 bool ConsoleSink::cancelRequested() const {

@@ -1,13 +1,14 @@
 #include "CliOptions.h"
 #include "ConsoleSink.h"
-#include "batch/ConvertFiles.h"
-#include "engine/ImagingEngine.h"
-#include "options/Language.h"
-#include "batch/Messages.h"
 #include "OrcGuard.h"
+#include "batch/ConvertFiles.h"
+#include "batch/Messages.h"
+#include "batch/StatusSentences.h"
+#include "engine/ImagingEngine.h"
+#include "frontend/TerminationSignals.h"
+#include "options/Language.h"
 #include "settings/Profile.h"
 #include "settings/StoredChoices.h"
-#include "frontend/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -77,13 +78,20 @@ int main(int argc, char** argv) {
     sink.clearProgress();
     if (result.outcome == BatchResult::Outcome::Completed && result.failures.isEmpty()) {
         out << message::finalMessage(result) << Qt::endl;
+        if (result.converted > 0)
+            out << message::sizes(result.sizes) << Qt::endl;
         return 0;
     }
     // A batch that stopped early says why before its counts.
-    if (result.outcome != BatchResult::Outcome::Completed)
-        err << message::finalMessage(result, message::PathForm::Terminal) << Qt::endl;
-    if (!result.failures.isEmpty())
+    if (result.outcome != BatchResult::Outcome::Completed) {
+        const QString final = message::finalMessage(result, message::PathForm::Terminal);
+        err << (result.failure ? message::withSentence(final, *result.failure) : final) << Qt::endl;
+    }
+    if (!result.failures.isEmpty()) {
         err << message::summary(result) << Qt::endl;
+        if (result.converted > 0)
+            err << message::sizes(result.sizes) << Qt::endl;
+    }
     // Stopped by a signal, it ends the way the shell expects of one: 128 + the signal's number.
     if (result.outcome == BatchResult::Outcome::Cancelled && TerminationSignals::caught() != 0)
         return 128 + TerminationSignals::caught();

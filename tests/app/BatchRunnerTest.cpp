@@ -1,8 +1,8 @@
 #include "BatchRunner.h"
 #include "EventLoop.h"
-#include "batch/Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
+#include "batch/Messages.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "options/HomePage.h"
 #include "TestImages.h"
 #include "WindowTest.h"
+#include "options/HomePage.h"
 
 #include <QCoreApplication>
 #include <QDir>

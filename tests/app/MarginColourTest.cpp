@@ -1,6 +1,6 @@
-#include "options/MarginColour.h"
 #include "TestImages.h"
 #include "WindowTest.h"
+#include "options/MarginColour.h"
 
 #include <QApplication>
 #include <QCheckBox>

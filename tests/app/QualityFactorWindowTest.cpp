@@ -1,5 +1,5 @@
-#include "options/QualityFactor.h"
 #include "WindowTest.h"
+#include "options/QualityFactor.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
 #include "EventLoop.h"
 #include "RunningCopy.h"
+#include "SingleInstance.h"
 #include "TestImages.h"
 
 #include <QCoreApplication>

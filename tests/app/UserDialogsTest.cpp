@@ -61,10 +61,12 @@ TEST(PlatformCompletionBox, OffersToOpenTheFolderWithOkStillTheDefaultForEnterAn
     const QString text = QStringLiteral(" 3ファイルを変換終了しました。");
     const auto opensWhen = [&](const std::function<void(QMessageBox*)>& press) {
         bool opens = false;
-        expectBox([&] { opens = dialogs.showCompletion(nullptr, text); }, text, QMessageBox::NoIcon,
+        const BoxText completion{text, QStringLiteral("保存先: /home/u/デスクトップ/pic1"), true};
+        expectBox([&] { opens = dialogs.showBox(nullptr, completion); }, text, QMessageBox::NoIcon,
                   nullptr,
                   [&](QMessageBox* box) {
                       EXPECT_EQ(box->buttons().size(), 2);
+                      EXPECT_EQ(box->informativeText(), completion.notes) << "under the text";
                       EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
                       EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::Ok));
                       press(box);
@@ -110,11 +112,13 @@ TEST(PlatformFailuresDialog, ShowsTheSummaryAndEveryFailureAsCopyableText) {
         EXPECT_EQ(list->toPlainText(), QStringLiteral("one\n/a/1.png\n\ntwo\n/a/2.png"));
         EXPECT_TRUE(list->isReadOnly());
         EXPECT_TRUE(list->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+        EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("notes"))->text(), "保存先: /a");
+        EXPECT_NE(dialog->findChild<QPushButton*>(QStringLiteral("openFolder")), nullptr);
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    platformDialogs().showFailures(
-        nullptr, QStringLiteral("counts"),
-        {QStringLiteral("one\n/a/1.png"), QStringLiteral("two\n/a/2.png")});
+    EXPECT_FALSE(platformDialogs().showFailures(
+        nullptr, BoxText{QStringLiteral("counts"), QStringLiteral("保存先: /a"), true},
+        {QStringLiteral("one\n/a/1.png"), QStringLiteral("two\n/a/2.png")}));
     EXPECT_TRUE(inspected);
 }
 

@@ -1,6 +1,8 @@
 #include "BatchRunner.h"
+#include "SurfaceNote.h"
 #include "TestImages.h"
 #include "WindowTest.h"
+#include "batch/StatusSentences.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,7 +29,7 @@ protected:
         QWidget* window = window_.get();
         QObject::connect(
             runner, &BatchRunner::fileStarting, runner,
-            [index, fn, window](int i, int) {
+            [index, fn, window](int i) {
                 if (i == index)
                     QMetaObject::invokeMethod(window, fn, Qt::BlockingQueuedConnection);
             },
@@ -56,11 +58,15 @@ TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
     auto* progress = control<QProgressBar>("batchProgress");
     const QStringList sources = makeSources({"a.png", "b.png", "c.png"});
     QList<int> values;
+    QStringList counts;
     bool shown = true;
     bool busy = true;
+    const auto* note = window_->findChild<SurfaceNote*>();
+    ASSERT_NE(note, nullptr);
     QObject::connect(window_.get(), &frmMain::batchFileStarting, window_.get(),
                      [&](int, int count) {
                          values << progress->value();
+                         counts << note->lines().join(QLatin1Char(' '));
                          shown = shown && progress->isVisible() && progress->maximum() == count;
                          busy = busy && QApplication::overrideCursor() &&
                                 QApplication::overrideCursor()->shape() == Qt::BusyCursor;
@@ -69,6 +75,8 @@ TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
     EXPECT_EQ(progress->maximum(), 3) << "plain files are counted at once";
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(values, QList<int>({0, 1, 2}));
+    EXPECT_EQ(counts, QStringList({"1 / 3 a.png", "2 / 3 b.png", "3 / 3 c.png"}));
+    EXPECT_EQ(note->lines().first(), QStringLiteral("画像をここにドロップ")) << "the hint is back";
     EXPECT_TRUE(shown);
     EXPECT_TRUE(busy);
     EXPECT_FALSE(progress->isVisible());
@@ -78,6 +86,10 @@ TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg", "c.jpg"}));
     ASSERT_EQ(outputFolders().size(), 1);
     EXPECT_TRUE(outputFolders().first().startsWith(QStringLiteral("pic")));
+    ASSERT_EQ(notes_.size(), 1);
+    EXPECT_TRUE(notes_[0].startsWith(QStringLiteral("保存先: ") + QDir(desktop_).filePath(outputFolders().first()) +
+                                     QStringLiteral("\n合計 ")))
+        << notes_[0].toStdString();
 }
 
 TEST_F(WindowBatch, AFolderInTheDropKeepsTheBarBusyUntilTheCountIsKnown) {
@@ -115,7 +127,8 @@ TEST_F(WindowBatch, ACancelledBatchWithFailuresSaysSoAboveTheCounts) {
     EXPECT_EQ(log_, QStringList({"<failures> 3ファイルを変換した時点で中止しました。\n"
                                  " 3ファイルを変換し、 2ファイルが失敗しました。\n"
                                  " 1ファイルは画像ではないため変換しませんでした。",
-                                 "画像形式が不正です。\n/in/a.png", "エラー:  7 In Load\n/in/b.png"}));
+                                 "画像形式が不正です。\n/in/a.png",
+                                 "エラー:  7 In Load\n/in/b.png\nファイルが壊れているか、途中で切れています。"}));
 }
 
 TEST_F(WindowBatch, TheFolderOpenedKeepsTheBytesOfANameThatIsNotUtf8) {
@@ -240,6 +253,8 @@ TEST_F(WindowBatch, AFailureEndsTheBatchWithItsMessageAndNoBeep) {
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(log_, QStringList({QStringLiteral("画像形式が不正です。\n") + sources[1]}));
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg"}));
+    // A file was written: the box names its folder (and offers to open it).
+    EXPECT_EQ(notes_, QStringList({QStringLiteral("保存先: ") + QDir(desktop_).filePath(outputFolders().value(0))}));
 }
 
 TEST_F(WindowBatch, WithKeepGoingOnAFailureIsListedAtTheEndAndTheRestConverted) {
@@ -260,8 +275,8 @@ TEST_F(WindowBatch, AnUnknownFormatTextEndsTheBatch) {
     const QStringList sources = makeSources({"a.png"});
     dropSources(sources);
     ASSERT_TRUE(waitForBatch());
-    EXPECT_EQ(log_,
-              QStringList({QStringLiteral("画像形式の選択エラーです [jpeg]\n") + sources[0]}));
+    EXPECT_EQ(log_, QStringList({QStringLiteral("画像形式の選択エラーです [jpeg]")}));
+    EXPECT_EQ(notes_, QStringList({QString()})) << "nothing written, no folder to offer";
 }
 
 TEST_F(WindowBatch, AReportHoldsTheBatchUntilTheUserHasSeenIt) {
@@ -285,6 +300,7 @@ TEST_F(WindowBatch, AReportHoldsTheBatchUntilTheUserHasSeenIt) {
     batchThread.join();
     EXPECT_TRUE(heldWhileShown);
     EXPECT_EQ(log_, QStringList({QStringLiteral("ERR: LEAD1 Fill")}));
+    EXPECT_EQ(notes_, QStringList({message::sentence(Failure::of(Failure::Kind::FillFailed, {}))}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "options/Language.h"
 #include "WindowTest.h"
+#include "options/Language.h"
 
 #include <QApplication>
 #include <QCheckBox>

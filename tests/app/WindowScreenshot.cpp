@@ -3,8 +3,8 @@
 // and, in English, for docs/window-en.png with LANGUAGE=en in front.
 #include "AppIcon.h"
 #include "engine/ImagingEngine.h"
-#include "options/Language.h"
 #include "frmMain.h"
+#include "options/Language.h"
 
 #include <QApplication>
 #include <QFile>

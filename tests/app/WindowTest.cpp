@@ -54,14 +54,19 @@ UserDialogs WindowTest::recordingDialogs() {
     dialogs.showWarning = [this](QWidget*, const QString& text) {
         log_ << QStringLiteral("<warning>") + text;
     };
-    dialogs.showCompletion = [this](QWidget*, const QString& text) {
-        log_ << text;
+    dialogs.showBox = [this](QWidget*, const BoxText& box) {
+        log_ << box.text;
+        notes_ << box.notes;
+        if (!box.offersFolder)
+            return false;
         if (whileCompletionShown_)
             whileCompletionShown_();
         return openFolder_;
     };
-    dialogs.showFailures = [this](QWidget*, const QString& summary, const QStringList& failures) {
-        log_ << QStringLiteral("<failures>") + summary << failures;
+    dialogs.showFailures = [this](QWidget*, const BoxText& summary, const QStringList& failures) {
+        log_ << QStringLiteral("<failures>") + summary.text << failures;
+        notes_ << summary.notes;
+        return summary.offersFolder && openFolder_;
     };
     dialogs.beep = [this] { log_ << QStringLiteral("<beep>"); };
     dialogs.chooseColour = [this](QWidget*, const QColor& initial) {
@@ -74,7 +79,7 @@ UserDialogs WindowTest::recordingDialogs() {
         folderOffered_ = start;
         return nextFolder_;
     };
-    dialogs.openUrl = [this](const QUrl& url) { openedUrls_ << url; };
+    dialogs.openUrl = [this](QWidget*, const QUrl& url, const QString&) { openedUrls_ << url; };
     return dialogs;
 }
 

@@ -40,9 +40,10 @@ protected:
         return window_->findChild<T*>(QLatin1String(name));
     }
 
-    // The dialogs given to the window: messages and beeps go to log_ (a completion message as
-    // its text, answered with openFolder_ once whileCompletionShown_ has run; a failures dialog
-    // as "<failures>" + its summary, then each failure), colour choices come from nextColour_,
+    // The dialogs given to the window: messages and beeps go to log_ (a box as its text, its
+    // notes to notes_; one that offers the folder answered with openFolder_ once
+    // whileCompletionShown_ has run; a failures dialog as "<failures>" + its summary, then each
+    // failure), colour choices come from nextColour_,
     // folder choices come from nextFolder_ (the folder offered goes to folderOffered_), opened
     // pages go to openedUrls_.
     UserDialogs recordingDialogs();
@@ -78,6 +79,7 @@ protected:
     QByteArray savedWindir_;
     bool hadWindir_ = false;
     QStringList log_;
+    QStringList notes_; // the quieter lines of each box in log_, in turn
     std::optional<QColor> nextColour_;
     int colourRequests_ = 0;
     QColor colourOffered_;

@@ -1,9 +1,10 @@
-#include "batch/ConversionCost.h"
-#include "batch/ConvertFiles.h"
-#include "engine/FitAndPad.h"
-#include "batch/Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
+#include "batch/ConversionCost.h"
+#include "batch/ConvertFiles.h"
+#include "batch/Messages.h"
+#include "batch/StatusSentences.h"
+#include "engine/FitAndPad.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -74,6 +75,7 @@ TEST_F(ConvertFilesTest, WideImageIsCentredOnTheMarginColour) {
     EXPECT_EQ(message::finalMessage(result), QStringLiteral(" 1ファイルを変換終了しました。"));
     EXPECT_EQ(result.outputFolder.display(), place_.parentFolder.display() + QStringLiteral("/pic2026120790632"));
     ASSERT_EQ(namesIn(result.outputFolder.display()), QStringList{QStringLiteral("wide.png")});
+    EXPECT_EQ(result.sizes, (SizeTotals{QFileInfo(wide).size(), QFileInfo(sink_.outputs.value(0)).size(), 1}));
 
     const VImage out = test::readImage(result.outputFolder.display() + QStringLiteral("/wide.png"));
     ASSERT_EQ(out.width(), 640);
@@ -164,7 +166,7 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
 TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSizes) {
     options_.perCall = [this](int call) {
         ConversionOptions s = options_.base;
-        s.sizeLimitKB = 1; // a boxed picture of noise cannot get there
+        s.sizeLimitBytes = 1638; // 1.6K; a boxed picture of noise cannot get there
         s.format = formatChoiceFor(call == 2 ? QStringLiteral("TIFF") : QStringLiteral("JPEG"));
         return s;
     };
@@ -177,9 +179,9 @@ TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSi
     EXPECT_EQ(result.overLimit[0].output.display(), out);
     EXPECT_EQ(result.overLimit[0].bytes, QFileInfo(out).size());
     EXPECT_EQ(message::finalMessage(result),
-              QStringLiteral(" 2ファイルを変換終了しました。\n 1ファイルは上限の 1 KB に収まりませんでした。"));
+              QStringLiteral(" 2ファイルを変換終了しました。\n 1ファイルは上限の 1.6 KB に収まりませんでした。"));
     EXPECT_EQ(message::failureTexts(result),
-              QStringList(QStringLiteral("上限の 1 KB に収まりませんでした（%1 KB）。\n%2")
+              QStringList(QStringLiteral("上限の 1.6 KB に収まりませんでした（%1 KB）。\n%2")
                               .arg((QFileInfo(out).size() + 1023) / 1024)
                               .arg(out)));
 }
@@ -305,7 +307,9 @@ TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
     };
     const BatchResult going = run({good1, good2, bad, after});
     EXPECT_EQ(going.outcome, BatchResult::Outcome::Completed);
-    EXPECT_EQ(message::failureTexts(going), QStringList{c.expected + QLatin1Char('\n') + bad});
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(message::failureTexts(going),
+              QStringList{message::withSentence(c.expected + QLatin1Char('\n') + bad, *result.failure)});
     EXPECT_EQ(going.converted, 3);
     EXPECT_EQ(namesIn(going.outputFolder.display()),
               (QStringList{QStringLiteral("after.png"), QStringLiteral("good1.png"),
@@ -351,11 +355,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "PNG", QStringLiteral("エラー:  3 In Load")},
         FailureCase{"text", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("note.jpg")), "hello\n"); },
                     "PNG", QStringLiteral("画像形式が不正です。")},
-        FailureCase{"truncated", cutJpeg, "PNG", QStringLiteral("エラー:  7 In Load")},
-        FailureCase{"lowercase", [](const QTemporaryDir& d) { return test::writeImage(test::solid(64, 48, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
-                    "jpeg", QStringLiteral("画像形式の選択エラーです [jpeg]")},
-        FailureCase{"unlisted", [](const QTemporaryDir& d) { return test::writeImage(test::solid(64, 48, {1, 1, 1}), d.filePath(QStringLiteral("ok.png"))); },
-                    "TIF", QStringLiteral("画像形式の選択エラーです [TIF]")}),
+        FailureCase{"truncated", cutJpeg, "PNG", QStringLiteral("エラー:  7 In Load")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertFilesTest, FailureAtTheThirdOfFiveLeavesTwoFiles) {
@@ -375,14 +375,25 @@ TEST_F(ConvertFilesTest, FormatIsOnlyCheckedAfterTheFileLoads) {
     EXPECT_EQ(message::finalMessage(run({missing})), QStringLiteral("エラー:  3 In Load\n") + missing);
 }
 
-TEST_F(ConvertFilesTest, BoxSidesOutsideTheRangeEndTheBatch) {
+// An option no picture can be converted with ends the batch, even a kept-going one, with a
+// message that names no picture; the dated folder is made first all the same.
+TEST_F(ConvertFilesTest, AnOptionNoFileCanHaveEndsTheBatchNamingNoFile) {
     const QString file = source(QStringLiteral("p.png"), test::solid(30, 30, kRedRgb));
-    for (const QString& width : {QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("40000"), QString()}) {
-        options_.base.box = boxFromText(width, QStringLiteral("480"));
-        const BatchResult result = run({file});
-        EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
-        EXPECT_EQ(message::finalMessage(result),
-                  QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n") + file);
+    const QString box = QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。");
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("0"), box}, {QStringLiteral("abc"), box}, {QStringLiteral("40000"), box},
+        {QString(), box}, {QStringLiteral("jpeg"), QStringLiteral("画像形式の選択エラーです [jpeg]")},
+        {QStringLiteral("TIF"), QStringLiteral("画像形式の選択エラーです [TIF]")}};
+    options_.base.keepGoing = true;
+    for (const auto& [text, expected] : cases) {
+        const bool format = expected != box;
+        options_.base.box = boxFromText(format ? QStringLiteral("640") : text, QStringLiteral("480"));
+        options_.base.format = formatChoiceFor(format ? text : QStringLiteral("PNG"));
+        const BatchResult result = run({file, file});
+        EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed) << text.toStdString();
+        EXPECT_EQ(message::finalMessage(result), expected);
+        EXPECT_TRUE(result.failures.isEmpty());
+        EXPECT_TRUE(QFileInfo(result.outputFolder.display()).isDir());
         EXPECT_TRUE(namesIn(result.outputFolder.display()).isEmpty());
     }
 }

@@ -1,9 +1,10 @@
-#include "batch/ConvertFiles.h"
-#include "engine/LeadImage.h"
-#include "batch/Messages.h"
+#include "Bombs.h"
 #include "OrcGuard.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
+#include "batch/ConvertFiles.h"
+#include "batch/Messages.h"
+#include "engine/LeadImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,6 +146,28 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
         EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden),
                   QStringList{QLatin1String(format[0] == 'P' ? "s0.png" : "s0.jpg")});
     }
+}
+
+// A file whose conversion would hold more than half the memory the process may have is refused
+// before any of it is decoded (this GIF asks for 1.7 GB); the batch goes on.
+TEST(FaultTest, AFileTooDearForTheMemoryLeftIsRefusedAndTheBatchGoesOn) {
+    QTemporaryDir sources;
+    QTemporaryDir desktop;
+    QStringList files = sourceImages(sources, 2);
+    const QString bomb = test::writeBytes(sources.filePath(QStringLiteral("bomb.gif")), test::gifDeclaring(20000, 20000));
+    files.insert(1, bomb);
+    PngOptions options;
+    options.base.keepGoing = true;
+    AfterFirstFile sink;
+    sink.action = [] {};
+    BatchPlace place;
+    place.parentFolder = desktop.path();
+    place.memoryLeft = 2.0 * 1024 * 1024 * 1024;
+    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(sink.outputs.size(), 2);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(message::text(result.failures[0]), QStringLiteral("エラー:  8 In Load\n") + bomb);
 }
 
 const test::Rgb kRed{200, 30, 30};

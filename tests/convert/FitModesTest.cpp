@@ -1,5 +1,5 @@
-#include "engine/FitAndPad.h"
 #include "TestImages.h"
+#include "engine/FitAndPad.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "batch/ConvertFiles.h"
 #include "GObjectWarnings.h"
-#include "batch/Messages.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
+#include "batch/ConvertFiles.h"
+#include "batch/Messages.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -56,12 +56,14 @@ struct Expectation {
     int width = 0; // 0: must fail
     int height = 0;
     std::optional<Rgb> centre;
+    QString message = {}; // a failure's first line, when it must be this one
 };
 
 struct HostileCase {
     std::string name;
     std::function<QString(const QTemporaryDir&)> make;
     Expectation expect;
+    std::function<void(ConversionOptions&)> options = {}; // beyond PNG padded into 600 × 450
 };
 
 // Names the case in test output instead of dumping its bytes.
@@ -88,6 +90,8 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
     options.base.sizeConversion = true;
     options.base.format = formatChoiceFor(QStringLiteral("PNG"));
     options.base.backColor = kGreenMargin;
+    if (c.options)
+        c.options(options.base);
     struct Sink : BatchSink {
         void report(const Failure& failure) override { ADD_FAILURE() << message::text(failure).toStdString(); }
     } sink;
@@ -119,6 +123,9 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
         EXPECT_TRUE(first == QStringLiteral("画像形式が不正です。") ||
                     (first.startsWith(QStringLiteral("エラー: ")) && first.endsWith(QLatin1String(" In Load"))))
             << text.toStdString();
+        if (!c.expect.message.isEmpty()) {
+            EXPECT_EQ(first, c.expect.message);
+        }
         EXPECT_EQ(text.section(QLatin1Char('\n'), 1), file);
         EXPECT_EQ(outputs, QStringList{QStringLiteral("good.png")}); // nothing partial beside it
     }
@@ -133,6 +140,32 @@ QString truncated(const QTemporaryDir& dir, const char* suffix, const VImage& im
     QFile::remove(whole);
     return test::writeBytes(dir.filePath(QStringLiteral("cut.") + QLatin1String(suffix)),
                             bytes.left(qsizetype(bytes.size() * keep)));
+}
+
+// Where a JPEG's scan data starts: after the start-of-scan segment.
+qsizetype scanStart(const QByteArray& jpeg) {
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && quint8(jpeg[at + 1]) != 0xDA)
+        at += 2 + qFromBigEndian<quint16>(jpeg.constData() + at + 2);
+    return at;
+}
+
+// A JPEG whose scan ends halfway and is still closed by its end marker, as a broken copy or
+// an interrupted download patched up by a tool leaves it.
+QString cutWithEndMarker(const QTemporaryDir& dir, const VImage& image) {
+    const QByteArray jpeg = test::readBytes(test::writeImage(image, dir.filePath(QStringLiteral("whole.jpg"))));
+    QFile::remove(dir.filePath(QStringLiteral("whole.jpg")));
+    const qsizetype sos = scanStart(jpeg);
+    const qsizetype data = sos + 2 + qFromBigEndian<quint16>(jpeg.constData() + sos + 2);
+    return test::writeBytes(dir.filePath(QStringLiteral("cut.jpg")),
+                            jpeg.left(data + (jpeg.size() - 2 - data) / 2) + "\xFF\xD9");
+}
+
+// Stray bytes before a marker, as some cameras write them: libjpeg warns, nothing is lost.
+QString extraneousBytes(const QTemporaryDir& dir, const VImage& image) {
+    QByteArray jpeg = test::readBytes(test::writeImage(image, dir.filePath(QStringLiteral("camera.jpg"))));
+    jpeg.insert(scanStart(jpeg), QByteArray(3, '\0'));
+    return test::writeBytes(dir.filePath(QStringLiteral("camera.jpg")), jpeg);
 }
 
 VImage photoLike(int w, int h) {
@@ -229,6 +262,24 @@ std::vector<HostileCase> hostileCases() {
             cases.push_back({std::string("Truncated") + suffix + std::to_string(int(keep * 100)),
                              [suffix, keep](const QTemporaryDir& d) { return truncated(d, suffix, photoLike(300, 200), keep); }, {}});
         }
+    }
+    // libvips gives both of these a warning only: one is damaged, the other is not.
+    cases.push_back({"JpegCutHalfwayAndClosedByItsEndMarker",
+                     [](const QTemporaryDir& d) { return cutWithEndMarker(d, photoLike(300, 200)); },
+                     {0, 0, std::nullopt, QStringLiteral("エラー:  7 In Load")}});
+    cases.push_back({"JpegWithExtraneousBytesBeforeAMarker",
+                     [](const QTemporaryDir& d) { return extraneousBytes(d, test::solid(80, 60, kRed)); },
+                     {600, 450, kRed}});
+    // A crop by attention decodes the whole picture before anything is encoded: damage meets
+    // it first, and is still damage.
+    for (const char* suffix : {"jpg", "png"}) {
+        cases.push_back({std::string("TruncatedIntoAnAttentionCrop") + suffix,
+                         [suffix](const QTemporaryDir& d) { return truncated(d, suffix, photoLike(300, 200), 0.5); },
+                         {0, 0, std::nullopt, QStringLiteral("エラー:  7 In Load")},
+                         [](ConversionOptions& o) {
+                             o.fitMode = FitMode::Fill;
+                             o.crop = CropAnchor::Attention;
+                         }});
     }
     return cases;
 }

@@ -1,6 +1,6 @@
-#include "batch/ConvertFiles.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
+#include "batch/ConvertFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -63,15 +63,12 @@ const CameraTag kCamera[]{
 const QByteArrayList kNeverKept{"QM-SOFTWARE", "QM-BODY-SERIAL", "QM-LENS-SERIAL", "QM-OWNER",
                                 "QM-MAKER-NOTE", "QM-GPS-DATUM", "QM-XMP-PLACE", "QM-IPTC-CITY"};
 
-// The block with a thumbnail, as libexif writes it; withKept false leaves out every tag that may
-// be kept.
-QByteArray cameraExif(bool withKept = true) {
+// The block of tags, with a thumbnail when asked, as libexif writes it.
+QByteArray exifBlock(const std::vector<CameraTag>& tags, bool thumbnail) {
     const std::unique_ptr<ExifData, decltype(&exif_data_unref)> data(exif_data_new(),
                                                                      &exif_data_unref);
     exif_data_set_byte_order(data.get(), EXIF_BYTE_ORDER_MOTOROLA);
-    for (const CameraTag& t : kCamera) {
-        if (t.kept && !withKept)
-            continue;
+    for (const CameraTag& t : tags) {
         ExifEntry* entry = exif_entry_new();
         entry->tag = ExifTag(t.tag);
         entry->format = t.format;
@@ -83,10 +80,12 @@ QByteArray cameraExif(bool withKept = true) {
         exif_content_add_entry(data->ifd[t.ifd], entry);
         exif_entry_unref(entry);
     }
-    size_t size = 0;
-    test::solid(16, 12, {1, 2, 3})
-        .write_to_buffer(".jpg", reinterpret_cast<void**>(&data->data), &size);
-    data->size = unsigned(size);
+    if (thumbnail) {
+        size_t size = 0;
+        test::solid(16, 12, {1, 2, 3})
+            .write_to_buffer(".jpg", reinterpret_cast<void**>(&data->data), &size);
+        data->size = unsigned(size);
+    }
     unsigned char* bytes = nullptr;
     unsigned int length = 0;
     exif_data_save_data(data.get(), &bytes, &length);
@@ -100,18 +99,30 @@ QByteArray segment(char marker, const QByteArray& payload) {
     return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
 }
 
-// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city.
-QString photo(const QString& path, bool withKept = true) {
+QByteArray plainJpeg() {
     void* buffer = nullptr;
     size_t size = 0;
     test::solid(200, 100, {200, 40, 40}).write_to_buffer(".jpg", &buffer, &size);
-    QByteArray jpeg(static_cast<const char*>(buffer), qsizetype(size));
+    const QByteArray jpeg(static_cast<const char*>(buffer), qsizetype(size));
     g_free(buffer);
+    return jpeg;
+}
+
+// A JPEG as a camera and a photo manager leave it: EXIF, XMP with a location, IPTC with a city;
+// withKept false leaves out every tag that may be kept.
+QString photo(const QString& path, bool withKept = true) {
+    QByteArray jpeg = plainJpeg();
     const QByteArray xmp = QByteArray("http://ns.adobe.com/xap/1.0/", 29) +
                            "<x:xmpmeta xmlns:x='adobe:ns:meta/'>QM-XMP-PLACE 51,30.44N</x:xmpmeta>";
     const QByteArray iptc = QByteArray("Photoshop 3.0", 14) + "8BIM" +
                             QByteArray::fromHex("04040000000000111c025a000c") + "QM-IPTC-CITY" + '\0';
-    jpeg.insert(2, segment('\xE1', cameraExif(withKept)) + segment('\xE1', xmp) + segment('\xED', iptc));
+    std::vector<CameraTag> camera;
+    for (const CameraTag& t : kCamera) {
+        if (withKept || !t.kept)
+            camera.push_back(t);
+    }
+    jpeg.insert(2, segment('\xE1', exifBlock(camera, true)) + segment('\xE1', xmp) +
+                       segment('\xED', iptc));
     return test::writeBytes(path, jpeg);
 }
 
@@ -199,6 +210,51 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
     }
 }
 
+// A description that fills its source's APP1 segment leaves no room for what an output adds:
+// it is cut, and the date taken and the camera stay.
+TEST(KeptExifTest, AnOverlongDescriptionIsCutAndTheRestKept) {
+    QTemporaryDir dir;
+    const QByteArray description = QByteArray(65400, 'd') + '\0';
+    const std::vector<CameraTag> tags{
+        {EXIF_IFD_0, EXIF_TAG_MAKE, EXIF_FORMAT_ASCII, text("Canon"), true},
+        {EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION, EXIF_FORMAT_ASCII, description, true},
+        {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_FORMAT_ASCII, text("2024:05:06 07:08:09"),
+         true}};
+    const QByteArray block = exifBlock(tags, false);
+    ASSERT_LE(block.size(), 65533) << "the source's own segment";
+    QByteArray jpeg = plainJpeg();
+    jpeg.insert(2, segment('\xE1', block));
+    const QString source = test::writeBytes(dir.filePath(QStringLiteral("long.jpg")), jpeg);
+
+    test::ScriptedOptions options;
+    options.base.format = formatChoiceFor(QStringLiteral("JPEG"));
+    options.base.keepExif = true;
+    BatchPlace place;
+    place.parentFolder = dir.path();
+    SilentSink sink;
+    const BatchResult result = ConvertFiles(test::paths({source}), place, options, sink);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    const VImage out = test::readImage(result.outputFolder.display() + QStringLiteral("/long.jpg"));
+    ASSERT_NE(out.get_typeof(VIPS_META_EXIF_NAME), 0u) << "the block was dropped";
+    size_t size = 0;
+    const void* data = out.get_blob(VIPS_META_EXIF_NAME, &size);
+    const std::unique_ptr<ExifData, decltype(&exif_data_unref)> kept(
+        exif_data_new_from_data(static_cast<const unsigned char*>(data), unsigned(size)),
+        &exif_data_unref);
+    const auto value = [&](ExifIfd ifd, ExifTag tag) {
+        const ExifEntry* entry = exif_content_get_entry(kept->ifd[ifd], tag);
+        return entry ? QByteArray(reinterpret_cast<const char*>(entry->data), qsizetype(entry->size))
+                     : QByteArray();
+    };
+    EXPECT_EQ(value(EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL), text("2024:05:06 07:08:09"));
+    EXPECT_EQ(value(EXIF_IFD_0, EXIF_TAG_MAKE), text("Canon"));
+    const QByteArray cut = value(EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION);
+    EXPECT_GT(cut.size(), 60000);
+    EXPECT_LT(cut.size(), description.size());
+    EXPECT_EQ(cut.chopped(1), description.left(cut.size() - 1));
+    EXPECT_TRUE(cut.endsWith('\0'));
+}
+
 // Every format, whatever photo information is asked for and however the bytes are made (straight
 // to the file, or in memory under a file-size limit): no marker of what is never kept, searched
 // in the file's own bytes.
@@ -222,7 +278,7 @@ TEST_P(NothingLeaksTest, NoOutputHoldsWhatIsNeverKept) {
             options.base.box = BoxSize{64, 48};
             options.base.format = formatChoiceFor(QLatin1String(GetParam()));
             options.base.keepExif = c.keepExif;
-            options.base.sizeLimitKB = limitKB;
+            options.base.sizeLimitBytes = limitKB * 1024;
             BatchPlace place;
             place.parentFolder = dir.filePath(QStringLiteral("out"));
             SilentSink sink;

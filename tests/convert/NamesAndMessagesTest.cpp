@@ -1,10 +1,11 @@
 #include "batch/ConvertFiles.h"
-#include "files/FileNames.h"
+#include "batch/Messages.h"
+#include "batch/StatusSentences.h"
 #include "engine/FormatWriters.h"
 #include "engine/LeadImage.h"
-#include "batch/Messages.h"
-#include "files/OutputFolder.h"
 #include "engine/OutputFormat.h"
+#include "files/FileNames.h"
+#include "files/OutputFolder.h"
 #include "files/SystemError.h"
 
 #include <QDir>
@@ -71,8 +72,8 @@ TEST(MessagesTest, AFailureNamesItsFileOnASecondLine) {
     const FilePath file(QStringLiteral("/in/a.png"));
     EXPECT_EQ(message::text(Failure::engine(20000, Stage::Size, file)),
               QStringLiteral("エラー:  1 In Size\n/in/a.png"));
-    EXPECT_EQ(message::text(Failure::unknownFormat(QStringLiteral("TIF"), file)),
-              QStringLiteral("画像形式の選択エラーです [TIF]\n/in/a.png"));
+    EXPECT_EQ(message::text(Failure::unknownFormat(QStringLiteral("TIF"), {})),
+              QStringLiteral("画像形式の選択エラーです [TIF]"));
     EXPECT_EQ(message::text(Failure::of(Failure::Kind::CombineFailed, file)),
               QStringLiteral("ERR: LEAD1 Combine\n/in/a.png"));
     EXPECT_EQ(message::text(Failure::of(Failure::Kind::FillFailed, {})), QStringLiteral("ERR: LEAD1 Fill"));
@@ -82,18 +83,70 @@ TEST(MessagesTest, AFailureNamesItsFileOnASecondLine) {
               QStringLiteral("エラー:  7 In Load\n/in/\\x1B[2J\\x7F\\xC2\\x9B写\uFFFD.png"));
 }
 
+TEST(MessagesTest, EveryStatusAUserCanMeetHasOnePlainSentence) {
+    QSet<QString> sentences;
+    for (EngineStatus st = status::kEngineFailure; st <= status::kTooManyOpenFiles; ++st)
+        sentences << message::sentence(Failure::engine(st, Stage::Load, {}));
+    EXPECT_EQ(sentences.size(), status::kTooManyOpenFiles - status::kEngineFailure + 1);
+    EXPECT_FALSE(sentences.contains(QString()));
+    EXPECT_EQ(message::sentence(Failure::engine(status::kLast, Stage::Save, {})), QString()) << "reserved";
+    EXPECT_EQ(message::sentence(Failure::of(Failure::Kind::NotAnImage, {})), QString());
+    EXPECT_FALSE(message::sentence(Failure::of(Failure::Kind::FillFailed, {})).isEmpty());
+    const Failure cut = Failure::engine(status::kCorruptData, Stage::Load, QStringLiteral("/in/a.png"));
+    EXPECT_EQ(message::withSentence(message::text(cut), cut),
+              QStringLiteral("エラー:  7 In Load\n/in/a.png\nファイルが壊れているか、途中で切れています。"));
+}
+
+TEST(MessagesTest, SizesCountIn1024sWithOneDecimal) {
+    const std::pair<qint64, const char*> rows[] = {
+        {0, "0 B"}, {1023, "1023 B"}, {1024, "1.0 KB"}, {712'000, "695.3 KB"},
+        {1'048'530, "1.0 MB"}, {50'541'363, "48.2 MB"}, {3'250'586, "3.1 MB"}, {5'476'083'302, "5.1 GB"}};
+    for (const auto& [bytes, text] : rows)
+        EXPECT_EQ(message::byteSize(bytes), QLatin1String(text)) << bytes;
+    EXPECT_EQ(message::sizes({50'541'363, 3'250'586, 40}), QStringLiteral("合計 48.2 MB → 3.1 MB"));
+    EXPECT_EQ(message::sizes({}), QString()) << "nothing converted, nothing to say";
+}
+
 TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
     EXPECT_EQ(statusFromErrno(ENOENT, FileRole::Named, status::kWriteFailed), status::kFileNotFound);
     EXPECT_EQ(statusFromErrno(ENOENT, FileRole::NewOutput, status::kWriteFailed), status::kFolderMissing);
     EXPECT_EQ(statusFromErrno(ENOTDIR, FileRole::Named, status::kNotAFile), status::kNotAFile);
     EXPECT_EQ(statusFromErrno(EDQUOT, FileRole::NewOutput, status::kWriteFailed), status::kDiskFull);
-    EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kWriteFailed);
+    EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kOutOfMemory);
+    EXPECT_EQ(statusFromErrno(EMFILE, FileRole::Named, status::kAccessDenied), status::kTooManyOpenFiles);
+    EXPECT_EQ(statusFromErrno(ENFILE, FileRole::NewOutput, status::kWriteFailed), status::kTooManyOpenFiles);
     EXPECT_EQ(statusFromErrno(ENAMETOOLONG, FileRole::NewOutput, status::kWriteFailed), status::kNameTooLong);
     EXPECT_EQ(statusFromSystemMessage(QStringLiteral("write: ") + QString::fromLocal8Bit(std::strerror(EROFS)),
                                       status::kEngineFailure),
               status::kAccessDenied);
     EXPECT_EQ(statusFromSystemMessage(QStringLiteral("bad Huffman code"), status::kCorruptData),
               status::kCorruptData);
+}
+
+// The same cause, whichever library meets it first, as each words it.
+TEST(SystemErrorTest, LibrariesMessagesOfTheSameCauseGiveOneStatus) {
+    const struct {
+        const char* text;
+        EngineStatus status;
+    } messages[] = {
+        {"VipsJpeg: Insufficient memory (case 4)", status::kOutOfMemory},
+        {"out of memory --- size == 1525MB", status::kOutOfMemory},
+        {"pngload: Insufficient memory for save_buffer", status::kOutOfMemory},
+        {"tiff2vips: Cannot allocate decompression stream", status::kOutOfMemory},
+        {"heifload: Memory allocation error: Cannot allocate image memory.", status::kOutOfMemory},
+        {"magickload: PixelCacheAllocationFailed `x.bmp'", status::kOutOfMemory},
+        {"jxlsave: std::bad_alloc", status::kOutOfMemory},
+        {"vips_g_thread_new: unable to create thread", status::kOutOfMemory},
+        {"GLib: Error creating thread: Resource temporarily unavailable", status::kOutOfMemory},
+        {"VipsJpeg: Premature end of input file", status::kCorruptData},
+    };
+    for (const auto& m : messages)
+        EXPECT_EQ(statusFromLibraryMessage(QString::fromUtf8(m.text), status::kCorruptData), m.status) << m.text;
+    // The system's own words, in the language of the desktop.
+    for (const int error : {EMFILE, ENFILE}) {
+        const QString text = QStringLiteral("unable to open \"/p/x.jpg\": ") + QString::fromLocal8Bit(std::strerror(error));
+        EXPECT_EQ(statusFromLibraryMessage(text, status::kCorruptData), status::kTooManyOpenFiles) << error;
+    }
 }
 
 TEST(OutputFolderTest, JapaneseLocaleGivesDigitsOnly) {

@@ -1,5 +1,5 @@
-#include "options/Language.h"
 #include "batch/Messages.h"
+#include "options/Language.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -106,7 +106,7 @@ TEST_F(EnglishTest, MessagesAreWholeSentencesAroundTheirNumbers) {
     result.converted = 2;
     result.skipped = 1;
     result.failures << Failure::of(Failure::Kind::NotAnImage, FilePath::fromNative("/a/x.txt"));
-    result.overLimit << OverLimit{FilePath::fromNative("/d/a.jpg"), 400 * 1024, 300};
+    result.overLimit << OverLimit{FilePath::fromNative("/d/a.jpg"), 400 * 1024, 300 * 1024};
     EXPECT_EQ(message::summary(result), QStringLiteral("Files converted: 2, failed: 1.\n"
                                                        "Skipped 1 file that is not a picture.\n"
                                                        "Could not bring 1 file under 300 KB."));

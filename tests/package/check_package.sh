@@ -38,6 +38,10 @@ for need in 'libvips42 \(>= ' 'libqt6widgets6 \(>= ' 'libc6 \(>= ' 'fonts-noto-c
     grep -qE "(^|, )$need" <<<"$depends" || fail "Depends lacks ${need%% *}: $depends"
 done
 [ "$(grep -oE '(^|, )libvips42 ' <<<"$depends" | wc -l)" = 1 ] || fail "Depends names libvips42 more than once: $depends"
+# Wayland natively, and the desktop's own folder chooser, where the system takes recommendations.
+for want in qt6-wayland qt6-gtk-platformtheme qt6-xdgdesktopportal-platformtheme; do
+    grep -qE "(^|, )$want(,|$)" <<<"$(field Recommends)" || fail "Recommends lacks $want: $(field Recommends)"
+done
 [ "$(field Description | wc -l)" -ge 3 ] || fail "the Description has no long text"
 
 # Nothing runs at install or removal time.

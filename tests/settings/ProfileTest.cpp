@@ -1,6 +1,6 @@
+#include "TestImages.h"
 #include "settings/Profile.h"
 #include "settings/StoredChoices.h"
-#include "TestImages.h"
 
 #include <QFile>
 #include <QFileInfo>

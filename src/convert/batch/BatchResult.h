@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/Failure.h"
+#include "batch/SizeSummary.h"
 #include "files/FilePath.h"
 
 #include <QList>
@@ -12,7 +13,7 @@ namespace quillmorph {
 struct OverLimit {
     FilePath output;
     qint64 bytes = 0;
-    int limitKB = 0;
+    qint64 limitBytes = 0;
     friend bool operator==(const OverLimit&, const OverLimit&) = default;
 };
 
@@ -27,6 +28,7 @@ struct BatchResult {
     int skipped = 0;                // files inside dropped folders that are not pictures
     QList<Failure> failures;        // with keep-going: every file that failed, in file order
     QList<OverLimit> overLimit;     // files stored over the file-size limit, in file order
+    SizeTotals sizes;               // of the files converted and their outputs
 };
 
 } // namespace quillmorph

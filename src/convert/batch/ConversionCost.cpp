@@ -1,59 +1,157 @@
 #include "batch/ConversionCost.h"
 
-#include <QFile>
 #include <algorithm>
 #include <array>
-#include <string_view>
 
 namespace quillmorph {
 
-double workingBytes(const SourceHeader& header, double boxPixels) {
-    // These decode at reduced scale, or stream rows, when the result is a small box.
-    static const std::array<std::string_view, 6> kShrinking{
-        "VipsForeignLoadJpegFile", "VipsForeignLoadPngFile", "VipsForeignLoadWebpFile",
-        "VipsForeignLoadTiffFile", "VipsForeignLoadNsgifFile", "VipsForeignLoadSvgFile"};
-    const bool shrinks =
-        std::find(kShrinking.begin(), kShrinking.end(), header.loader) != kShrinking.end();
+namespace {
+
+// How a loader holds a picture, in bytes per source pixel unless it shrinks on load, as
+// measured with bench/memory_costs.sh on 12-megapixel pictures (docs/reliability.md).
+struct DecodeCost {
+    std::string_view family;
+    bool shrinksOnLoad; // decodes at reduced scale into a box: 16 bytes per box pixel
+    double intoBox;     // per source pixel into a box, where it does not shrink on load
+    double ownSize;     // per source pixel at the picture's own size
+};
+
+// Streaming loaders hold rows; into a box libvips' shrinking holds a few of them per output
+// row. Whole-picture loaders hold it decoded (GIF a frame and a tile of it, ImageMagick its
+// 16-bit copy and ours), and into a box thumbnail opens the file a second time. SVG and PDF
+// render at the scale asked for (not measured here; SVG was counted so before).
+constexpr std::array<DecodeCost, 9> kDecodeCosts{{
+    {"Jpeg", true, 0, 1},
+    {"Webp", true, 0, 8},
+    {"Svg", true, 0, 8},
+    {"Pdf", true, 0, 8},
+    {"Png", false, 2, 1},
+    {"Tiff", false, 2, 1},
+    {"Nsgif", false, 6.5, 5.5},
+    {"Heif", false, 7, 7},
+    {"Jxl", false, 8, 7},
+}};
+constexpr DecodeCost kMagick{"Magick", false, 23, 15};
+// Loaders nobody measured: the whole picture, decoded, converted and encoded side by side.
+constexpr DecodeCost kWholePicture{"", false, 8, 8};
+
+// Into a box, libvips premultiplies a picture with transparency before it shrinks it.
+constexpr double kAlphaIntoBox = 5.5;
+// libjxl decodes a picture with transparency in floating point.
+constexpr double kJxlAlpha = 30;
+
+const DecodeCost& decodeCostOf(std::string_view family) {
+    for (const DecodeCost& cost : kDecodeCosts) {
+        if (cost.family == family)
+            return cost;
+    }
+    return family.starts_with(kMagick.family) ? kMagick : kWholePicture;
+}
+
+// Bytes per output pixel an encoder holds beyond the rows streamed into it: the whole picture
+// for these, in its own form (GIF's quantiser, ImageMagick's 16-bit copy, libwebp, libaom and
+// libjxl's working planes).
+double encoderBytesPerPixel(const OutputFormat& format) {
+    switch (format.code) {
+    case FormatCode::Gif:
+        return 12.5;
+    case FormatCode::Bmp:
+    case FormatCode::Pct:
+    case FormatCode::Ras:
+        return 15;
+    case FormatCode::Psd:
+        return 3.5;
+    case FormatCode::Webp:
+        return 9;
+    case FormatCode::Avif:
+        return 28.5;
+    case FormatCode::Jxl:
+        return 50;
+    case FormatCode::Jpeg:
+    case FormatCode::Cmp:
+    case FormatCode::Png:
+    case FormatCode::Tiff:
+        break;
+    }
+    return 0;
+}
+
+// What decoding the file holds on its way into a box of boxPixels (0: at its own size).
+double decodingBytes(const SourceHeader& header, double boxPixels) {
+    const std::string_view family = loaderFamily(header.loader);
+    const DecodeCost& cost = decodeCostOf(family);
     const double pixels = double(header.width) * header.height;
-    // A progressive JPEG keeps every coefficient until its last scan, whatever the scale.
-    if (header.progressiveJpeg)
-        return 6.0 * pixels;
-    if (boxPixels > 0 && shrinks)
+    const bool intoBox = boxPixels > 0;
+    // A progressive JPEG keeps every coefficient, two bytes each, until its last scan: three
+    // planes of them, or two at most where the colour planes are subsampled.
+    if (family == "Jpeg" && header.interlaced) {
+        const double planes = header.bytesPerPixel * (header.chromaSubsampled ? 2.0 / 3 : 1.0);
+        return (2 * planes + 1) * pixels;
+    }
+    // An interlaced PNG is decoded whole before its first row can be given.
+    if (family == "Png" && header.interlaced) {
+        return (header.bytesPerPixel + (intoBox ? 1.5 : 0.5) +
+                (header.alpha && intoBox ? kAlphaIntoBox : 0)) *
+               pixels;
+    }
+    double perPixel = intoBox ? cost.intoBox : cost.ownSize;
+    if (intoBox && cost.shrinksOnLoad)
         return 16.0 * boxPixels;
-    return 8.0 * pixels; // decoded, converted and encoded side by side
+    if (intoBox && header.alpha)
+        perPixel += kAlphaIntoBox;
+    if (family == "Jxl" && header.alpha)
+        perPixel += kJxlAlpha;
+    // Turning a picture by its orientation needs all of it at once.
+    if (!intoBox && header.turned)
+        perPixel = std::max(perPixel, header.bytesPerPixel + 0.5);
+    return perPixel * pixels;
+}
+
+} // namespace
+
+double workingBytes(const SourceHeader& header, const ConversionOptions& options) {
+    const bool boxed = options.sizeConversion && options.box;
+    const double boxPixels = boxed ? double(options.box->width) * options.box->height : 0.0;
+    const double outputPixels = boxed ? boxPixels : double(header.width) * header.height;
+    double bytes = decodingBytes(header, boxPixels);
+    if (const OutputFormat* format = options.format.row) {
+        bytes += encoderBytesPerPixel(*format) * outputPixels;
+        // The file-size limit holds the fitted pixels to encode them again.
+        if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))
+            bytes += 3 * outputPixels;
+    }
+    return bytes;
 }
 
 double relativeCost(const SourceHeader& header) {
     // CPU per megapixel into a photo-sized box, measured on desktop wallpapers: a baseline
     // JPEG (shrunk while decoding) is 1; WebP shrinks cheaper still; a progressive JPEG
     // decodes every scan; PNG and the rest decode every pixel.
+    const std::string_view family = loaderFamily(header.loader);
     double perPixel = 3.0;
-    if (header.loader == "VipsForeignLoadJpegFile")
-        perPixel = header.progressiveJpeg ? 2.0 : 1.0;
-    else if (header.loader == "VipsForeignLoadWebpFile")
+    if (family == "Jpeg")
+        perPixel = header.interlaced ? 2.0 : 1.0;
+    else if (family == "Webp")
         perPixel = 0.7;
     return perPixel * double(header.width) * header.height;
 }
 
-double bytesInFlightBudget(double availableBytes) {
-    // The floor is the budget a 4 GB machine has run batches with safely; a quarter leaves the
-    // rest to the desktop and to what the libraries allocate beside the files' pixels; the cap
-    // keeps a large machine's many workers from holding gigabytes for a little more speed.
-    return std::clamp(availableBytes / 4.0, kMinBytesInFlight, kMaxBytesInFlight);
+double bytesInFlightBudget(double memoryLeft) {
+    // The floor is the budget a 4 GB machine has run batches with safely, unless the process
+    // may not have that much (ulimit -v, a container's limit); a quarter leaves the rest to
+    // the desktop and to what the libraries allocate beside the files' pixels; the cap keeps
+    // a large machine's many workers from holding gigabytes for a little more speed.
+    if (memoryLeft <= 0)
+        return kMinBytesInFlight;
+    const double floor = std::min(kMinBytesInFlight, memoryLeft / 2);
+    return std::clamp(memoryLeft / 4, floor, kMaxBytesInFlight);
 }
 
-double availableMemoryBytes() {
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (!meminfo.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    // "MemAvailable:   23651232 kB"
-    for (QByteArray line = meminfo.readLine(); !line.isEmpty(); line = meminfo.readLine()) {
-        if (line.startsWith("MemAvailable:")) {
-            const QList<QByteArray> fields = line.simplified().split(' ');
-            return fields.size() >= 2 ? fields[1].toDouble() * 1024.0 : 0.0;
-        }
-    }
-    return 0;
+bool tooDearForMemory(double cost, double memoryLeft) {
+    // Half: the other half is for the program, its threads' stacks and what the libraries
+    // allocate that the model does not count. A file that asked for more could end the whole
+    // batch: GLib and libjxl abort the process when an allocation fails.
+    return memoryLeft > 0 && cost > memoryLeft / 2;
 }
 
 } // namespace quillmorph

@@ -1,28 +1,33 @@
 #pragma once
 
+#include "batch/ConversionOptions.h"
 #include "engine/LeadImage.h"
+#include "engine/LoaderFamily.h"
+
 
 namespace quillmorph {
 
 // The pipeline's cost model: what converting a file will take, judged from its header alone.
+// The figures are measured per loader and encoder (bench/memory_costs.sh, docs/reliability.md).
 
-// Bytes that decoding and converting the file may hold at once: small where the loader streams
-// or shrinks on load into a box of boxPixels, the whole image otherwise (boxPixels 0: the image
-// keeps its size).
-double workingBytes(const SourceHeader& header, double boxPixels);
+// Bytes that converting the file with options may hold at once: what its loader holds to
+// decode it (a few rows where it streams or shrinks on load into a box, the whole picture where
+// it cannot) and what the output format's encoder holds of the output pixels.
+double workingBytes(const SourceHeader& header, const ConversionOptions& options);
 
 // CPU that converting the file costs, relative to other files: its pixels, weighted by how
 // dear its loader decodes them.
 double relativeCost(const SourceHeader& header);
 
-// The bytes the files converted at once may hold together (the first one always starts) on a
-// machine with availableBytes of memory available at the batch's start: a quarter of it,
-// never below kMinBytesInFlight nor above kMaxBytesInFlight.
-double bytesInFlightBudget(double availableBytes);
+// The bytes the files converted at once may hold together (the first one always starts) when
+// the process may be given memoryLeft bytes (0: not known) as the batch starts: a quarter of it,
+// not below kMinBytesInFlight (unless that is more than half of it) nor above kMaxBytesInFlight.
+double bytesInFlightBudget(double memoryLeft);
 inline constexpr double kMinBytesInFlight = 192.0 * 1024 * 1024;
 inline constexpr double kMaxBytesInFlight = 1024.0 * 1024 * 1024;
 
-// MemAvailable from /proc/meminfo in bytes; 0 when the system does not say. Any thread.
-double availableMemoryBytes();
+// True when a file that may hold cost bytes is refused outright with memoryLeft bytes to be had
+// (0: not known, nothing is refused): it would take more than half of it.
+bool tooDearForMemory(double cost, double memoryLeft);
 
 } // namespace quillmorph

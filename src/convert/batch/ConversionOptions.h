@@ -31,8 +31,8 @@ struct ConversionOptions {
     bool noEnlarge = false;               // a picture smaller than the box keeps its own size
     bool keepExif = false;                // the photo information of KeptExif.h; otherwise none
     bool keepDates = false;               // the output's modification time is the source's
-    int sizeLimitKB = 0; // each output at most this many KB (1024 bytes) where the format
-                         // allows (SizeLimit.h); 0: no limit
+    qint64 sizeLimitBytes = 0; // each output at most this many bytes where the format allows
+                               // (SizeLimit.h); 0: no limit
 };
 
 // The box side typed by the user: the text as a single-precision number, rounded half to

@@ -1,9 +1,9 @@
 #include "batch/ConvertFiles.h"
 
 #include "batch/DropListing.h"
+#include "batch/Pipeline.h"
 #include "files/FileNames.h"
 #include "files/OutputFolder.h"
-#include "batch/Pipeline.h"
 
 #include <QSet>
 #include <map>
@@ -73,7 +73,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
     // Later files are loaded and encoded while earlier ones finish; their outputs are named
     // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(items.size());
-    Pipeline pipeline(items, options, folders.batch(), place.filesInFlight);
+    Pipeline pipeline(items, options, folders.batch(), place.filesInFlight, place.memoryLeft);
     QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
         const FilePath& source = items[i].source;
@@ -95,7 +95,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         if (!failure)
             failure = commit(prepared, folders, items[i], taken, output);
         if (failure) {
-            if (prepared.keepGoing) {
+            if (prepared.keepGoing && !failure->aboutOptions()) {
                 sink.fileFailed(*failure);
                 result.failures << *failure;
                 continue;
@@ -106,6 +106,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         }
         sink.fileConverted(source, output);
         ++result.converted;
+        result.sizes.add(source, output);
         if (prepared.overLimit) {
             prepared.overLimit->output = output;
             result.overLimit << *prepared.overLimit;

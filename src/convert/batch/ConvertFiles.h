@@ -15,6 +15,7 @@ struct BatchPlace {
     QDateTime startedAt = QDateTime::currentDateTime();
     QLocale locale;       // formats the dated folder name
     int filesInFlight = 0; // files prepared at once; 0 means one per core
+    double memoryLeft = 0; // bytes the process may still be given; 0: as the machine says
 };
 
 // Converts files into one new dated folder under place.parentFolder: load, fit and pad, choose

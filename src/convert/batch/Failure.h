@@ -24,7 +24,7 @@ struct Failure {
     };
 
     Kind kind = Kind::Engine;
-    FilePath path;                     // the file it concerns
+    FilePath path;                     // the file it concerns; empty for an option
     EngineStatus status = status::kOk; // Engine
     Stage stage = Stage::Load;         // Engine
     QString formatText;                // UnknownFormat
@@ -39,6 +39,9 @@ struct Failure {
     static Failure of(Kind kind, const FilePath& path) {
         return {kind, path, status::kOk, Stage::Load, {}};
     }
+    // About an option no picture can be converted with: it names no file, and no later file
+    // could go past it.
+    bool aboutOptions() const { return kind == Kind::BoxSize || kind == Kind::UnknownFormat; }
 
     friend bool operator==(const Failure&, const Failure&) = default;
 };

@@ -1,8 +1,9 @@
 #include "batch/FileConversion.h"
 
 #include "batch/ConversionCost.h"
-#include "files/FileNames.h"
 #include "engine/FitAndPad.h"
+#include "engine/ImagingEngine.h"
+#include "files/FileNames.h"
 
 #include <new>
 
@@ -37,20 +38,26 @@ StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransfor
 
 namespace {
 
+// Pixels are decoded only when a step wants them: a damaged source is a load failure whichever
+// step meets it.
+Stage stageOf(EngineStatus st, Stage step) {
+    return st == status::kCorruptData ? Stage::Load : step;
+}
+
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
 EngineStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
                     const ConversionOptions& options, PreparedFile& prepared) {
-    if (options.sizeLimitKB <= 0 || !sizeLimitApplies(format))
+    if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
         return LEAD1.Encode(folder, format, options.qualityFactor, prepared.output,
                             options.keepExif);
     // Only a picture without a fixed box may be made smaller to fit.
-    const SizeLimit limit{qint64(options.sizeLimitKB) * 1024,
+    const SizeLimit limit{options.sizeLimitBytes,
                           !options.sizeConversion || options.fitMode == FitMode::Fit};
     LimitedEncoding result;
     const EngineStatus st = LEAD1.EncodeWithin(folder, format, options.qualityFactor, limit,
                                                prepared.output, options.keepExif, result);
     if (st == status::kOk && !result.within)
-        prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitKB};
+        prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
     return st;
 }
 
@@ -71,7 +78,7 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
                    options.noEnlarge};
     if (options.sizeConversion) {
         if (!options.box) {
-            prepared.failure = Failure::of(Failure::Kind::BoxSize, file.path);
+            prepared.failure = Failure::of(Failure::Kind::BoxSize, {});
             return prepared;
         }
         fit.boxWidth = options.box->width;
@@ -84,22 +91,20 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
     };
     if (const EngineStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
         st != status::kOk) {
-        prepared.failure = Failure::engine(st, Stage::Size, file.path);
+        prepared.failure = Failure::engine(st, stageOf(st, Stage::Size), file.path);
         return prepared;
     }
 
     const OutputFormat* format = options.format.row;
     if (!format) {
-        prepared.failure = Failure::unknownFormat(options.format.unknownText, file.path);
+        prepared.failure = Failure::unknownFormat(options.format.unknownText, {});
         return prepared;
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = format->extension;
     if (const EngineStatus st = encode(LEAD1, folder, *format, options, prepared);
         st != status::kOk) {
-        // Pixels are decoded only while encoding; a damaged source is still a load failure.
-        const Stage stage = st == status::kCorruptData ? Stage::Load : Stage::Save;
-        prepared.failure = Failure::engine(st, stage, file.path);
+        prepared.failure = Failure::engine(st, stageOf(st, Stage::Save), file.path);
         return prepared;
     }
     // A date the file system will not take is no reason to lose the picture.
@@ -111,6 +116,7 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
 PreparedFile prepareOnWorker(StartedFile& file, const Folder& folder,
                              const std::atomic<bool>& abandoned) {
     PreparedFile prepared;
+    const int warnings = vipsWarningsOnThisThread();
     try {
         if (!abandoned)
             prepared = prepareFile(file, folder);
@@ -119,7 +125,18 @@ PreparedFile prepareOnWorker(StartedFile& file, const Folder& folder,
     } catch (const std::exception&) {
         prepared.failure = Failure::engine(status::kEngineFailure, Stage::Load, file.path);
     }
-    file.images = ImagePair(); // release the pipeline on the thread that ran it
+    // Release the pipeline on the thread that ran it. libvips' JPEG decoder tells of what
+    // libjpeg warned only as it closes: a warning then asks whether the data was cut short.
+    file.images.LEAD_work = LeadImage();
+    file.images.LEAD1.releasePixels();
+    if (!prepared.failure && !prepared.skipped && vipsWarningsOnThisThread() != warnings &&
+        file.images.LEAD1.sourceEndsBeforeItsLastRow()) {
+        PreparedFile damaged;
+        damaged.keepGoing = prepared.keepGoing;
+        damaged.failure = Failure::engine(status::kCorruptData, Stage::Load, file.path);
+        prepared = std::move(damaged);
+    }
+    file.images = ImagePair();
     return prepared;
 }
 

@@ -1,5 +1,7 @@
 #include "batch/Messages.h"
 
+#include "batch/StatusSentences.h"
+
 #include <QCoreApplication>
 
 namespace quillmorph::message {
@@ -15,6 +17,21 @@ QString skipped(int count) {
         .arg(signedPosition(count));
 }
 
+// Sizes in whole KB, rounded up: a file a little over its limit does not read as on it.
+QString kilobytes(qint64 bytes) {
+    return QString::number((bytes + 1023) / 1024);
+}
+
+// A limit in KB as the user gave it: 300, or 1.6 for 1 638 bytes.
+QString limitKilobytes(qint64 bytes) {
+    QString text = QString::number(double(bytes) / 1024, 'f', 2);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 // The file-size limit's line of the final message; empty when every output is within it.
 QString overLimitLine(const BatchResult& result) {
     if (result.overLimit.isEmpty())
@@ -23,12 +40,7 @@ QString overLimitLine(const BatchResult& result) {
     return QLatin1Char('\n') +
            QCoreApplication::translate(
                "Messages", "%1ファイルは上限の %2 KB に収まりませんでした。", nullptr, count)
-               .arg(signedPosition(count), QString::number(result.overLimit.first().limitKB));
-}
-
-// Sizes in whole KB, rounded up: a file a little over its limit does not read as on it.
-QString kilobytes(qint64 bytes) {
-    return QString::number((bytes + 1023) / 1024);
+               .arg(signedPosition(count), limitKilobytes(result.overLimit.first().limitBytes));
 }
 
 QString stageName(Stage stage) {
@@ -86,11 +98,11 @@ QString finalMessage(const BatchResult& result, PathForm form) {
 QStringList failureTexts(const BatchResult& result) {
     QStringList texts;
     for (const Failure& failure : result.failures)
-        texts << text(failure);
+        texts << withSentence(text(failure), failure);
     for (const OverLimit& file : result.overLimit) {
         texts << withPath(
             QCoreApplication::translate("Messages", "上限の %1 KB に収まりませんでした（%2 KB）。")
-                .arg(QString::number(file.limitKB), kilobytes(file.bytes)),
+                .arg(limitKilobytes(file.limitBytes), kilobytes(file.bytes)),
             file.output);
     }
     return texts;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "batch/BatchResult.h"
-#include "files/EngineStatus.h"
 #include "batch/Failure.h"
+#include "files/EngineStatus.h"
 #include "files/FilePath.h"
 
 #include <QString>
@@ -25,8 +25,8 @@ QString text(const Failure& failure, PathForm form = PathForm::Window);
 // bring under the file-size limit), the cancellation, or the failure that ended it.
 QString finalMessage(const BatchResult& result, PathForm form = PathForm::Window);
 
-// The message of each failure a keep-going batch went past, in file order, then each file
-// stored over the file-size limit with its size.
+// The message of each failure a keep-going batch went past, in file order, each with its plain
+// sentence, then each file stored over the file-size limit with its size.
 QStringList failureTexts(const BatchResult& result);
 
 // "エラー: " + message number with its sign position + " In " + operation.

@@ -1,7 +1,8 @@
 #include "batch/Pipeline.h"
 
-#include "engine/ColourTransforms.h"
 #include "batch/ConversionCost.h"
+#include "batch/MachineMemory.h"
+#include "engine/ColourTransforms.h"
 
 #include <QThread>
 #include <algorithm>
@@ -19,19 +20,17 @@ int workersFor(int requested) {
 
 // Bytes converting file with options may hold at once.
 double weightOf(const StartedFile& file, const ConversionOptions& options) {
-    const double boxPixels = options.sizeConversion && options.box
-                                 ? double(options.box->width) * options.box->height
-                                 : 0.0;
-    return workingBytes(file.images.LEAD1.header(), boxPixels);
+    return workingBytes(file.images.LEAD1.header(), options);
 }
 
 } // namespace
 
 Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
-                   int filesInFlight)
+                   int filesInFlight, double memoryLeft)
     : items_(items), options_(options), folder_(std::move(folder)),
       workers_(workersFor(filesInFlight)), lookAhead_(std::max(32, 16 * workers_)),
-      bytesInFlight_(bytesInFlightBudget(availableMemoryBytes())),
+      memoryLeft_(memoryLeft > 0 ? memoryLeft : memoryLeftForThisProcess()),
+      bytesInFlight_(bytesInFlightBudget(memoryLeft_)),
       colourTransforms_(std::make_shared<ColourTransforms>()), pool_(workers_) {}
 
 Pipeline::~Pipeline() {
@@ -40,14 +39,16 @@ Pipeline::~Pipeline() {
 
 PreparedFile Pipeline::take(int index) {
     openAhead(index);
-    if (const auto it = waiting_.find(index); it != waiting_.end() && it->second.needsNoWorker()) {
-        StartedFile file = std::move(it->second);
-        waiting_.erase(it);
-        file.options = options_.current();
-        return prepareFile(file, folder_);
-    }
-    std::unique_lock lock(shared_->mutex);
     for (;;) {
+        // Skipped and failed files, those refused as too dear among them, need no worker.
+        if (const auto it = waiting_.find(index);
+            it != waiting_.end() && it->second.needsNoWorker()) {
+            StartedFile file = std::move(it->second);
+            waiting_.erase(it);
+            file.options = options_.current();
+            return prepareFile(file, folder_);
+        }
+        std::unique_lock lock(shared_->mutex);
         forgetFinished();
         if (const auto it = shared_->done.find(index); it != shared_->done.end()) {
             PreparedFile prepared = std::move(it->second);
@@ -58,6 +59,9 @@ PreparedFile Pipeline::take(int index) {
         lock.unlock();
         while (startOne()) {
         }
+        if (const auto it = waiting_.find(index);
+            it != waiting_.end() && it->second.needsNoWorker())
+            continue; // refused: its turn has come
         lock.lock();
         shared_->finished.wait(lock, [&] { return shared_->completions != seen; });
     }
@@ -92,6 +96,13 @@ bool Pipeline::startOne() {
         if (!needsWorker(*it))
             continue;
         const double weight = weightOf(it->second, options);
+        // Refused before any of it is decoded; its failure is told when its turn comes.
+        if (tooDearForMemory(weight, memoryLeft_)) {
+            it->second.failure =
+                Failure::engine(status::kImageTooLarge, Stage::Load, it->second.path);
+            it->second.images = ImagePair();
+            continue;
+        }
         const bool fits = running_.empty() || weightRunning_ + weight <= bytesInFlight_;
         if (fits && (chosen == waiting_.end() || it->second.cost > chosen->second.cost)) {
             chosen = it;

@@ -18,14 +18,16 @@ namespace quillmorph {
 // takes the results strictly in file order, so outputs are named and committed in that order.
 // Within a look-ahead of several files per worker the dearest files start first, so a slow
 // file does not start last and leave the other cores idle while it finishes, and files start
-// only while the bytes they may hold together fit a budget. A file's options are read from
+// only while the bytes they may hold together fit a budget; one that would hold more than half
+// of the memory the process may have is refused as too large. A file's options are read from
 // options as it starts, so a change reaches every file not yet started. Lives on the batch's
 // thread; items and options must outlive it.
 class Pipeline {
 public:
-    // filesInFlight: files converted at once; 0 means one per core.
+    // filesInFlight: files converted at once; 0 means one per core. memoryLeft: the bytes the
+    // process may still be given; 0 means as the machine says now (MachineMemory.h).
     Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
-             int filesInFlight);
+             int filesInFlight, double memoryLeft);
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
     // Files still queued are dropped; the pool then waits for those under way.
@@ -45,8 +47,9 @@ private:
     void openAhead(int index);
     // Called with the results locked: frees the slots of the files that have finished.
     void forgetFinished();
-    // Starts the dearest waiting file that fits beside those running; false when a worker is
-    // not free or no file fits. With nothing running every file fits, so the batch goes on.
+    // Starts the dearest waiting file that fits beside those running, refusing those too dear
+    // for the memory there is; false when a worker is not free or no file fits. With nothing
+    // running every file fits, so the batch goes on.
     bool startOne();
 
     const QList<BatchItem>& items_;
@@ -54,8 +57,9 @@ private:
     const Folder folder_;
     const int workers_;
     const int lookAhead_;
-    // The bytes the files running may hold together (the first one always starts), from the
-    // memory available as the batch starts: keeps huge images from filling the machine.
+    // What the process may be given as the batch starts, and the bytes the files running may
+    // hold together (the first one always starts): keeps huge images from filling the machine.
+    const double memoryLeft_;
     const double bytesInFlight_;
     int opened_ = 0;                     // items before this have had their header opened
     std::map<int, StartedFile> waiting_; // opened, not started

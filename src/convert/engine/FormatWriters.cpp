@@ -59,11 +59,12 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
     // we kept.
     const bool strip = exif.isEmpty() || !format.carriesExif;
     const VImage image = withOnlyExif(rgb8, strip ? QByteArray() : exif);
+    const int quality = std::max(how.quality, format.leastQuality);
     switch (format.writer) {
     case Writer::Jfif: {
         const JfifTarget jfif(target);
         image.jpegsave_target(jfif.target(),
-                              VImage::option()->set("Q", how.quality)->set("strip", strip));
+                              VImage::option()->set("Q", quality)->set("strip", strip));
         return;
     }
     case Writer::Vips: {
@@ -74,7 +75,7 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
         VOption* options =
             VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
         if (format.usesQuality || how.palette)
-            options->set("Q", how.quality);
+            options->set("Q", quality);
         if (how.palette)
             options->set("palette", true);
         VImage::call_option_string(targetSaver(format).c_str(), format.options, options);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "files/FilePath.h"
 #include "engine/KeptExif.h"
 #include "engine/OutputFormat.h"
+#include "files/FilePath.h"
 
 #include <QByteArray>
 #include <vips/vips8>

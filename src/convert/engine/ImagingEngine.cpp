@@ -9,6 +9,16 @@
 
 namespace quillmorph {
 
+namespace {
+
+thread_local int vipsWarnings = 0;
+
+} // namespace
+
+int vipsWarningsOnThisThread() {
+    return vipsWarnings;
+}
+
 bool startImagingEngine(const char* argv0, VectorCode vectorCode) {
 #ifdef __GLIBC__
     // Every worker thread would get a malloc arena of its own that keeps freed image buffers;
@@ -21,10 +31,11 @@ bool startImagingEngine(const char* argv0, VectorCode vectorCode) {
 #endif
     if (VIPS_INIT(argv0) != 0)
         return false;
-    // Damaged files are reported through statuses; vips' own warnings would only be noise.
+    // Damaged files are reported through statuses; vips' own warnings would only be noise, but
+    // that there were some tells a damaged JPEG from a whole one.
     g_log_set_handler(
-        "VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {},
-        nullptr);
+        "VIPS", G_LOG_LEVEL_WARNING,
+        [](const gchar*, GLogLevelFlags, const gchar*, gpointer) { ++vipsWarnings; }, nullptr);
     // Cached loads would pin file handles and serve stale pixels for a file changed on disk.
     vips_cache_set_max(0);
     if (vectorCode == VectorCode::Off)

@@ -1,5 +1,6 @@
 #include "engine/KeptExif.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <libexif/exif-data.h>
@@ -39,6 +40,11 @@ using ExifDataPtr = std::unique_ptr<ExifData, decltype(&exif_data_unref)>;
 
 // libvips keeps blocks up to this size; a larger one is not a photo's.
 constexpr qsizetype kMaxExif = 1 << 20;
+
+// A JPEG carries EXIF in one APP1 segment of at most 65 533 bytes, and libvips 8.14 drops a
+// larger block whole. On writing, libvips adds the resolution, the size and the versions to
+// the block (some 120 bytes): the kept block leaves room for them.
+constexpr qsizetype kMaxKeptExif = 65533 - 1024;
 
 // Loaders differ in whether the block starts with its "Exif" header; libexif needs it.
 QByteArray withHeader(const QByteArray& block) {
@@ -88,6 +94,30 @@ void addShort(ExifData* data, ExifIfd ifd, ExifTag tag, quint16 value) {
     exif_entry_unref(entry);
 }
 
+// The longest text entry of data, or null.
+ExifEntry* longestText(ExifData* data) {
+    ExifEntry* longest = nullptr;
+    for (ExifContent* content : data->ifd) {
+        for (unsigned i = 0; i < content->count; ++i) {
+            ExifEntry* entry = content->entries[i];
+            if (entry->format == EXIF_FORMAT_ASCII && (!longest || entry->size > longest->size))
+                longest = entry;
+        }
+    }
+    return longest;
+}
+
+// Cuts entry's text by at least excess bytes, at a character's start (texts are often UTF-8
+// whatever EXIF says), keeping its closing NUL.
+void shorten(ExifEntry& entry, qsizetype excess) {
+    qsizetype keep = std::max<qsizetype>(0, qsizetype(entry.size) - 1 - excess);
+    while (keep > 0 && (entry.data[keep] & 0xC0) == 0x80)
+        --keep;
+    entry.data[keep] = '\0';
+    entry.size = unsigned(keep + 1);
+    entry.components = entry.size;
+}
+
 QByteArray saved(ExifData* data) {
     unsigned char* bytes = nullptr;
     unsigned int size = 0;
@@ -122,7 +152,17 @@ QByteArray keptExif(const QByteArray& sourceExif) {
     // The pixels are upright, and sRGB: libvips would otherwise fill in "uncalibrated".
     addShort(kept.get(), EXIF_IFD_0, EXIF_TAG_ORIENTATION, 1);
     addShort(kept.get(), EXIF_IFD_EXIF, EXIF_TAG_COLOR_SPACE, 1);
-    return saved(kept.get());
+    // A description or copyright notice long enough to overflow the segment loses its end
+    // rather than the date taken and everything else with it.
+    QByteArray block = saved(kept.get());
+    while (block.size() > kMaxKeptExif) {
+        ExifEntry* text = longestText(kept.get());
+        if (!text || text->size <= 1)
+            return {};
+        shorten(*text, block.size() - kMaxKeptExif);
+        block = saved(kept.get());
+    }
+    return block;
 }
 
 VImage withOnlyExif(const VImage& image, const QByteArray& exif) {

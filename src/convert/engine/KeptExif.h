@@ -11,8 +11,8 @@ namespace quillmorph {
 // SubSecTimeOriginal), the camera (Make, Model, LensModel), the exposure (ExposureTime, FNumber,
 // ISO, FocalLength), Artist, Copyright and ImageDescription, with Orientation 1 as the pixels
 // are upright. GPS, maker notes, serial numbers and the embedded thumbnail are never in it.
-// A fresh EXIF block ("Exif\0\0" and a TIFF structure); empty when the source kept none of
-// these. Any thread.
+// A fresh EXIF block ("Exif\0\0" and a TIFF structure) small enough for one JPEG segment, the
+// longest text cut to make it so; empty when the source kept none of these. Any thread.
 QByteArray keptExif(const QByteArray& sourceExif);
 
 // image with no metadata at all (XMP, IPTC, ICC, comments, thumbnails: none), carrying exif, a

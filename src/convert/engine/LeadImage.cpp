@@ -2,11 +2,13 @@
 
 #include "engine/ColourImport.h"
 #include "engine/ColourTransforms.h"
-#include "files/FileNames.h"
 #include "engine/FormatWriters.h"
+#include "engine/JpegCheck.h"
 #include "engine/KeptExif.h"
-#include "files/PartialOutput.h"
+#include "engine/LoaderFamily.h"
 #include "engine/SizeLimit.h"
+#include "files/FileNames.h"
+#include "files/PartialOutput.h"
 #include "files/SourceFile.h"
 #include "files/SystemError.h"
 
@@ -70,10 +72,7 @@ bool sizeIsUsable(float w, float h) {
 
 EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
     vips_error_clear();
-    const QString text = QString::fromUtf8(e.what());
-    if (text.contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
-        return status::kOutOfMemory;
-    return statusFromSystemMessage(text, fallback);
+    return statusFromLibraryMessage(QString::fromUtf8(e.what()), fallback);
 }
 
 QByteArray exifOf(const VImage& image) {
@@ -99,8 +98,21 @@ VImage withoutBlobs(const VImage& image) {
     return bare;
 }
 
-bool isProgressiveJpeg(const VImage& image) {
-    return image.get_typeof("jpeg-multiscan") != 0 && image.get_int("jpeg-multiscan") != 0;
+bool flagOf(const VImage& image, const char* field) {
+    return image.get_typeof(field) != 0 && image.get_int(field) != 0;
+}
+
+// file: as loaded, turned upright.
+SourceHeader headerOf(const char* loader, const VImage& file, bool turned) {
+    const char* const chroma = "jpeg-chroma-subsample";
+    return {loader,
+            file.width(),
+            file.height(),
+            flagOf(file, "interlaced") || flagOf(file, "jpeg-multiscan"),
+            int(VIPS_IMAGE_SIZEOF_PEL(file.get_image())),
+            file.has_alpha(),
+            file.get_typeof(chroma) != 0 && !g_str_has_prefix(file.get_string(chroma), "4:4:4"),
+            turned};
 }
 
 } // namespace
@@ -128,6 +140,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         source_.reset();
         throw NotAnImageError(path);
     }
+    SourceHeader header;
     try {
         // librsvg follows links in a drawing to files beside it; from memory it has no folder
         // to look in, so a hostile SVG cannot paint the user's files into the picture.
@@ -145,10 +158,12 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
             return status::kImageTooLarge;
         exif_ = exifOf(file);
-        if (vips_image_get_orientation(file.get_image()) > 1) {
+        const bool turned = vips_image_get_orientation(file.get_image()) > 1;
+        if (turned) {
             // Turning the image needs random access to its rows.
             file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
         }
+        header = headerOf(loader, file, turned);
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
         // A resize reopens the file through thumbnail, so an lcms transform built here would
         // go unused: a profile is applied only once the loaded pixels are wanted.
@@ -158,7 +173,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         image_ = VImage();
         return statusFromVipsError(e, status::kCorruptData);
     }
-    header_ = {loader, image_.width(), image_.height(), isProgressiveJpeg(image_)};
+    header_ = std::move(header);
     pristine_ = true;
     return status::kOk;
 }
@@ -209,7 +224,7 @@ EngineStatus LeadImage::Size(float w, float h) {
             image_ = resampled(pixels(), tw, th);
         }
     } catch (const VError& e) {
-        return statusFromVipsError(e, status::kEngineFailure);
+        return failureStatus(e, status::kEngineFailure, {});
     }
     pristine_ = false;
     coloursPending_ = false;
@@ -239,7 +254,7 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
             image_ = pixels().extract_area(x, y, w, h);
         }
     } catch (const VError& e) {
-        return statusFromVipsError(e, status::kEngineFailure);
+        return failureStatus(e, status::kEngineFailure, {});
     }
     pristine_ = false;
     coloursPending_ = false;
@@ -400,14 +415,18 @@ EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
             vips_error_clear();
             return status::kNoEncoder;
         }
-        const EngineStatus fromMessage = statusFromVipsError(e, status::kOk);
-        return fromMessage != status::kOk ? fromMessage : saveFailureStatus(folder);
+        return failureStatus(e, status::kEncodeFailed, folder);
     }
     return status::kOk;
 }
 
 void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms) {
     transforms_ = std::move(transforms);
+}
+
+bool LeadImage::sourceEndsBeforeItsLastRow() const {
+    return source_ && loaderFamily(header_.loader) == "Jpeg" &&
+           jpegEndsBeforeItsLastRow(source_->loaderName().c_str());
 }
 
 VImage LeadImage::pixels() const {
@@ -426,23 +445,27 @@ VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
     return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
-EngineStatus LeadImage::saveFailureStatus(const Folder& folder) const {
+EngineStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback,
+                                      const Folder& folder) const {
+    // The cause in the message: memory, open files, the disk, permissions.
+    if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
+        return st;
     if (folder.isOpen() && folder.isGone())
         return status::kFolderMissing;
-    // Pixels are decoded only now, so a damaged source surfaces here; tell it from an
-    // encoder failure by decoding the source on its own.
+    // Pixels are decoded only when a step wants them (a resize, a crop by attention, the
+    // encoder), so a damaged source surfaces there; tell it from that step's own failure by
+    // decoding the source on its own.
     if (source_) {
         try {
             opened(VImage::option()
                        ->set("access", VIPS_ACCESS_SEQUENTIAL)
                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
                 .avg();
-        } catch (const VError&) {
-            vips_error_clear();
-            return status::kCorruptData;
+        } catch (const VError& again) {
+            return statusFromVipsError(again, status::kCorruptData);
         }
     }
-    return status::kEncodeFailed;
+    return fallback;
 }
 
 } // namespace quillmorph

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/FitGeometry.h"
+#include "engine/OutputFormat.h"
+#include "engine/SizeLimit.h"
 #include "files/EngineStatus.h"
 #include "files/FilePath.h"
 #include "files/Folder.h"
-#include "engine/OutputFormat.h"
-#include "engine/SizeLimit.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,10 +30,14 @@ public:
 
 // What a loaded file's header tells before any pixel is decoded.
 struct SourceHeader {
-    std::string loader; // the vips loader that recognised the file
+    std::string loader; // the vips loader that recognised the file (its class name)
     int width = 0;      // upright, after EXIF orientation
     int height = 0;
-    bool progressiveJpeg = false;
+    bool interlaced = false;       // a progressive JPEG, an interlaced PNG
+    int bytesPerPixel = 0;         // as the loader gives the pixels
+    bool alpha = false;            // the pixels have an alpha band
+    bool chromaSubsampled = false; // a JPEG whose colour planes have fewer samples
+    bool turned = false;           // its orientation turns or mirrors it
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded
@@ -106,6 +110,13 @@ public:
 
     bool isEmpty() const { return !image_.get_image(); }
 
+    // Lets the pixels go, keeping what is known of the file last loaded.
+    void releasePixels() { image_ = vips::VImage(); }
+
+    // True when the file last loaded is a JPEG whose data ends before its last row, which
+    // libvips decodes with a grey remainder and a warning only (JpegCheck.h): decodes it again.
+    bool sourceEndsBeforeItsLastRow() const;
+
     // Embedded profiles are applied with the batch's shared transforms from now on (copies
     // share them too); without, each image builds its own.
     void useColourTransforms(std::shared_ptr<ColourTransforms> transforms);
@@ -125,7 +136,10 @@ private:
     // write's failures as a status.
     EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const Folder& folder,
                               const Writing& write) const;
-    EngineStatus saveFailureStatus(const Folder& folder) const;
+    // Why a step that pulls pixels failed with e (folder: where its output was going, if
+    // anywhere): the cause the message names, the folder gone, a damaged source, or fallback.
+    EngineStatus failureStatus(const vips::VError& e, EngineStatus fallback,
+                               const Folder& folder) const;
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
     std::shared_ptr<VipsBlob> svg_;           // an SVG source, read into memory

@@ -41,6 +41,7 @@ struct OutputFormat {
     int maxSide;         // the largest width or height the format stores
     bool carriesExif;    // kept photo information is written into it (KeptExif.h); libvips
                          // 8.14 writes EXIF into JPEG, PNG, WebP and HEIF only
+    int leastQuality;    // the lowest saver Q the encoder honours; a lower one is taken as this
 };
 
 // Every format in the order the format box lists them: the eight of old first, then the newer.

@@ -39,7 +39,9 @@ LimitedEncoding encodeWithin(const VImage& rgb8, const OutputFormat& format, int
     const bool png = format.code == FormatCode::Png;
     // A lossy format's qualities up to the one the user chose; PNG's palette qualities, all
     // of them below its lossless form (quality 0 here).
-    const int top = png ? 100 : maxQuality;
+    const int top = png ? 100 : std::max(maxQuality, format.leastQuality);
+    // Qualities below the least the encoder honours give its default, not a smaller file.
+    const int least = format.leastQuality;
     VImage image = rgb8;
     std::optional<Attempt> fitting;
     std::optional<Attempt> smallest;
@@ -66,15 +68,15 @@ LimitedEncoding encodeWithin(const VImage& rgb8, const OutputFormat& format, int
     };
 
     // First as without a limit, so that a file that fits is encoded once.
-    if (!fitsAt(png ? 0 : maxQuality))
-        bisect(1, png ? top : top - 1);
+    if (!fitsAt(png ? 0 : top))
+        bisect(least, png ? top : top - 1);
     double scale = 1;
     while (!fitting && limit.sizeIsFree && (image.width() > 1 || image.height() > 1)) {
         scale *= kScaleStep;
         image = scaledDown(rgb8, scale);
         // Most smaller copies do not fit even at the lowest quality: one encoding tells.
-        if (fitsAt(1) && !(png && fitsAt(0)))
-            bisect(2, top);
+        if (fitsAt(least) && !(png && fitsAt(0)))
+            bisect(least + 1, top);
     }
     if (fitting)
         return {std::move(fitting->bytes), true, fitting->quality, scale};

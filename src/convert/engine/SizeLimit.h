@@ -31,8 +31,9 @@ using QualityEncoder =
     std::function<QByteArray(const vips::VImage& image, int quality, bool palette)>;
 
 // The bytes of rgb8 (decoded, held in memory) in format that fit limit.bytes, at the highest
-// quality up to maxQuality, found by bisection over the encoder's quality: the first encoding
-// is at maxQuality and is kept when it fits, the others search below it (about 8 in all). PNG
+// quality up to maxQuality, found by bisection over the qualities the encoder honours (from
+// format.leastQuality): the first encoding is at maxQuality and is kept when it fits, the
+// others search below it (about 8 in all). PNG
 // is tried lossless first, then as a palette image over the quantiser's quality. When not even
 // the lowest quality fits, the picture is made 10 % smaller at a time while limit.sizeIsFree
 // and searched again; otherwise the smallest encoding is given, not within the limit.

@@ -29,7 +29,8 @@ inline constexpr EngineStatus kOutputExists = 20015;     // another file took th
 inline constexpr EngineStatus kWriteFailed = 20016;      // the finished file could not be stored
 inline constexpr EngineStatus kNoEncoder = 20017;        // this system's libvips cannot write the format
 inline constexpr EngineStatus kNameTooLong = 20018;      // a name or path longer than the file system takes
-inline constexpr EngineStatus kLast = 20036;             // 20019 … 20036 are reserved
+inline constexpr EngineStatus kTooManyOpenFiles = 20019; // the limit on open files was reached
+inline constexpr EngineStatus kLast = 20036;             // 20020 … 20036 are reserved
 } // namespace status
 
 } // namespace quillmorph

@@ -23,8 +23,21 @@ constexpr ErrnoStatus kErrnoStatuses[] = {
     {ENOENT, status::kFileNotFound, status::kFolderMissing},
     {ENOTDIR, status::kOk, status::kFolderMissing},
     {EISDIR, status::kNotAFile, status::kOk},
-    {ENOMEM, status::kOutOfMemory, status::kOk},
+    {ENOMEM, status::kOutOfMemory, status::kOutOfMemory},
     {ENAMETOOLONG, status::kNameTooLong, status::kNameTooLong},
+    // A limit of the process or the system, whichever file meets it: not the file's fault.
+    {ENFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
+    {EMFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
+};
+
+// How the libraries under libvips say an allocation failed (libvips, libjpeg, libpng, libtiff,
+// libheif, ImageMagick, cairo, C++), lower case. A thread libvips cannot start (GLib's "Error
+// creating thread") is memory too: its stack is what the address space no longer has.
+constexpr const char* kOutOfMemoryWordings[] = {
+    "out of memory",    "insufficient memory", "not enough memory",  "memory allocation",
+    "allocationfailed", "cannot allocate",     "failed to allocate", "unable to allocate",
+    "unable to calloc", "calloc failed",       "bad_alloc",          "unable to create thread",
+    "creating thread",
 };
 
 EngineStatus orFallback(EngineStatus status, EngineStatus fallback) {
@@ -39,6 +52,14 @@ EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback) {
             return orFallback(role == FileRole::Named ? row.named : row.newOutput, fallback);
     }
     return fallback;
+}
+
+EngineStatus statusFromLibraryMessage(const QString& text, EngineStatus fallback) {
+    for (const char* wording : kOutOfMemoryWordings) {
+        if (text.contains(QLatin1String(wording), Qt::CaseInsensitive))
+            return status::kOutOfMemory;
+    }
+    return statusFromSystemMessage(text, fallback);
 }
 
 EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback) {

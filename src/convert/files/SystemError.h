@@ -21,4 +21,8 @@ EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback);
 // (a Named file); fallback when the text names none of them.
 EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback);
 
+// The same for any library's message: an allocation that failed, however the library words
+// it, is status::kOutOfMemory; then the system's wordings.
+EngineStatus statusFromLibraryMessage(const QString& text, EngineStatus fallback);
+
 } // namespace quillmorph

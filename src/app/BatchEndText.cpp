@@ -1,0 +1,49 @@
+#include "BatchEndText.h"
+
+#include "batch/Messages.h"
+#include "batch/StatusSentences.h"
+
+#include <QCoreApplication>
+
+namespace quillmorph {
+
+namespace {
+
+bool completed(const BatchResult& result) {
+    return result.outcome == BatchResult::Outcome::Completed;
+}
+
+// A completed batch made its folder for the user even when nothing went into it.
+bool offersFolder(const BatchResult& result) {
+    return !result.outputFolder.isEmpty() && (result.converted > 0 || completed(result));
+}
+
+QString notesOf(const BatchResult& result) {
+    QStringList lines;
+    if (result.failure)
+        lines << message::sentence(*result.failure);
+    if (offersFolder(result)) {
+        lines << QCoreApplication::translate("BatchEndText", "保存先: %1")
+                     .arg(result.outputFolder.display());
+    }
+    if (completed(result))
+        lines << message::sizes(result.sizes);
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+BoxText batchEndText(const BatchResult& result) {
+    return {message::finalMessage(result), notesOf(result), offersFolder(result)};
+}
+
+BoxText failuresSummaryText(const BatchResult& result) {
+    const QString counts = message::summary(result);
+    // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
+    const QString text =
+        completed(result) ? counts : message::finalMessage(result) + QLatin1Char('\n') + counts;
+    return {text, notesOf(result), offersFolder(result)};
+}
+
+} // namespace quillmorph

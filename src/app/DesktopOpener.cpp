@@ -1,0 +1,60 @@
+#include "DesktopOpener.h"
+
+#include "files/FilePath.h"
+
+#include <QProcess>
+#include <memory>
+
+namespace quillmorph {
+
+namespace {
+
+// An opener still running when its owner goes is ended without a word: QProcess reports the
+// kill from its destructor, when nobody is left to tell.
+class Opener : public QProcess {
+public:
+    using QProcess::QProcess;
+    ~Opener() override { blockSignals(true); }
+    Opener(const Opener&) = delete;
+    Opener& operator=(const Opener&) = delete;
+};
+
+} // namespace
+
+void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed,
+                   const QString& program) {
+    auto* opener = new Opener(owner);
+    // Its complaints belong on our standard error, where they went before.
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    // Told once: a failed start raises errorOccurred alone, a crash both signals.
+    auto told = std::make_shared<bool>(false);
+    const auto tell = [opener, told, failed](bool ok) {
+        if (*told)
+            return;
+        *told = true;
+        if (!ok && failed)
+            failed();
+        opener->deleteLater();
+    };
+    QObject::connect(opener, &QProcess::errorOccurred, opener,
+                     [tell](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart || error == QProcess::Crashed)
+                             tell(false);
+                     });
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [tell](int code, QProcess::ExitStatus how) {
+                         tell(how == QProcess::NormalExit && code == 0);
+                     });
+    // The encoded URL keeps the bytes of a name that is not UTF-8; xdg-open decodes it.
+    opener->start(program, {QString::fromLatin1(url.toEncoded())});
+}
+
+QString placeOf(const QUrl& url) {
+    if (!url.isLocalFile())
+        return url.toString();
+    return FilePath::fromNative(
+               QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()))
+        .display();
+}
+
+} // namespace quillmorph

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <sys/resource.h>
+
+namespace quillmorph {
+
+// How much memory this process can still be given, from the three places that limit it: the
+// machine's available memory, the address space the process may map (ulimit -v) and the
+// memory limit of its control group (a container, a systemd unit). Each part returns infinity
+// when it sets no limit. Any thread.
+
+// MemAvailable of meminfo (/proc/meminfo's text), in bytes; infinity when it is not there.
+double availableMemoryBytes(const QByteArray& meminfo);
+
+// The address space left under limit (RLIMIT_AS) beside what status (/proc/self/status's
+// text) says is mapped already (VmSize).
+double addressSpaceLeftBytes(rlim_t limit, const QByteArray& status);
+
+// The memory left under the limits of the process's control group and of every group above it
+// (cgroup v2 memory.max, v1 memory.limit_in_bytes): each limit less what its group uses beyond
+// the page cache it can drop. cgroups is /proc/self/cgroup's text; root is where the groups
+// are mounted (/sys/fs/cgroup, v1 controllers in folders of their names).
+double cgroupMemoryLeftBytes(const QByteArray& cgroups, const QString& root);
+
+// The least of the three for this process now; 0 when none of them is known.
+double memoryLeftForThisProcess();
+
+} // namespace quillmorph

@@ -1,0 +1,50 @@
+#include "batch/SizeSummary.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace quillmorph {
+
+namespace {
+
+qint64 fileSize(const FilePath& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? qint64(info.st_size) : 0;
+}
+
+} // namespace
+
+void SizeTotals::add(const FilePath& source, const FilePath& output) {
+    sources += fileSize(source);
+    outputs += fileSize(output);
+    ++files;
+}
+
+namespace message {
+
+QString byteSize(qint64 bytes) {
+    static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+    if (bytes < 1024)
+        return QString::number(bytes) + QStringLiteral(" B");
+    double value = double(bytes) / 1024;
+    int unit = 0;
+    // 1023.96 KB would print as "1024.0 KB"; it is 1.0 MB.
+    while (value >= 1023.95 && unit + 1 < int(std::size(kUnits))) {
+        value /= 1024;
+        ++unit;
+    }
+    // The same digits in every language, as the file-size limit shows them.
+    return QLocale::c().toString(value, 'f', 1) + QLatin1Char(' ') + QLatin1String(kUnits[unit]);
+}
+
+QString sizes(const SizeTotals& totals) {
+    if (totals.files == 0)
+        return {};
+    return QCoreApplication::translate("Messages", "合計 %1 → %2")
+        .arg(byteSize(totals.sources), byteSize(totals.outputs));
+}
+
+} // namespace message
+} // namespace quillmorph

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "files/FilePath.h"
+
+#include <QString>
+#include <QtGlobal>
+
+namespace quillmorph {
+
+// What a batch did to the sizes: the bytes of the sources it converted and of their outputs.
+struct SizeTotals {
+    qint64 sources = 0;
+    qint64 outputs = 0;
+    int files = 0;
+
+    // Counts one converted file by the sizes the file system gives now. Any thread.
+    void add(const FilePath& source, const FilePath& output);
+
+    friend bool operator==(const SizeTotals&, const SizeTotals&) = default;
+};
+
+namespace message {
+
+// bytes in units of 1024, as the file-size limit counts them: "512 B", "695.3 KB", "48.2 MB".
+QString byteSize(qint64 bytes);
+
+// "合計 48.2 MB → 3.1 MB"; empty when no file was converted.
+QString sizes(const SizeTotals& totals);
+
+} // namespace message
+} // namespace quillmorph

@@ -1,0 +1,99 @@
+#include "BatchEndText.h"
+#include "DesktopOpener.h"
+#include "EventLoop.h"
+#include "LauncherEntry.h"
+#include "SurfaceNote.h"
+#include "TestImages.h"
+#include "WindowTest.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace quillmorph::test {
+namespace {
+
+TEST(SurfaceNote, InksInBlackOrWhiteWhicheverReadsOnTheMargin) {
+    const std::pair<QColor, QColor> rows[] = {
+        {Qt::white, Qt::black}, {Qt::black, Qt::white},  {QColor(0, 0, 128), Qt::white},
+        {Qt::yellow, Qt::black}, {QColor(128, 128, 128), Qt::black}, {Qt::red, Qt::black},
+        {QColor(0, 0, 255), Qt::white}};
+    for (const auto& [margin, ink] : rows)
+        EXPECT_EQ(SurfaceNote::inkOn(margin), ink) << margin.name().toStdString();
+}
+
+using WindowTips = WindowTest;
+
+TEST_F(WindowTips, EveryShownControlAndTheSurfaceExplainThemselves) {
+    EXPECT_EQ(window_->toolTip(), QStringLiteral("画像やフォルダをここにドロップ — 右クリックでその他の設定"));
+    for (const char* name : {"chkMode", "lbl01", "cobWidth", "lbl05", "Command1", "lbl02", "cobHeight",
+                             "lbl06", "lbl03", "cobiQuality", "lbl04", "cobFormat", "Command2"})
+        EXPECT_FALSE(control<QWidget>(name)->toolTip().isEmpty()) << name;
+    EXPECT_TRUE(control<QWidget>("lbl03")->toolTip().contains(QStringLiteral("100 が最高")));
+}
+
+TEST(BatchEndText, NamesTheFolderOnceFilesWereWrittenAndTheSizesOfACompletedBatch) {
+    BatchResult result;
+    result.outputFolder = FilePath(QStringLiteral("/d/pic1"));
+    result.converted = 2;
+    result.sizes = {50'541'363, 3'250'586, 2};
+    const BoxText done = batchEndText(result);
+    EXPECT_EQ(done.text, QStringLiteral(" 2ファイルを変換終了しました。"));
+    EXPECT_EQ(done.notes, QStringLiteral("保存先: /d/pic1\n合計 48.2 MB → 3.1 MB"));
+    EXPECT_TRUE(done.offersFolder);
+
+    result.outcome = BatchResult::Outcome::Failed;
+    result.failure = Failure::engine(status::kDiskFull, Stage::Save, QStringLiteral("/in/c.png"));
+    const BoxText failed = batchEndText(result);
+    EXPECT_EQ(failed.text, QStringLiteral("エラー:  13 In Save\n/in/c.png"));
+    EXPECT_EQ(failed.notes, QStringLiteral("保存先のディスクがいっぱいです。\n保存先: /d/pic1"));
+    EXPECT_TRUE(failed.offersFolder);
+
+    result.converted = 0; // failed at its first file: nothing to open
+    EXPECT_EQ(batchEndText(result).notes, QStringLiteral("保存先のディスクがいっぱいです。"));
+    EXPECT_FALSE(batchEndText(result).offersFolder);
+}
+
+TEST(LauncherEntry, ShowsTheShareOfFilesDoneWhileThereIsACount) {
+    EXPECT_EQ(LauncherEntry::properties(3, 12),
+              (QVariantMap{{"progress", 0.25}, {"progress-visible", true}}));
+    EXPECT_EQ(LauncherEntry::properties(0, 0), (QVariantMap{{"progress-visible", false}}));
+}
+
+// True once every opener owner started has ended (and told how).
+bool openersEnded(const QObject& owner) {
+    const QList<QProcess*> openers = owner.findChildren<QProcess*>();
+    return std::all_of(openers.begin(), openers.end(),
+                       [](const QProcess* p) { return p->state() == QProcess::NotRunning; });
+}
+
+// The opener's exit status, not its start, says whether the folder or page was opened.
+TEST(DesktopOpener, AFailureIsToldByTheOpenersExitStatus) {
+    QTemporaryDir dir;
+    const QString seen = dir.filePath(QStringLiteral("argument"));
+    const QString script = writeBytes(dir.filePath(QStringLiteral("opener")),
+                                      "#!/bin/sh\nprintf %s \"$1\" > \"$(dirname \"$0\")/argument\"\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
+    const struct {
+        QString program;
+        bool fails;
+    } rows[] = {{QStringLiteral("true"), false}, {QStringLiteral("false"), true},
+                {dir.filePath(QStringLiteral("missing")), true},
+                {QStringLiteral("/bin/sh"), true}}; // sh reading a URL as its script: status 127
+    for (const auto& row : rows) {
+        QObject owner;
+        bool failed = false;
+        openOnDesktop(&owner, QUrl::fromEncoded("file:///tmp/pic%FF"), [&] { failed = true; }, row.program);
+        ASSERT_TRUE(runEventsUntil([&] { return openersEnded(owner); }, 20000));
+        EXPECT_EQ(failed, row.fails) << row.program.toStdString();
+    }
+    QObject owner;
+    openOnDesktop(&owner, QUrl::fromEncoded("file:///tmp/pic%FF"), {}, script);
+    ASSERT_TRUE(runEventsUntil([&] { return openersEnded(owner); }, 20000));
+    EXPECT_EQ(readBytes(seen), "file:///tmp/pic%FF") << "the bytes of the name, encoded";
+    EXPECT_EQ(placeOf(QUrl::fromEncoded("file:///tmp/pic%E5%86%99")), QStringLiteral("/tmp/pic写"));
+}
+
+} // namespace
+} // namespace quillmorph::test

@@ -1,0 +1,138 @@
+#include "batch/ConversionCost.h"
+#include "batch/MachineMemory.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace quillmorph {
+namespace {
+
+constexpr double kMB = 1024.0 * 1024;
+
+SourceHeader header(const std::string& loader, int width, int height, int bytesPerPixel = 3) {
+    SourceHeader h;
+    h.loader = loader;
+    h.width = width;
+    h.height = height;
+    h.bytesPerPixel = bytesPerPixel;
+    return h;
+}
+
+ConversionOptions into(const char* format, bool box = true) {
+    ConversionOptions options;
+    options.sizeConversion = box;
+    options.format = formatChoiceFor(QLatin1String(format));
+    return options;
+}
+
+// Loaders are reached by name, from memory or through a descriptor: a family must cost the
+// same whichever, never drop to the cost of a loader nobody measured.
+TEST(ConversionCostTest, AFormatCostsTheSameHoweverItsFileIsOpened) {
+    for (const char* family : {"Jpeg", "Png", "Nsgif", "Webp", "Tiff", "Heif", "Jxl", "Svg", "Pdf", "Magick"}) {
+        const std::string named = std::string("VipsForeignLoad") + family + "File";
+        for (const char* way : {"Buffer", "Source"}) {
+            const std::string other = std::string("VipsForeignLoad") + family + way;
+            EXPECT_EQ(loaderFamily(other), family);
+            for (const bool box : {true, false}) {
+                EXPECT_EQ(workingBytes(header(other, 4000, 3000), into("JPEG", box)),
+                          workingBytes(header(named, 4000, 3000), into("JPEG", box)))
+                    << other << (box ? " into a box" : " at own size");
+            }
+        }
+        const auto differs = [&](bool box) {
+            return workingBytes(header(named, 4000, 3000), into("JPEG", box)) !=
+                   workingBytes(header("VipsForeignLoadMatrixFile", 4000, 3000), into("JPEG", box));
+        };
+        EXPECT_TRUE(differs(true) || differs(false)) << family << " has its own measured cost";
+    }
+    EXPECT_EQ(loaderFamily("VipsForeignLoadVipsFile"), "Vips");
+    EXPECT_EQ(loaderFamily("VipsForeignLoadRaw"), "Raw");
+}
+
+// Peaks measured with GNU time -f %M less the program's own 46 MB (docs/reliability.md): the
+// estimate may not be below what converting really held, nor wildly above it.
+TEST(ConversionCostTest, EstimatesCoverWhatConvertingReallyHeld) {
+    SourceHeader progressive = header("VipsForeignLoadJpegFile", 31622, 31622);
+    progressive.interlaced = progressive.chromaSubsampled = true;
+    SourceHeader interlacedAlpha = header("VipsForeignLoadPngFile", 4000, 3000, 4);
+    interlacedAlpha.interlaced = interlacedAlpha.alpha = true;
+    SourceHeader jxlAlpha = header("VipsForeignLoadJxlFile", 4000, 3000, 4);
+    jxlAlpha.alpha = true;
+    SourceHeader gif = header("VipsForeignLoadNsgifFile", 4000, 3000, 4);
+    gif.alpha = true;
+    const struct {
+        const char* what;
+        SourceHeader source;
+        ConversionOptions options;
+        double measuredMB;
+    } peaks[] = {
+        {"a 29-byte GIF of 20000 x 20000 into 600 x 450", header("VipsForeignLoadNsgifFile", 20000, 20000), into("JPEG"), 1617},
+        {"a 12 MP GIF into 600 x 450", gif, into("JPEG"), 129},
+        {"a 691-byte progressive JPEG of 31622 x 31622", progressive, into("JPEG"), 2880},
+        {"an interlaced 12 MP PNG with alpha into 600 x 450", interlacedAlpha, into("JPEG"), 115},
+        {"a 12 MP JPEG XL with alpha into 600 x 450", jxlAlpha, into("JPEG"), 430},
+        {"a 12 MP BMP (ImageMagick) into 600 x 450", header("VipsForeignLoadMagickFile", 4000, 3000), into("JPEG"), 257},
+        {"a 12 MP HEIC at own size", header("VipsForeignLoadHeifFile", 4000, 3000), into("JPEG", false), 72},
+        {"a 12 MP WebP at own size", header("VipsForeignLoadWebpFile", 4000, 3000), into("JPEG", false), 88},
+        {"a 12 MP JPEG at own size into JXL", header("VipsForeignLoadJpegFile", 4000, 3000), into("JXL", false), 565},
+        {"a 12 MP JPEG at own size into AVIF", header("VipsForeignLoadJpegFile", 4000, 3000), into("AVIF", false), 323},
+        {"a 12 MP JPEG at own size into BMP", header("VipsForeignLoadJpegFile", 4000, 3000), into("BMP", false), 167},
+    };
+    for (const auto& peak : peaks) {
+        const double estimate = workingBytes(peak.source, peak.options) / kMB;
+        EXPECT_GE(estimate, peak.measuredMB) << peak.what;
+        EXPECT_LE(estimate, 3 * peak.measuredMB) << peak.what;
+    }
+}
+
+TEST(ConversionCostTest, TheBudgetAndTheRefusalFollowTheMemoryLeft) {
+    EXPECT_EQ(bytesInFlightBudget(0), kMinBytesInFlight) << "not known";
+    EXPECT_EQ(bytesInFlightBudget(22e9), kMaxBytesInFlight);
+    EXPECT_EQ(bytesInFlightBudget(1e9), 250e6);
+    EXPECT_EQ(bytesInFlightBudget(300e6), 150e6) << "never more than half of what there is";
+    EXPECT_TRUE(tooDearForMemory(4.1e9, 8e9));
+    EXPECT_FALSE(tooDearForMemory(3.9e9, 8e9));
+    EXPECT_FALSE(tooDearForMemory(1e12, 0)) << "not known: nothing is refused";
+}
+
+constexpr double kNone = std::numeric_limits<double>::infinity();
+
+void write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+TEST(MachineMemoryTest, AvailableMemoryAndAddressSpace) {
+    EXPECT_EQ(availableMemoryBytes("MemTotal:       24000000 kB\nMemAvailable:   23651232 kB\n"),
+              23651232.0 * 1024);
+    EXPECT_EQ(availableMemoryBytes("MemTotal:       24000000 kB\n"), kNone);
+    EXPECT_EQ(addressSpaceLeftBytes(600000 * 1024, "Name:\tquillmorph-cli\nVmSize:\t  294528 kB\n"),
+              (600000.0 - 294528) * 1024);
+    EXPECT_EQ(addressSpaceLeftBytes(RLIM_INFINITY, "VmSize:\t  294528 kB\n"), kNone);
+}
+
+// A container's limit (v1), a desktop session's (v2, set on a group above the process's), and
+// none: the page cache a group can drop counts as free.
+TEST(MachineMemoryTest, TheLeastLeftUnderTheControlGroupsLimits) {
+    QTemporaryDir root;
+    write(root.filePath(QStringLiteral("memory/docker/abc/memory.limit_in_bytes")), "1073741824\n");
+    write(root.filePath(QStringLiteral("memory/docker/abc/memory.usage_in_bytes")), "805306368\n");
+    write(root.filePath(QStringLiteral("memory/docker/abc/memory.stat")), "cache 1\ntotal_inactive_file 268435456\n");
+    write(root.filePath(QStringLiteral("memory/docker/memory.limit_in_bytes")), "9223372036854771712\n");
+    EXPECT_EQ(cgroupMemoryLeftBytes("12:memory:/docker/abc\n4:cpu,cpuacct:/docker/abc\n", root.path()), 512 * kMB);
+
+    write(root.filePath(QStringLiteral("user.slice/app.scope/memory.max")), "max\n");
+    write(root.filePath(QStringLiteral("user.slice/memory.max")), "2147483648\n");
+    write(root.filePath(QStringLiteral("user.slice/memory.current")), "1073741824\n");
+    write(root.filePath(QStringLiteral("user.slice/memory.stat")), "anon 1\ninactive_file 268435456\n");
+    EXPECT_EQ(cgroupMemoryLeftBytes("0::/user.slice/app.scope\n", root.path()), 1280 * kMB);
+
+    EXPECT_EQ(cgroupMemoryLeftBytes("0::/elsewhere\n", root.path()), kNone);
+}
+
+} // namespace
+} // namespace quillmorph
