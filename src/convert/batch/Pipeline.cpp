@@ -18,19 +18,13 @@ int workersFor(int requested) {
     return std::clamp(QThread::idealThreadCount(), 1, 8);
 }
 
-// Bytes converting file with options may hold at once.
-double weightOf(const StartedFile& file, const ConversionOptions& options) {
-    return workingBytes(file.images.LEAD1.header(), options);
-}
-
 } // namespace
 
 Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
                    int filesInFlight, double memoryLeft)
     : items_(items), options_(options), folder_(std::move(folder)),
       workers_(workersFor(filesInFlight)), lookAhead_(std::max(32, 16 * workers_)),
-      memoryLeft_(memoryLeft > 0 ? memoryLeft : memoryLeftForThisProcess()),
-      bytesInFlight_(bytesInFlightBudget(memoryLeft_)),
+      scheduler_(workers_, memoryLeft > 0 ? memoryLeft : memoryLeftForThisProcess()),
       colourTransforms_(std::make_shared<ColourTransforms>()), pool_(workers_) {}
 
 Pipeline::~Pipeline() {
@@ -69,54 +63,34 @@ PreparedFile Pipeline::take(int index) {
 
 void Pipeline::openAhead(int index) {
     const int end = std::min(int(items_.size()), index + lookAhead_);
-    for (; opened_ < end; ++opened_)
-        waiting_.emplace(opened_, openFile(items_[opened_], colourTransforms_));
+    for (; opened_ < end; ++opened_) {
+        StartedFile file = openFile(items_[opened_], colourTransforms_);
+        if (!file.needsNoWorker())
+            scheduler_.add(opened_, file.cost);
+        waiting_.emplace(opened_, std::move(file));
+    }
 }
 
 void Pipeline::forgetFinished() {
-    for (auto it = running_.begin(); it != running_.end();) {
-        if (shared_->done.count(it->first) != 0) {
-            weightRunning_ -= it->second;
-            it = running_.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    for (const auto& [index, prepared] : shared_->done)
+        scheduler_.finish(index);
 }
 
 bool Pipeline::startOne() {
-    const auto needsWorker = [](const auto& entry) { return !entry.second.needsNoWorker(); };
-    if (int(running_.size()) >= workers_ ||
-        std::none_of(waiting_.begin(), waiting_.end(), needsWorker))
-        return false;
     const ConversionOptions options = options_.current();
-    auto chosen = waiting_.end();
-    double chosenWeight = 0;
-    for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
-        if (!needsWorker(*it))
-            continue;
-        const double weight = weightOf(it->second, options);
-        // Refused before any of it is decoded; its failure is told when its turn comes.
-        if (tooDearForMemory(weight, memoryLeft_)) {
-            it->second.failure =
-                Failure::engine(status::kImageTooLarge, Stage::Load, it->second.path);
-            it->second.images = ImagePair();
-            continue;
-        }
-        const bool fits = running_.empty() || weightRunning_ + weight <= bytesInFlight_;
-        if (fits && (chosen == waiting_.end() || it->second.cost > chosen->second.cost)) {
-            chosen = it;
-            chosenWeight = weight;
-        }
+    const Scheduler::Step step = scheduler_.next(
+        [&](int index) { return workingBytes(waiting_.at(index).images.LEAD1.header(), options); });
+    // Its failure is told when its turn comes.
+    for (const int index : step.refused) {
+        StartedFile& file = waiting_.at(index);
+        file.failure = Failure::engine(status::kImageTooLarge, Stage::Load, file.path);
+        file.images = ImagePair();
     }
-    if (chosen == waiting_.end())
+    if (!step.start)
         return false;
-    const int chosenIndex = chosen->first;
-    auto file = std::make_shared<StartedFile>(std::move(chosen->second));
-    waiting_.erase(chosen);
+    const int chosenIndex = *step.start;
+    auto file = std::make_shared<StartedFile>(std::move(waiting_.extract(chosenIndex).mapped()));
     file->options = options;
-    running_.emplace(chosenIndex, chosenWeight);
-    weightRunning_ += chosenWeight;
     pool_.post([file, chosenIndex, folder = folder_, results = shared_, abandoned = abandoned_] {
         PreparedFile prepared = prepareOnWorker(*file, folder, *abandoned);
         {

@@ -3,6 +3,7 @@
 #include "batch/BatchInterfaces.h"
 #include "batch/DropListing.h"
 #include "batch/FileConversion.h"
+#include "batch/Scheduler.h"
 #include "batch/WorkerPool.h"
 
 #include <QList>
@@ -16,12 +17,10 @@ namespace quillmorph {
 
 // Converts the files of a batch on a few worker threads, ahead of the batch's thread, which
 // takes the results strictly in file order, so outputs are named and committed in that order.
-// Within a look-ahead of several files per worker the dearest files start first, so a slow
-// file does not start last and leave the other cores idle while it finishes, and files start
-// only while the bytes they may hold together fit a budget; one that would hold more than half
-// of the memory the process may have is refused as too large. A file's options are read from
-// options as it starts, so a change reaches every file not yet started. Lives on the batch's
-// thread; items and options must outlive it.
+// Files are opened a look-ahead of several per worker in advance, and the scheduler picks which
+// of them starts (Scheduler.h). A file's options are read from options as it starts, so a
+// change reaches every file not yet started. Lives on the batch's thread; items and options
+// must outlive it.
 class Pipeline {
 public:
     // filesInFlight: files converted at once; 0 means one per core. memoryLeft: the bytes the
@@ -47,9 +46,8 @@ private:
     void openAhead(int index);
     // Called with the results locked: frees the slots of the files that have finished.
     void forgetFinished();
-    // Starts the dearest waiting file that fits beside those running, refusing those too dear
-    // for the memory there is; false when a worker is not free or no file fits. With nothing
-    // running every file fits, so the batch goes on.
+    // Starts the file the scheduler picks, failing those it refuses as too dear for the memory
+    // there is; false when it picks none.
     bool startOne();
 
     const QList<BatchItem>& items_;
@@ -57,14 +55,9 @@ private:
     const Folder folder_;
     const int workers_;
     const int lookAhead_;
-    // What the process may be given as the batch starts, and the bytes the files running may
-    // hold together (the first one always starts): keeps huge images from filling the machine.
-    const double memoryLeft_;
-    const double bytesInFlight_;
+    Scheduler scheduler_;
     int opened_ = 0;                     // items before this have had their header opened
     std::map<int, StartedFile> waiting_; // opened, not started
-    std::map<int, double> running_;      // started, not yet seen finished: their weight
-    double weightRunning_ = 0;
     // Built once per profile for the whole batch, not once per file.
     std::shared_ptr<ColourTransforms> colourTransforms_;
     std::shared_ptr<Results> shared_ = std::make_shared<Results>();

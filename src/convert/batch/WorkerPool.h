@@ -11,7 +11,10 @@ namespace quillmorph {
 
 // A fixed set of threads that run posted jobs in the order posted. A batch makes one, so a
 // folder of a hundred thousand entries costs a handful of threads, not one per file.
-// Destroying it runs the jobs still queued, then joins the threads.
+// Destroying it runs the jobs still queued, then joins the threads. Not a QThreadPool: libvips
+// keeps buffers per thread that vips_thread_shutdown() must free on that thread as it ends, and
+// QThreadPool ends its idle threads on its own timer with no hook to run there; calling it after
+// every job instead would throw away buffers the next file on the thread reuses.
 class WorkerPool {
 public:
     explicit WorkerPool(int threads);

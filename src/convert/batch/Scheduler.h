@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace quillmorph {
+
+// Which of the files opened ahead starts next. The dearest first, so a slow file does not start
+// last and leave the other cores idle while it finishes; only while the bytes the files running
+// may hold together fit the budget, though with nothing running any file starts, so the batch
+// goes on; one that would hold more than half of what the process may have is refused outright.
+// It knows nothing of threads or pictures: the pipeline tells it what opened and what finished.
+class Scheduler {
+public:
+    // workers: files converted at once. memoryLeft: the bytes the process may be given as the
+    // batch starts (0: not known, nothing is refused); the budget is taken from it.
+    Scheduler(int workers, double memoryLeft);
+
+    // A file opened that needs a worker, with its relative CPU cost (ConversionCost.h).
+    void add(int index, double cost);
+    // The file's result was seen: its worker and its bytes are free again. Any other index is
+    // ignored.
+    void finish(int index);
+
+    struct Step {
+        std::vector<int> refused; // too dear for the memory there is: they fail without a worker
+        std::optional<int> start; // the file to start now
+    };
+    // The next step while a worker is free (nothing otherwise). weightOf gives the bytes a
+    // waiting file may hold if it starts now: the options may have changed since it opened.
+    Step next(const std::function<double(int index)>& weightOf);
+
+    bool isWaiting(int index) const { return waiting_.count(index) != 0; }
+    int runningCount() const { return int(running_.size()); }
+
+private:
+    const int workers_;
+    const double memoryLeft_;
+    const double budget_;
+    std::map<int, double> waiting_; // index → cost
+    std::map<int, double> running_; // index → weight
+    double weightRunning_ = 0;
+};
+
+} // namespace quillmorph

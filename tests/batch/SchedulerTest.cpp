@@ -1,0 +1,81 @@
+#include "batch/Scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace quillmorph {
+namespace {
+
+constexpr double MB = 1e6;
+constexpr double GiB = 1024.0 * 1024 * 1024;
+
+struct FakeFile {
+    double cost;
+    double weight;
+};
+
+struct ScheduleCase {
+    const char* what;
+    int workers;
+    double memoryLeft;
+    std::vector<FakeFile> files;
+    std::vector<int> startOrder;
+    std::vector<int> refused;
+    int mostAtOnce;
+};
+
+void PrintTo(const ScheduleCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class SchedulerTest : public ::testing::TestWithParam<ScheduleCase> {};
+
+// Every file opened at once; a worker finishes its oldest file whenever nothing more can start.
+TEST_P(SchedulerTest, StartsRefusesAndHoldsBack) {
+    const ScheduleCase& c = GetParam();
+    Scheduler scheduler(c.workers, c.memoryLeft);
+    for (int i = 0; i < int(c.files.size()); ++i)
+        scheduler.add(i, c.files[i].cost);
+    std::vector<int> started;
+    std::vector<int> refused;
+    std::deque<int> running;
+    int mostAtOnce = 0;
+    for (;;) {
+        const Scheduler::Step step = scheduler.next([&](int i) { return c.files[i].weight; });
+        refused.insert(refused.end(), step.refused.begin(), step.refused.end());
+        if (step.start) {
+            EXPECT_FALSE(scheduler.isWaiting(*step.start));
+            started.push_back(*step.start);
+            running.push_back(*step.start);
+            mostAtOnce = std::max(mostAtOnce, scheduler.runningCount());
+        } else if (running.empty()) {
+            break;
+        } else {
+            scheduler.finish(running.front());
+            running.pop_front();
+        }
+    }
+    EXPECT_EQ(started, c.startOrder);
+    EXPECT_EQ(refused, c.refused);
+    EXPECT_EQ(mostAtOnce, c.mostAtOnce);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, SchedulerTest,
+    ::testing::Values(
+        ScheduleCase{"the dearest first, the earlier of equals first", 1, 0,
+                     {{1, MB}, {5, MB}, {3, MB}, {5, MB}}, {1, 3, 2, 0}, {}, 1},
+        ScheduleCase{"one file per worker", 2, 0, {{1, MB}, {1, MB}, {1, MB}}, {0, 1, 2}, {}, 2},
+        ScheduleCase{"a file that does not fit beside the running ones waits; a cheaper one that "
+                     "fits goes past it",
+                     2, 4 * GiB, {{3, 700 * MB}, {2, 700 * MB}, {1, 200 * MB}}, {0, 2, 1}, {}, 2},
+        ScheduleCase{"over the budget it runs alone", 2, 4 * GiB, {{2, 1.5 * GiB}, {1, 10 * MB}},
+                     {0, 1}, {}, 1},
+        ScheduleCase{"over half of the memory left it never starts", 2, 1 * GiB,
+                     {{2, 600 * MB}, {1, 10 * MB}}, {1}, {0}, 1},
+        ScheduleCase{"with the memory left not known nothing is refused", 1, 0, {{1, 100 * GiB}},
+                     {0}, {}, 1}));
+
+} // namespace
+} // namespace quillmorph
