@@ -1,3 +1,4 @@
+#include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 #include "batch/ConversionCost.h"
@@ -21,16 +22,6 @@ using vips::VImage;
 constexpr quint32 kBlue = 0xFF0000; // 0x00BBGGRR
 const Rgb kBlueRgb{0, 0, 255};
 const Rgb kRedRgb{220, 20, 20};
-
-class RecordingSink : public BatchSink {
-public:
-    void report(const Failure& failure) override { reports << message::text(failure); }
-    void fileConverted(const FilePath&, const FilePath& output) override { outputs << output.display(); }
-    bool cancelRequested() const override { return cancelAfter >= 0 && outputs.size() >= cancelAfter; }
-    QStringList reports;
-    QStringList outputs;
-    int cancelAfter = -1;
-};
 
 class ConvertFilesTest : public ::testing::Test {
 protected:
@@ -63,7 +54,7 @@ protected:
     QTemporaryDir desktop_;
     QTemporaryDir sources_;
     test::ScriptedOptions options_;
-    RecordingSink sink_;
+    test::RecordingSink sink_;
     BatchPlace place_;
 };
 

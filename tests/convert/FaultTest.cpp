@@ -1,5 +1,6 @@
 #include "Bombs.h"
 #include "OrcGuard.h"
+#include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
@@ -29,18 +30,6 @@ struct PngOptions : test::ScriptedOptions {
     }
 };
 
-// Runs an action after the first file is stored.
-struct AfterFirstFile : BatchSink {
-    void report(const Failure&) override {}
-    void fileConverted(const FilePath&, const FilePath& output) override {
-        outputs << output.display();
-        if (outputs.size() == 1)
-            action();
-    }
-    std::function<void()> action;
-    QStringList outputs;
-};
-
 QStringList sourceImages(const QTemporaryDir& dir, int count, int side = 64) {
     QStringList files;
     for (int i = 0; i < count; ++i) {
@@ -54,10 +43,13 @@ TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
     QTemporaryDir sources;
     QTemporaryDir desktop;
     PngOptions options;
-    AfterFirstFile sink;
+    test::RecordingSink sink;
     BatchPlace place;
     place.parentFolder = desktop.path();
-    sink.action = [&] { QDir(QFileInfo(sink.outputs.front()).absolutePath()).removeRecursively(); };
+    sink.afterOutput = [&](int stored) {
+        if (stored == 1)
+            QDir(QFileInfo(sink.outputs.front()).absolutePath()).removeRecursively();
+    };
     const QStringList files = sourceImages(sources, 4);
     const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
@@ -73,13 +65,15 @@ TEST(FaultTest, OutputFolderSwappedForALinkMidBatchLeadsNoOutputAway) {
     QTemporaryDir sources;
     QTemporaryDir desktop;
     PngOptions options;
-    AfterFirstFile sink;
+    test::RecordingSink sink;
     BatchPlace place;
     place.parentFolder = desktop.path();
     const QString elsewhere = desktop.filePath(QStringLiteral("elsewhere"));
     const QString moved = desktop.filePath(QStringLiteral("moved"));
     ASSERT_TRUE(QDir().mkpath(elsewhere));
-    sink.action = [&] {
+    sink.afterOutput = [&](int stored) {
+        if (stored != 1)
+            return;
         const QString dated = QFileInfo(sink.outputs.front()).absolutePath();
         ASSERT_TRUE(QFile::rename(dated, moved));
         ASSERT_TRUE(QFile::link(elsewhere, dated));
@@ -136,9 +130,8 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
         PngOptions options;
         options.base.sizeConversion = false;
         options.base.format = formatChoiceFor(QLatin1String(format));
-        AfterFirstFile sink;
-        sink.action = [] {};
-        BatchPlace place;
+        test::RecordingSink sink;
+                BatchPlace place;
         place.parentFolder = disk.path();
         const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed) << format;
@@ -158,9 +151,8 @@ TEST(FaultTest, AFileTooDearForTheMemoryLeftIsRefusedAndTheBatchGoesOn) {
     files.insert(1, bomb);
     PngOptions options;
     options.base.keepGoing = true;
-    AfterFirstFile sink;
-    sink.action = [] {};
-    BatchPlace place;
+    test::RecordingSink sink;
+        BatchPlace place;
     place.parentFolder = desktop.path();
     place.memoryLeft = 2.0 * 1024 * 1024 * 1024;
     const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
@@ -200,7 +192,7 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
     QTemporaryDir desktop;
     struct Batch {
         BatchResult result;
-        AfterFirstFile sink;
+        test::RecordingSink sink;
     };
     std::vector<Batch> batches(kBatches);
     std::vector<std::thread> threads;
@@ -209,7 +201,6 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
             BatchPlace place;
             place.parentFolder = FilePath(desktop.path());
             place.filesInFlight = 6;
-            batch.sink.action = [] {};
             batch.result = ConvertFiles(test::paths(files), place, options, batch.sink);
         });
     }

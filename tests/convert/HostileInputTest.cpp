@@ -1,4 +1,5 @@
 #include "GObjectWarnings.h"
+#include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
@@ -92,14 +93,13 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
     options.base.backColor = kGreenMargin;
     if (c.options)
         c.options(options.base);
-    struct Sink : BatchSink {
-        void report(const Failure& failure) override { ADD_FAILURE() << message::text(failure).toStdString(); }
-    } sink;
+    test::RecordingSink sink;
     BatchPlace place;
     place.parentFolder = desktop.path();
     const test::GObjectWarnings warnings;
     const BatchResult result = ConvertFiles({good, file}, place, options, sink);
     EXPECT_EQ(warnings.seen(), 0);
+    EXPECT_EQ(sink.reports, QStringList());
     const QString text = message::finalMessage(result);
 
     QStringList outputs = QDir(result.outputFolder.display()).entryList(QDir::Files | QDir::Hidden, QDir::Name);

@@ -1,3 +1,4 @@
+#include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
@@ -16,11 +17,6 @@ namespace quillmorph {
 namespace {
 
 using vips::VImage;
-
-class SilentSink : public BatchSink {
-public:
-    void report(const Failure&) override {}
-};
 
 struct CameraTag {
     ExifIfd ifd;
@@ -165,7 +161,7 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
         options.base.keepExif = options.base.keepDates = true;
         BatchPlace place;
         place.parentFolder = dir.filePath(QLatin1String(name));
-        SilentSink sink;
+        test::RecordingSink sink;
         const BatchResult result = ConvertFiles(test::paths({source}), place, options, sink);
         ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
         const QString output = result.outputFolder.display() + QStringLiteral("/IMG_0001") +
@@ -231,7 +227,7 @@ TEST(KeptExifTest, AnOverlongDescriptionIsCutAndTheRestKept) {
     options.base.keepExif = true;
     BatchPlace place;
     place.parentFolder = dir.path();
-    SilentSink sink;
+    test::RecordingSink sink;
     const BatchResult result = ConvertFiles(test::paths({source}), place, options, sink);
     ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
     const VImage out = test::readImage(result.outputFolder.display() + QStringLiteral("/long.jpg"));
@@ -281,7 +277,7 @@ TEST_P(NothingLeaksTest, NoOutputHoldsWhatIsNeverKept) {
             options.base.sizeLimitBytes = limitKB * 1024;
             BatchPlace place;
             place.parentFolder = dir.filePath(QStringLiteral("out"));
-            SilentSink sink;
+            test::RecordingSink sink;
             const BatchResult result = ConvertFiles(test::paths({c.source}), place, options, sink);
             ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
             const QByteArray bytes = test::readBytes(
