@@ -177,6 +177,28 @@ TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSi
                               .arg(out)));
 }
 
+// Only a picture whose size is not fixed by a box may be made smaller to fit.
+TEST_F(ConvertFilesTest, OnlyPicturesWithoutAFixedBoxAreMadeSmallerToFitTheLimit) {
+    options_.perCall = [this](int call) {
+        ConversionOptions s = options_.base;
+        s.sizeLimitBytes = 1638;
+        s.format = formatChoiceFor(QStringLiteral("JPEG"));
+        s.sizeConversion = call != 1;
+        s.fitMode = call == 2 ? FitMode::Fit : call == 3 ? FitMode::Pad : FitMode::Fill;
+        return s;
+    };
+    QStringList files;
+    for (const char* name : {"own.png", "fit.png", "pad.png", "fill.png"})
+        files << source(QLatin1String(name), test::noise(800, 600));
+    const BatchResult result = run(files);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    QStringList over;
+    for (const auto& file : result.overLimit)
+        over << QFileInfo(file.output.display()).fileName();
+    EXPECT_EQ(over, (QStringList{QStringLiteral("pad.jpg"), QStringLiteral("fill.jpg")}));
+    EXPECT_LT(test::readImage(sink_.outputs.value(0)).width(), 800) << "own size, made smaller";
+}
+
 TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
     options_.perCall = [this](int call) {
         ConversionOptions s = options_.base;
@@ -223,24 +245,6 @@ TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {
         EXPECT_TRUE(sink_.outputs[2].endsWith(stem + QStringLiteral(".gif")));
     }
 }
-
-struct BudgetCase {
-    double availableMiB;
-    double budgetMiB;
-};
-
-class MemoryBudgetTest : public ::testing::TestWithParam<BudgetCase> {};
-
-TEST_P(MemoryBudgetTest, IsAQuarterOfTheAvailableMemoryWithinItsFloorAndCap) {
-    const double MiB = 1024.0 * 1024.0;
-    EXPECT_DOUBLE_EQ(bytesInFlightBudget(GetParam().availableMiB * MiB) / MiB, GetParam().budgetMiB);
-}
-
-INSTANTIATE_TEST_SUITE_P(Machines, MemoryBudgetTest,
-                         ::testing::Values(BudgetCase{0, 192},      // not known: the floor
-                                           BudgetCase{600, 192},    // little left: the floor
-                                           BudgetCase{2600, 650},   // a 4 GB machine
-                                           BudgetCase{23000, 1024})); // the cap
 
 TEST_F(ConvertFilesTest, AnExistingFolderGetsAFreshName) {
     ASSERT_TRUE(QDir().mkpath(place_.parentFolder.display() + QStringLiteral("/pic2026120790632")));

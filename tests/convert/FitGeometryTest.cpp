@@ -54,6 +54,36 @@ TEST(PlanFitTest, ScaledSizeIsComputedInSinglePrecision) {
     EXPECT_GT(plan.scaledWidth, 640.0f); // the hair the placement must absorb
 }
 
+struct ScaleCase {
+    FitMode mode;
+    int boxW, boxH, sw, sh;
+    bool noEnlarge;
+    ScalePlan plan;
+};
+
+void PrintTo(const ScaleCase& c, std::ostream* os) {
+    *os << c.sw << "x" << c.sh << (c.mode == FitMode::Fill ? " filling " : " in ") << c.boxW << "x"
+        << c.boxH << (c.noEnlarge ? ", never enlarged" : "");
+}
+
+class PlanScaleTest : public ::testing::TestWithParam<ScaleCase> {};
+
+// The kept part is the middle of the scaled picture and the same part of the source.
+TEST_P(PlanScaleTest, KeepsTheMiddleOfThePictureInBothPixelGrids) {
+    const ScaleCase& c = GetParam();
+    EXPECT_EQ(planScale(c.mode, c.boxW, c.boxH, c.sw, c.sh, c.noEnlarge), c.plan);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlanScaleTest,
+    ::testing::Values(
+        ScaleCase{FitMode::Fill, 640, 480, 4000, 2000, false,
+                  {0.24, 960, 480, 160, 0, 640, 480, 666, 0, 2667, 2000}},
+        ScaleCase{FitMode::Fill, 50, 50, 100, 300, false, {0.5, 50, 150, 0, 50, 50, 50, 0, 100, 100, 100}},
+        ScaleCase{FitMode::Fill, 50, 100, 101, 100, false, {1, 101, 100, 25, 0, 50, 100, 25, 0, 50, 100}},
+        ScaleCase{FitMode::Fill, 640, 480, 1000, 200, true, {1, 1000, 200, 180, 0, 640, 200, 180, 0, 640, 200}},
+        ScaleCase{FitMode::Fit, 640, 480, 4000, 2000, false, {0.16, 640, 320, 0, 0, 640, 320, 0, 0, 4000, 2000}}));
+
 TEST(BoxSideTest, RoundsHalfToEvenAndRefusesOutOfRange) {
     EXPECT_EQ(boxSideFromText(QStringLiteral("600.5")), 600);
     EXPECT_EQ(boxSideFromText(QStringLiteral("601.5")), 602);
