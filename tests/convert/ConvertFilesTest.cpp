@@ -1,7 +1,6 @@
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "TestImages.h"
-#include "batch/ConversionCost.h"
 #include "batch/ConvertFiles.h"
 #include "batch/Messages.h"
 #include "batch/StatusSentences.h"
