@@ -8,9 +8,10 @@ BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-
 RUN_PACKAGES := fonts-noto-cjk qt6-translations-l10n qt6-wayland
 TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db colord-data
 PACKAGE_CHECK_PACKAGES := lintian
+LINT_PACKAGES := clang-format clang-tidy git
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build run test test-sanitized deps test-deps install-packages install package check-package clean
+.PHONY: all build run test test-sanitized lint deps test-deps install-packages install package check-package clean
 
 all: build
 
@@ -48,6 +49,14 @@ test-sanitized: deps test-deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The sources against .clang-format and .clang-tidy; clang-tidy reads the build's
+# compile_commands.json and the headers Qt generates, so the build comes first.
+lint: build
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(LINT_PACKAGES)"
+	git ls-files 'src/*.cpp' 'src/*.h' | xargs clang-format --dry-run --Werror
+	run-clang-tidy -quiet -p $(BUILD_DIR) -j $(JOBS) '^$(CURDIR)/src/.*\.cpp$$' > $(BUILD_DIR)/clang-tidy.log 2>&1 \
+	  || { grep -E 'error:|warning:' $(BUILD_DIR)/clang-tidy.log | sort -u; exit 1; }
 
 # The batch and its helper threads under ThreadSanitizer: the batch, failure and fault tests,
 # then a command-line batch of 300 files. Not part of `make test`: a few minutes on 2 cores.

@@ -6,7 +6,7 @@
 
 namespace quillmorph {
 
-LauncherEntry::LauncherEntry(QString desktopId)
+LauncherEntry::LauncherEntry(const QString& desktopId)
     : appUri_(desktopId.isEmpty()
                   ? QString()
                   : QStringLiteral("application://") + desktopId + QStringLiteral(".desktop")) {}

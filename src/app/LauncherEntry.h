@@ -11,7 +11,7 @@ namespace quillmorph {
 class LauncherEntry {
 public:
     // desktopId names the desktop entry the task bar shows the window by (without ".desktop").
-    explicit LauncherEntry(QString desktopId);
+    explicit LauncherEntry(const QString& desktopId);
 
     // done of count files are stored; count 0 shows nothing. Only a change of a whole percent
     // is sent: a batch of thousands of files does not flood the bus.

@@ -35,8 +35,7 @@ FilePath createOutputFolder(const FilePath& parent, const QString& name, bool ma
     if (makeParent ? !makeFolders(parent) : !isFolder(parent))
         return {};
     for (int n = 1; n < 1000; ++n) {
-        const FilePath candidate =
-            parent.child(n == 1 ? name : name + QStringLiteral(" (%1)").arg(n));
+        FilePath candidate = parent.child(n == 1 ? name : name + QStringLiteral(" (%1)").arg(n));
         if (nameIsTaken(candidate))
             continue;
         if (::mkdir(candidate.c_str(), 0777) == 0)
