@@ -124,8 +124,11 @@ void SurfaceMenu::setFolder(const FilePath& folder) {
 
 void SurfaceMenu::load(const StoredChoices& stored) {
     keepGoing_->setChecked(stored.keepGoing);
-    (stored.fitMode == 1 ? fit_ : stored.fitMode == 2 ? fill_ : pad_)->setChecked(true);
-    attention_->setChecked(stored.crop == 1);
+    (stored.fitMode == StoredFit::Fit    ? fit_
+     : stored.fitMode == StoredFit::Fill ? fill_
+                                         : pad_)
+        ->setChecked(true);
+    attention_->setChecked(stored.crop == StoredCrop::Attention);
     noEnlarge_->setChecked(stored.noEnlarge);
     keepExif_->setChecked(stored.keepExif);
     keepDates_->setChecked(stored.keepDates);
@@ -135,8 +138,10 @@ void SurfaceMenu::load(const StoredChoices& stored) {
 
 void SurfaceMenu::save(StoredChoices& choices) const {
     choices.keepGoing = keepGoing_->isChecked();
-    choices.fitMode = fit_->isChecked() ? 1 : fill_->isChecked() ? 2 : 0;
-    choices.crop = attention_->isChecked() ? 1 : 0;
+    choices.fitMode = fit_->isChecked()    ? StoredFit::Fit
+                      : fill_->isChecked() ? StoredFit::Fill
+                                           : StoredFit::Pad;
+    choices.crop = attention_->isChecked() ? StoredCrop::Attention : StoredCrop::Centre;
     choices.noEnlarge = noEnlarge_->isChecked();
     choices.keepExif = keepExif_->isChecked();
     choices.keepDates = keepDates_->isChecked();

@@ -479,8 +479,8 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     stored.qualityText = QStringLiteral("50");
     // The window's menu choices never reach a script that did not ask for them.
     stored.keepGoing = stored.noEnlarge = stored.keepExif = stored.keepDates = true;
-    stored.fitMode = 2;
-    stored.crop = 1;
+    stored.fitMode = StoredFit::Fill;
+    stored.crop = StoredCrop::Attention;
     stored.outputFolder = QStringLiteral("/elsewhere");
     stored.maxKB = 300;
     QString error;
