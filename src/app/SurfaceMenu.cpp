@@ -149,16 +149,4 @@ void SurfaceMenu::save(StoredChoices& choices) const {
     choices.maxKB = sizeLimitKB_;
 }
 
-void SurfaceMenu::applyTo(ConversionOptions& options) const {
-    options.keepGoing = keepGoing_->isChecked();
-    options.fitMode = fit_->isChecked()    ? FitMode::Fit
-                      : fill_->isChecked() ? FitMode::Fill
-                                           : FitMode::Pad;
-    options.crop = attention_->isChecked() ? CropAnchor::Attention : CropAnchor::Centre;
-    options.noEnlarge = noEnlarge_->isChecked();
-    options.keepExif = keepExif_->isChecked();
-    options.keepDates = keepDates_->isChecked();
-    options.sizeLimitBytes = qint64(sizeLimitKB_) * 1024;
-}
-
 } // namespace quillmorph

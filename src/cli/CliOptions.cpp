@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "engine/OutputFormat.h"
+#include "frontend/OptionsFromChoices.h"
 #include "options/QualityFactor.h"
 
 #include <QColor>
@@ -52,16 +53,17 @@ std::optional<qint64> parseSizeLimit(const QString& text) {
     return qint64(std::floor(kb * 1024));
 }
 
-// The stored texts are read as the window reads its controls; one it cannot read is refused
-// only when a file needs it, as in the window.
+// Of the stored choices only the six the window always had: a script that did not ask for the
+// menu's later choices behaves as it always did.
 ConversionOptions storedOptions(const StoredChoices& stored) {
-    ConversionOptions options;
-    options.sizeConversion = stored.sizeConversion;
-    options.box = boxFromText(stored.widthText, stored.heightText);
-    options.format = formatChoiceFor(stored.formatText);
-    options.qualityFactor = qualityFactorFromText(qualityFactorText(stored.qualityText));
-    options.backColor = stored.backColor;
-    return options;
+    StoredChoices six;
+    six.sizeConversion = stored.sizeConversion;
+    six.widthText = stored.widthText;
+    six.heightText = stored.heightText;
+    six.qualityText = stored.qualityText;
+    six.formatText = stored.formatText;
+    six.backColor = stored.backColor;
+    return conversionOptions(six);
 }
 
 QString formatNames() {

@@ -87,10 +87,19 @@ TEST_F(StoredSettings, AFirstCloseWritesExactlyTheEightDefaultLines) {
 
 TEST_F(StoredSettings, StoredValuesFillTheControlsAndDeriveTheQualityFactor) {
     openWithFile("[V1.00202]\niSizeConv=1\niWidth=800\niHeight=-5\niRez=50\nImageFormat=PNG\n"
-                 "iBackColor=65280\n");
+                 "iBackColor=65280\niFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
+                 "iMaxKB=300\n");
     expectChoices(true, "800", "-5", "50", "PNG", 0x00FF00);
     EXPECT_EQ(window_->text1(), QStringLiteral("128"));
-    EXPECT_EQ(window_->currentOptions().qualityFactor, 128);
+    // The menu's stored choices reach a batch as they reach the menu.
+    EXPECT_TRUE(control<QAction>("modeFill")->isChecked());
+    EXPECT_TRUE(control<QAction>("cropAttention")->isChecked());
+    const ConversionOptions options = window_->currentOptions();
+    EXPECT_EQ(options.qualityFactor, 128);
+    EXPECT_EQ(options.fitMode, FitMode::Fill);
+    EXPECT_EQ(options.crop, CropAnchor::Attention);
+    EXPECT_TRUE(options.noEnlarge && options.keepExif && options.keepDates);
+    EXPECT_EQ(options.sizeLimitBytes, 300 * 1024);
     EXPECT_EQ(groundAt(250, 60), QColor(0, 255, 0));
 }
 

@@ -2,6 +2,7 @@
 #include "CliOptions.h"
 #include "TestImages.h"
 #include "batch/SizeSummary.h"
+#include "frontend/OptionsFromChoices.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -521,6 +522,21 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(
         parseCommandLine({"--mode=fit", "--crop", "center", "f"}, {}, {}, error)->options.fitMode,
         FitMode::Fit);
+}
+
+// The window reads its choices through the same mapping as the stored ones here.
+TEST(CliOptionsTest, TheWindowsChoicesReadAsTheirOptions) {
+    StoredChoices choices;
+    choices.qualityText = QStringLiteral("50");
+    choices.maxKB = 2;
+    for (const auto& [fit, mode] : {std::pair{StoredFit::Pad, FitMode::Pad},
+                                    std::pair{StoredFit::Fit, FitMode::Fit},
+                                    std::pair{StoredFit::Fill, FitMode::Fill}}) {
+        choices.fitMode = fit;
+        EXPECT_EQ(conversionOptions(choices).fitMode, mode);
+    }
+    EXPECT_EQ(conversionOptions(choices).qualityFactor, 128);
+    EXPECT_EQ(conversionOptions(choices).sizeLimitBytes, 2048);
 }
 
 } // namespace
