@@ -253,6 +253,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{QStringLiteral("--quality=100.5"), file},
          QStringLiteral("--quality には「100.5」ではなく、0 ～ 100 の数値を指定してください")},
         {{QStringLiteral("--bogus"), file}, QStringLiteral("--bogus というオプションはありません")},
+        {{QStringLiteral("--bogus=1"), file}, QStringLiteral("--bogus というオプションはありません")},
         {{QStringLiteral("--output-dir")}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--output-dir="), file}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--mode"), QStringLiteral("squash"), file},
@@ -522,6 +523,15 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(
         parseCommandLine({"--mode=fit", "--crop", "center", "f"}, {}, {}, error)->options.fitMode,
         FitMode::Fit);
+    // A switch ignores a value after '='; "--=" ends the options; a value keeps its bytes.
+    const auto odd = parseCommandLine({"--keep-going=no", "--output-dir", "/o/caf\xe9", "--=",
+                                       "--help"},
+                                      {}, {}, error);
+    ASSERT_TRUE(odd) << error.toStdString();
+    EXPECT_TRUE(odd->options.keepGoing);
+    EXPECT_FALSE(odd->showHelp);
+    EXPECT_EQ(odd->outputParent.native(), QByteArray("/o/caf\xe9"));
+    EXPECT_EQ(odd->files, FilePaths{FilePath::fromNative("--help")});
 }
 
 // The window reads its choices through the same mapping as the stored ones here.
