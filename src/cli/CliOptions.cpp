@@ -151,42 +151,29 @@ bool refuse(QString& error, const char* wants, const QString& value) {
     return false;
 }
 
+// A switch of the request (help, version) or of its options (keep-going and the like).
+template <bool CliRequest::*flag> bool requestSwitch(ParseState& s, const OptionValue&, QString&) {
+    s.request.*flag = true;
+    return true;
+}
+template <bool ConversionOptions::*flag>
+bool optionSwitch(ParseState& s, const OptionValue&, QString&) {
+    s.request.options.*flag = true;
+    return true;
+}
+
 const CliOption kOptions[] = {
     {"--", false,
      [](ParseState& s, const OptionValue&, QString&) {
          s.onlyFiles = true;
          return true;
      }},
-    {"--help", false,
-     [](ParseState& s, const OptionValue&, QString&) {
-         s.request.showHelp = true;
-         return true;
-     }},
-    {"--version", false,
-     [](ParseState& s, const OptionValue&, QString&) {
-         s.request.showVersion = true;
-         return true;
-     }},
-    {"--keep-going", false,
-     [](ParseState& s, const OptionValue&, QString&) {
-         s.request.options.keepGoing = true;
-         return true;
-     }},
-    {"--no-enlarge", false,
-     [](ParseState& s, const OptionValue&, QString&) {
-         s.request.options.noEnlarge = true;
-         return true;
-     }},
-    {"--keep-metadata", false,
-     [](ParseState& s, const OptionValue&, QString&) {
-         s.request.options.keepExif = true;
-         return true;
-     }},
-    {"--keep-dates", false,
-     [](ParseState& s, const OptionValue&, QString&) {
-         s.request.options.keepDates = true;
-         return true;
-     }},
+    {"--help", false, requestSwitch<&CliRequest::showHelp>},
+    {"--version", false, requestSwitch<&CliRequest::showVersion>},
+    {"--keep-going", false, optionSwitch<&ConversionOptions::keepGoing>},
+    {"--no-enlarge", false, optionSwitch<&ConversionOptions::noEnlarge>},
+    {"--keep-metadata", false, optionSwitch<&ConversionOptions::keepExif>},
+    {"--keep-dates", false, optionSwitch<&ConversionOptions::keepDates>},
     {"--mode", true,
      [](ParseState& s, const OptionValue& v, QString& error) {
          const auto mode = parseFitMode(v.text);

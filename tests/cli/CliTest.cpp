@@ -263,6 +263,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{QStringLiteral("--crop"), QStringLiteral("left"), file},
          QStringLiteral("--crop には「left」ではなく、centre か attention を指定してください")},
         {{file, QStringLiteral("--crop")}, QStringLiteral("--crop には値が必要です")},
+        {{QStringLiteral("--crop"), QString(), file}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
          QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
         {{QStringLiteral("--max-size"), QStringLiteral("0.4K"), file},
