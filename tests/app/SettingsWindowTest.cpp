@@ -299,6 +299,19 @@ TEST_F(StoredSettings, TheMenusSaveToItemPutsTheBatchesInTheChosenFolderByItsByt
                     .contains("\nOutputFolder=" + QFile::encodeName(root_.path()) + "/caf%E9\n"));
 }
 
+TEST_F(StoredSettings, TheMenusFitModeReachesTheBatchesAndIsStored) {
+    openWithFile(kDefaultFile);
+    EXPECT_FALSE(control<QAction>("cropAttention")->isEnabled()); // only a fill crops
+    control<QAction>("modeFill")->trigger();
+    control<QAction>("cropAttention")->trigger();
+    EXPECT_EQ(window_->currentOptions().fitMode, FitMode::Fill);
+    EXPECT_EQ(window_->currentOptions().crop, CropAnchor::Attention);
+    control<QAction>("modeFit")->trigger();
+    EXPECT_EQ(window_->currentOptions().fitMode, FitMode::Fit);
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(readBytes(settingsPath()).contains("\niFitMode=1\niCrop=1\n"));
+}
+
 TEST_F(StoredSettings, TheMenusSizeLimitReachesTheBatchesAndIsStored) {
     openWithFile(kDefaultFile);
     auto* choose = control<QAction>("chooseSizeLimit");

@@ -538,8 +538,21 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
 // The window reads its choices through the same mapping as the stored ones here.
 TEST(CliOptionsTest, TheWindowsChoicesReadAsTheirOptions) {
     StoredChoices choices;
+    choices.widthText = QStringLiteral("640");
+    choices.heightText = QStringLiteral(" 480 ");
     choices.qualityText = QStringLiteral("50");
+    choices.formatText = QStringLiteral("PNG");
+    choices.backColor = 255;
+    choices.sizeConversion = choices.keepGoing = choices.noEnlarge = choices.keepExif =
+        choices.keepDates = true;
+    choices.crop = StoredCrop::Attention;
     choices.maxKB = 2;
+    const ConversionOptions all = conversionOptions(choices);
+    EXPECT_TRUE(all.sizeConversion && all.keepGoing && all.noEnlarge && all.keepExif && all.keepDates);
+    EXPECT_EQ(all.box, (BoxSize{640, 480}));
+    EXPECT_EQ(all.format.row, outputFormatFor(QStringLiteral("PNG")));
+    EXPECT_EQ(all.backColor, 255u);
+    EXPECT_EQ(all.crop, CropAnchor::Attention);
     for (const auto& [fit, mode] : {std::pair{StoredFit::Pad, FitMode::Pad},
                                     std::pair{StoredFit::Fit, FitMode::Fit},
                                     std::pair{StoredFit::Fill, FitMode::Fill}}) {

@@ -224,6 +224,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Turned off again: written in place, as 0.
         LaterKeysCase{"iKeepDates=0\niFitMode=7\niCrop=-1\nOutputFolder=\n", 0, 0, false, false,
                       false, "", "iKeepDates=0\niFitMode=0\niCrop=0\nOutputFolder=\n"},
+        // One past the last choice reads as the first.
+        LaterKeysCase{"iFitMode=3\niCrop=2\n", 0, 0, false, false, false, "", "iFitMode=0\niCrop=0\n"},
         // A name that is not UTF-8 (Latin-1 "café"), a "%", a space at the end: kept as bytes.
         LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false, false,
                       false, "/media/caf\xe9 50%/ x ",
