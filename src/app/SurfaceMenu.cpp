@@ -124,8 +124,11 @@ void SurfaceMenu::setFolder(const FilePath& folder) {
 
 void SurfaceMenu::load(const StoredChoices& stored) {
     keepGoing_->setChecked(stored.keepGoing);
-    (stored.fitMode == 1 ? fit_ : stored.fitMode == 2 ? fill_ : pad_)->setChecked(true);
-    attention_->setChecked(stored.crop == 1);
+    (stored.fitMode == StoredFit::Fit    ? fit_
+     : stored.fitMode == StoredFit::Fill ? fill_
+                                         : pad_)
+        ->setChecked(true);
+    attention_->setChecked(stored.crop == StoredCrop::Attention);
     noEnlarge_->setChecked(stored.noEnlarge);
     keepExif_->setChecked(stored.keepExif);
     keepDates_->setChecked(stored.keepDates);
@@ -135,25 +138,15 @@ void SurfaceMenu::load(const StoredChoices& stored) {
 
 void SurfaceMenu::save(StoredChoices& choices) const {
     choices.keepGoing = keepGoing_->isChecked();
-    choices.fitMode = fit_->isChecked() ? 1 : fill_->isChecked() ? 2 : 0;
-    choices.crop = attention_->isChecked() ? 1 : 0;
+    choices.fitMode = fit_->isChecked()    ? StoredFit::Fit
+                      : fill_->isChecked() ? StoredFit::Fill
+                                           : StoredFit::Pad;
+    choices.crop = attention_->isChecked() ? StoredCrop::Attention : StoredCrop::Centre;
     choices.noEnlarge = noEnlarge_->isChecked();
     choices.keepExif = keepExif_->isChecked();
     choices.keepDates = keepDates_->isChecked();
     choices.outputFolder = folder_.portableText();
     choices.maxKB = sizeLimitKB_;
-}
-
-void SurfaceMenu::applyTo(ConversionOptions& options) const {
-    options.keepGoing = keepGoing_->isChecked();
-    options.fitMode = fit_->isChecked()    ? FitMode::Fit
-                      : fill_->isChecked() ? FitMode::Fill
-                                           : FitMode::Pad;
-    options.crop = attention_->isChecked() ? CropAnchor::Attention : CropAnchor::Centre;
-    options.noEnlarge = noEnlarge_->isChecked();
-    options.keepExif = keepExif_->isChecked();
-    options.keepDates = keepDates_->isChecked();
-    options.sizeLimitBytes = qint64(sizeLimitKB_) * 1024;
 }
 
 } // namespace quillmorph

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "UserDialogs.h"
-#include "batch/ConversionOptions.h"
 #include "files/FilePath.h"
 #include "settings/StoredChoices.h"
 
@@ -28,8 +27,6 @@ public:
     void load(const StoredChoices& stored);
     // Writes the items into choices.
     void save(StoredChoices& choices) const;
-    // Writes the items' options into options.
-    void applyTo(ConversionOptions& options) const;
     // The folder chosen for the dated folders; empty for the Desktop.
     const FilePath& outputFolder() const { return folder_; }
 

@@ -9,8 +9,6 @@
 #include "engine/OutputFormat.h"
 #include "options/HomePage.h"
 #include "options/MarginColour.h"
-#include "options/QualityFactor.h"
-#include "settings/StoredChoices.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -242,39 +240,8 @@ void frmMain::Form_Load() {
         batches_->start(start_.files);
 }
 
-void frmMain::LoadSettings() {
-    const StoredChoices stored = readStoredChoices(Profile::fromFile(settingsFilePath()));
-    chkMode->setChecked(stored.sizeConversion);
-    cobWidth->setEditText(stored.widthText);
-    cobHeight->setEditText(stored.heightText);
-    // Raises cobiQuality_Change, which derives Text1.
-    cobiQuality->setEditText(stored.qualityText);
-    // The stored text ends at its first NUL, as a fixed character buffer would end it.
-    cobFormat->setEditText(stored.formatText.section(QChar(0), 0, 0));
-    setBackColor(stored.backColor);
-    surfaceMenu_->load(stored);
-}
-
-void frmMain::SaveSettings() {
-    StoredChoices choices;
-    choices.sizeConversion = chkMode->isChecked();
-    choices.widthText = cobWidth->currentText();
-    choices.heightText = cobHeight->currentText();
-    choices.qualityText = cobiQuality->currentText();
-    choices.formatText = cobFormat->currentText();
-    choices.backColor = backColor_;
-    surfaceMenu_->save(choices);
-    // A failed save is not the user's business at the moment they leave.
-    saveStoredChoices(settingsFilePath(), choices);
-}
-
 void frmMain::Form_QueryUnload() {
     SaveSettings();
-}
-
-void frmMain::cobiQuality_Change(const QString& text) {
-    Text1 = qualityFactorText(text);
-    storeOptions();
 }
 
 void frmMain::Command1_Click() {
@@ -305,25 +272,6 @@ void frmMain::Command2_Click() {
 void frmMain::setBackColor(quint32 bgr) {
     backColor_ = bgr & 0xFFFFFF;
     update();
-    storeOptions();
-}
-
-void frmMain::storeOptions() {
-    ConversionOptions options;
-    options.sizeConversion = chkMode->isChecked();
-    options.box = boxFromText(cobWidth->currentText(), cobHeight->currentText());
-    options.format = formatChoiceFor(cobFormat->currentText());
-    options.qualityFactor = qualityFactorFromText(Text1);
-    options.backColor = backColor_;
-    surfaceMenu_->applyTo(options);
-    options_.store(options);
-}
-
-void frmMain::menuChanged() {
-    // A chosen folder that has gone by the time of a drop ends that batch; only the Desktop is
-    // made when missing, as a fresh account may have none yet.
-    const FilePath& chosen = surfaceMenu_->outputFolder();
-    batches_->setOutputParent(chosen.isEmpty() ? FilePath(desktopPath_) : chosen, chosen.isEmpty());
     storeOptions();
 }
 

@@ -20,6 +20,7 @@ namespace quillmorph {
 
 class SurfaceMenu;
 class SurfaceNote;
+struct StoredChoices;
 class WindowBatches;
 
 // The program's only window: the options of a conversion as controls, the margin colour as
@@ -89,7 +90,9 @@ private:
     // True where a drop converts files: the free surface, cobWidth, cobHeight.
     bool isDropTarget(const QPoint& pos) const;
     bool takesFiles(const QDropEvent& event) const;
-    // The window's edge: the controls parsed into the options every file starting from now on
+    // What the controls and the menu hold, as the settings file stores it.
+    StoredChoices choices() const;
+    // The window's edge: the choices parsed into the options every file starting from now on
     // is converted with.
     void storeOptions();
     // The menu's choices changed: the options, and where the next batch makes its folder.

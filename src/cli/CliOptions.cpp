@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "engine/OutputFormat.h"
+#include "frontend/OptionsFromChoices.h"
 #include "options/QualityFactor.h"
 
 #include <QColor>
@@ -52,16 +53,17 @@ std::optional<qint64> parseSizeLimit(const QString& text) {
     return qint64(std::floor(kb * 1024));
 }
 
-// The stored texts are read as the window reads its controls; one it cannot read is refused
-// only when a file needs it, as in the window.
+// Of the stored choices only the six the window always had: a script that did not ask for the
+// menu's later choices behaves as it always did.
 ConversionOptions storedOptions(const StoredChoices& stored) {
-    ConversionOptions options;
-    options.sizeConversion = stored.sizeConversion;
-    options.box = boxFromText(stored.widthText, stored.heightText);
-    options.format = formatChoiceFor(stored.formatText);
-    options.qualityFactor = qualityFactorFromText(qualityFactorText(stored.qualityText));
-    options.backColor = stored.backColor;
-    return options;
+    StoredChoices six;
+    six.sizeConversion = stored.sizeConversion;
+    six.widthText = stored.widthText;
+    six.heightText = stored.heightText;
+    six.qualityText = stored.qualityText;
+    six.formatText = stored.formatText;
+    six.backColor = stored.backColor;
+    return conversionOptions(six);
 }
 
 QString formatNames() {
@@ -117,173 +119,229 @@ QString cliUsage() {
     return QCoreApplication::translate("quillmorph-cli", kUsage).arg(formatNames());
 }
 
-std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
-                                           const StoredChoices& stored,
-                                           const FilePath& defaultOutputParent, QString& error) {
+namespace {
+
+// The parse so far, which each option's handler adds to.
+struct ParseState {
     CliRequest request;
-    request.options = storedOptions(stored);
-    request.outputParent = defaultOutputParent;
     bool sizeGiven = false;
     bool noSizeGiven = false;
     bool onlyFiles = false;
+};
+
+// An option's value as the shell passed it (kept for file names, which need not be UTF-8) and
+// as text; both empty for a switch.
+struct OptionValue {
+    QByteArray raw;
+    QString text;
+};
+
+// Applies one option; false, with error set to the usage error, refuses it.
+using OptionHandler = bool (*)(ParseState& state, const OptionValue& value, QString& error);
+
+struct CliOption {
+    const char* name;
+    bool takesValue;
+    OptionHandler apply;
+};
+
+// Sets error to wants (translated, the value as %1) and refuses the option.
+bool refuse(QString& error, const char* wants, const QString& value) {
+    error = QCoreApplication::translate("quillmorph-cli", wants).arg(value);
+    return false;
+}
+
+// A switch of the request (help, version) or of its options (keep-going and the like).
+template <bool CliRequest::*flag> bool requestSwitch(ParseState& s, const OptionValue&, QString&) {
+    s.request.*flag = true;
+    return true;
+}
+template <bool ConversionOptions::*flag>
+bool optionSwitch(ParseState& s, const OptionValue&, QString&) {
+    s.request.options.*flag = true;
+    return true;
+}
+
+const CliOption kOptions[] = {
+    {"--", false,
+     [](ParseState& s, const OptionValue&, QString&) {
+         s.onlyFiles = true;
+         return true;
+     }},
+    {"--help", false, requestSwitch<&CliRequest::showHelp>},
+    {"--version", false, requestSwitch<&CliRequest::showVersion>},
+    {"--keep-going", false, optionSwitch<&ConversionOptions::keepGoing>},
+    {"--no-enlarge", false, optionSwitch<&ConversionOptions::noEnlarge>},
+    {"--keep-metadata", false, optionSwitch<&ConversionOptions::keepExif>},
+    {"--keep-dates", false, optionSwitch<&ConversionOptions::keepDates>},
+    {"--mode", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         const auto mode = parseFitMode(v.text);
+         if (!mode)
+             return refuse(
+                 error,
+                 QT_TRANSLATE_NOOP("quillmorph-cli", "--mode wants pad, fit or fill, not \"%1\""),
+                 v.text);
+         s.request.options.fitMode = *mode;
+         return true;
+     }},
+    {"--crop", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         const auto anchor = parseCropAnchor(v.text);
+         if (!anchor)
+             return refuse(error,
+                           QT_TRANSLATE_NOOP("quillmorph-cli",
+                                             "--crop wants centre or attention, not \"%1\""),
+                           v.text);
+         s.request.options.crop = *anchor;
+         return true;
+     }},
+    {"--max-size", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         const auto bytes = parseSizeLimit(v.text);
+         if (!bytes)
+             return refuse(
+                 error,
+                 QT_TRANSLATE_NOOP(
+                     "quillmorph-cli",
+                     "--max-size wants a size in KB or with K or M, up to 1024M, not \"%1\""),
+                 v.text);
+         // The menu and the stored setting count whole KB: below one a limit is a slip (0.4K
+         // once meant no limit at all).
+         if (*bytes > 0 && *bytes < 1024)
+             return refuse(
+                 error,
+                 QT_TRANSLATE_NOOP("quillmorph-cli",
+                                   "--max-size wants at least 1K (0 for no limit), not \"%1\""),
+                 v.text);
+         s.request.options.sizeLimitBytes = *bytes;
+         return true;
+     }},
+    {"--no-size", false,
+     [](ParseState& s, const OptionValue&, QString&) {
+         s.noSizeGiven = true;
+         s.request.options.sizeConversion = false;
+         return true;
+     }},
+    {"--output-dir", true,
+     [](ParseState& s, const OptionValue& v, QString&) {
+         s.request.outputParent = FilePath::fromNative(v.raw);
+         return true;
+     }},
+    {"--format", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         const FormatChoice format = formatChoiceFor(v.text);
+         if (!format.row) {
+             error = QCoreApplication::translate("quillmorph-cli",
+                                                 "unknown format \"%1\"; use one of %2")
+                         .arg(v.text, formatNames());
+             return false;
+         }
+         s.request.options.format = format;
+         return true;
+     }},
+    {"--size", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         static const QRegularExpression form(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
+         const auto match = form.match(v.text);
+         const auto box =
+             match.hasMatch() ? boxFromText(match.captured(1), match.captured(2)) : std::nullopt;
+         if (!box)
+             return refuse(
+                 error,
+                 QT_TRANSLATE_NOOP("quillmorph-cli",
+                                   "--size wants WxH with W and H from 1 to 32767, not \"%1\""),
+                 v.text);
+         s.sizeGiven = true;
+         s.request.options.sizeConversion = true;
+         s.request.options.box = box;
+         return true;
+     }},
+    {"--quality", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         // The window takes any number; beyond 0…100 a quality means nothing, and a slip
+         // such as -5 would quietly give the lowest.
+         bool ok = false;
+         const double quality = v.text.toDouble(&ok);
+         if (!ok || !(quality >= 0 && quality <= 100))
+             return refuse(error,
+                           QT_TRANSLATE_NOOP("quillmorph-cli",
+                                             "--quality wants a number from 0 to 100, not \"%1\""),
+                           v.text);
+         s.request.options.qualityFactor = qualityFactorFromText(qualityFactorText(v.text));
+         return true;
+     }},
+    {"--background", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         const auto colour = parseColour(v.text);
+         if (!colour)
+             return refuse(
+                 error,
+                 QT_TRANSLATE_NOOP("quillmorph-cli",
+                                   "--background wants #RRGGBB or a colour name, not \"%1\""),
+                 v.text);
+         s.request.options.backColor = *colour;
+         return true;
+     }},
+};
+
+const CliOption* findOption(const QString& name) {
+    for (const CliOption& option : kOptions) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
+                                           const StoredChoices& stored,
+                                           const FilePath& defaultOutputParent, QString& error) {
+    ParseState state;
+    state.request.options = storedOptions(stored);
+    state.request.outputParent = defaultOutputParent;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& arg = arguments[i];
-        if (onlyFiles || !arg.startsWith("--")) {
-            request.files << FilePath::fromNative(arg);
+        if (state.onlyFiles || !arg.startsWith("--")) {
+            state.request.files << FilePath::fromNative(arg);
             continue;
         }
-        QString name = QString::fromLocal8Bit(arg);
-        QByteArray rawValue;
-        bool hasValue = false;
-        if (const qsizetype eq = arg.indexOf('='); eq > 0) {
-            name = QString::fromLocal8Bit(arg.left(eq));
-            rawValue = arg.mid(eq + 1);
-            hasValue = true;
-        }
-        QString value = QString::fromLocal8Bit(rawValue);
-        // An empty value (--output-dir= or "") is as good as none.
-        const auto takeValue = [&]() -> bool {
-            if (!hasValue && i + 1 < arguments.size()) {
-                rawValue = arguments[++i];
-                value = QString::fromLocal8Bit(rawValue);
-            }
-            if (rawValue.isEmpty()) {
-                error = QCoreApplication::translate("quillmorph-cli", "%1 needs a value").arg(name);
-                return false;
-            }
-            return true;
-        };
-
-        // The value through parse, or none with the usage error wants (the value as %1).
-        const auto takeParsed = [&](const auto& parse, const char* wants) {
-            decltype(parse(value)) parsed;
-            if (takeValue()) {
-                parsed = parse(value);
-                if (!parsed)
-                    error = QCoreApplication::translate("quillmorph-cli", wants).arg(value);
-            }
-            return parsed;
-        };
-
-        if (name == QLatin1String("--")) {
-            onlyFiles = true;
-        } else if (name == QLatin1String("--help")) {
-            request.showHelp = true;
-        } else if (name == QLatin1String("--version")) {
-            request.showVersion = true;
-        } else if (name == QLatin1String("--keep-going")) {
-            request.options.keepGoing = true;
-        } else if (name == QLatin1String("--no-enlarge")) {
-            request.options.noEnlarge = true;
-        } else if (name == QLatin1String("--keep-metadata")) {
-            request.options.keepExif = true;
-        } else if (name == QLatin1String("--keep-dates")) {
-            request.options.keepDates = true;
-        } else if (name == QLatin1String("--mode")) {
-            const auto mode = takeParsed(
-                parseFitMode,
-                QT_TRANSLATE_NOOP("quillmorph-cli", "--mode wants pad, fit or fill, not \"%1\""));
-            if (!mode)
-                return std::nullopt;
-            request.options.fitMode = *mode;
-        } else if (name == QLatin1String("--crop")) {
-            const auto anchor = takeParsed(
-                parseCropAnchor, QT_TRANSLATE_NOOP("quillmorph-cli",
-                                                   "--crop wants centre or attention, not \"%1\""));
-            if (!anchor)
-                return std::nullopt;
-            request.options.crop = *anchor;
-        } else if (name == QLatin1String("--max-size")) {
-            const auto bytes = takeParsed(
-                parseSizeLimit,
-                QT_TRANSLATE_NOOP(
-                    "quillmorph-cli",
-                    "--max-size wants a size in KB or with K or M, up to 1024M, not \"%1\""));
-            if (!bytes)
-                return std::nullopt;
-            // The menu and the stored setting count whole KB: below one a limit is a slip (0.4K
-            // once meant no limit at all).
-            if (*bytes > 0 && *bytes < 1024) {
-                error = QCoreApplication::translate(
-                            "quillmorph-cli",
-                            "--max-size wants at least 1K (0 for no limit), not \"%1\"")
-                            .arg(value);
-                return std::nullopt;
-            }
-            request.options.sizeLimitBytes = *bytes;
-        } else if (name == QLatin1String("--no-size")) {
-            noSizeGiven = true;
-            request.options.sizeConversion = false;
-        } else if (name == QLatin1String("--output-dir")) {
-            if (!takeValue())
-                return std::nullopt;
-            request.outputParent = FilePath::fromNative(rawValue);
-        } else if (name == QLatin1String("--format")) {
-            if (!takeValue())
-                return std::nullopt;
-            const FormatChoice format = formatChoiceFor(value);
-            if (!format.row) {
-                error = QCoreApplication::translate("quillmorph-cli",
-                                                    "unknown format \"%1\"; use one of %2")
-                            .arg(value, formatNames());
-                return std::nullopt;
-            }
-            request.options.format = format;
-        } else if (name == QLatin1String("--size")) {
-            if (!takeValue())
-                return std::nullopt;
-            static const QRegularExpression form(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
-            const auto match = form.match(value);
-            const auto box =
-                match.hasMatch() ? boxFromText(match.captured(1), match.captured(2)) : std::nullopt;
-            if (!box) {
-                error = QCoreApplication::translate(
-                            "quillmorph-cli",
-                            "--size wants WxH with W and H from 1 to 32767, not \"%1\"")
-                            .arg(value);
-                return std::nullopt;
-            }
-            sizeGiven = true;
-            request.options.sizeConversion = true;
-            request.options.box = box;
-        } else if (name == QLatin1String("--quality")) {
-            if (!takeValue())
-                return std::nullopt;
-            // The window takes any number; beyond 0…100 a quality means nothing, and a slip
-            // such as -5 would quietly give the lowest.
-            bool ok = false;
-            const double quality = value.toDouble(&ok);
-            if (!ok || !(quality >= 0 && quality <= 100)) {
-                error = QCoreApplication::translate(
-                            "quillmorph-cli", "--quality wants a number from 0 to 100, not \"%1\"")
-                            .arg(value);
-                return std::nullopt;
-            }
-            request.options.qualityFactor = qualityFactorFromText(qualityFactorText(value));
-        } else if (name == QLatin1String("--background")) {
-            const auto colour = takeParsed(
-                parseColour,
-                QT_TRANSLATE_NOOP("quillmorph-cli",
-                                  "--background wants #RRGGBB or a colour name, not \"%1\""));
-            if (!colour)
-                return std::nullopt;
-            request.options.backColor = *colour;
-        } else {
+        // --name=value, or --name and its value in the next argument.
+        const qsizetype eq = arg.indexOf('=');
+        const QString name = QString::fromLocal8Bit(eq > 0 ? arg.left(eq) : arg);
+        const CliOption* option = findOption(name);
+        if (!option) {
             error = QCoreApplication::translate("quillmorph-cli", "unknown option %1").arg(name);
             return std::nullopt;
         }
+        OptionValue value;
+        if (option->takesValue) {
+            if (eq > 0)
+                value.raw = arg.mid(eq + 1);
+            else if (i + 1 < arguments.size())
+                value.raw = arguments[++i];
+            // An empty value (--output-dir= or "") is as good as none.
+            if (value.raw.isEmpty()) {
+                error = QCoreApplication::translate("quillmorph-cli", "%1 needs a value").arg(name);
+                return std::nullopt;
+            }
+            value.text = QString::fromLocal8Bit(value.raw);
+        }
+        if (!option->apply(state, value, error))
+            return std::nullopt;
     }
-    if (sizeGiven && noSizeGiven) {
+    if (state.sizeGiven && state.noSizeGiven) {
         error = QCoreApplication::translate("quillmorph-cli",
                                             "--size and --no-size exclude each other");
         return std::nullopt;
     }
-    if (request.files.isEmpty() && !request.showHelp && !request.showVersion) {
+    if (state.request.files.isEmpty() && !state.request.showHelp && !state.request.showVersion) {
         error = QCoreApplication::translate("quillmorph-cli", "no files given");
         return std::nullopt;
     }
-    return request;
+    return state.request;
 }
 
 } // namespace quillmorph

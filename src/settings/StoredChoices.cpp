@@ -29,8 +29,8 @@ StoredChoices readStoredChoices(const Profile& profile) {
         const int value = profile.readInt(kSection, key, kDefaultOff);
         return value >= 0 && value < count ? value : kDefaultOff;
     };
-    c.fitMode = choice(kFitMode, 3);
-    c.crop = choice(kCrop, 2);
+    c.fitMode = StoredFit(choice(kFitMode, 3));
+    c.crop = StoredCrop(choice(kCrop, 2));
     c.noEnlarge = profile.readInt(kSection, kNoEnlarge, kDefaultOff) != 0;
     c.keepExif = profile.readInt(kSection, kKeepExif, kDefaultOff) != 0;
     c.keepDates = profile.readInt(kSection, kKeepDates, kDefaultOff) != 0;
@@ -55,8 +55,8 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
         if (!isDefault || profile.contains(kSection, key))
             profile.writeString(kSection, key, value);
     };
-    writeLater(kFitMode, QString::number(choices.fitMode), choices.fitMode == 0);
-    writeLater(kCrop, QString::number(choices.crop), choices.crop == 0);
+    writeLater(kFitMode, QString::number(int(choices.fitMode)), choices.fitMode == StoredFit::Pad);
+    writeLater(kCrop, QString::number(int(choices.crop)), choices.crop == StoredCrop::Centre);
     writeLater(kNoEnlarge, flag(choices.noEnlarge), !choices.noEnlarge);
     writeLater(kKeepExif, flag(choices.keepExif), !choices.keepExif);
     writeLater(kKeepDates, flag(choices.keepDates), !choices.keepDates);

@@ -37,7 +37,13 @@ inline constexpr int kDefaultKeepGoing = 0;
 inline constexpr int kDefaultOff = 0;
 } // namespace settings
 
-// The choices the settings file stores, as the window's controls would show them.
+// How a picture meets its box, numbered as the file stores it.
+enum class StoredFit { Pad = 0, Fit = 1, Fill = 2 };
+// What a fill keeps, numbered as the file stores it.
+enum class StoredCrop { Centre = 0, Attention = 1 };
+
+// The choices the settings file stores, as the window's controls would show them: the boxes'
+// texts as typed, since the file writes them back unchanged.
 struct StoredChoices {
     bool sizeConversion = false;
     QString widthText;
@@ -46,8 +52,8 @@ struct StoredChoices {
     QString formatText;
     quint32 backColor = 0xFFFFFF;
     bool keepGoing = false;
-    int fitMode = 0; // 0 pad, 1 fit, 2 fill; another number reads as pad
-    int crop = 0;    // 0 centre, 1 attention; likewise
+    StoredFit fitMode = StoredFit::Pad;   // another stored number reads as pad
+    StoredCrop crop = StoredCrop::Centre; // likewise as centre
     bool noEnlarge = false;
     bool keepExif = false;
     bool keepDates = false;

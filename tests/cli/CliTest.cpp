@@ -2,6 +2,7 @@
 #include "CliOptions.h"
 #include "TestImages.h"
 #include "batch/SizeSummary.h"
+#include "frontend/OptionsFromChoices.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -252,6 +253,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{QStringLiteral("--quality=100.5"), file},
          QStringLiteral("--quality には「100.5」ではなく、0 ～ 100 の数値を指定してください")},
         {{QStringLiteral("--bogus"), file}, QStringLiteral("--bogus というオプションはありません")},
+        {{QStringLiteral("--bogus=1"), file}, QStringLiteral("--bogus というオプションはありません")},
         {{QStringLiteral("--output-dir")}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--output-dir="), file}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--mode"), QStringLiteral("squash"), file},
@@ -261,6 +263,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{QStringLiteral("--crop"), QStringLiteral("left"), file},
          QStringLiteral("--crop には「left」ではなく、centre か attention を指定してください")},
         {{file, QStringLiteral("--crop")}, QStringLiteral("--crop には値が必要です")},
+        {{QStringLiteral("--crop"), QString(), file}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
          QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
         {{QStringLiteral("--max-size"), QStringLiteral("0.4K"), file},
@@ -479,8 +482,8 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     stored.qualityText = QStringLiteral("50");
     // The window's menu choices never reach a script that did not ask for them.
     stored.keepGoing = stored.noEnlarge = stored.keepExif = stored.keepDates = true;
-    stored.fitMode = 2;
-    stored.crop = 1;
+    stored.fitMode = StoredFit::Fill;
+    stored.crop = StoredCrop::Attention;
     stored.outputFolder = QStringLiteral("/elsewhere");
     stored.maxKB = 300;
     QString error;
@@ -521,6 +524,43 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(
         parseCommandLine({"--mode=fit", "--crop", "center", "f"}, {}, {}, error)->options.fitMode,
         FitMode::Fit);
+    // A switch ignores a value after '='; "--=" ends the options; a value keeps its bytes.
+    const auto odd = parseCommandLine({"--keep-going=no", "--output-dir", "/o/caf\xe9", "--=",
+                                       "--help"},
+                                      {}, {}, error);
+    ASSERT_TRUE(odd) << error.toStdString();
+    EXPECT_TRUE(odd->options.keepGoing);
+    EXPECT_FALSE(odd->showHelp);
+    EXPECT_EQ(odd->outputParent.native(), QByteArray("/o/caf\xe9"));
+    EXPECT_EQ(odd->files, FilePaths{FilePath::fromNative("--help")});
+}
+
+// The window reads its choices through the same mapping as the stored ones here.
+TEST(CliOptionsTest, TheWindowsChoicesReadAsTheirOptions) {
+    StoredChoices choices;
+    choices.widthText = QStringLiteral("640");
+    choices.heightText = QStringLiteral(" 480 ");
+    choices.qualityText = QStringLiteral("50");
+    choices.formatText = QStringLiteral("PNG");
+    choices.backColor = 255;
+    choices.sizeConversion = choices.keepGoing = choices.noEnlarge = choices.keepExif =
+        choices.keepDates = true;
+    choices.crop = StoredCrop::Attention;
+    choices.maxKB = 2;
+    const ConversionOptions all = conversionOptions(choices);
+    EXPECT_TRUE(all.sizeConversion && all.keepGoing && all.noEnlarge && all.keepExif && all.keepDates);
+    EXPECT_EQ(all.box, (BoxSize{640, 480}));
+    EXPECT_EQ(all.format.row, outputFormatFor(QStringLiteral("PNG")));
+    EXPECT_EQ(all.backColor, 255u);
+    EXPECT_EQ(all.crop, CropAnchor::Attention);
+    for (const auto& [fit, mode] : {std::pair{StoredFit::Pad, FitMode::Pad},
+                                    std::pair{StoredFit::Fit, FitMode::Fit},
+                                    std::pair{StoredFit::Fill, FitMode::Fill}}) {
+        choices.fitMode = fit;
+        EXPECT_EQ(conversionOptions(choices).fitMode, mode);
+    }
+    EXPECT_EQ(conversionOptions(choices).qualityFactor, 128);
+    EXPECT_EQ(conversionOptions(choices).sizeLimitBytes, 2048);
 }
 
 } // namespace

@@ -174,7 +174,7 @@ TEST(ProfileWriteTest, FilesThatAreNotSettingsAreLeftAlone) {
 // The keys after keep-going: what a file holds, what it is read as, what a save writes back.
 struct LaterKeysCase {
     const char* stored; // the lines after the six and keep-going
-    int fitMode, crop;
+    int fitMode, crop; // as the file numbers them
     bool noEnlarge, keepExif, keepDates;
     QByteArray folder; // the bytes of the output folder
     const char* saved; // the lines a save writes after iKeepGoing=0
@@ -194,8 +194,8 @@ TEST_P(LaterKeysTest, RoundTripAfterTheSixKeys) {
     QTemporaryDir dir;
     const QString path = test::writeBytes(dir.filePath(QStringLiteral("q.ini")), head + c.stored);
     const StoredChoices read = readStoredChoices(Profile::fromFile(path));
-    EXPECT_EQ(read.fitMode, c.fitMode);
-    EXPECT_EQ(read.crop, c.crop);
+    EXPECT_EQ(int(read.fitMode), c.fitMode);
+    EXPECT_EQ(int(read.crop), c.crop);
     EXPECT_EQ(read.noEnlarge, c.noEnlarge);
     EXPECT_EQ(read.keepExif, c.keepExif);
     EXPECT_EQ(read.keepDates, c.keepDates);
@@ -224,6 +224,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Turned off again: written in place, as 0.
         LaterKeysCase{"iKeepDates=0\niFitMode=7\niCrop=-1\nOutputFolder=\n", 0, 0, false, false,
                       false, "", "iKeepDates=0\niFitMode=0\niCrop=0\nOutputFolder=\n"},
+        // One past the last choice reads as the first.
+        LaterKeysCase{"iFitMode=3\niCrop=2\n", 0, 0, false, false, false, "", "iFitMode=0\niCrop=0\n"},
         // A name that is not UTF-8 (Latin-1 "café"), a "%", a space at the end: kept as bytes.
         LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false, false,
                       false, "/media/caf\xe9 50%/ x ",

@@ -1,0 +1,41 @@
+#include "frontend/OptionsFromChoices.h"
+
+#include "options/QualityFactor.h"
+
+namespace quillmorph {
+
+namespace {
+
+FitMode fitModeFor(StoredFit fit) {
+    switch (fit) {
+    case StoredFit::Fit:
+        return FitMode::Fit;
+    case StoredFit::Fill:
+        return FitMode::Fill;
+    case StoredFit::Pad:
+        break;
+    }
+    return FitMode::Pad;
+}
+
+} // namespace
+
+ConversionOptions conversionOptions(const StoredChoices& choices) {
+    ConversionOptions options;
+    options.sizeConversion = choices.sizeConversion;
+    options.box = boxFromText(choices.widthText, choices.heightText);
+    options.format = formatChoiceFor(choices.formatText);
+    options.qualityFactor = qualityFactorFromText(qualityFactorText(choices.qualityText));
+    options.backColor = choices.backColor;
+    options.keepGoing = choices.keepGoing;
+    options.fitMode = fitModeFor(choices.fitMode);
+    options.crop =
+        choices.crop == StoredCrop::Attention ? CropAnchor::Attention : CropAnchor::Centre;
+    options.noEnlarge = choices.noEnlarge;
+    options.keepExif = choices.keepExif;
+    options.keepDates = choices.keepDates;
+    options.sizeLimitBytes = qint64(choices.maxKB) * 1024;
+    return options;
+}
+
+} // namespace quillmorph
