@@ -83,21 +83,6 @@ QByteArray exifOf(const VImage& image) {
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
 }
 
-// The image without its binary metadata (EXIF, XMP, profiles). A copy in memory outlives the
-// pipeline it was made from, but not its metadata: libvips 8.14's HEIF loader keeps EXIF and
-// XMP in memory that goes with the loaded image, and a fill of an iPhone photo read them after
-// they were freed. EXIF travels in exif_; give it pixels() (a profile applied).
-VImage withoutBlobs(const VImage& image) {
-    VImage bare = image.copy();
-    gchar** fields = vips_image_get_fields(bare.get_image());
-    for (gchar** field = fields; *field; ++field) {
-        if (bare.get_typeof(*field) == VIPS_TYPE_BLOB)
-            bare.remove(*field);
-    }
-    g_strfreev(fields);
-    return bare;
-}
-
 bool flagOf(const VImage& image, const char* field) {
     return image.get_typeof(field) != 0 && image.get_int(field) != 0;
 }
