@@ -2,6 +2,8 @@
 
 #include "files/EngineStatus.h"
 
+#include <vips/vips8>
+
 namespace quillmorph {
 
 // The engine operation a status is charged to, as the messages name it.
@@ -16,5 +18,9 @@ struct StepStatus {
 
     bool ok() const { return status == status::kOk; }
 };
+
+// libvips' error e as a status: the cause its message names (memory, open files, the disk,
+// permissions), else fallback. Clears libvips' error buffer.
+EngineStatus statusFromVipsError(const vips::VError& e, EngineStatus fallback);
 
 } // namespace quillmorph
