@@ -21,8 +21,8 @@ EngineStatus save(const LeadImage& image, const FilePath& path, const OutputForm
     return output.commit(folder, path.fileName());
 }
 
-EngineStatus encodeToMemory(const LeadImage& image, const OutputFormat& format,
-                            int qualityFactor, QByteArray& bytes, bool keepExif) {
+EngineStatus encodeToMemory(const LeadImage& image, const OutputFormat& format, int qualityFactor,
+                            QByteArray& bytes, bool keepExif) {
     return encodeWith(image, format, keepExif, {},
                       [&](const vips::VImage& rgb8, const QByteArray& exif) {
                           bytes = encodedImage(rgb8, format, qualityFactor, exif);

@@ -16,7 +16,7 @@ EngineStatus save(const LeadImage& image, const FilePath& path, const OutputForm
 
 // The same encoding into memory: bytes receives the whole file. Encode's statuses except
 // those of the file system.
-EngineStatus encodeToMemory(const LeadImage& image, const OutputFormat& format,
-                            int qualityFactor, QByteArray& bytes, bool keepExif = false);
+EngineStatus encodeToMemory(const LeadImage& image, const OutputFormat& format, int qualityFactor,
+                            QByteArray& bytes, bool keepExif = false);
 
 } // namespace quillmorph::test

@@ -41,7 +41,7 @@ namespace {
 
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
 StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
-                    const ConversionOptions& options, PreparedFile& prepared) {
+                  const ConversionOptions& options, PreparedFile& prepared) {
     if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
         return Encode(LEAD1, folder, format, options.qualityFactor, prepared.output,
                       options.keepExif);

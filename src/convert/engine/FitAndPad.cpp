@@ -8,14 +8,12 @@ namespace {
 
 // The picture in LEAD1 copied into LEAD_work and placed as plan says on LEAD1 painted in the
 // margin colour, stretched first to plan's box unless it has that size already.
-StepStatus padOntoMargin(LeadImage& LEAD1, LeadImage& LEAD_work, const FitPlan& plan,
-                           bool stretch, quint32 backColor,
-                           const std::function<void(PadStep)>& report) {
+StepStatus padOntoMargin(LeadImage& LEAD1, LeadImage& LEAD_work, const FitPlan& plan, bool stretch,
+                         quint32 backColor, const std::function<void(PadStep)>& report) {
     LEAD_work.copyFrom(LEAD1);
     // The stretch to the box is painted over at once; in the lazy engine it is never computed.
     if (stretch) {
-        if (const StepStatus st = LEAD1.Size(float(plan.boxWidth), float(plan.boxHeight));
-            !st.ok())
+        if (const StepStatus st = LEAD1.Size(float(plan.boxWidth), float(plan.boxHeight)); !st.ok())
             return st;
     }
     if (LEAD1.Fill(backColor) != status::kOk) {
@@ -54,7 +52,7 @@ StepStatus scaleWithoutMargin(LeadImage& LEAD1, const ScalePlan& plan, CropAncho
 } // namespace
 
 StepStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& request,
-                       const std::function<void(PadStep)>& report) {
+                     const std::function<void(PadStep)>& report) {
     if (request.sizeConversion && request.mode != FitMode::Pad) {
         const ScalePlan plan =
             planScale(request.mode, request.boxWidth, request.boxHeight, int(LEAD1.width()),

@@ -29,6 +29,6 @@ enum class PadStep { Fill, Combine };
 // A failed resize or crop returns its status, charged to Size (or to Load for a damaged
 // source); a failed fill or combine is passed to report and the stage still succeeds.
 StepStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& request,
-                       const std::function<void(PadStep)>& report);
+                     const std::function<void(PadStep)>& report);
 
 } // namespace quillmorph
