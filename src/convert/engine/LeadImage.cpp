@@ -345,10 +345,10 @@ VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
 
 StepStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback) const {
     if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
-        return {st, Stage::Size};
+        return sizing(st);
     if (const StepStatus fault = sourceFault(Stage::Size); !fault.ok())
         return fault;
-    return {fallback, Stage::Size};
+    return sizing(fallback);
 }
 
 StepStatus LeadImage::sourceFault(Stage step) const {
