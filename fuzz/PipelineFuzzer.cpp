@@ -5,8 +5,10 @@
 // outcome; a crash, a leak, a hang, an allocation past libFuzzer's limit or an image of the
 // wrong size is a fault.
 #include "OrcGuard.h"
+#include "engine/Encoding.h"
 #include "engine/FitAndPad.h"
 #include "engine/FitGeometry.h"
+#include "engine/FormatWriters.h"
 #include "engine/ImagingEngine.h"
 #include "engine/LeadImage.h"
 #include "engine/OutputFormat.h"
@@ -132,6 +134,16 @@ void requireFittedSize(const LeadImage& LEAD1, const FitRequest& fit, float sour
     require(LEAD1.width() == float(w) && LEAD1.height() == float(h), "fitted image has the wrong size");
 }
 
+// The file a batch would write, held in memory: the fuzzer leaves no files behind.
+EngineStatus encodeToMemory(const LeadImage& LEAD1, const OutputFormat& format, int qualityFactor,
+                            QByteArray& bytes) {
+    return encodeWith(LEAD1, format, false, {},
+                      [&](const vips::VImage& rgb8, const QByteArray& exif) {
+                          bytes = encodedImage(rgb8, format, qualityFactor, exif);
+                      })
+        .status;
+}
+
 // The encoded bytes must be a file of the fitted size that libvips reads back.
 void requireReadable(const QByteArray& bytes, const LeadImage& LEAD1) {
     require(!bytes.isEmpty(), "encoder returned no bytes");
@@ -168,15 +180,15 @@ void convertOnce(const OptionSet& set, quint32 setIndex, const OutputFormat& for
             "Load accepted an image outside the pixel limit");
     if (!set.fit.sizeConversion && double(sourceW) * sourceH > kOwnSizeBudget)
         return;
-    st = FitAndPad(LEAD1, LEAD_work, set.fit, [](PadStep) {});
+    st = FitAndPad(LEAD1, LEAD_work, set.fit, [](PadStep) {}).status;
     require(isEngineStatus(st), "FitAndPad returned no engine status");
     noteOutcome({3, setIndex, quint32(st), log2Of(sourceW), log2Of(sourceH)});
     if (st != status::kOk)
         return;
     requireFittedSize(LEAD1, set.fit, sourceW, sourceH);
     QByteArray bytes;
-    st = LEAD1.EncodeToMemory(format, set.qualityFactor, bytes);
-    require(isEngineStatus(st), "EncodeToMemory returned no engine status");
+    st = encodeToMemory(LEAD1, format, set.qualityFactor, bytes);
+    require(isEngineStatus(st), "encodeToMemory returned no engine status");
     noteOutcome({4, quint32(format.code), quint32(st)});
     if (st == status::kOk)
         requireReadable(bytes, LEAD1);

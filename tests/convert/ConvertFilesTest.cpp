@@ -1,5 +1,6 @@
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
+#include "Saving.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
 #include "batch/Messages.h"
@@ -432,8 +433,8 @@ VImage fitWithFailure(const QString& file, const QString& out, QStringList& repo
     const auto report = [&](PadStep step) {
         reports << (step == PadStep::Fill ? message::fillFailed() : message::combineFailed());
     };
-    EXPECT_EQ(FitAndPad(main, work, request, report), status::kOk);
-    EXPECT_EQ(main.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
+    EXPECT_EQ(FitAndPad(main, work, request, report).status, status::kOk);
+    EXPECT_EQ(test::save(main, out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
     return test::readImage(out);
 }
 

@@ -2,6 +2,7 @@
 #include "OrcGuard.h"
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
+#include "Saving.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
 #include "batch/Messages.h"
@@ -246,11 +247,11 @@ TEST(FaultTest, EngineInstancesResizeOnSeveralThreadsAtOnce) {
                 // A different height each round, so each round builds its own resampler.
                 height = 10 + (t * 7 + i) % 30;
                 copy.copyFrom(source);
-                if (copy.Size(64, float(height)) != status::kOk || copy.height() != float(height))
+                if (copy.Size(64, float(height)).status != status::kOk || copy.height() != float(height))
                     ++wrong;
             }
             const QString last = dir.filePath(QStringLiteral("last%1.png").arg(t));
-            if (copy.Save(FilePath(last), *outputFormatFor(FormatCode::Png), 2) != status::kOk)
+            if (test::save(copy, FilePath(last), *outputFormatFor(FormatCode::Png), 2) != status::kOk)
                 ++wrong;
             vips_thread_shutdown();
         });

@@ -1,3 +1,4 @@
+#include "Saving.h"
 #include "TestImages.h"
 #include "engine/FitAndPad.h"
 
@@ -87,10 +88,10 @@ TEST_P(FitModesTest, ThePictureMeetsTheBoxAsTheModeSays) {
     LeadImage LEAD_work;
     ASSERT_EQ(LEAD1.Load(sourceFile(c.source, dir)), status::kOk);
     const FitRequest request{true, 600, 450, 0xFF0000, c.mode, c.crop, c.noEnlarge};
-    ASSERT_EQ(FitAndPad(LEAD1, LEAD_work, request, [](PadStep) { ADD_FAILURE(); }),
+    ASSERT_EQ(FitAndPad(LEAD1, LEAD_work, request, [](PadStep) { ADD_FAILURE(); }).status,
               status::kOk);
     const QString out = dir.filePath(QStringLiteral("out.png"));
-    ASSERT_EQ(LEAD1.Save(out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
+    ASSERT_EQ(test::save(LEAD1, out, *outputFormatFor(FormatCode::Png), 2), status::kOk);
 
     const VImage image = test::readImage(out);
     ASSERT_EQ(image.width(), c.width);

@@ -1,5 +1,7 @@
 #include "batch/ConversionCost.h"
 
+#include "engine/SizeLimit.h"
+
 #include <algorithm>
 #include <array>
 

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "engine/StepStatus.h"
 #include "files/EngineStatus.h"
 #include "files/FilePath.h"
 
 #include <QString>
 
 namespace quillmorph {
-
-// The step of a file's conversion an engine status came from.
-enum class Stage { Load, Size, Save };
 
 // Something that went wrong with a file, or with the batch's output folder, as a value; the
 // window and the command-line tool make its text (message::text).
@@ -31,6 +29,10 @@ struct Failure {
 
     static Failure engine(EngineStatus status, Stage stage, const FilePath& path) {
         return {Kind::Engine, path, status, stage, {}};
+    }
+    // As the engine charged it.
+    static Failure engine(const StepStatus& step, const FilePath& path) {
+        return engine(step.status, step.stage, path);
     }
     static Failure unknownFormat(const QString& formatText, const FilePath& path) {
         return {Kind::UnknownFormat, path, status::kOk, Stage::Load, formatText};

@@ -1,6 +1,7 @@
 #include "batch/FileConversion.h"
 
 #include "batch/ConversionCost.h"
+#include "engine/Encoding.h"
 #include "engine/FitAndPad.h"
 #include "engine/ImagingEngine.h"
 #include "files/FileNames.h"
@@ -38,25 +39,19 @@ StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransfor
 
 namespace {
 
-// Pixels are decoded only when a step wants them: a damaged source is a load failure whichever
-// step meets it.
-Stage stageOf(EngineStatus st, Stage step) {
-    return st == status::kCorruptData ? Stage::Load : step;
-}
-
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
-EngineStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
-                    const ConversionOptions& options, PreparedFile& prepared) {
+StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
+                  const ConversionOptions& options, PreparedFile& prepared) {
     if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
-        return LEAD1.Encode(folder, format, options.qualityFactor, prepared.output,
-                            options.keepExif);
+        return Encode(LEAD1, folder, format, options.qualityFactor, prepared.output,
+                      options.keepExif);
     // Only a picture without a fixed box may be made smaller to fit.
     const SizeLimit limit{options.sizeLimitBytes,
                           !options.sizeConversion || options.fitMode == FitMode::Fit};
     LimitedEncoding result;
-    const EngineStatus st = LEAD1.EncodeWithin(folder, format, options.qualityFactor, limit,
-                                               prepared.output, options.keepExif, result);
-    if (st == status::kOk && !result.within)
+    const StepStatus st = EncodeWithin(LEAD1, folder, format, options.qualityFactor, limit,
+                                       prepared.output, options.keepExif, result);
+    if (st.ok() && !result.within)
         prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
     return st;
 }
@@ -89,9 +84,8 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
         prepared.reports << (step == PadStep::Fill ? Failure::Kind::FillFailed
                                                    : Failure::Kind::CombineFailed);
     };
-    if (const EngineStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
-        st != status::kOk) {
-        prepared.failure = Failure::engine(st, stageOf(st, Stage::Size), file.path);
+    if (const StepStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report); !st.ok()) {
+        prepared.failure = Failure::engine(st, file.path);
         return prepared;
     }
 
@@ -102,9 +96,8 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
     prepared.extension = format->extension;
-    if (const EngineStatus st = encode(LEAD1, folder, *format, options, prepared);
-        st != status::kOk) {
-        prepared.failure = Failure::engine(st, stageOf(st, Stage::Save), file.path);
+    if (const StepStatus st = encode(LEAD1, folder, *format, options, prepared); !st.ok()) {
+        prepared.failure = Failure::engine(st, file.path);
         return prepared;
     }
     // A date the file system will not take is no reason to lose the picture.

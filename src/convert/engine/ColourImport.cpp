@@ -78,4 +78,15 @@ VImage normalisedSrgb(VImage in, ColourTransforms* transforms) {
     return in;
 }
 
+VImage withoutBlobs(const VImage& image) {
+    VImage bare = image.copy();
+    gchar** fields = vips_image_get_fields(bare.get_image());
+    for (gchar** field = fields; *field; ++field) {
+        if (bare.get_typeof(*field) == VIPS_TYPE_BLOB)
+            bare.remove(*field);
+    }
+    g_strfreev(fields);
+    return bare;
+}
+
 } // namespace quillmorph

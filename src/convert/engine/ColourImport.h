@@ -18,4 +18,11 @@ vips::VImage normalisedSrgb(vips::VImage in, ColourTransforms* transforms = null
 // pixels are wanted. Reads the header only.
 bool needsProfileTransform(const vips::VImage& in);
 
+// The image without its binary metadata (EXIF, XMP, profiles), for a copy held in memory. Such
+// a copy outlives the pipeline it was made from, but not its metadata: libvips 8.14's HEIF
+// loader keeps EXIF and XMP in memory that goes with the loaded image, and a fill of an iPhone
+// photo read them after they were freed. Give it pixels with their profile applied; EXIF
+// travels apart (LeadImage::exif).
+vips::VImage withoutBlobs(const vips::VImage& image);
+
 } // namespace quillmorph

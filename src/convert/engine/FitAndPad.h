@@ -2,6 +2,7 @@
 
 #include "engine/FitGeometry.h"
 #include "engine/LeadImage.h"
+#include "engine/StepStatus.h"
 #include "files/EngineStatus.h"
 
 #include <functional>
@@ -25,9 +26,9 @@ struct FitRequest {
 // The steps whose failure is told while the picture goes on to be saved.
 enum class PadStep { Fill, Combine };
 
-// A failed resize or crop returns its status; a failed fill or combine is passed to report and
-// the stage still succeeds.
-EngineStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& request,
-                       const std::function<void(PadStep)>& report);
+// A failed resize or crop returns its status, charged to Size (or to Load for a damaged
+// source); a failed fill or combine is passed to report and the stage still succeeds.
+StepStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& request,
+                     const std::function<void(PadStep)>& report);
 
 } // namespace quillmorph

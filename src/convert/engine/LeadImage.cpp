@@ -2,23 +2,14 @@
 
 #include "engine/ColourImport.h"
 #include "engine/ColourTransforms.h"
-#include "engine/FormatWriters.h"
 #include "engine/JpegCheck.h"
-#include "engine/KeptExif.h"
 #include "engine/LoaderFamily.h"
-#include "engine/SizeLimit.h"
-#include "files/FileNames.h"
-#include "files/PartialOutput.h"
 #include "files/SourceFile.h"
 #include "files/SystemError.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace quillmorph {
@@ -70,32 +61,12 @@ bool sizeIsUsable(float w, float h) {
            h <= VIPS_MAX_COORD;
 }
 
-EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
-    vips_error_clear();
-    return statusFromLibraryMessage(QString::fromUtf8(e.what()), fallback);
-}
-
 QByteArray exifOf(const VImage& image) {
     if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
         return {};
     size_t size = 0;
     const void* data = image.get_blob(VIPS_META_EXIF_NAME, &size);
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
-}
-
-// The image without its binary metadata (EXIF, XMP, profiles). A copy in memory outlives the
-// pipeline it was made from, but not its metadata: libvips 8.14's HEIF loader keeps EXIF and
-// XMP in memory that goes with the loaded image, and a fill of an iPhone photo read them after
-// they were freed. EXIF travels in exif_; give it pixels() (a profile applied).
-VImage withoutBlobs(const VImage& image) {
-    VImage bare = image.copy();
-    gchar** fields = vips_image_get_fields(bare.get_image());
-    for (gchar** field = fields; *field; ++field) {
-        if (bare.get_typeof(*field) == VIPS_TYPE_BLOB)
-            bare.remove(*field);
-    }
-    g_strfreev(fields);
-    return bare;
 }
 
 bool flagOf(const VImage& image, const char* field) {
@@ -115,7 +86,17 @@ SourceHeader headerOf(const char* loader, const VImage& file, bool turned) {
             turned};
 }
 
+// Size and Crop report to the sizing step.
+StepStatus sizing(EngineStatus st) {
+    return {st, Stage::Size};
+}
+
 } // namespace
+
+EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
+    vips_error_clear();
+    return statusFromLibraryMessage(QString::fromUtf8(e.what()), fallback);
+}
 
 NotAnImageError::NotAnImageError(const FilePath& path)
     : std::runtime_error("not an image: " + path.native().toStdString()) {}
@@ -186,19 +167,19 @@ float LeadImage::height() const {
     return isEmpty() ? 0.0f : float(image_.height());
 }
 
-EngineStatus LeadImage::Size(float w, float h) {
+StepStatus LeadImage::Size(float w, float h) {
     if (isEmpty())
-        return status::kNoImage;
+        return sizing(status::kNoImage);
     if (!sizeIsUsable(w, h))
-        return status::kBadDimensions;
+        return sizing(status::kBadDimensions);
     const int tw = wholePixels(w);
     const int th = wholePixels(h);
     if (double(tw) * th > kMaxPixels)
-        return status::kImageTooLarge;
+        return sizing(status::kImageTooLarge);
     // Nothing to resample: the pipeline stays as it is and the file is not opened again.
     if (tw == image_.width() && th == image_.height()) {
         pristine_ = false;
-        return status::kOk;
+        return sizing(status::kOk);
     }
     try {
         // thumbnail turns CMYK into RGB through a stock profile before any embedded one is
@@ -224,18 +205,18 @@ EngineStatus LeadImage::Size(float w, float h) {
             image_ = resampled(pixels(), tw, th);
         }
     } catch (const VError& e) {
-        return failureStatus(e, status::kEngineFailure, {});
+        return failureStatus(e, status::kEngineFailure);
     }
     pristine_ = false;
     coloursPending_ = false;
-    return status::kOk;
+    return sizing(status::kOk);
 }
 
-EngineStatus LeadImage::Crop(float left, float top, float width, float height, CropAnchor anchor) {
+StepStatus LeadImage::Crop(float left, float top, float width, float height, CropAnchor anchor) {
     if (isEmpty())
-        return status::kNoImage;
+        return sizing(status::kNoImage);
     if (!sizeIsUsable(width, height) || !std::isfinite(left) || !std::isfinite(top))
-        return status::kBadDimensions;
+        return sizing(status::kBadDimensions);
     const int x = int(std::floor(left));
     const int y = int(std::floor(top));
     const int w = wholePixels(width);
@@ -243,7 +224,7 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
     if (w > image_.width() || h > image_.height() ||
         (anchor == CropAnchor::Centre &&
          (x < 0 || y < 0 || x + w > image_.width() || y + h > image_.height())))
-        return status::kBadDimensions;
+        return sizing(status::kBadDimensions);
     try {
         if (anchor == CropAnchor::Attention) {
             // The busiest part is found over the whole image before any of it is kept, which a
@@ -254,11 +235,11 @@ EngineStatus LeadImage::Crop(float left, float top, float width, float height, C
             image_ = pixels().extract_area(x, y, w, h);
         }
     } catch (const VError& e) {
-        return failureStatus(e, status::kEngineFailure, {});
+        return failureStatus(e, status::kEngineFailure);
     }
     pristine_ = false;
     coloursPending_ = false;
-    return status::kOk;
+    return sizing(status::kOk);
 }
 
 void LeadImage::copyFrom(const LeadImage& other) {
@@ -333,91 +314,8 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
     return status::kOk;
 }
 
-EngineStatus LeadImage::Save(const FilePath& path, const OutputFormat& format,
-                             int qualityFactor) const {
-    if (nameIsTaken(path))
-        return status::kOutputExists;
-    const Folder folder = Folder::open(path.absolute().parent());
-    if (!folder.isOpen())
-        return status::kFolderMissing;
-    PartialOutput output;
-    if (const EngineStatus st = Encode(folder, format, qualityFactor, output); st != status::kOk)
-        return st;
-    return output.commit(folder, path.fileName());
-}
-
-EngineStatus LeadImage::Encode(const Folder& folder, const OutputFormat& format,
-                               int qualityFactor, PartialOutput& output, bool keepExif) const {
-    return encodeInto(folder, format, output, keepExif,
-                      [&](const VImage& rgb8, const QByteArray& exif) {
-                          writeImage(rgb8, output.temporaryPath(), format, qualityFactor, exif);
-                      });
-}
-
-EngineStatus LeadImage::EncodeWithin(const Folder& folder, const OutputFormat& format,
-                                     int qualityFactor, const SizeLimit& limit,
-                                     PartialOutput& output, bool keepExif,
-                                     LimitedEncoding& result) const {
-    return encodeInto(
-        folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
-            // Decoded and fitted once; only the encodings are tried again.
-            const VImage decoded = withoutBlobs(rgb8).copy_memory();
-            result =
-                encodeWithin(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
-                             [&](const VImage& image, int quality, bool palette) {
-                                 return encodedAtQuality(image, format, quality, palette, exif);
-                             });
-            writeBytes(output.temporaryPath(), result.bytes);
-        });
-}
-
-EngineStatus LeadImage::EncodeToMemory(const OutputFormat& format, int qualityFactor,
-                                       QByteArray& bytes, bool keepExif) const {
-    if (const EngineStatus st = encodableAs(format); st != status::kOk)
-        return st;
-    return encodeStatus(format, keepExif, {}, [&](const VImage& rgb8, const QByteArray& exif) {
-        bytes = encodedImage(rgb8, format, qualityFactor, exif);
-    });
-}
-
-EngineStatus LeadImage::encodeInto(const Folder& folder, const OutputFormat& format,
-                                   PartialOutput& output, bool keepExif,
-                                   const Writing& write) const {
-    if (const EngineStatus st = encodableAs(format); st != status::kOk)
-        return st;
-    if (const EngineStatus st = output.create(folder); st != status::kOk)
-        return st;
-    const EngineStatus st = encodeStatus(format, keepExif, folder, write);
-    if (st != status::kOk)
-        output = PartialOutput();
-    return st;
-}
-
-EngineStatus LeadImage::encodableAs(const OutputFormat& format) const {
-    if (isEmpty())
-        return status::kNoImage;
-    if (!canWrite(format))
-        return status::kNoEncoder;
-    if (image_.width() > format.maxSide || image_.height() > format.maxSide)
-        return status::kTooLargeForFormat;
-    return status::kOk;
-}
-
-// folder: where the output was going, empty for memory.
-EngineStatus LeadImage::encodeStatus(const OutputFormat& format, bool keepExif,
-                                     const Folder& folder, const Writing& write) const {
-    try {
-        const QByteArray exif = keepExif && format.carriesExif ? keptExif(exif_) : QByteArray();
-        write(flattenedRgb(pixels(), 0xFFFFFF), exif);
-    } catch (const VError& e) {
-        // libheif present but built without an AV1 encoder: the saver exists, the codec not.
-        if (std::string_view(e.what()).find("Unsupported compression") != std::string_view::npos) {
-            vips_error_clear();
-            return status::kNoEncoder;
-        }
-        return failureStatus(e, status::kEncodeFailed, folder);
-    }
-    return status::kOk;
+VImage LeadImage::rgb8() const {
+    return flattenedRgb(pixels(), 0xFFFFFF);
 }
 
 void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms) {
@@ -445,27 +343,29 @@ VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
     return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
-EngineStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback,
-                                      const Folder& folder) const {
-    // The cause in the message: memory, open files, the disk, permissions.
+StepStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback) const {
     if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
-        return st;
-    if (folder.isOpen() && folder.isGone())
-        return status::kFolderMissing;
-    // Pixels are decoded only when a step wants them (a resize, a crop by attention, the
-    // encoder), so a damaged source surfaces there; tell it from that step's own failure by
-    // decoding the source on its own.
-    if (source_) {
-        try {
-            opened(VImage::option()
-                       ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
-                .avg();
-        } catch (const VError& again) {
-            return statusFromVipsError(again, status::kCorruptData);
-        }
+        return sizing(st);
+    if (const StepStatus fault = sourceFault(Stage::Size); !fault.ok())
+        return fault;
+    return sizing(fallback);
+}
+
+StepStatus LeadImage::sourceFault(Stage step) const {
+    if (!source_)
+        return {status::kOk, step};
+    try {
+        opened(VImage::option()
+                   ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                   ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
+            .avg();
+    } catch (const VError& again) {
+        // The one place damage met by a later step becomes the load's failure. A decode that
+        // ran out of memory or files says nothing of the source: it stays with the step.
+        const EngineStatus st = statusFromVipsError(again, status::kCorruptData);
+        return {st, st == status::kCorruptData ? Stage::Load : step};
     }
-    return fallback;
+    return {status::kOk, step};
 }
 
 } // namespace quillmorph

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "engine/FitGeometry.h"
-#include "engine/OutputFormat.h"
-#include "engine/SizeLimit.h"
+#include "engine/StepStatus.h"
 #include "files/EngineStatus.h"
 #include "files/FilePath.h"
-#include "files/Folder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -41,9 +39,10 @@ struct SourceHeader {
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded
-// until Save pulls the pixels through, so a resize whose result is later painted over costs
-// nothing. Every operation returns status::kOk or an engine status. Not thread-safe; one
-// instance is used by one thread at a time. Copies share no mutable state.
+// until an encoder (Encoding.h) pulls the pixels through, so a resize whose result is later
+// painted over costs nothing. Every operation returns status::kOk or an engine status, Size and
+// Crop with the operation it is charged to. Not thread-safe; one instance is used by one thread
+// at a time. Copies share no mutable state.
 class LeadImage {
 public:
     LeadImage() = default;
@@ -66,11 +65,12 @@ public:
 
     // Resamples to w × h (each truncated to whole pixels, at least one). On a freshly loaded
     // file this decodes at reduced scale where the format allows.
-    EngineStatus Size(float w, float h);
+    StepStatus Size(float w, float h);
 
     // Keeps width × height of the image (each truncated to whole pixels, at least one): from
     // left, top (Centre), or wherever the image is busiest (Attention, which ignores left, top).
-    EngineStatus Crop(float left, float top, float width, float height, CropAnchor anchor);
+    // Its failures are charged to Size, the step it belongs to.
+    StepStatus Crop(float left, float top, float width, float height, CropAnchor anchor);
 
     // Makes this instance an independent copy of other's image.
     void copyFrom(const LeadImage& other);
@@ -84,29 +84,18 @@ public:
     virtual EngineStatus Combine(float left, float top, float width, float height,
                                  const LeadImage& src, float srcLeft, float srcTop);
 
-    // Writes the image to path in format as 8-bit sRGB without metadata, through a temporary
-    // file in the same folder that is renamed into place only when complete; never replaces an
-    // existing file. qualityFactor: 2 is best (see jpegQualityFromFactor). A loaded file
-    // streams through the pipeline once: save once per Load.
-    EngineStatus Save(const FilePath& path, const OutputFormat& format, int qualityFactor) const;
+    // The image as the writers take it: 8-bit sRGB, transparency flattened onto white, its
+    // profile applied if that was put off. Lazy: nothing is decoded until its pixels are
+    // pulled, once per Load. Throws vips::VError.
+    vips::VImage rgb8() const;
 
-    // Save's first half: writes the file under a temporary name in folder, for the caller to
-    // commit under its final name later (or drop, which removes it). keepExif: the photo
-    // information of the file last loaded (KeptExif.h) goes into formats that carry EXIF.
-    EngineStatus Encode(const Folder& folder, const OutputFormat& format, int qualityFactor,
-                        PartialOutput& output, bool keepExif = false) const;
+    // The EXIF block of the file last loaded, as libvips found it; empty for none.
+    const QByteArray& exif() const { return exif_; }
 
-    // Encode held to a file-size limit, for a format it applies to (sizeLimitApplies): the
-    // pixels are decoded once and encoded at the best quality, not above the one qualityFactor
-    // gives, whose file fits (SizeLimit.h); result tells how that went.
-    EngineStatus EncodeWithin(const Folder& folder, const OutputFormat& format, int qualityFactor,
-                              const SizeLimit& limit, PartialOutput& output, bool keepExif,
-                              LimitedEncoding& result) const;
-
-    // The same encoding into memory: bytes receives the whole file. The statuses are Encode's
-    // except those of the file system.
-    EngineStatus EncodeToMemory(const OutputFormat& format, int qualityFactor, QByteArray& bytes,
-                                bool keepExif = false) const;
+    // After step failed for no cause its message names: the source decoded again on its own,
+    // to tell a damaged file (kCorruptData, charged to Load) from the step's own failure.
+    // status::kOk when the source decodes whole or nothing was loaded.
+    StepStatus sourceFault(Stage step) const;
 
     bool isEmpty() const { return !image_.get_image(); }
 
@@ -122,24 +111,13 @@ public:
     void useColourTransforms(std::shared_ptr<ColourTransforms> transforms);
 
 private:
-    // Gets the image as 8-bit sRGB and the photo information to keep (empty for none).
-    using Writing = std::function<void(const vips::VImage&, const QByteArray&)>;
-    // Encode's checks, its output made and dropped on failure, around write.
-    EngineStatus encodeInto(const Folder& folder, const OutputFormat& format,
-                            PartialOutput& output, bool keepExif, const Writing& write) const;
     // image_ as 8-bit sRGB, its profile applied if that was put off.
     vips::VImage pixels() const;
     // The source loaded again, whole or through libvips' shrinking loader.
     vips::VImage opened(vips::VOption* options) const;
     vips::VImage thumbnailOf(int width, vips::VOption* options) const;
-    EngineStatus encodableAs(const OutputFormat& format) const;
-    // write's failures as a status.
-    EngineStatus encodeStatus(const OutputFormat& format, bool keepExif, const Folder& folder,
-                              const Writing& write) const;
-    // Why a step that pulls pixels failed with e (folder: where its output was going, if
-    // anywhere): the cause the message names, the folder gone, a damaged source, or fallback.
-    EngineStatus failureStatus(const vips::VError& e, EngineStatus fallback,
-                               const Folder& folder) const;
+    // Why Size or Crop failed with e: the cause the message names, a damaged source, or fallback.
+    StepStatus failureStatus(const vips::VError& e, EngineStatus fallback) const;
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
     std::shared_ptr<VipsBlob> svg_;           // an SVG source, read into memory
