@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <memory>
+#include <utility>
 
 namespace quillmorph {
 
@@ -28,7 +29,7 @@ void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed
     opener->setProcessChannelMode(QProcess::ForwardedChannels);
     // Told once: a failed start raises errorOccurred alone, a crash both signals.
     auto told = std::make_shared<bool>(false);
-    const auto tell = [opener, told, failed](bool ok) {
+    const auto tell = [opener, told, failed = std::move(failed)](bool ok) {
         if (*told)
             return;
         *told = true;

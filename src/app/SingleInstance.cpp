@@ -131,8 +131,7 @@ bool SingleInstance::claim() {
         qint64 pid = 0;
         QString host;
         QString application;
-        const qint64 age =
-            QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
+        const qint64 age = QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
         if (lock_.getLockInfo(&pid, &host, &application) || age < kUnwrittenLockAgeMs ||
             !lock_.removeStaleLockFile() || !lock_.tryLock(0))
             return false;
@@ -205,7 +204,7 @@ void SingleInstance::readHandOver(QLocalSocket* socket) {
         socket->abort();
         return;
     }
-    if (socket->bytesAvailable() < qint64(4 + size))
+    if (socket->bytesAvailable() < 4 + qint64(size))
         return;
     socket->skip(4);
     const FilePaths files = handedOverFiles(socket->read(size));

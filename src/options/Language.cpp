@@ -46,10 +46,9 @@ void installTranslations(QObject& owner, const QStringList& uiLanguages) {
         return;
     }
     installFrom(owner, QStringLiteral(":/i18n/quillmorph_ja.qm"), "the Japanese translation");
-    installFrom(owner,
-                QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
-                    QStringLiteral("/qtbase_ja.qm"),
-                "Qt's Japanese translation (qtbase_ja.qm, package qt6-translations-l10n)");
+    installFrom(
+        owner, QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ja.qm"),
+        "Qt's Japanese translation (qtbase_ja.qm, package qt6-translations-l10n)");
 }
 
 void installTranslations(QCoreApplication& app) {

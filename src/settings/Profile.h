@@ -50,7 +50,7 @@ public:
 
 private:
     struct Line {
-        QByteArray text;  // without its line break
+        QByteArray text;   // without its line break
         QByteArray ending; // "\n", "\r\n", or empty for a last line without one
     };
     // The line of key in section; -1 when there is none.

@@ -4,7 +4,6 @@
 #include "engine/LeadImage.h"
 #include "engine/LoaderFamily.h"
 
-
 namespace quillmorph {
 
 // The pipeline's cost model: what converting a file will take, judged from its header alone.

@@ -1,6 +1,5 @@
 #include "batch/ConversionOptions.h"
 
-
 #include <QLocale>
 #include <algorithm>
 #include <cmath>

@@ -27,7 +27,8 @@ public:
             return batch_;
         auto it = subfolders_.find(item.subfolder);
         if (it == subfolders_.end() || it->second.isGone())
-            it = subfolders_.insert_or_assign(item.subfolder, batch_.descendant(item.subfolder)).first;
+            it = subfolders_.insert_or_assign(item.subfolder, batch_.descendant(item.subfolder))
+                     .first;
         return it->second;
     }
 
@@ -37,8 +38,8 @@ private:
 };
 
 // Names prepared's output after its source, never over another file, and stores it there.
-std::optional<Failure> commit(PreparedFile& prepared, OutputFolders& folders,
-                              const BatchItem& item, QSet<FilePath>& taken, FilePath& output) {
+std::optional<Failure> commit(PreparedFile& prepared, OutputFolders& folders, const BatchItem& item,
+                              QSet<FilePath>& taken, FilePath& output) {
     const Folder folder = folders.forItem(item);
     if (!folder.isOpen()) {
         const EngineStatus st =

@@ -10,10 +10,10 @@ namespace quillmorph {
 
 // Where and when a batch runs.
 struct BatchPlace {
-    FilePath parentFolder; // the Desktop, or what the user chose instead
+    FilePath parentFolder;  // the Desktop, or what the user chose instead
     bool makeParent = true; // made when missing; otherwise a missing parent ends the batch
     QDateTime startedAt = QDateTime::currentDateTime();
-    QLocale locale;       // formats the dated folder name
+    QLocale locale;        // formats the dated folder name
     int filesInFlight = 0; // files prepared at once; 0 means one per core
     double memoryLeft = 0; // bytes the process may still be given; 0: as the machine says
 };

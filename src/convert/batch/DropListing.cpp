@@ -61,7 +61,8 @@ public:
     void list(const FilePath& folder, const QByteArray& relative, QList<BatchItem>& out) {
         const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
         if (!dir) {
-            out << BatchItem{folder, relative, true, statusFromErrno(errno, FileRole::Named, status::kNotAFile)};
+            out << BatchItem{folder, relative, true,
+                             statusFromErrno(errno, FileRole::Named, status::kNotAFile)};
             return;
         }
         std::vector<Named> files;

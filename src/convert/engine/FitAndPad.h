@@ -11,7 +11,7 @@ namespace quillmorph {
 
 struct FitRequest {
     bool sizeConversion = false;
-    int boxWidth = 0;  // used when sizeConversion is on
+    int boxWidth = 0; // used when sizeConversion is on
     int boxHeight = 0;
     quint32 backColor = 0xFFFFFF;
     FitMode mode = FitMode::Pad; // these three only with size conversion on

@@ -19,12 +19,12 @@ enum class CropAnchor {
 
 // Where a scaled image lands in its box, computed in single precision as the batch always has.
 struct FitPlan {
-    int boxWidth = 0;  // W
-    int boxHeight = 0; // H
-    float scale = 0;   // s, the smaller of W/sw and H/sh (H/sh on a tie)
+    int boxWidth = 0;       // W
+    int boxHeight = 0;      // H
+    float scale = 0;        // s, the smaller of W/sw and H/sh (H/sh on a tie)
     float scaledWidth = 0;  // nw = s × sw
     float scaledHeight = 0; // nh = s × sh
-    float left = 0;   // placement inside the box, whole numbers
+    float left = 0;         // placement inside the box, whole numbers
     float top = 0;
     float width = 0;
     float height = 0;

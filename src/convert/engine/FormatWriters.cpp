@@ -106,8 +106,8 @@ QByteArray encodedInMemory(const VImage& rgb8, const OutputFormat& format, const
 
 void writeImage(const VImage& rgb8, const FilePath& file, const OutputFormat& format,
                 int qualityFactor, const QByteArray& exif) {
-    encode(rgb8, VTarget::new_to_file(file.c_str()), format,
-           {jpegQualityFromFactor(qualityFactor)}, exif);
+    encode(rgb8, VTarget::new_to_file(file.c_str()), format, {jpegQualityFromFactor(qualityFactor)},
+           exif);
 }
 
 QByteArray encodedImage(const VImage& rgb8, const OutputFormat& format, int qualityFactor,

@@ -18,8 +18,7 @@ public:
     const vips::VTarget& target() const { return target_; }
 
 private:
-    static gint64 onWrite(VipsTargetCustom* target, const void* data, gint64 length,
-                          gpointer self);
+    static gint64 onWrite(VipsTargetCustom* target, const void* data, gint64 length, gpointer self);
     static int onEnd(VipsTargetCustom* target, gpointer self);
     bool take(const char* data, qsizetype length);
 

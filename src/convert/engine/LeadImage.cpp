@@ -20,7 +20,7 @@ using vips::VImage;
 namespace {
 
 // An SVG larger than this is no drawing a person made.
-constexpr qint64 kMaxSvgBytes = 256 * 1024 * 1024;
+constexpr qint64 kMaxSvgBytes = qint64(256) * 1024 * 1024;
 
 std::vector<double> rgbOf(quint32 colour) {
     return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
@@ -192,13 +192,13 @@ StepStatus LeadImage::Size(float w, float h) {
             // 30000 × 30000 into a 7 × 5 box took 17 s and 570 MB. Below that, a resize.
             const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
             const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
-            image_ = exactSize(normalisedSrgb(thumbnailOf(viaW, VImage::option()
-                                                                    ->set("height", viaH)
-                                                                    ->set("size", VIPS_SIZE_FORCE)
-                                                                    ->set("fail_on",
-                                                                          VIPS_FAIL_ON_TRUNCATED)),
-                                                transforms_.get()),
-                               viaW, viaH);
+            image_ = exactSize(
+                normalisedSrgb(thumbnailOf(viaW, VImage::option()
+                                                     ->set("height", viaH)
+                                                     ->set("size", VIPS_SIZE_FORCE)
+                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
+                               transforms_.get()),
+                viaW, viaH);
             if (viaW != tw || viaH != th)
                 image_ = resampled(image_, tw, th);
         } else {
@@ -300,7 +300,7 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
                                     ->set("background", rgbOf(*flatColour_)));
         } else if (piece.has_alpha()) {
             image_ = pixels().composite2(piece, VIPS_BLEND_MODE_OVER,
-                                       VImage::option()->set("x", x)->set("y", y));
+                                         VImage::option()->set("x", x)->set("y", y));
             image_ = normalisedSrgb(image_);
         } else {
             image_ = pixels().insert(piece, x, y);

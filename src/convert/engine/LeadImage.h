@@ -120,12 +120,12 @@ private:
     StepStatus failureStatus(const vips::VError& e, EngineStatus fallback) const;
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
-    std::shared_ptr<VipsBlob> svg_;           // an SVG source, read into memory
+    std::shared_ptr<VipsBlob> svg_;            // an SVG source, read into memory
     vips::VImage image_;
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
     std::shared_ptr<ColourTransforms> transforms_;
-    bool pristine_ = false; // image_ is still the whole file, so a resize may shrink on load
+    bool pristine_ = false;       // image_ is still the whole file, so a resize may shrink on load
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile
     std::optional<quint32> flatColour_; // set while image_ is one colour all over

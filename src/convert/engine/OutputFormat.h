@@ -37,11 +37,11 @@ struct OutputFormat {
     Writer writer;
     const char* saver;   // Vips: the saver operation; Magick: ImageMagick's format name
     const char* options; // further saver options, "name=value,…" as libvips parses them
-    bool usesQuality;    // the quality value sets the saver's Q (as JPEG's, see jpegQualityFromFactor)
-    int maxSide;         // the largest width or height the format stores
-    bool carriesExif;    // kept photo information is written into it (KeptExif.h); libvips
-                         // 8.14 writes EXIF into JPEG, PNG, WebP and HEIF only
-    int leastQuality;    // the lowest saver Q the encoder honours; a lower one is taken as this
+    bool usesQuality; // the quality value sets the saver's Q (as JPEG's, see jpegQualityFromFactor)
+    int maxSide;      // the largest width or height the format stores
+    bool carriesExif; // kept photo information is written into it (KeptExif.h); libvips
+                      // 8.14 writes EXIF into JPEG, PNG, WebP and HEIF only
+    int leastQuality; // the lowest saver Q the encoder honours; a lower one is taken as this
 };
 
 // Every format in the order the format box lists them: the eight of old first, then the newer.

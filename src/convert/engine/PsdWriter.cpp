@@ -21,17 +21,17 @@ void putBig32(QByteArray& out, quint32 v) {
 
 QByteArray header(int width, int height) {
     QByteArray out("8BPS");
-    putBig16(out, 1);             // version
-    out.append(6, '\0');          // reserved
-    putBig16(out, 3);             // channels
+    putBig16(out, 1);    // version
+    out.append(6, '\0'); // reserved
+    putBig16(out, 3);    // channels
     putBig32(out, quint32(height));
     putBig32(out, quint32(width));
-    putBig16(out, 8);             // bits per channel
-    putBig16(out, 3);             // RGB colour mode
-    putBig32(out, 0);             // colour mode data
-    putBig32(out, 0);             // image resources
-    putBig32(out, 0);             // layers and masks
-    putBig16(out, 0);             // raw image data follows
+    putBig16(out, 8); // bits per channel
+    putBig16(out, 3); // RGB colour mode
+    putBig32(out, 0); // colour mode data
+    putBig32(out, 0); // image resources
+    putBig32(out, 0); // layers and masks
+    putBig16(out, 0); // raw image data follows
     return out;
 }
 

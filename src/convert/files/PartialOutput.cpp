@@ -88,11 +88,11 @@ EngineStatus PartialOutput::commit(const Folder& folder, const QByteArray& name)
         return status::kOutputExists;
     // linkat never replaces an existing name; for the named fallback, neither does
     // renameat2's RENAME_NOREPLACE.
-    const bool stored =
-        temporary_.isEmpty()
-            ? ::linkat(AT_FDCWD, path_.c_str(), folder.fd(), name.constData(), AT_SYMLINK_FOLLOW) == 0
-            : ::renameat2(folder_.fd(), temporary_.constData(), folder.fd(), name.constData(),
-                          RENAME_NOREPLACE) == 0;
+    const bool stored = temporary_.isEmpty()
+                            ? ::linkat(AT_FDCWD, path_.c_str(), folder.fd(), name.constData(),
+                                       AT_SYMLINK_FOLLOW) == 0
+                            : ::renameat2(folder_.fd(), temporary_.constData(), folder.fd(),
+                                          name.constData(), RENAME_NOREPLACE) == 0;
     if (!stored) {
         const int error = errno;
         if (folder.isGone())

@@ -36,8 +36,9 @@ std::shared_ptr<const SourceFile> SourceFile::open(const FilePath& path, EngineS
     }
     std::shared_ptr<const SourceFile> file(new SourceFile(fd));
     // What was opened is what counts.
-    status = ::fstat(fd, &info) == 0 ? statusOf(info)
-                                     : statusFromErrno(errno, FileRole::Named, status::kAccessDenied);
+    status = ::fstat(fd, &info) == 0
+                 ? statusOf(info)
+                 : statusFromErrno(errno, FileRole::Named, status::kAccessDenied);
     return status == status::kOk ? file : nullptr;
 }
 
