@@ -1,9 +1,4 @@
-#include "batch/ConvertFiles.h"
-#include "batch/Messages.h"
-#include "batch/StatusSentences.h"
-#include "engine/FormatWriters.h"
-#include "engine/LeadImage.h"
-#include "engine/OutputFormat.h"
+#include "files/EngineStatus.h"
 #include "files/FileNames.h"
 #include "files/OutputFolder.h"
 #include "files/SystemError.h"
@@ -49,62 +44,6 @@ TEST(FileNamesTest, CollidingOutputsGetNumberedNames) {
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
     EXPECT_EQ(freeOutputName(folder, "b", ".png", fresh), "b (2).png");
-}
-
-TEST(MessagesTest, ErrorProcNumbersStatusesFromOne) {
-    EXPECT_EQ(message::ErrorProc(20004, QStringLiteral("Load")), QStringLiteral("エラー:  5 In Load"));
-    EXPECT_EQ(message::ErrorProc(20000, QStringLiteral("Size")), QStringLiteral("エラー:  1 In Size"));
-    EXPECT_EQ(message::ErrorProc(20036, QStringLiteral("Save")), QStringLiteral("エラー:  37 In Save"));
-    EXPECT_EQ(message::ErrorProc(20037, QStringLiteral("Save")), QStringLiteral("エラー:  0 In Save"));
-    EXPECT_EQ(message::ErrorProc(-1, QStringLiteral("Load")), QStringLiteral("エラー:  0 In Load"));
-}
-
-TEST(MessagesTest, CountsCarryTheirSignPosition) {
-    EXPECT_EQ(message::completed(3), QStringLiteral(" 3ファイルを変換終了しました。"));
-    EXPECT_EQ(message::completed(0), QStringLiteral(" 0ファイルを変換終了しました。"));
-    EXPECT_EQ(message::cancelled(12), QStringLiteral(" 12ファイルを変換した時点で中止しました。"));
-    EXPECT_EQ(message::signedPosition(-4), QStringLiteral("-4"));
-    EXPECT_EQ(message::formatSelection(QStringLiteral("jpeg")),
-              QStringLiteral("画像形式の選択エラーです [jpeg]"));
-}
-
-TEST(MessagesTest, AFailureNamesItsFileOnASecondLine) {
-    const FilePath file(QStringLiteral("/in/a.png"));
-    EXPECT_EQ(message::text(Failure::engine(20000, Stage::Size, file)),
-              QStringLiteral("エラー:  1 In Size\n/in/a.png"));
-    EXPECT_EQ(message::text(Failure::unknownFormat(QStringLiteral("TIF"), {})),
-              QStringLiteral("画像形式の選択エラーです [TIF]"));
-    EXPECT_EQ(message::text(Failure::of(Failure::Kind::CombineFailed, file)),
-              QStringLiteral("ERR: LEAD1 Combine\n/in/a.png"));
-    EXPECT_EQ(message::text(Failure::of(Failure::Kind::FillFailed, {})), QStringLiteral("ERR: LEAD1 Fill"));
-    // For a terminal, no character of a name may act on it: C0, DEL and C1 (CSI) are escaped.
-    const FilePath hostile = FilePath::fromNative("/in/\x1b[2J\x7f\xc2\x9b\xe5\x86\x99\xe9.png");
-    EXPECT_EQ(message::text(Failure::engine(20006, Stage::Load, hostile), message::PathForm::Terminal),
-              QStringLiteral("エラー:  7 In Load\n/in/\\x1B[2J\\x7F\\xC2\\x9B写\uFFFD.png"));
-}
-
-TEST(MessagesTest, EveryStatusAUserCanMeetHasOnePlainSentence) {
-    QSet<QString> sentences;
-    for (EngineStatus st = status::kEngineFailure; st <= status::kTooManyOpenFiles; ++st)
-        sentences << message::sentence(Failure::engine(st, Stage::Load, {}));
-    EXPECT_EQ(sentences.size(), status::kTooManyOpenFiles - status::kEngineFailure + 1);
-    EXPECT_FALSE(sentences.contains(QString()));
-    EXPECT_EQ(message::sentence(Failure::engine(status::kLast, Stage::Save, {})), QString()) << "reserved";
-    EXPECT_EQ(message::sentence(Failure::of(Failure::Kind::NotAnImage, {})), QString());
-    EXPECT_FALSE(message::sentence(Failure::of(Failure::Kind::FillFailed, {})).isEmpty());
-    const Failure cut = Failure::engine(status::kCorruptData, Stage::Load, QStringLiteral("/in/a.png"));
-    EXPECT_EQ(message::withSentence(message::text(cut), cut),
-              QStringLiteral("エラー:  7 In Load\n/in/a.png\nファイルが壊れているか、途中で切れています。"));
-}
-
-TEST(MessagesTest, SizesCountIn1024sWithOneDecimal) {
-    const std::pair<qint64, const char*> rows[] = {
-        {0, "0 B"}, {1023, "1023 B"}, {1024, "1.0 KB"}, {712'000, "695.3 KB"},
-        {1'048'530, "1.0 MB"}, {50'541'363, "48.2 MB"}, {3'250'586, "3.1 MB"}, {5'476'083'302, "5.1 GB"}};
-    for (const auto& [bytes, text] : rows)
-        EXPECT_EQ(message::byteSize(bytes), QLatin1String(text)) << bytes;
-    EXPECT_EQ(message::sizes({50'541'363, 3'250'586, 40}), QStringLiteral("合計 48.2 MB → 3.1 MB"));
-    EXPECT_EQ(message::sizes({}), QString()) << "nothing converted, nothing to say";
 }
 
 TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
@@ -179,43 +118,6 @@ TEST(OutputFolderTest, AnExistingFolderIsNeverReused) {
     const FilePath nested = createOutputFolder(parent.filePath(QStringLiteral("デスクトップ/x")),
                                                QStringLiteral("pic2"));
     EXPECT_TRUE(QFileInfo(nested.display()).isDir());
-}
-
-TEST(OutputFormatTest, LookupIsExactAndCaseSensitive) {
-    ASSERT_TRUE(outputFormatFor(QStringLiteral("JPEG")));
-    EXPECT_EQ(formatChoiceFor(QStringLiteral("PNG")).row, outputFormatFor(FormatCode::Png));
-    EXPECT_EQ(formatChoiceFor(QStringLiteral("jpeg")).row, nullptr);
-    EXPECT_EQ(formatChoiceFor(QStringLiteral("jpeg")).unknownText, QStringLiteral("jpeg"));
-    EXPECT_STREQ(outputFormatFor(QStringLiteral("JPEG"))->extension, ".jpg");
-    EXPECT_EQ(outputFormatFor(QStringLiteral("RAS"))->code, FormatCode::Ras);
-    EXPECT_EQ(int(outputFormatFor(QStringLiteral("PSD"))->code), 76);
-    EXPECT_FALSE(outputFormatFor(QStringLiteral("jpeg")));
-    EXPECT_FALSE(outputFormatFor(QStringLiteral("JPEG ")));
-    EXPECT_FALSE(outputFormatFor(QStringLiteral("TIF")));
-    QStringList names;
-    for (const OutputFormat& format : outputFormats())
-        names << QLatin1String(format.name) + QLatin1String(format.extension);
-    EXPECT_EQ(names.join(' '), "BMP.bmp JPEG.jpg PNG.png GIF.gif PSD.psd CMP.cmp PCT.pct RAS.ras "
-                               "WEBP.webp AVIF.avif JXL.jxl TIFF.tif");
-}
-
-TEST(OutputFormatTest, AFormatWithoutItsEncoderIsToldApart) {
-    for (const OutputFormat& format : outputFormats())
-        EXPECT_TRUE(canWrite(format)) << format.name; // the Makefile installs a complete libvips
-    OutputFormat missing = *outputFormatFor(QStringLiteral("AVIF"));
-    missing.saver = "nosuchsave";
-    EXPECT_FALSE(canWrite(missing));
-    EXPECT_EQ(message::ErrorProc(status::kNoEncoder, QStringLiteral("Save")), QStringLiteral("エラー:  18 In Save"));
-}
-
-TEST(QualityTest, JpegQualityFollowsTheFactor) {
-    EXPECT_EQ(jpegQualityFromFactor(2), 100);
-    EXPECT_EQ(jpegQualityFromFactor(32), 88);
-    EXPECT_EQ(jpegQualityFromFactor(128), 50);
-    EXPECT_EQ(jpegQualityFromFactor(248), 2);
-    EXPECT_EQ(jpegQualityFromFactor(254), 1);
-    EXPECT_EQ(jpegQualityFromFactor(-124), 100);
-    EXPECT_EQ(jpegQualityFromFactor(32767), 1);
 }
 
 } // namespace
