@@ -34,68 +34,85 @@ Pipeline::~Pipeline() {
 PreparedFile Pipeline::take(int index) {
     openAhead(index);
     for (;;) {
-        // Skipped and failed files, those refused as too dear among them, need no worker.
-        if (const auto it = waiting_.find(index);
-            it != waiting_.end() && it->second.needsNoWorker()) {
-            StartedFile file = std::move(it->second);
-            waiting_.erase(it);
-            file.options = options_.current();
-            return prepareFile(file, folder_);
-        }
         std::unique_lock lock(shared_->mutex);
         forgetFinished();
-        if (const auto it = shared_->done.find(index); it != shared_->done.end()) {
-            PreparedFile prepared = std::move(it->second);
-            shared_->done.erase(it);
-            return prepared;
-        }
         const auto seen = shared_->completions;
         lock.unlock();
+        if (std::optional<PreparedFile> prepared = takeIfReady(index))
+            return std::move(*prepared);
         while (startOne()) {
         }
-        if (const auto it = waiting_.find(index);
-            it != waiting_.end() && it->second.needsNoWorker())
+        if (const FileJob& job = *jobs_.at(index);
+            job.state == FileJob::State::Opened && job.started.needsNoWorker())
             continue; // refused: its turn has come
         lock.lock();
         shared_->finished.wait(lock, [&] { return shared_->completions != seen; });
     }
 }
 
+std::optional<PreparedFile> Pipeline::takeIfReady(int index) {
+    const auto it = jobs_.find(index);
+    FileJob& job = *it->second;
+    PreparedFile prepared;
+    switch (job.state) {
+    case FileJob::State::Running:
+        return std::nullopt;
+    case FileJob::State::Opened:
+        // Skipped and failed files, those refused as too dear among them, need no worker.
+        if (!job.started.needsNoWorker())
+            return std::nullopt;
+        job.started.options = options_.current();
+        prepared = prepareFile(job.started, folder_);
+        break;
+    case FileJob::State::Prepared:
+        scheduler_.finish(index);
+        prepared = std::move(job.prepared);
+        break;
+    }
+    jobs_.erase(it);
+    return prepared;
+}
+
 void Pipeline::openAhead(int index) {
     const int end = std::min(int(items_.size()), index + lookAhead_);
     for (; opened_ < end; ++opened_) {
-        StartedFile file = openFile(items_[opened_], colourTransforms_);
-        if (!file.needsNoWorker())
-            scheduler_.add(opened_, file.cost);
-        waiting_.emplace(opened_, std::move(file));
+        auto job = std::make_shared<FileJob>();
+        job->started = openFile(items_[opened_], colourTransforms_);
+        if (!job->started.needsNoWorker())
+            scheduler_.add(opened_, job->started.cost);
+        jobs_.emplace(opened_, std::move(job));
     }
 }
 
 void Pipeline::forgetFinished() {
-    for (const auto& [index, prepared] : shared_->done)
-        scheduler_.finish(index);
+    for (const auto& [index, job] : jobs_) {
+        if (job->state == FileJob::State::Prepared)
+            scheduler_.finish(index);
+    }
 }
 
 bool Pipeline::startOne() {
     const ConversionOptions options = options_.current();
-    const Scheduler::Step step = scheduler_.next(
-        [&](int index) { return workingBytes(waiting_.at(index).images.LEAD1.header(), options); });
+    const Scheduler::Step step = scheduler_.next([&](int index) {
+        return workingBytes(jobs_.at(index)->started.images.LEAD1.header(), options);
+    });
     // Its failure is told when its turn comes.
     for (const int index : step.refused) {
-        StartedFile& file = waiting_.at(index);
+        StartedFile& file = jobs_.at(index)->started;
         file.failure = Failure::engine(status::kImageTooLarge, Stage::Load, file.path);
         file.images = ImagePair();
     }
     if (!step.start)
         return false;
-    const int chosenIndex = *step.start;
-    auto file = std::make_shared<StartedFile>(std::move(waiting_.extract(chosenIndex).mapped()));
-    file->options = options;
-    pool_.post([file, chosenIndex, folder = folder_, results = shared_, abandoned = abandoned_] {
-        PreparedFile prepared = prepareOnWorker(*file, folder, *abandoned);
+    const std::shared_ptr<FileJob> job = jobs_.at(*step.start);
+    job->started.options = options;
+    job->state = FileJob::State::Running;
+    pool_.post([job, folder = folder_, results = shared_, abandoned = abandoned_] {
+        PreparedFile prepared = prepareOnWorker(job->started, folder, *abandoned);
         {
             const std::lock_guard lock(results->mutex);
-            results->done.emplace(chosenIndex, std::move(prepared));
+            job->prepared = std::move(prepared);
+            job->state = FileJob::State::Prepared;
             ++results->completions;
         }
         results->finished.notify_one();

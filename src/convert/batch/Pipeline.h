@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace quillmorph {
 
@@ -36,16 +37,27 @@ public:
     PreparedFile take(int index);
 
 private:
+    // One file's way through the pipeline: opened (its header read, its cost known), running on
+    // a worker, prepared (its output written under a temporary name, or its failure known); the
+    // batch's thread then commits it. Running → Prepared happens on the worker, every other
+    // change on the batch's thread; what is not Opened belongs to the worker until Prepared.
+    struct FileJob {
+        enum class State { Opened, Running, Prepared };
+        std::atomic<State> state = State::Opened;
+        StartedFile started;
+        PreparedFile prepared;
+    };
     struct Results {
         std::mutex mutex;
         std::condition_variable finished;
-        std::map<int, PreparedFile> done;
         quint64 completions = 0;
     };
 
     void openAhead(int index);
     // Called with the results locked: frees the slots of the files that have finished.
     void forgetFinished();
+    // The job's result, once it needs no worker or its worker has finished; the job is gone.
+    std::optional<PreparedFile> takeIfReady(int index);
     // Starts the file the scheduler picks, failing those it refuses as too dear for the memory
     // there is; false when it picks none.
     bool startOne();
@@ -56,8 +68,8 @@ private:
     const int workers_;
     const int lookAhead_;
     Scheduler scheduler_;
-    int opened_ = 0;                     // items before this have had their header opened
-    std::map<int, StartedFile> waiting_; // opened, not started
+    int opened_ = 0;                               // items before this have had their header opened
+    std::map<int, std::shared_ptr<FileJob>> jobs_; // opened, not yet taken
     // Built once per profile for the whole batch, not once per file.
     std::shared_ptr<ColourTransforms> colourTransforms_;
     std::shared_ptr<Results> shared_ = std::make_shared<Results>();
