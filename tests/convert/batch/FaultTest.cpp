@@ -40,42 +40,46 @@ QStringList sourceImages(const QTemporaryDir& dir, int count, int side = 64) {
     return files;
 }
 
-TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
+// One batch of PNGs onto a desktop of its own, its sink recording.
+struct OneBatch {
+    OneBatch() { place.parentFolder = desktop.path(); }
+    BatchResult run(const QStringList& files) {
+        return ConvertFiles(test::paths(files), place, options, sink);
+    }
     QTemporaryDir sources;
     QTemporaryDir desktop;
     PngOptions options;
     test::RecordingSink sink;
     BatchPlace place;
-    place.parentFolder = desktop.path();
-    sink.afterOutput = [&](int stored) {
+};
+
+TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
+    OneBatch batch;
+    batch.sink.afterOutput = [&](int stored) {
         if (stored == 1)
-            QDir(QFileInfo(sink.outputs.front()).absolutePath()).removeRecursively();
+            QDir(QFileInfo(batch.sink.outputs.front()).absolutePath()).removeRecursively();
     };
-    const QStringList files = sourceImages(sources, 4);
-    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
+    const QStringList files = sourceImages(batch.sources, 4);
+    const BatchResult result = batch.run(files);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
     EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  14 In Save\n") + files[1]);
     EXPECT_FALSE(QFileInfo::exists(result.outputFolder.display()));
-    EXPECT_EQ(QDir(desktop.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+    EXPECT_EQ(QDir(batch.desktop.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
 }
 
 // The dated folder moved away mid-batch and a link to another folder put in its place: every
 // output still lands in the folder the batch made, subfolders too, none in the link's target.
 TEST(FaultTest, OutputFolderSwappedForALinkMidBatchLeadsNoOutputAway) {
-    QTemporaryDir sources;
-    QTemporaryDir desktop;
-    PngOptions options;
-    test::RecordingSink sink;
-    BatchPlace place;
-    place.parentFolder = desktop.path();
-    const QString elsewhere = desktop.filePath(QStringLiteral("elsewhere"));
-    const QString moved = desktop.filePath(QStringLiteral("moved"));
+    OneBatch batch;
+    const QTemporaryDir& sources = batch.sources;
+    const QString elsewhere = batch.desktop.filePath(QStringLiteral("elsewhere"));
+    const QString moved = batch.desktop.filePath(QStringLiteral("moved"));
     ASSERT_TRUE(QDir().mkpath(elsewhere));
-    sink.afterOutput = [&](int stored) {
+    batch.sink.afterOutput = [&](int stored) {
         if (stored != 1)
             return;
-        const QString dated = QFileInfo(sink.outputs.front()).absolutePath();
+        const QString dated = QFileInfo(batch.sink.outputs.front()).absolutePath();
         ASSERT_TRUE(QFile::rename(dated, moved));
         ASSERT_TRUE(QFile::link(elsewhere, dated));
     };
@@ -83,8 +87,7 @@ TEST(FaultTest, OutputFolderSwappedForALinkMidBatchLeadsNoOutputAway) {
     ASSERT_TRUE(QDir().mkpath(sources.filePath(QStringLiteral("album"))));
     for (const char* name : {"s0.png", "s1.png"})
         QFile::copy(sources.filePath(QLatin1String(name)), sources.filePath(QStringLiteral("album/") + QLatin1String(name)));
-    const BatchResult result = ConvertFiles(
-        test::paths(files + QStringList{sources.filePath(QStringLiteral("album"))}), place, options, sink);
+    const BatchResult result = batch.run(files + QStringList{sources.filePath(QStringLiteral("album"))});
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed) << message::finalMessage(result).toStdString();
     EXPECT_EQ(QDir(moved).entryList(QDir::Files, QDir::Name), QStringList({"s0.png", "s1.png", "s2.png"}));
     EXPECT_EQ(QDir(moved + QStringLiteral("/album")).entryList(QDir::Files, QDir::Name),
@@ -132,7 +135,7 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
         options.base.sizeConversion = false;
         options.base.format = formatChoiceFor(QLatin1String(format));
         test::RecordingSink sink;
-                BatchPlace place;
+        BatchPlace place;
         place.parentFolder = disk.path();
         const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed) << format;
@@ -145,20 +148,16 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
 // A file whose conversion would hold more than half the memory the process may have is refused
 // before any of it is decoded (this GIF asks for 1.7 GB); the batch goes on.
 TEST(FaultTest, AFileTooDearForTheMemoryLeftIsRefusedAndTheBatchGoesOn) {
-    QTemporaryDir sources;
-    QTemporaryDir desktop;
-    QStringList files = sourceImages(sources, 2);
-    const QString bomb = test::writeBytes(sources.filePath(QStringLiteral("bomb.gif")), test::gifDeclaring(20000, 20000));
+    OneBatch batch;
+    QStringList files = sourceImages(batch.sources, 2);
+    const QString bomb =
+        test::writeBytes(batch.sources.filePath(QStringLiteral("bomb.gif")), test::gifDeclaring(20000, 20000));
     files.insert(1, bomb);
-    PngOptions options;
-    options.base.keepGoing = true;
-    test::RecordingSink sink;
-        BatchPlace place;
-    place.parentFolder = desktop.path();
-    place.memoryLeft = 2.0 * 1024 * 1024 * 1024;
-    const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
+    batch.options.base.keepGoing = true;
+    batch.place.memoryLeft = 2.0 * 1024 * 1024 * 1024;
+    const BatchResult result = batch.run(files);
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
-    EXPECT_EQ(sink.outputs.size(), 2);
+    EXPECT_EQ(batch.sink.outputs.size(), 2);
     ASSERT_EQ(result.failures.size(), 1);
     EXPECT_EQ(message::text(result.failures[0]), QStringLiteral("エラー:  8 In Load\n") + bomb);
 }
