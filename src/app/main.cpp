@@ -19,9 +19,9 @@ namespace {
 // Every argument is a file to convert, as a drop would give it: a full path, so that a copy
 // started elsewhere can hand it over.
 // The arguments' own bytes: a name need not be UTF-8.
-quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
+quillmorph::FilePaths filesFromArguments(int argc, char** argv, int first) {
     quillmorph::FilePaths files;
-    for (int i = 1; i < argc; ++i)
+    for (int i = first; i < argc; ++i)
         files << quillmorph::FilePath::fromNative(argv[i]).absolute();
     return files;
 }
@@ -29,7 +29,7 @@ quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
 // Written in English; translations find it under "quillmorph".
 constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "quillmorph",
-    "Usage: quillmorph [FILE...]\n"
+    "Usage: quillmorph [--preset NAME] [FILE...]\n"
     "\n"
     "Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the\n"
     "margin colour and saved in the chosen format into a new dated folder (pic + date + time)\n"
@@ -39,6 +39,8 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "and ends, or without FILEs says that the window is already running and ends.\n"
     "\n"
     "Options:\n"
+    "  --preset NAME  convert the FILEs with a preset (see quillmorph-cli --list-presets);\n"
+    "                 the window's own choices stay as they are\n"
     "  --help     show this text\n"
     "  --version  show the version\n");
 
@@ -92,10 +94,14 @@ int main(int argc, char** argv) {
                      &quillmorph::dismissOpenDialogs);
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
-    start.files = filesFromArguments(argc, argv);
+    // `quillmorph --preset NAME FILE...`: the file managers' actions convert with a preset.
+    const bool withPreset = argc >= 3 && std::strcmp(argv[1], "--preset") == 0;
+    if (withPreset)
+        start.preset = QString::fromLocal8Bit(argv[2]);
+    start.files = filesFromArguments(argc, argv, withPreset ? 3 : 1);
     // Only one window per user: a later copy hands its files over and ends without loading.
     if (!instance.claim())
-        return quillmorph::endAsLaterCopy(instance, start.files, dialogs);
+        return quillmorph::endAsLaterCopy(instance, start.files, start.preset, dialogs);
     start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,
