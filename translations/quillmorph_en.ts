@@ -292,7 +292,7 @@ Only one window runs per user: a second quillmorph hands its FILEs to the runnin
 and ends, or without FILEs says that the window is already running and ends.
 
 Options:
-  --preset NAME  convert the FILEs with a preset (see quillmorph-cli --list-presets);
+  --preset NAME  convert the FILEs with a preset, as quillmorph-cli --preset does;
                  the window&apos;s own choices stay as they are
   --help     show this text
   --version  show the version

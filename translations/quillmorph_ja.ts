@@ -282,7 +282,7 @@ Only one window runs per user: a second quillmorph hands its FILEs to the runnin
 and ends, or without FILEs says that the window is already running and ends.
 
 Options:
-  --preset NAME  convert the FILEs with a preset (see quillmorph-cli --list-presets);
+  --preset NAME  convert the FILEs with a preset, as quillmorph-cli --preset does;
                  the window&apos;s own choices stay as they are
   --help     show this text
   --version  show the version
@@ -300,7 +300,7 @@ quillmorph のウィンドウを開きます。
 FILE がなければ、ウィンドウがすでに起動していると伝えて終わります。
 
 オプション:
-  --preset NAME  FILE をプリセットの設定で変換する (quillmorph-cli --list-presets を参照)。
+  --preset NAME  FILE をプリセットの設定で変換する (quillmorph-cli --preset と同じ)。
                  ウィンドウの設定はそのまま
   --help     この説明を表示する
   --version  バージョンを表示する

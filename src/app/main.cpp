@@ -39,7 +39,7 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "and ends, or without FILEs says that the window is already running and ends.\n"
     "\n"
     "Options:\n"
-    "  --preset NAME  convert the FILEs with a preset (see quillmorph-cli --list-presets);\n"
+    "  --preset NAME  convert the FILEs with a preset, as quillmorph-cli --preset does;\n"
     "                 the window's own choices stay as they are\n"
     "  --help     show this text\n"
     "  --version  show the version\n");

@@ -198,7 +198,11 @@ TEST_F(CliTest, AFailedBatchExitsWithOneAndItsMessage) {
     test::writeBytes(windir() + QStringLiteral("/quillmorph.ini"), "[V1.00202]\niSizeConv=1\niWidth=abc\n");
     const CliRun option = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--keep-going"), good, good});
     EXPECT_EQ(option.exitCode, 1);
-    EXPECT_EQ(option.err, QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n"));
+    // The specified line, then the quieter one naming the forms the boxes take.
+    EXPECT_EQ(option.err, QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n"
+                                         "幅と高さは 1〜32767 の数で指定します。片方を空欄か * にすると"
+                                         "もう片方は画像の縦横比に従い、50% のように書くと元の大きさの"
+                                         "割合になります。\n"));
     ASSERT_EQ(option.out.size(), 1);
     EXPECT_TRUE(QFileInfo(option.out[0]).isDir());
 }
