@@ -158,6 +158,14 @@
         <source>同時に開けるファイルの数が上限に達しました。上限を上げてもう一度お試しください。</source>
         <translation>Too many files are open at once. Raise the limit and try again.</translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: %1</source>
+        <translation>Quality chosen by eye: %1</translation>
+    </message>
+    <message>
+        <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
+        <translation>Quality chosen by eye: %1–%2 (median %3)</translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -258,7 +266,7 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
+        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -299,7 +307,7 @@ Options:
     </message>
     <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                      [--quality Q] [--background COLOR] [--keep-going]
+                      [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
                       [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
 
@@ -315,6 +323,8 @@ and the options after it are off unless given.
   --size WxH          fit into a box of W x H pixels (size conversion on)
   --no-size           keep each image&apos;s own size (size conversion off)
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --quality auto      each picture at the lowest quality that looks the same, by
+                      the Butteraugli metric; the quality value is the ceiling
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
   --keep-going        report a failed file on standard error and go on
   --mode MODE         how a picture meets the box: pad (the whole box, the picture
@@ -403,6 +413,10 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>上限なし</source>
         <translation>No limit</translation>
+    </message>
+    <message>
+        <source>画質を自動で決める（見た目そのまま）</source>
+        <translation>Choose quality by eye (looks the same)</translation>
     </message>
 </context>
 <context>

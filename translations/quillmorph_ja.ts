@@ -154,6 +154,14 @@
         <source>同時に開けるファイルの数が上限に達しました。上限を上げてもう一度お試しください。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -265,8 +273,8 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください</translation>
     </message>
     <message>
-        <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
-        <translation>--quality には「%1」ではなく、0 ～ 100 の数値を指定してください</translation>
+        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
+        <translation>--quality には「%1」ではなく、0 ～ 100 の数値か auto を指定してください</translation>
     </message>
     <message>
         <source>--background wants #RRGGBB or a colour name, not &quot;%1&quot;</source>
@@ -306,7 +314,7 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
     </message>
     <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                      [--quality Q] [--background COLOR] [--keep-going]
+                      [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
                       [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
 
@@ -322,6 +330,8 @@ and the options after it are off unless given.
   --size WxH          fit into a box of W x H pixels (size conversion on)
   --no-size           keep each image&apos;s own size (size conversion off)
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --quality auto      each picture at the lowest quality that looks the same, by
+                      the Butteraugli metric; the quality value is the ceiling
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
   --keep-going        report a failed file on standard error and go on
   --mode MODE         how a picture meets the box: pad (the whole box, the picture
@@ -343,7 +353,7 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 --keep-going, any file failed), 2 usage error.
 </source>
         <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                       [--quality Q] [--background COLOR] [--keep-going]
+                       [--quality Q|auto] [--background COLOR] [--keep-going]
                        [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
                        [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
 
@@ -360,6 +370,8 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
   --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)
   --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
   --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
+  --quality auto      画像ごとに、見た目が変わらない最低の画質を Butteraugli で
+                      選ぶ。解像度が上限になる
   --background COLOR  余白色: #RRGGBB、または white などの色の名前
   --keep-going        失敗したファイルを標準エラー出力に書いて次へ進む
   --mode MODE         サイズの合わせ方: pad (枠の大きさにして、余白色の上の中央に
@@ -447,6 +459,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>上限なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画質を自動で決める（見た目そのまま）</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

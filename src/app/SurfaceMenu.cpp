@@ -33,6 +33,7 @@ SurfaceMenu::SurfaceMenu(const UserDialogs& dialogs, QWidget* window)
     addOutputPlace();
     addSeparator();
     addSizeLimit();
+    qualityByEye_ = addCheckable(this, tr("画質を自動で決める（見た目そのまま）"), "qualityByEye");
 }
 
 QAction* SurfaceMenu::addCheckable(QMenu* menu, const QString& text, const char* name) {
@@ -134,6 +135,7 @@ void SurfaceMenu::load(const StoredChoices& stored) {
     keepDates_->setChecked(stored.keepDates);
     setFolder(FilePath::fromPortableText(stored.outputFolder));
     setSizeLimit(stored.maxKB);
+    qualityByEye_->setChecked(stored.qualityByEye);
 }
 
 void SurfaceMenu::save(StoredChoices& choices) const {
@@ -147,6 +149,7 @@ void SurfaceMenu::save(StoredChoices& choices) const {
     choices.keepDates = keepDates_->isChecked();
     choices.outputFolder = folder_.portableText();
     choices.maxKB = sizeLimitKB_;
+    choices.qualityByEye = qualityByEye_->isChecked();
 }
 
 } // namespace quillmorph

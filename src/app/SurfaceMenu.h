@@ -59,6 +59,7 @@ private:
     QAction* place_ = nullptr; // shows where the dated folders go; never chosen
     QAction* desktopOn_ = nullptr;
     QAction* sizeLimitShown_ = nullptr; // shows the file-size limit; never chosen
+    QAction* qualityByEye_ = nullptr;
     int sizeLimitKB_ = 0;
 };
 

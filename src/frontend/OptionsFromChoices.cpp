@@ -35,6 +35,7 @@ ConversionOptions conversionOptions(const StoredChoices& choices) {
     options.keepExif = choices.keepExif;
     options.keepDates = choices.keepDates;
     options.sizeLimitBytes = qint64(choices.maxKB) * 1024;
+    options.qualityByEye = choices.qualityByEye;
     return options;
 }
 

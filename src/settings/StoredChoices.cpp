@@ -36,6 +36,7 @@ StoredChoices readStoredChoices(const Profile& profile) {
     c.keepDates = profile.readInt(kSection, kKeepDates, kDefaultOff) != 0;
     c.outputFolder = profile.readString(kSection, kOutputFolder, QString());
     c.maxKB = std::clamp(profile.readInt(kSection, kMaxKB, kDefaultOff), 0, kMaxSizeLimitKB);
+    c.qualityByEye = profile.readInt(kSection, kQualityByEye, kDefaultOff) != 0;
     return c;
 }
 
@@ -62,6 +63,7 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     writeLater(kKeepDates, flag(choices.keepDates), !choices.keepDates);
     writeLater(kOutputFolder, choices.outputFolder, choices.outputFolder.isEmpty());
     writeLater(kMaxKB, QString::number(choices.maxKB), choices.maxKB == 0);
+    writeLater(kQualityByEye, flag(choices.qualityByEye), !choices.qualityByEye);
 }
 
 bool saveStoredChoices(const QString& path, const StoredChoices& choices) {

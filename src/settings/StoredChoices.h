@@ -25,6 +25,7 @@ inline const QString kKeepExif = QStringLiteral("iKeepExif");
 inline const QString kKeepDates = QStringLiteral("iKeepDates");
 inline const QString kOutputFolder = QStringLiteral("OutputFolder"); // empty: the Desktop
 inline const QString kMaxKB = QStringLiteral("iMaxKB"); // file-size limit in KB; 0: none
+inline const QString kQualityByEye = QStringLiteral("iQualityByEye");
 // The largest file-size limit one can set, in KB: 1 GiB.
 inline constexpr int kMaxSizeLimitKB = 1024 * 1024;
 inline constexpr int kDefaultSizeConv = 0;
@@ -59,6 +60,8 @@ struct StoredChoices {
     bool keepDates = false;
     QString outputFolder; // as FilePath::portableText gives it; empty: the Desktop
     int maxKB = 0;        // file-size limit, 0…settings::kMaxSizeLimitKB; 0: none
+    // The quality value is a ceiling; each picture gets the lowest quality that looks the same.
+    bool qualityByEye = false;
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise

@@ -486,6 +486,7 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     stored.crop = StoredCrop::Attention;
     stored.outputFolder = QStringLiteral("/elsewhere");
     stored.maxKB = 300;
+    stored.qualityByEye = true;
     QString error;
     const auto plain = parseCommandLine({"f.png"}, stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(plain);
@@ -497,7 +498,21 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(plain->options.fitMode, FitMode::Pad);
     EXPECT_EQ(plain->options.crop, CropAnchor::Centre);
     EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge || plain->options.keepExif ||
-                 plain->options.keepDates || plain->options.sizeLimitBytes);
+                 plain->options.keepDates || plain->options.sizeLimitBytes ||
+                 plain->options.qualityByEye);
+    // auto keeps the quality value, stored or given, as its ceiling, in either order.
+    for (const QByteArrayList& args : {QByteArrayList{"--quality", "auto", "--quality=88", "f"},
+                                       QByteArrayList{"--quality=88", "--quality=auto", "f"}}) {
+        const auto byEye = parseCommandLine(args, stored, {}, error);
+        ASSERT_TRUE(byEye) << error.toStdString();
+        EXPECT_TRUE(byEye->options.qualityByEye);
+        EXPECT_EQ(byEye->options.qualityFactor, 32);
+    }
+    EXPECT_EQ(parseCommandLine({"--quality=auto", "f"}, stored, {}, error)->options.qualityFactor,
+              128);
+    EXPECT_FALSE(parseCommandLine({"--quality=Auto", "f"}, stored, {}, error));
+    EXPECT_EQ(error,
+              QStringLiteral("--quality wants a number from 0 to 100 or auto, not \"Auto\""));
 
     const auto given =
         parseCommandLine({"--quality=88", "--size", "640X480", "--background", "blue", "--mode",
@@ -547,8 +562,10 @@ TEST(CliOptionsTest, TheWindowsChoicesReadAsTheirOptions) {
         choices.keepDates = true;
     choices.crop = StoredCrop::Attention;
     choices.maxKB = 2;
+    choices.qualityByEye = true;
     const ConversionOptions all = conversionOptions(choices);
-    EXPECT_TRUE(all.sizeConversion && all.keepGoing && all.noEnlarge && all.keepExif && all.keepDates);
+    EXPECT_TRUE(all.sizeConversion && all.keepGoing && all.noEnlarge && all.keepExif &&
+                all.keepDates && all.qualityByEye);
     EXPECT_EQ(all.box, (BoxSize{640, 480}));
     EXPECT_EQ(all.format.row, outputFormatFor(QStringLiteral("PNG")));
     EXPECT_EQ(all.backColor, 255u);

@@ -33,6 +33,8 @@ struct ConversionOptions {
     bool keepDates = false;               // the output's modification time is the source's
     qint64 sizeLimitBytes = 0; // each output at most this many bytes where the format allows
                                // (SizeLimit.h); 0: no limit
+    bool qualityByEye = false; // the quality per picture, the lowest that looks the same
+                               // (QualityByEye.h); the quality value is its ceiling
 };
 
 // The box side typed by the user: the text as a single-precision number, rounded half to

@@ -4,6 +4,7 @@
 #include "engine/Encoding.h"
 #include "engine/FitAndPad.h"
 #include "engine/ImagingEngine.h"
+#include "engine/QualityByEye.h"
 #include "files/FileNames.h"
 
 #include <new>
@@ -39,9 +40,23 @@ StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransfor
 
 namespace {
 
-// LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
+// LEAD1 into a temporary output, held to the file-size limit where one is set and applies, at
+// the quality chosen by eye where that is on and applies.
 StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
                   const ConversionOptions& options, PreparedFile& prepared) {
+    if (options.qualityByEye && qualityByEyeApplies(format)) {
+        const SizeLimit limit{options.sizeLimitBytes,
+                              !options.sizeConversion || options.fitMode == FitMode::Fit};
+        LimitedEncoding result;
+        const StepStatus st = EncodeByEye(LEAD1, folder, format, options.qualityFactor, limit,
+                                          prepared.output, options.keepExif, result);
+        if (st.ok()) {
+            prepared.qualityByEye = result.quality;
+            if (!result.within)
+                prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
+        }
+        return st;
+    }
     if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
         return Encode(LEAD1, folder, format, options.qualityFactor, prepared.output,
                       options.keepExif);
