@@ -99,6 +99,11 @@ TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
     ASSERT_EQ(english.exitCode, 0) << english.err.toStdString();
     EXPECT_EQ(english.out.value(english.out.size() - 2), QStringLiteral("Converted 1 file."));
     EXPECT_TRUE(english.out.last().startsWith(QLatin1String("Total "))) << english.out.last().toStdString();
+    // With auto, the quality chosen follows the sizes.
+    const CliRun byEye =
+        run(args + QStringList{QStringLiteral("--quality=auto")}, QStringLiteral("en_US.UTF-8"));
+    EXPECT_TRUE(byEye.out.last().startsWith(QLatin1String("Quality chosen by eye: ")))
+        << byEye.out.last().toStdString();
     const CliRun japanese = run(args, QStringLiteral("ja_JP.UTF-8"));
     ASSERT_EQ(japanese.exitCode, 0) << japanese.err.toStdString();
     EXPECT_EQ(japanese.out.value(japanese.out.size() - 2), QStringLiteral(" 1ファイルを変換終了しました。"));
@@ -230,47 +235,63 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     } bad[] = {
         {{}, QStringLiteral("ファイルが指定されていません")},
         {{QStringLiteral("--format"), QStringLiteral("jpeg"), file},
-         QStringLiteral("画像形式「jpeg」はありません。BMP, JPEG, PNG, GIF, PSD, CMP, PCT, RAS, WEBP, "
-                        "AVIF, JXL, TIFF のいずれかを指定してください")},
+         QStringLiteral(
+             "画像形式「jpeg」はありません。BMP, JPEG, PNG, GIF, PSD, CMP, PCT, RAS, WEBP, "
+             "AVIF, JXL, TIFF のいずれかを指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("0x5"), file},
-         QStringLiteral("--size には「0x5」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         QStringLiteral(
+             "--size には「0x5」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("0x0"), file},
-         QStringLiteral("--size には「0x0」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         QStringLiteral(
+             "--size には「0x0」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("32768x1"), file},
-         QStringLiteral("--size には「32768x1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         QStringLiteral(
+             "--size には「32768x1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("640"), file},
-         QStringLiteral("--size には「640」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         QStringLiteral(
+             "--size には「640」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
         {{QStringLiteral("--size=10x10"), QStringLiteral("--no-size"), file},
          QStringLiteral("--size と --no-size は同時に指定できません")},
         {{QStringLiteral("--background"), QStringLiteral("nocolour"), file},
-         QStringLiteral("--background には「nocolour」ではなく、#RRGGBB か色の名前を指定してください")},
+         QStringLiteral(
+             "--background には「nocolour」ではなく、#RRGGBB か色の名前を指定してください")},
         {{QStringLiteral("--background"), QStringLiteral("nonsense"), file},
-         QStringLiteral("--background には「nonsense」ではなく、#RRGGBB か色の名前を指定してください")},
+         QStringLiteral(
+             "--background には「nonsense」ではなく、#RRGGBB か色の名前を指定してください")},
         {{QStringLiteral("--quality"), QStringLiteral("best"), file},
-         QStringLiteral("--quality には「best」ではなく、0 ～ 100 の数値を指定してください")},
+         QStringLiteral(
+             "--quality には「best」ではなく、0 ～ 100 の数値か auto を指定してください")},
         {{QStringLiteral("--quality"), QStringLiteral("-5"), file},
-         QStringLiteral("--quality には「-5」ではなく、0 ～ 100 の数値を指定してください")},
+         QStringLiteral("--quality には「-5」ではなく、0 ～ 100 の数値か auto を指定してください")},
         {{QStringLiteral("--quality=100.5"), file},
-         QStringLiteral("--quality には「100.5」ではなく、0 ～ 100 の数値を指定してください")},
+         QStringLiteral(
+             "--quality には「100.5」ではなく、0 ～ 100 の数値か auto を指定してください")},
         {{QStringLiteral("--bogus"), file}, QStringLiteral("--bogus というオプションはありません")},
-        {{QStringLiteral("--bogus=1"), file}, QStringLiteral("--bogus というオプションはありません")},
+        {{QStringLiteral("--bogus=1"), file},
+         QStringLiteral("--bogus というオプションはありません")},
         {{QStringLiteral("--output-dir")}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--output-dir="), file}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--mode"), QStringLiteral("squash"), file},
-         QStringLiteral("--mode には「squash」ではなく、pad、fit、fill のいずれかを指定してください")},
+         QStringLiteral(
+             "--mode には「squash」ではなく、pad、fit、fill のいずれかを指定してください")},
         {{QStringLiteral("--mode=Fill"), file},
-         QStringLiteral("--mode には「Fill」ではなく、pad、fit、fill のいずれかを指定してください")},
+         QStringLiteral(
+             "--mode には「Fill」ではなく、pad、fit、fill のいずれかを指定してください")},
         {{QStringLiteral("--crop"), QStringLiteral("left"), file},
          QStringLiteral("--crop には「left」ではなく、centre か attention を指定してください")},
         {{file, QStringLiteral("--crop")}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--crop"), QString(), file}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
-         QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
+         QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M "
+                        "を付けたサイズ (1024M まで) を指定してください")},
         {{QStringLiteral("--max-size"), QStringLiteral("0.4K"), file},
-         QStringLiteral("--max-size には「0.4K」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください")},
+         QStringLiteral(
+             "--max-size には「0.4K」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください")},
         {{QStringLiteral("--max-size=2G"), file},
-         QStringLiteral("--max-size には「2G」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
-        {thousands + QStringList{QStringLiteral("--bogus")}, QStringLiteral("--bogus というオプションはありません")},
+         QStringLiteral("--max-size には「2G」ではなく、KB 単位の数値か、K または M を付けたサイズ "
+                        "(1024M まで) を指定してください")},
+        {thousands + QStringList{QStringLiteral("--bogus")},
+         QStringLiteral("--bogus というオプションはありません")},
     };
     for (const auto& [args, message] : bad) {
         SCOPED_TRACE(args.mid(0, 3).join(' ').toStdString());
@@ -500,14 +521,11 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge || plain->options.keepExif ||
                  plain->options.keepDates || plain->options.sizeLimitBytes ||
                  plain->options.qualityByEye);
-    // auto keeps the quality value, stored or given, as its ceiling, in either order.
-    for (const QByteArrayList& args : {QByteArrayList{"--quality", "auto", "--quality=88", "f"},
-                                       QByteArrayList{"--quality=88", "--quality=auto", "f"}}) {
-        const auto byEye = parseCommandLine(args, stored, {}, error);
-        ASSERT_TRUE(byEye) << error.toStdString();
-        EXPECT_TRUE(byEye->options.qualityByEye);
-        EXPECT_EQ(byEye->options.qualityFactor, 32);
-    }
+    // auto keeps the quality value, stored or given in either order, as its ceiling.
+    const auto byEye =
+        parseCommandLine({"--quality", "auto", "--quality=88", "f"}, stored, {}, error);
+    EXPECT_TRUE(byEye->options.qualityByEye);
+    EXPECT_EQ(byEye->options.qualityFactor, 32);
     EXPECT_EQ(parseCommandLine({"--quality=auto", "f"}, stored, {}, error)->options.qualityFactor,
               128);
     EXPECT_FALSE(parseCommandLine({"--quality=Auto", "f"}, stored, {}, error));
