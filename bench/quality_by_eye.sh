@@ -21,6 +21,7 @@
 #   CORPUS_DIR      [bench/corpus]                   OUT       [bench/out/eye]
 #   FORMATS         [JPEG]                           SETS      [photos tagged]
 #   OWN_SIZE_FILES  [two photos of photos/]          SHEET     [three photos of photos/]
+#   ("-" for either skips that part; the sheet needs the photos' JPEG runs)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -98,6 +99,7 @@ say ""
 say "| file | MP | run | KB | wall s | CPU s | peak MB |"
 say "|---|---|---|---|---|---|---|"
 if [ -n "${OWN_SIZE_FILES:-}" ]; then read -r -a own <<<"$OWN_SIZE_FILES"; else own=("$corpus"/photos/Aqua.jpg "$corpus"/photos/Wood.jpg); fi
+[ "${OWN_SIZE_FILES:-}" = - ] && own=()
 for f in "${own[@]}"; do
     stem=$(basename "${f%.*}")
     mp=$(vipsheader -f width "$f" | awk -v h="$(vipsheader -f height "$f")" '{printf "%.1f", $1*h/1e6}')
@@ -110,6 +112,7 @@ for f in "${own[@]}"; do
 done
 
 # Contact sheet: a 320 × 240 crop from the middle of each photo, at q100 | auto | q40.
+if [ "${SHEET:-}" = - ]; then exit 0; fi
 if [ -n "${SHEET:-}" ]; then read -r -a sheet <<<"$SHEET"; else sheet=(Dune LadyBird Storm); fi
 rows=()
 for stem in "${sheet[@]}"; do
