@@ -16,6 +16,9 @@ int typicalQuality(const OutputFormat& format) {
     return format.code == FormatCode::Webp ? 98 : 90;
 }
 
+// Below this many pixels a side the metric's verdict means nothing (see judgedByEye).
+constexpr int kLeastSide = 8;
+
 // Qualities either side of the first guess are tried this far apart, then twice as far.
 constexpr int kFirstStride = 4;
 
@@ -26,7 +29,8 @@ bool qualityByEyeApplies(const OutputFormat& format) {
 }
 
 bool judgedByEye(const OutputFormat& format, int width, int height) {
-    return qualityByEyeApplies(format) && double(width) * height <= kMostPixelsByEye;
+    return qualityByEyeApplies(format) && width >= kLeastSide && height >= kLeastSide &&
+           double(width) * height <= kMostPixelsByEye;
 }
 
 double bytesJudgingByEye(double outputPixels) {

@@ -23,7 +23,9 @@ inline constexpr double kMostPixelsByEye = 8e6;
 // The formats whose quality can be chosen by eye: the lossy ones.
 bool qualityByEyeApplies(const OutputFormat& format);
 
-// True for a picture of width × height that is judged by eye in format.
+// True for a picture of width × height that is judged by eye in format. Below 8 pixels a side
+// Butteraugli passes any encoding (a 7 × 15 picture of noise at JPEG quality 1): such a picture
+// is encoded at the ceiling.
 bool judgedByEye(const OutputFormat& format, int width, int height);
 
 // Bytes one picture of outputPixels holds while its quality is chosen by eye: the fitted

@@ -111,12 +111,14 @@ TEST(QualityByEyeTest, WithASizeLimitTheSmallerOfTheTwoIsKept) {
               encodeWithin(picture, jpeg, 100, {tight, false}, realEncoder(jpeg)).bytes);
 }
 
-TEST(QualityByEyeTest, LosslessFormatsAndHugePicturesAreNotJudged) {
+TEST(QualityByEyeTest, LosslessFormatsAndHugeOrTinyPicturesAreNotJudged) {
     EXPECT_FALSE(qualityByEyeApplies(*outputFormatFor(FormatCode::Png)));
     EXPECT_FALSE(qualityByEyeApplies(*outputFormatFor(FormatCode::Tiff)));
     const OutputFormat& jpeg = *outputFormatFor(FormatCode::Jpeg);
     EXPECT_TRUE(judgedByEye(jpeg, 4000, 2000));
     EXPECT_FALSE(judgedByEye(jpeg, 4000, 2001));
+    EXPECT_TRUE(judgedByEye(jpeg, 8, 8));
+    EXPECT_FALSE(judgedByEye(jpeg, 7, 100));
     // Over the size, the picture gets the ceiling, encoded once.
     int encodes = 0;
     const VImage wide = VImage::black(8001, 1000, VImage::option()->set("bands", 3));
