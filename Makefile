@@ -4,7 +4,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev libvips-dev \
- liblcms2-dev libjpeg-dev googletest libgtest-dev libexif-dev help2man dpkg-dev file locales
+ liblcms2-dev libjpeg-dev libjxl-dev googletest libgtest-dev libexif-dev help2man dpkg-dev file locales
 RUN_PACKAGES := fonts-noto-cjk qt6-translations-l10n qt6-wayland
 TEST_PACKAGES := chromium libvips-tools xvfb xauth desktop-file-utils appstream man-db colord-data
 PACKAGE_CHECK_PACKAGES := lintian

@@ -162,6 +162,14 @@
         <source>幅と高さは 1〜32767 の数で指定します。片方を空欄か * にするともう片方は画像の縦横比に従い、50% のように書くと元の大きさの割合になります。</source>
         <translation>Width and height are numbers from 1 to 32767. Leave one empty or * and it follows the picture&apos;s proportions; write 50% for a share of each picture&apos;s own size.</translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: %1</source>
+        <translation>Quality chosen by eye: %1</translation>
+    </message>
+    <message>
+        <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
+        <translation>Quality chosen by eye: %1–%2 (median %3)</translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>
@@ -311,10 +319,6 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>--background wants #RRGGBB or a colour name, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -360,7 +364,7 @@ Options:
     </message>
     <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                      [--quality Q] [--background COLOR] [--keep-going]
+                      [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
                       [--keep-metadata] [--keep-dates] [--max-size SIZE]
                       [--preset NAME] [--name PATTERN] FILE...
@@ -380,6 +384,8 @@ and the options after it are off unless given.
                       each picture at P percent of its own size
   --no-size           keep each image&apos;s own size (size conversion off)
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --quality auto      each picture at the lowest quality that looks the same, by
+                      the Butteraugli metric; the quality value is the ceiling
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
   --keep-going        report a failed file on standard error and go on
   --mode MODE         how a picture meets the box: pad (the whole box, the picture
@@ -419,6 +425,10 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     </message>
     <message>
         <source>unknown preset &quot;%1&quot;; use one of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -538,6 +548,10 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>元のファイル名</source>
         <translation>Source file names</translation>
+    </message>
+    <message>
+        <source>画質を自動で決める（見た目そのまま）</source>
+        <translation>Choose quality by eye (looks the same)</translation>
     </message>
 </context>
 <context>

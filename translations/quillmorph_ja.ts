@@ -158,6 +158,14 @@
         <source>幅と高さは 1〜32767 の数で指定します。片方を空欄か * にするともう片方は画像の縦横比に従い、50% のように書くと元の大きさの割合になります。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>
@@ -318,10 +326,6 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>画像形式「%1」はありません。%2 のいずれかを指定してください</translation>
     </message>
     <message>
-        <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
-        <translation>--quality には「%1」ではなく、0 ～ 100 の数値を指定してください</translation>
-    </message>
-    <message>
         <source>--background wants #RRGGBB or a colour name, not &quot;%1&quot;</source>
         <translation>--background には「%1」ではなく、#RRGGBB か色の名前を指定してください</translation>
     </message>
@@ -367,7 +371,7 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
     </message>
     <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                      [--quality Q] [--background COLOR] [--keep-going]
+                      [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
                       [--keep-metadata] [--keep-dates] [--max-size SIZE]
                       [--preset NAME] [--name PATTERN] FILE...
@@ -387,6 +391,8 @@ and the options after it are off unless given.
                       each picture at P percent of its own size
   --no-size           keep each image&apos;s own size (size conversion off)
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
+  --quality auto      each picture at the lowest quality that looks the same, by
+                      the Butteraugli metric; the quality value is the ceiling
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
   --keep-going        report a failed file on standard error and go on
   --mode MODE         how a picture meets the box: pad (the whole box, the picture
@@ -415,7 +421,7 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 --keep-going, any file failed), 2 usage error.
 </source>
         <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
-                       [--quality Q] [--background COLOR] [--keep-going]
+                       [--quality Q|auto] [--background COLOR] [--keep-going]
                        [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
                        [--keep-metadata] [--keep-dates] [--max-size SIZE]
                        [--preset NAME] [--name PATTERN] FILE...
@@ -436,6 +442,8 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
                       元の大きさの P パーセントにする
   --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
   --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
+  --quality auto      画像ごとに、見た目が変わらない最低の画質を Butteraugli で
+                      選ぶ。解像度が上限になる
   --background COLOR  余白色: #RRGGBB、または white などの色の名前
   --keep-going        失敗したファイルを標準エラー出力に書いて次へ進む
   --mode MODE         サイズの合わせ方: pad (枠の大きさにして、余白色の上の中央に
@@ -476,6 +484,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     <message>
         <source>unknown preset &quot;%1&quot;; use one of %2</source>
         <translation>プリセット「%1」はありません。%2 のいずれかを指定してください</translation>
+    </message>
+    <message>
+        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
+        <translation>--quality には「%1」ではなく、0 ～ 100 の数値か auto を指定してください</translation>
     </message>
 </context>
 <context>
@@ -591,6 +603,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>元のファイル名</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画質を自動で決める（見た目そのまま）</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -26,8 +26,10 @@ QString notesOf(const BatchResult& result) {
         lines << QCoreApplication::translate("BatchEndText", "保存先: %1")
                      .arg(result.outputFolder.display());
     }
-    if (completed(result))
+    if (completed(result)) {
         lines << message::sizes(result.sizes);
+        lines << message::qualitiesByEye(result.qualitiesByEye);
+    }
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));
 }

@@ -34,6 +34,7 @@ SurfaceMenu::SurfaceMenu(const UserDialogs& dialogs, QWidget* window)
     addOutputPlace();
     addSeparator();
     addSizeLimit();
+    qualityByEye_ = addCheckable(this, tr("画質を自動で決める（見た目そのまま）"), "qualityByEye");
     addSeparator();
     addNamePattern();
 }
@@ -178,6 +179,7 @@ void SurfaceMenu::load(const StoredChoices& stored) {
     setFolder(FilePath::fromPortableText(stored.outputFolder));
     setSizeLimit(stored.maxKB);
     setNamePattern(stored.namePattern);
+    qualityByEye_->setChecked(stored.qualityByEye);
 }
 
 void SurfaceMenu::save(StoredChoices& choices) const {
@@ -192,6 +194,7 @@ void SurfaceMenu::save(StoredChoices& choices) const {
     choices.outputFolder = folder_.portableText();
     choices.maxKB = sizeLimitKB_;
     choices.namePattern = namePattern_;
+    choices.qualityByEye = qualityByEye_->isChecked();
 }
 
 } // namespace quillmorph

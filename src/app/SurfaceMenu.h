@@ -62,6 +62,7 @@ private:
     QAction* place_ = nullptr; // shows where the dated folders go; never chosen
     QAction* desktopOn_ = nullptr;
     QAction* sizeLimitShown_ = nullptr; // shows the file-size limit; never chosen
+    QAction* qualityByEye_ = nullptr;
     int sizeLimitKB_ = 0;
     QAction* namePatternShown_ = nullptr; // shows the output name pattern; never chosen
     QString namePattern_;

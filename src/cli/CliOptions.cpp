@@ -88,7 +88,7 @@ QString formatNames() {
 constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "quillmorph-cli",
     "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
-    "                      [--quality Q] [--background COLOR] [--keep-going]\n"
+    "                      [--quality Q|auto] [--background COLOR] [--keep-going]\n"
     "                      [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]\n"
     "                      [--keep-metadata] [--keep-dates] [--max-size SIZE]\n"
     "                      [--preset NAME] [--name PATTERN] FILE...\n"
@@ -108,6 +108,8 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "                      each picture at P percent of its own size\n"
     "  --no-size           keep each image's own size (size conversion off)\n"
     "  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)\n"
+    "  --quality auto      each picture at the lowest quality that looks the same, by\n"
+    "                      the Butteraugli metric; the quality value is the ceiling\n"
     "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
     "  --keep-going        report a failed file on standard error and go on\n"
     "  --mode MODE         how a picture meets the box: pad (the whole box, the picture\n"
@@ -304,6 +306,11 @@ const CliOption kOptions[] = {
      }},
     {"--quality", true,
      [](ParseState& s, const OptionValue& v, QString& error) {
+         // auto keeps the quality value as its ceiling, stored or given as well.
+         if (v.text == QLatin1String("auto")) {
+             s.request.options.qualityByEye = true;
+             return true;
+         }
          // The window takes any number; beyond 0…100 a quality means nothing, and a slip
          // such as -5 would quietly give the lowest.
          bool ok = false;
@@ -311,7 +318,8 @@ const CliOption kOptions[] = {
          if (!ok || !(quality >= 0 && quality <= 100))
              return refuse(error,
                            QT_TRANSLATE_NOOP("quillmorph-cli",
-                                             "--quality wants a number from 0 to 100, not \"%1\""),
+                                             "--quality wants a number from 0 to 100 or auto, not "
+                                             "\"%1\""),
                            v.text);
          s.request.options.qualityFactor = qualityFactorFromText(qualityFactorText(v.text));
          return true;

@@ -38,6 +38,7 @@ ConversionOptions conversionOptions(const StoredChoices& choices) {
     // The menu takes only a pattern that parses; one edited into the file by hand and broken
     // leaves the names as the sources'.
     options.namePattern = NamePattern::parse(choices.namePattern).value_or(NamePattern());
+    options.qualityByEye = choices.qualityByEye;
     return options;
 }
 

@@ -63,6 +63,7 @@ StoredChoices readStoredChoices(const Profile& profile) {
     c.outputFolder = profile.readString(kSection, kOutputFolder, QString());
     c.maxKB = std::clamp(profile.readInt(kSection, kMaxKB, kDefaultOff), 0, kMaxSizeLimitKB);
     c.namePattern = profile.readString(kSection, kNamePattern, QString());
+    c.qualityByEye = profile.readInt(kSection, kQualityByEye, kDefaultOff) != 0;
     return c;
 }
 
@@ -89,6 +90,7 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     writeLater(kKeepDates, flag(choices.keepDates), !choices.keepDates);
     writeLater(kOutputFolder, choices.outputFolder, choices.outputFolder.isEmpty());
     writeLater(kMaxKB, QString::number(choices.maxKB), choices.maxKB == 0);
+    writeLater(kQualityByEye, flag(choices.qualityByEye), !choices.qualityByEye);
     writeLater(kNamePattern, choices.namePattern, choices.namePattern.isEmpty());
     writeLater(kWidthText, choices.widthText, !needsTypedText(choices.widthText));
     writeLater(kHeightText, choices.heightText, !needsTypedText(choices.heightText));

@@ -30,6 +30,7 @@ inline const QString kMaxKB = QStringLiteral("iMaxKB"); // file-size limit in KB
 inline const QString kWidthText = QStringLiteral("WidthText");
 inline const QString kHeightText = QStringLiteral("HeightText");
 inline const QString kNamePattern = QStringLiteral("NamePattern"); // empty: the source's name
+inline const QString kQualityByEye = QStringLiteral("iQualityByEye");
 // The largest file-size limit one can set, in KB: 1 GiB.
 inline constexpr int kMaxSizeLimitKB = 1024 * 1024;
 inline constexpr int kDefaultSizeConv = 0;
@@ -65,6 +66,8 @@ struct StoredChoices {
     QString outputFolder; // as FilePath::portableText gives it; empty: the Desktop
     int maxKB = 0;        // file-size limit, 0…settings::kMaxSizeLimitKB; 0: none
     QString namePattern;  // outputs' names (NamePattern.h); empty: the source's name
+    // The quality value is a ceiling; each picture gets the lowest quality that looks the same.
+    bool qualityByEye = false;
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise

@@ -42,6 +42,11 @@ TEST(BatchEndText, NamesTheFolderOnceFilesWereWrittenAndTheSizesOfACompletedBatc
     EXPECT_EQ(done.text, QStringLiteral(" 2ファイルを変換終了しました。"));
     EXPECT_EQ(done.notes, QStringLiteral("保存先: /d/pic1\n合計 48.2 MB → 3.1 MB"));
     EXPECT_TRUE(done.offersFolder);
+    result.qualitiesByEye = {92, 88}; // under the sizes, and only once completed
+    EXPECT_EQ(
+        batchEndText(result).notes,
+        QStringLiteral(
+            "保存先: /d/pic1\n合計 48.2 MB → 3.1 MB\n見た目で選んだ画質: 88〜92（中央値 90）"));
 
     result.outcome = BatchResult::Outcome::Failed;
     result.failure = Failure::engine(status::kDiskFull, Stage::Save, QStringLiteral("/in/c.png"));

@@ -88,7 +88,7 @@ TEST_F(StoredSettings, AFirstCloseWritesExactlyTheEightDefaultLines) {
 TEST_F(StoredSettings, StoredValuesFillTheControlsAndDeriveTheQualityFactor) {
     openWithFile("[V1.00202]\niSizeConv=1\niWidth=800\niHeight=-5\niRez=50\nImageFormat=PNG\n"
                  "iBackColor=65280\niFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
-                 "iMaxKB=300\n");
+                 "iMaxKB=300\niQualityByEye=1\n");
     expectChoices(true, "800", "-5", "50", "PNG", 0x00FF00);
     EXPECT_EQ(window_->text1(), QStringLiteral("128"));
     // The menu's stored choices reach a batch as they reach the menu.
@@ -100,6 +100,8 @@ TEST_F(StoredSettings, StoredValuesFillTheControlsAndDeriveTheQualityFactor) {
     EXPECT_EQ(options.crop, CropAnchor::Attention);
     EXPECT_TRUE(options.noEnlarge && options.keepExif && options.keepDates);
     EXPECT_EQ(options.sizeLimitBytes, 300 * 1024);
+    EXPECT_TRUE(control<QAction>("qualityByEye")->isChecked());
+    EXPECT_TRUE(options.qualityByEye);
     EXPECT_EQ(groundAt(250, 60), QColor(0, 255, 0));
 }
 

@@ -99,6 +99,11 @@ TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
     ASSERT_EQ(english.exitCode, 0) << english.err.toStdString();
     EXPECT_EQ(english.out.value(english.out.size() - 2), QStringLiteral("Converted 1 file."));
     EXPECT_TRUE(english.out.last().startsWith(QLatin1String("Total "))) << english.out.last().toStdString();
+    // With auto, the quality chosen follows the sizes.
+    const CliRun byEye =
+        run(args + QStringList{QStringLiteral("--quality=auto")}, QStringLiteral("en_US.UTF-8"));
+    EXPECT_TRUE(byEye.out.last().startsWith(QLatin1String("Quality chosen by eye: ")))
+        << byEye.out.last().toStdString();
     const CliRun japanese = run(args, QStringLiteral("ja_JP.UTF-8"));
     ASSERT_EQ(japanese.exitCode, 0) << japanese.err.toStdString();
     EXPECT_EQ(japanese.out.value(japanese.out.size() - 2), QStringLiteral(" 1ファイルを変換終了しました。"));
@@ -239,8 +244,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     } bad[] = {
         {{}, QStringLiteral("ファイルが指定されていません")},
         {{QStringLiteral("--format"), QStringLiteral("jpeg"), file},
-         QStringLiteral("画像形式「jpeg」はありません。BMP, JPEG, PNG, GIF, PSD, CMP, PCT, RAS, WEBP, "
-                        "AVIF, JXL, TIFF のいずれかを指定してください")},
+         QStringLiteral(
+             "画像形式「jpeg」はありません。BMP, JPEG, PNG, GIF, PSD, CMP, PCT, RAS, WEBP, "
+             "AVIF, JXL, TIFF のいずれかを指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("0x5"), file},
          sizeWants(QStringLiteral("0x5"))},
         {{QStringLiteral("--size"), QStringLiteral("0x0"), file},
@@ -252,31 +258,40 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{QStringLiteral("--size=10x10"), QStringLiteral("--no-size"), file},
          QStringLiteral("--size と --no-size は同時に指定できません")},
         {{QStringLiteral("--background"), QStringLiteral("nocolour"), file},
-         QStringLiteral("--background には「nocolour」ではなく、#RRGGBB か色の名前を指定してください")},
+         QStringLiteral(
+             "--background には「nocolour」ではなく、#RRGGBB か色の名前を指定してください")},
         {{QStringLiteral("--background"), QStringLiteral("nonsense"), file},
-         QStringLiteral("--background には「nonsense」ではなく、#RRGGBB か色の名前を指定してください")},
+         QStringLiteral(
+             "--background には「nonsense」ではなく、#RRGGBB か色の名前を指定してください")},
         {{QStringLiteral("--quality"), QStringLiteral("best"), file},
-         QStringLiteral("--quality には「best」ではなく、0 ～ 100 の数値を指定してください")},
+         QStringLiteral(
+             "--quality には「best」ではなく、0 ～ 100 の数値か auto を指定してください")},
         {{QStringLiteral("--quality"), QStringLiteral("-5"), file},
-         QStringLiteral("--quality には「-5」ではなく、0 ～ 100 の数値を指定してください")},
+         QStringLiteral("--quality には「-5」ではなく、0 ～ 100 の数値か auto を指定してください")},
         {{QStringLiteral("--quality=100.5"), file},
-         QStringLiteral("--quality には「100.5」ではなく、0 ～ 100 の数値を指定してください")},
+         QStringLiteral(
+             "--quality には「100.5」ではなく、0 ～ 100 の数値か auto を指定してください")},
         {{QStringLiteral("--bogus"), file}, QStringLiteral("--bogus というオプションはありません")},
-        {{QStringLiteral("--bogus=1"), file}, QStringLiteral("--bogus というオプションはありません")},
+        {{QStringLiteral("--bogus=1"), file},
+         QStringLiteral("--bogus というオプションはありません")},
         {{QStringLiteral("--output-dir")}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--output-dir="), file}, QStringLiteral("--output-dir には値が必要です")},
         {{QStringLiteral("--mode"), QStringLiteral("squash"), file},
-         QStringLiteral("--mode には「squash」ではなく、pad、fit、fill のいずれかを指定してください")},
+         QStringLiteral(
+             "--mode には「squash」ではなく、pad、fit、fill のいずれかを指定してください")},
         {{QStringLiteral("--mode=Fill"), file},
-         QStringLiteral("--mode には「Fill」ではなく、pad、fit、fill のいずれかを指定してください")},
+         QStringLiteral(
+             "--mode には「Fill」ではなく、pad、fit、fill のいずれかを指定してください")},
         {{QStringLiteral("--crop"), QStringLiteral("left"), file},
          QStringLiteral("--crop には「left」ではなく、centre か attention を指定してください")},
         {{file, QStringLiteral("--crop")}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--crop"), QString(), file}, QStringLiteral("--crop には値が必要です")},
         {{QStringLiteral("--max-size"), QStringLiteral("300KB"), file},
-         QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
+         QStringLiteral("--max-size には「300KB」ではなく、KB 単位の数値か、K または M "
+                        "を付けたサイズ (1024M まで) を指定してください")},
         {{QStringLiteral("--max-size"), QStringLiteral("0.4K"), file},
-         QStringLiteral("--max-size には「0.4K」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください")},
+         QStringLiteral(
+             "--max-size には「0.4K」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください")},
         {{QStringLiteral("--max-size=2G"), file},
          QStringLiteral("--max-size には「2G」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("50%x25%"), file}, sizeWants(QStringLiteral("50%x25%"))},
@@ -535,6 +550,7 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     stored.crop = StoredCrop::Attention;
     stored.outputFolder = QStringLiteral("/elsewhere");
     stored.maxKB = 300;
+    stored.qualityByEye = true;
     QString error;
     const auto plain = parseCommandLine({"f.png"}, stored, QStringLiteral("/d"), error);
     ASSERT_TRUE(plain);
@@ -546,7 +562,18 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_EQ(plain->options.fitMode, FitMode::Pad);
     EXPECT_EQ(plain->options.crop, CropAnchor::Centre);
     EXPECT_FALSE(plain->options.keepGoing || plain->options.noEnlarge || plain->options.keepExif ||
-                 plain->options.keepDates || plain->options.sizeLimitBytes);
+                 plain->options.keepDates || plain->options.sizeLimitBytes ||
+                 plain->options.qualityByEye);
+    // auto keeps the quality value, stored or given in either order, as its ceiling.
+    const auto byEye =
+        parseCommandLine({"--quality", "auto", "--quality=88", "f"}, stored, {}, error);
+    EXPECT_TRUE(byEye->options.qualityByEye);
+    EXPECT_EQ(byEye->options.qualityFactor, 32);
+    EXPECT_EQ(parseCommandLine({"--quality=auto", "f"}, stored, {}, error)->options.qualityFactor,
+              128);
+    EXPECT_FALSE(parseCommandLine({"--quality=Auto", "f"}, stored, {}, error));
+    EXPECT_EQ(error,
+              QStringLiteral("--quality wants a number from 0 to 100 or auto, not \"Auto\""));
 
     const auto given =
         parseCommandLine({"--quality=88", "--size", "640X480", "--background", "blue", "--mode",
@@ -623,8 +650,10 @@ TEST(CliOptionsTest, TheWindowsChoicesReadAsTheirOptions) {
         choices.keepDates = true;
     choices.crop = StoredCrop::Attention;
     choices.maxKB = 2;
+    choices.qualityByEye = true;
     const ConversionOptions all = conversionOptions(choices);
-    EXPECT_TRUE(all.sizeConversion && all.keepGoing && all.noEnlarge && all.keepExif && all.keepDates);
+    EXPECT_TRUE(all.sizeConversion && all.keepGoing && all.noEnlarge && all.keepExif &&
+                all.keepDates && all.qualityByEye);
     EXPECT_EQ(all.box, (BoxSize{640, 480}));
     EXPECT_EQ(all.format.row, outputFormatFor(QStringLiteral("PNG")));
     EXPECT_EQ(all.backColor, 255u);

@@ -180,6 +180,7 @@ struct LaterKeysCase {
     QByteArray folder; // the bytes of the output folder
     const char* saved; // the lines a save writes after iKeepGoing=0
     int maxKB = 0;
+    bool qualityByEye = false;
 };
 
 void PrintTo(const LaterKeysCase& c, std::ostream* os) {
@@ -201,6 +202,7 @@ TEST_P(LaterKeysTest, RoundTripAfterTheSixKeys) {
     EXPECT_EQ(read.keepExif, c.keepExif);
     EXPECT_EQ(read.keepDates, c.keepDates);
     EXPECT_EQ(read.maxKB, c.maxKB);
+    EXPECT_EQ(read.qualityByEye, c.qualityByEye);
     EXPECT_EQ(FilePath::fromPortableText(read.outputFolder).native(), c.folder);
     EXPECT_EQ(FilePath::fromNative(c.folder).portableText(), read.outputFolder);
     ASSERT_TRUE(saveStoredChoices(path, read));
@@ -213,11 +215,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Untouched: nothing is added to the file.
         LaterKeysCase{"", 0, 0, false, false, false, "", ""},
         LaterKeysCase{"iFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
-                      "OutputFolder=/home/u/写真\niMaxKB=300\n",
+                      "OutputFolder=/home/u/写真\niMaxKB=300\niQualityByEye=1\n",
                       2, 1, true, true, true, "/home/u/写真",
                       "iFitMode=2\niCrop=1\niNoEnlarge=1\niKeepExif=1\niKeepDates=1\n"
-                      "OutputFolder=/home/u/写真\niMaxKB=300\n",
-                      300},
+                      "OutputFolder=/home/u/写真\niMaxKB=300\niQualityByEye=1\n",
+                      300, true},
+        LaterKeysCase{"iQualityByEye=0\n", 0, 0, false, false, false, "", "iQualityByEye=0\n"},
         // A limit below nothing or beyond 1 GiB reads as none or 1 GiB.
         LaterKeysCase{"iMaxKB=-5\n", 0, 0, false, false, false, "", "iMaxKB=0\n"},
         LaterKeysCase{"iMaxKB=99999999\n", 0, 0, false, false, false, "", "iMaxKB=1048576\n",
@@ -226,7 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
         LaterKeysCase{"iKeepDates=0\niFitMode=7\niCrop=-1\nOutputFolder=\n", 0, 0, false, false,
                       false, "", "iKeepDates=0\niFitMode=0\niCrop=0\nOutputFolder=\n"},
         // One past the last choice reads as the first.
-        LaterKeysCase{"iFitMode=3\niCrop=2\n", 0, 0, false, false, false, "", "iFitMode=0\niCrop=0\n"},
+        LaterKeysCase{"iFitMode=3\niCrop=2\n", 0, 0, false, false, false, "",
+                      "iFitMode=0\niCrop=0\n"},
         // A name that is not UTF-8 (Latin-1 "café"), a "%", a space at the end: kept as bytes.
         LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false, false,
                       false, "/media/caf\xe9 50%/ x ",

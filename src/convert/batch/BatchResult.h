@@ -29,6 +29,7 @@ struct BatchResult {
     QList<Failure> failures;        // with keep-going: every file that failed, in file order
     QList<OverLimit> overLimit;     // files stored over the file-size limit, in file order
     SizeTotals sizes;               // of the files converted and their outputs
+    QList<int> qualitiesByEye;      // the qualities chosen by eye, in file order
 };
 
 } // namespace quillmorph

@@ -1,5 +1,6 @@
 #include "batch/ConversionCost.h"
 
+#include "engine/QualityByEye.h"
 #include "engine/SizeLimit.h"
 
 #include <algorithm>
@@ -122,6 +123,8 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
         // The file-size limit holds the fitted pixels to encode them again.
         if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))
             bytes += 3 * outputPixels;
+        if (options.qualityByEye && qualityByEyeApplies(*format))
+            bytes += bytesJudgingByEye(outputPixels);
     }
     return bytes;
 }

@@ -47,6 +47,8 @@ struct ConversionOptions {
                                // (SizeLimit.h); 0: no limit
     NamePattern namePattern;   // empty: each output keeps its source's name
     QString presetName;        // the preset the options came from, for {preset}; may be empty
+    bool qualityByEye = false; // the quality per picture, the lowest that looks the same
+                               // (QualityByEye.h); the quality value is its ceiling
 };
 
 // The box side typed by the user: the text as a single-precision number, rounded half to

@@ -114,6 +114,8 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         sink.fileConverted(source, output);
         ++result.converted;
         result.sizes.add(source, output);
+        if (prepared.qualityByEye > 0)
+            result.qualitiesByEye << prepared.qualityByEye;
         if (prepared.overLimit) {
             prepared.overLimit->output = output;
             result.overLimit << *prepared.overLimit;

@@ -5,6 +5,7 @@
 #include "engine/FitAndPad.h"
 #include "engine/ImagingEngine.h"
 #include "engine/KeptExif.h"
+#include "engine/QualityByEye.h"
 #include "files/FileNames.h"
 
 #include <QDateTime>
@@ -52,9 +53,23 @@ QByteArray dayOf(const QByteArray& exif, const FilePath& path) {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec).toString(u"yyyyMMdd").toLatin1();
 }
 
-// LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
+// LEAD1 into a temporary output, held to the file-size limit where one is set and applies, at
+// the quality chosen by eye where that is on and applies.
 StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
                   const ConversionOptions& options, PreparedFile& prepared) {
+    if (options.qualityByEye && qualityByEyeApplies(format)) {
+        const SizeLimit limit{options.sizeLimitBytes,
+                              !options.sizeConversion || options.fitMode == FitMode::Fit};
+        LimitedEncoding result;
+        const StepStatus st = EncodeByEye(LEAD1, folder, format, options.qualityFactor, limit,
+                                          prepared.output, options.keepExif, result);
+        if (st.ok()) {
+            prepared.qualityByEye = result.quality;
+            if (!result.within)
+                prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
+        }
+        return st;
+    }
     if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
         return Encode(LEAD1, folder, format, options.qualityFactor, prepared.output,
                       options.keepExif);

@@ -50,6 +50,7 @@ struct PreparedFile {
     NameFields fields;
     // Stored over the file-size limit: its size and the limit (the output is not named yet).
     std::optional<OverLimit> overLimit;
+    int qualityByEye = 0; // the quality chosen by eye for the output; 0: none was
 };
 
 // Loads item's header; its profile, if any, will be applied with the batch's transforms. Any

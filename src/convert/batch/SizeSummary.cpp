@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <algorithm>
 #include <iterator>
 #include <sys/stat.h>
 
@@ -44,6 +45,21 @@ QString sizes(const SizeTotals& totals) {
         return {};
     return QCoreApplication::translate("Messages", "合計 %1 → %2")
         .arg(byteSize(totals.sources), byteSize(totals.outputs));
+}
+
+QString qualitiesByEye(QList<int> qualities) {
+    if (qualities.isEmpty())
+        return {};
+    std::sort(qualities.begin(), qualities.end());
+    const QString lowest = QString::number(qualities.first());
+    const QString highest = QString::number(qualities.last());
+    if (lowest == highest)
+        return QCoreApplication::translate("Messages", "見た目で選んだ画質: %1").arg(lowest);
+    const qsizetype half = qualities.size() / 2;
+    const double median =
+        qualities.size() % 2 ? qualities[half] : (qualities[half - 1] + qualities[half]) / 2.0;
+    return QCoreApplication::translate("Messages", "見た目で選んだ画質: %1〜%2（中央値 %3）")
+        .arg(lowest, highest, QLocale::c().toString(median, 'g', 4));
 }
 
 } // namespace message

@@ -2,6 +2,7 @@
 
 #include "files/FilePath.h"
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -26,6 +27,9 @@ QString byteSize(qint64 bytes);
 
 // "合計 48.2 MB → 3.1 MB"; empty when no file was converted.
 QString sizes(const SizeTotals& totals);
+
+// "見た目で選んだ画質: 84〜95（中央値 90）", or one quality alone; empty when none was chosen.
+QString qualitiesByEye(QList<int> qualities);
 
 } // namespace message
 } // namespace quillmorph

@@ -3,6 +3,7 @@
 #include "engine/ColourImport.h"
 #include "engine/FormatWriters.h"
 #include "engine/KeptExif.h"
+#include "engine/QualityByEye.h"
 #include "files/PartialOutput.h"
 
 #include <string_view>
@@ -80,6 +81,21 @@ StepStatus EncodeWithin(const LeadImage& image, const Folder& folder, const Outp
                              [&](const VImage& picture, int quality, bool palette) {
                                  return encodedAtQuality(picture, format, quality, palette, exif);
                              });
+            writeBytes(output.temporaryPath(), result.bytes);
+        });
+}
+
+StepStatus EncodeByEye(const LeadImage& image, const Folder& folder, const OutputFormat& format,
+                       int qualityFactor, const SizeLimit& limit, PartialOutput& output,
+                       bool keepExif, LimitedEncoding& result) {
+    return encodeInto(
+        image, folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
+            const VImage decoded = withoutBlobs(rgb8).copy_memory();
+            result =
+                encodeByEye(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
+                            [&](const VImage& picture, int quality, bool palette) {
+                                return encodedAtQuality(picture, format, quality, palette, exif);
+                            });
             writeBytes(output.temporaryPath(), result.bytes);
         });
 }

@@ -29,6 +29,13 @@ StepStatus EncodeWithin(const LeadImage& image, const Folder& folder, const Outp
                         int qualityFactor, const SizeLimit& limit, PartialOutput& output,
                         bool keepExif, LimitedEncoding& result);
 
+// Encode at the quality chosen by eye (QualityByEye.h), for a format it applies to, not above
+// the one qualityFactor gives; held to limit as well when limit.bytes > 0. result: the bytes'
+// quality, and whether they are within the limit.
+StepStatus EncodeByEye(const LeadImage& image, const Folder& folder, const OutputFormat& format,
+                       int qualityFactor, const SizeLimit& limit, PartialOutput& output,
+                       bool keepExif, LimitedEncoding& result);
+
 // Gets image as 8-bit sRGB and the photo information to keep (empty for none), and writes it.
 using Writing = std::function<void(const vips::VImage& rgb8, const QByteArray& exif)>;
 

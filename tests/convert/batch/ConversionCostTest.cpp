@@ -87,6 +87,21 @@ TEST(ConversionCostTest, EstimatesCoverWhatConvertingReallyHeld) {
     }
 }
 
+// Judging by eye holds the metric's planes for every output pixel: 240 bytes each were measured
+// at 1.2 and 4.9 megapixels. A lossless format is not judged.
+TEST(ConversionCostTest, ChoosingTheQualityByEyeCountsTheMetricsMemory) {
+    for (const char* format : {"JPEG", "PNG"}) {
+        ConversionOptions options = into(format);
+        const double plain = workingBytes(header("VipsForeignLoadJpegFile", 4000, 3000), options);
+        options.qualityByEye = true;
+        const double perPixel =
+            (workingBytes(header("VipsForeignLoadJpegFile", 4000, 3000), options) - plain) /
+            (600 * 450);
+        EXPECT_TRUE(format[0] == 'J' ? perPixel >= 240 && perPixel < 300 : perPixel == 0)
+            << format << ' ' << perPixel;
+    }
+}
+
 TEST(ConversionCostTest, TheBudgetAndTheRefusalFollowTheMemoryLeft) {
     EXPECT_EQ(bytesInFlightBudget(0), kMinBytesInFlight) << "not known";
     EXPECT_EQ(bytesInFlightBudget(22e9), kMaxBytesInFlight);

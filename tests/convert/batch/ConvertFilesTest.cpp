@@ -199,6 +199,27 @@ TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSi
                               .arg(out)));
 }
 
+// Each judged output's quality is reported; a lossless format is neither judged nor reported.
+TEST_F(ConvertFilesTest, QualitiesChosenByEyeAreReportedUnderTheQualityValue) {
+    options_.perCall = [this](int call) {
+        ConversionOptions s = options_.base;
+        s.box = BoxSize{160, 120};
+        s.qualityByEye = true;
+        s.qualityFactor = 14; // quality value 95
+        s.format = formatChoiceFor(call == 2 ? QStringLiteral("PNG") : QStringLiteral("JPEG"));
+        return s;
+    };
+    const QStringList files{source(QStringLiteral("a.png"), test::noise(160, 120)),
+                            source(QStringLiteral("b.png"), test::solid(160, 120, kRedRgb)),
+                            source(QStringLiteral("c.png"), test::solid(160, 120, kRedRgb))};
+    const BatchResult result = run(files);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    ASSERT_EQ(result.qualitiesByEye.size(), 2);
+    EXPECT_LE(result.qualitiesByEye[0], 95);
+    EXPECT_LT(result.qualitiesByEye[1], result.qualitiesByEye[0]) << "one colour hides nothing";
+    EXPECT_LT(QFileInfo(sink_.outputs.value(2)).size(), QFileInfo(sink_.outputs.value(0)).size());
+}
+
 // Only a picture whose size is not fixed by a box may be made smaller to fit.
 TEST_F(ConvertFilesTest, OnlyPicturesWithoutAFixedBoxAreMadeSmallerToFitTheLimit) {
     options_.perCall = [this](int call) {

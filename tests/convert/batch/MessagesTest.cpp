@@ -65,6 +65,12 @@ TEST(MessagesTest, SizesCountIn1024sWithOneDecimal) {
         EXPECT_EQ(message::byteSize(bytes), QLatin1String(text)) << bytes;
     EXPECT_EQ(message::sizes({50'541'363, 3'250'586, 40}), QStringLiteral("合計 48.2 MB → 3.1 MB"));
     EXPECT_EQ(message::sizes({}), QString()) << "nothing converted, nothing to say";
+    EXPECT_EQ(message::qualitiesByEye({95, 84, 90}),
+              QStringLiteral("見た目で選んだ画質: 84〜95（中央値 90）"));
+    EXPECT_EQ(message::qualitiesByEye({90, 84, 95, 87}),
+              QStringLiteral("見た目で選んだ画質: 84〜95（中央値 88.5）"));
+    EXPECT_EQ(message::qualitiesByEye({91, 91}), QStringLiteral("見た目で選んだ画質: 91"));
+    EXPECT_EQ(message::qualitiesByEye({}), QString());
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "engine/OutputFormat.h"
+#include "engine/SizeLimit.h"
+
+#include <QByteArray>
+#include <functional>
+#include <optional>
+#include <vips/vips8>
+
+namespace quillmorph {
+
+// The Butteraugli distance (Butteraugli.h) at which an encoding looks the same as its picture.
+// libjxl's own "visually lossless" distance 1.0 lands at a median 0.58 on this scale; on ten
+// photographs 0.6 let a JPEG go no lower than quality 90 (docs/pilots/quality-by-eye.md).
+inline constexpr double kLooksTheSame = 0.6;
+
+// Above this many output pixels the metric's memory (Butteraugli::kBytesPerPixel) would crowd
+// out the rest of the batch: such a picture is encoded at the quality box's value. A copy made
+// smaller to judge by passes qualities that the whole picture fails.
+inline constexpr double kMostPixelsByEye = 8e6;
+
+// The formats whose quality can be chosen by eye: the lossy ones.
+bool qualityByEyeApplies(const OutputFormat& format);
+
+// True for a picture of width × height that is judged by eye in format. Below 8 pixels a side
+// Butteraugli passes any encoding (a 7 × 15 picture of noise at JPEG quality 1): such a picture
+// is encoded at the ceiling.
+bool judgedByEye(const OutputFormat& format, int width, int height);
+
+// Bytes one picture of outputPixels holds while its quality is chosen by eye: the fitted
+// pixels, a decoded candidate and the metric's working planes (only the first above
+// kMostPixelsByEye).
+double bytesJudgingByEye(double outputPixels);
+
+// One encoding's distance from its picture; nothing when it could not be told.
+using DistanceTo = std::function<std::optional<double>(const QByteArray& encoded)>;
+
+// What choosing by eye gave: the bytes to store and the quality that gave them.
+struct ChosenByEye {
+    QByteArray bytes;
+    int quality = 0;
+    bool looksTheSame = true; // false: not even the ceiling reached threshold; its bytes kept
+    int encodes = 0;
+};
+
+// The lowest quality from format.leastQuality to ceiling whose encoding is within threshold,
+// by distance. The search starts at a quality typical of the format, steps away from it by
+// doubling strides until the answer is bracketed, then bisects: quality - 1 was encoded and
+// failed, unless quality is the least. The bytes kept are the ones judged; nothing is encoded
+// twice.
+ChosenByEye chooseByEye(const vips::VImage& rgb8, const OutputFormat& format, int ceiling,
+                        double threshold, const QualityEncoder& encode, const DistanceTo& distance);
+
+// The bytes of rgb8 (decoded, in memory) in format at the quality chosen by eye with
+// Butteraugli, not above ceiling; with a size limit (limit.bytes > 0) as well, the smaller of
+// that and what encodeWithin gives. A picture over kMostPixelsByEye is encoded at ceiling.
+// Throws vips::VError, as encode does.
+LimitedEncoding encodeByEye(const vips::VImage& rgb8, const OutputFormat& format, int ceiling,
+                            const SizeLimit& limit, const QualityEncoder& encode);
+
+} // namespace quillmorph

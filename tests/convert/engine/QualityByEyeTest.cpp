@@ -1,0 +1,135 @@
+#include "engine/QualityByEye.h"
+#include "engine/Butteraugli.h"
+#include "engine/FormatWriters.h"
+
+#include <gtest/gtest.h>
+
+namespace quillmorph {
+namespace {
+
+using vips::VImage;
+
+// The bytes lead with the quality, so that a result shows which encoding was kept.
+QByteArray leadingQuality(const VImage&, int quality, bool) {
+    return QByteArray::number(quality) + " ...";
+}
+
+// A distance that falls by 0.1 for each quality step up and reaches threshold 0.6 at crossing.
+ChosenByEye searchCrossingAt(int crossing, int ceiling) {
+    static const VImage picture = VImage::black(8, 8, VImage::option()->set("bands", 3));
+    return chooseByEye(picture, *outputFormatFor(FormatCode::Jpeg), ceiling, 0.6, leadingQuality,
+                       [crossing](const QByteArray& bytes) {
+                           const int quality = bytes.left(bytes.indexOf(' ')).toInt();
+                           return std::optional<double>(0.6 + 0.1 * (crossing - quality));
+                       });
+}
+
+TEST(QualityByEyeTest, TheSearchFindsTheLowestQualityWithinTheThresholdWhereverItLies) {
+    for (int crossing = 1; crossing <= 100; ++crossing) {
+        SCOPED_TRACE(crossing);
+        const ChosenByEye chosen = searchCrossingAt(crossing, 100);
+        EXPECT_TRUE(chosen.looksTheSame);
+        EXPECT_EQ(chosen.quality, crossing);
+        EXPECT_EQ(chosen.bytes, QByteArray::number(crossing) + " ...");
+        // Near the usual answer a photo costs about four encodings; nowhere more than a
+        // bisection of the whole range and its strides.
+        EXPECT_LE(chosen.encodes, crossing >= 87 && crossing <= 94 ? 4 : 12);
+    }
+}
+
+TEST(QualityByEyeTest, OutOfReachTheCeilingIsKeptAndSaidToBe) {
+    const ChosenByEye chosen = searchCrossingAt(97, 93);
+    EXPECT_FALSE(chosen.looksTheSame);
+    EXPECT_EQ(chosen.quality, 93);
+    EXPECT_EQ(chosen.bytes, "93 ...");
+    // Even the least quality passes: that is the choice.
+    EXPECT_EQ(searchCrossingAt(-20, 100).quality, 1);
+}
+
+// A 160 × 120 picture: a soft gradient, or thin dark strokes on a light ground, as of text or
+// twigs. (Fine grain would not do: the metric rightly lets noise hide the encoder's errors.)
+VImage testPicture(bool detailed) {
+    const VImage xy = VImage::xyz(160, 120);
+    const VImage strokes = ((xy[0] % 7 < 1) | (xy[1] % 9 < 1)).ifthenelse(30, 230);
+    const VImage picture =
+        detailed ? VImage::bandjoin({strokes, strokes * 0.8 + 20, strokes * 0.6 + 50})
+                 : VImage::bandjoin(
+                       {xy[0] * 1.2 + 40, xy[1] * 1.5 + 50, VImage::black(160, 120) + 120});
+    return picture.cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .copy_memory();
+}
+
+QualityEncoder realEncoder(const OutputFormat& format) {
+    return [&format](const VImage& image, int quality, bool palette) {
+        return encodedAtQuality(image, format, quality, palette);
+    };
+}
+
+TEST(QualityByEyeTest, ASmoothPictureLooksTheSameAtALowerQualityThanADetailedOne) {
+    // (AVIF puts both on 90, where libvips stops halving the colour.)
+    for (const FormatCode code : {FormatCode::Jpeg, FormatCode::Jxl}) {
+        const OutputFormat& format = *outputFormatFor(code);
+        if (!canWrite(format))
+            continue;
+        SCOPED_TRACE(format.name);
+        int qualities[2] = {};
+        for (const bool detailed : {false, true}) {
+            const VImage picture = testPicture(detailed);
+            const LimitedEncoding result =
+                encodeByEye(picture, format, 100, {}, realEncoder(format));
+            qualities[detailed] = result.quality;
+            // What was kept looks the same; one step lower does not.
+            const Butteraugli metric(picture);
+            EXPECT_LE(metric.distanceTo(result.bytes).value_or(99), kLooksTheSame);
+            ASSERT_GT(result.quality, format.leastQuality);
+            EXPECT_GT(
+                metric.distanceTo(encodedAtQuality(picture, format, result.quality - 1, false)),
+                kLooksTheSame);
+        }
+        EXPECT_LT(qualities[0], qualities[1]);
+    }
+}
+
+TEST(QualityByEyeTest, WithASizeLimitTheSmallerOfTheTwoIsKept) {
+    const OutputFormat& jpeg = *outputFormatFor(FormatCode::Jpeg);
+    const VImage picture = testPicture(true);
+    const LimitedEncoding byEye = encodeByEye(picture, jpeg, 100, {}, realEncoder(jpeg));
+    // A generous limit changes nothing.
+    const LimitedEncoding roomy =
+        encodeByEye(picture, jpeg, 100, {byEye.bytes.size() + 1000, false}, realEncoder(jpeg));
+    EXPECT_EQ(roomy.bytes, byEye.bytes);
+    EXPECT_TRUE(roomy.within);
+    // A tight one wins: below what looks the same, as the limit's own search finds it.
+    const qint64 tight = byEye.bytes.size() * 2 / 3;
+    const LimitedEncoding limited =
+        encodeByEye(picture, jpeg, 100, {tight, false}, realEncoder(jpeg));
+    EXPECT_TRUE(limited.within);
+    EXPECT_LE(limited.bytes.size(), tight);
+    EXPECT_LT(limited.quality, byEye.quality);
+    EXPECT_EQ(limited.bytes,
+              encodeWithin(picture, jpeg, 100, {tight, false}, realEncoder(jpeg)).bytes);
+}
+
+TEST(QualityByEyeTest, LosslessFormatsAndHugeOrTinyPicturesAreNotJudged) {
+    EXPECT_FALSE(qualityByEyeApplies(*outputFormatFor(FormatCode::Png)));
+    EXPECT_FALSE(qualityByEyeApplies(*outputFormatFor(FormatCode::Tiff)));
+    const OutputFormat& jpeg = *outputFormatFor(FormatCode::Jpeg);
+    EXPECT_TRUE(judgedByEye(jpeg, 4000, 2000));
+    EXPECT_FALSE(judgedByEye(jpeg, 4000, 2001));
+    EXPECT_TRUE(judgedByEye(jpeg, 8, 8));
+    EXPECT_FALSE(judgedByEye(jpeg, 7, 100));
+    // Over the size, the picture gets the ceiling, encoded once.
+    int encodes = 0;
+    const VImage wide = VImage::black(8001, 1000, VImage::option()->set("bands", 3));
+    const LimitedEncoding result =
+        encodeByEye(wide, jpeg, 77, {}, [&](const VImage& image, int quality, bool palette) {
+            ++encodes;
+            return leadingQuality(image, quality, palette);
+        });
+    EXPECT_EQ(result.bytes, "77 ...");
+    EXPECT_EQ(encodes, 1);
+}
+
+} // namespace
+} // namespace quillmorph
