@@ -2,6 +2,7 @@
 #include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"
+#include "ThunarActions.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "engine/ImagingEngine.h"
@@ -39,8 +40,47 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "and ends, or without FILEs says that the window is already running and ends.\n"
     "\n"
     "Options:\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n");
+    "  --help                   show this text\n"
+    "  --version                show the version\n"
+    "  --install-thunar-action  add \"Convert with quillmorph\" to Thunar's right-click menu\n"
+    "                           (~/.config/Thunar/uca.xml), with the presets\n"
+    "  --remove-thunar-action   take it away again, leaving the other actions as they are\n");
+
+// Thunar's menu in the language of the moment, with the built-in presets.
+quillmorph::ThunarMenu thunarMenu() {
+    return {
+        QCoreApplication::translate("quillmorph", "quillmorph で変換"),
+        QCoreApplication::translate("quillmorph", "ウィンドウの現在の設定で"),
+        {{QStringLiteral("mail"), QCoreApplication::translate("quillmorph", "メール用")},
+         {QStringLiteral("blog"), QCoreApplication::translate("quillmorph", "ブログ用")},
+         {QStringLiteral("sns-square"), QCoreApplication::translate("quillmorph", "SNS 正方形")},
+         {QStringLiteral("wallpaper"), QCoreApplication::translate("quillmorph", "壁紙")},
+         {QStringLiteral("thumbnail"), QCoreApplication::translate("quillmorph", "サムネイル")},
+         {QStringLiteral("web-webp"), QCoreApplication::translate("quillmorph", "Web 用 WebP")}}};
+}
+
+int changeThunarActions(bool install) {
+    const QString path = quillmorph::thunarActionsPath();
+    const quillmorph::ThunarMenu menu = thunarMenu();
+    const QString fault = quillmorph::rewriteThunarActions(path, [&](const QByteArray& current) {
+        return install ? quillmorph::withThunarActions(current, menu)
+                       : quillmorph::withoutThunarActions(current);
+    });
+    if (!fault.isEmpty()) {
+        std::fprintf(stderr, "quillmorph: %s\n", fault.toLocal8Bit().constData());
+        return 1;
+    }
+    // Thunar reads the file only when it starts.
+    const QString done =
+        install ? QCoreApplication::translate(
+                      "quillmorph", "Thunar の右クリックメニューに「%1」を加えました: %2\n"
+                                    "Thunar を開き直すと表示されます (thunar -q で終了できます)。")
+                : QCoreApplication::translate(
+                      "quillmorph", "Thunar の右クリックメニューから「%1」を除きました: %2\n"
+                                    "Thunar を開き直すと消えます (thunar -q で終了できます)。");
+    std::printf("%s\n", done.arg(menu.submenu, path).toLocal8Bit().constData());
+    return 0;
+}
 
 // Answered before the toolkit starts, so that they need no display and never reach a
 // running window as file names.
@@ -54,6 +94,12 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
         std::fputs(QCoreApplication::translate("quillmorph", kUsage).toLocal8Bit().constData(),
                    stdout);
         return 0;
+    }
+    const bool install = std::strcmp(argv[1], "--install-thunar-action") == 0;
+    if (install || std::strcmp(argv[1], "--remove-thunar-action") == 0) {
+        QCoreApplication core(argc, argv);
+        quillmorph::installTranslations(core);
+        return changeThunarActions(install);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         std::printf("quillmorph %s\n", QUILLMORPH_VERSION);
