@@ -17,6 +17,8 @@ set(fm_window_ja "ウィンドウの現在の設定で")
 set(fm_window_en "With the window's current choices")
 set(fm_source ${PROJECT_SOURCE_DIR}/data/file-manager)
 set(fm_out ${CMAKE_BINARY_DIR}/file-manager)
+# Whole folders are installed: a file left from an earlier list must not ship.
+file(REMOVE_RECURSE ${fm_out})
 
 # The window's choices first (no preset), then one entry per preset: id;command;ja;en.
 set(fm_entries "window|quillmorph %F|${fm_window_ja}|${fm_window_en}")
@@ -28,6 +30,7 @@ foreach(preset IN LISTS QUILLMORPH_BUILT_IN_PRESETS)
   list(APPEND fm_entries "${name}|quillmorph --preset ${name} %F|${ja}|${en}")
 endforeach()
 
+set(fm_number 0)
 set(dolphin_ids)
 set(dolphin_actions)
 set(fma_ids)
@@ -51,8 +54,12 @@ foreach(entry IN LISTS fm_entries)
     set(nemo_en "${fm_title_en}: ${en}")
     string(APPEND nautilus_presets "    (\"${id}\", \"${ja}\", \"${en}\"),\n")
   endif()
-  configure_file(${fm_source}/quillmorph.nemo_action.in ${fm_out}/nemo/quillmorph-${id}.nemo_action @ONLY)
-  configure_file(${fm_source}/quillmorph-action.desktop.in ${fm_out}/actions/quillmorph-${id}.desktop @ONLY)
+  # Nemo orders actions by their file names.
+  configure_file(${fm_source}/quillmorph.nemo_action.in
+                 ${fm_out}/nemo/quillmorph-${fm_number}-${id}.nemo_action @ONLY)
+  math(EXPR fm_number "${fm_number} + 1")
+  configure_file(${fm_source}/quillmorph-action.desktop.in
+                 ${fm_out}/actions/quillmorph-${id}.desktop @ONLY)
   string(APPEND fma_ids "quillmorph-${id};")
 endforeach()
 configure_file(${fm_source}/quillmorph-servicemenu.desktop.in ${fm_out}/kio/quillmorph.desktop @ONLY)

@@ -66,7 +66,7 @@ for path in /usr/bin/quillmorph /usr/bin/quillmorph-cli /usr/share/applications/
     /usr/share/man/man1/quillmorph.1.gz /usr/share/man/man1/quillmorph-cli.1.gz \
     /usr/share/man/ja/man1/quillmorph.1.gz /usr/share/man/ja/man1/quillmorph-cli.1.gz \
     /usr/share/doc/quillmorph/copyright /usr/share/doc/quillmorph/changelog.gz \
-    /usr/share/kio/servicemenus/quillmorph.desktop /usr/share/nemo/actions/quillmorph-mail.nemo_action \
+    /usr/share/kio/servicemenus/quillmorph.desktop /usr/share/nemo/actions/quillmorph-1-mail.nemo_action \
     /usr/share/file-manager/actions/quillmorph.desktop \
     /usr/share/nautilus-python/extensions/quillmorph.py; do
     grep -qx "$path" "$work/package" || fail "$path missing"
