@@ -41,9 +41,10 @@ foreach(entry IN LISTS fm_entries)
   list(GET fields 1 command)
   list(GET fields 2 ja)
   list(GET fields 3 en)
-  string(APPEND dolphin_ids "${id};")
-  string(APPEND dolphin_actions
-         "\n[Desktop Action ${id}]\nName=${en}\nName[ja]=${ja}\nIcon=quillmorph\nExec=${command}\n")
+  # Dolphin and Nemo order the actions by their ids and file names.
+  string(APPEND dolphin_ids "${fm_number}-${id};")
+  string(APPEND dolphin_actions "\n[Desktop Action ${fm_number}-${id}]\nName=${en}\nName[ja]=${ja}\n"
+                                "Icon=quillmorph\nExec=${command}\n")
   # Nemo 5.6 has no submenus: the plain title converts with the window's choices, the
   # presets follow it by name (users hide the ones they never use under Edit → Plugins).
   if(id STREQUAL "window")
@@ -54,7 +55,6 @@ foreach(entry IN LISTS fm_entries)
     set(nemo_en "${fm_title_en}: ${en}")
     string(APPEND nautilus_presets "    (\"${id}\", \"${ja}\", \"${en}\"),\n")
   endif()
-  # Nemo orders actions by their file names.
   configure_file(${fm_source}/quillmorph.nemo_action.in
                  ${fm_out}/nemo/quillmorph-${fm_number}-${id}.nemo_action @ONLY)
   math(EXPR fm_number "${fm_number} + 1")
