@@ -183,9 +183,13 @@ UcaEdit withoutThunarActions(const QByteArray& current) {
     const UcaLayout layout = readLayout(current);
     if (!layout.fault.isEmpty())
         return {{}, layout.fault};
-    QByteArray kept = current;
-    for (auto range = layout.ours.rbegin(); range != layout.ours.rend(); ++range)
-        kept.remove(range->first, range->second - range->first);
+    QByteArray kept;
+    qsizetype from = 0;
+    for (const auto& [start, end] : layout.ours) {
+        kept += QByteArrayView(current).sliced(from, start - from);
+        from = end;
+    }
+    kept += QByteArrayView(current).sliced(from);
     return {kept, {}};
 }
 
