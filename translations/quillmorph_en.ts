@@ -158,6 +158,57 @@
         <source>同時に開けるファイルの数が上限に達しました。上限を上げてもう一度お試しください。</source>
         <translation>Too many files are open at once. Raise the limit and try again.</translation>
     </message>
+    <message>
+        <source>幅と高さは 1〜32767 の数で指定します。片方を空欄か * にするともう片方は画像の縦横比に従い、50% のように書くと元の大きさの割合になります。</source>
+        <translation>Width and height are numbers from 1 to 32767. Leave one empty or * and it follows the picture&apos;s proportions; write 50% for a share of each picture&apos;s own size.</translation>
+    </message>
+</context>
+<context>
+    <name>Presets</name>
+    <message>
+        <source>メール用</source>
+        <translation>For e-mail</translation>
+    </message>
+    <message>
+        <source>ブログ用</source>
+        <translation>For a blog</translation>
+    </message>
+    <message>
+        <source>SNS 正方形</source>
+        <translation>Social square</translation>
+    </message>
+    <message>
+        <source>壁紙</source>
+        <translation>Wallpaper</translation>
+    </message>
+    <message>
+        <source>サムネイル</source>
+        <translation>Thumbnail</translation>
+    </message>
+    <message>
+        <source>Web 用 WebP</source>
+        <translation>WebP for the web</translation>
+    </message>
+    <message>
+        <source>名前を入力してください。</source>
+        <translation>Please enter a name.</translation>
+    </message>
+    <message>
+        <source>名前は %1 文字までです。</source>
+        <translation>A name has at most %1 characters.</translation>
+    </message>
+    <message>
+        <source>名前に「=」、先頭の「[」「;」や制御文字は使えません。</source>
+        <translation>A name cannot hold &quot;=&quot; or control characters, nor start with &quot;[&quot; or &quot;;&quot;.</translation>
+    </message>
+    <message>
+        <source>「%1」は組み込みのプリセットの名前です。</source>
+        <translation>&quot;%1&quot; is the name of a built-in preset.</translation>
+    </message>
+    <message>
+        <source>「%1」という名前のプリセットがすでにあります。</source>
+        <translation>A preset named &quot;%1&quot; already exists.</translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -190,18 +241,6 @@
 Off: they keep their own size</translation>
     </message>
     <message>
-        <source>枠の幅（ピクセル、1 ～ 32767）
-ここにもドロップできます</source>
-        <translation>Box width in pixels, 1 to 32767
-Pictures can be dropped here too</translation>
-    </message>
-    <message>
-        <source>枠の高さ（ピクセル、1 ～ 32767）
-ここにもドロップできます</source>
-        <translation>Box height in pixels, 1 to 32767
-Pictures can be dropped here too</translation>
-    </message>
-    <message>
         <source>画質です（解像度や dpi ではありません）。100 が最高
 小さいほどファイルが小さくなります（JPEG、CMP、WEBP、AVIF、JXL）</source>
         <translation>Picture quality (not resolution or dpi): 100 is best
@@ -218,6 +257,22 @@ lower gives smaller files (JPEG, CMP, WEBP, AVIF, JXL)</translation>
     <message>
         <source>ホームページをブラウザーで開きます</source>
         <translation>Open the home page in your web browser</translation>
+    </message>
+    <message>
+        <source>枠の幅（ピクセル、1 ～ 32767）。50% なら各画像を元の大きさの半分に
+高さを空欄か * にすると幅だけ合わせます。幅 = 高さで「枠の中に収める」なら長い辺の長さ
+ここにもドロップできます</source>
+        <translation>Box width (pixels, 1 to 32767). 50% makes each picture half its own size
+With the height empty or *, only the width is fitted. Width = height with &quot;Fit inside&quot; is the longest side
+You can drop files here too</translation>
+    </message>
+    <message>
+        <source>枠の高さ（ピクセル、1 ～ 32767）
+幅を空欄か * にすると高さだけ合わせます
+ここにもドロップできます</source>
+        <translation>Box height (pixels, 1 to 32767)
+With the width empty or *, only the height is fitted
+You can drop files here too</translation>
     </message>
 </context>
 <context>
@@ -247,7 +302,7 @@ lower gives smaller files (JPEG, CMP, WEBP, AVIF, JXL)</translation>
         <translation>%1 is not an actions file Thunar could read, so it was left unchanged (%2).</translation>
     </message>
     <message>
-        <source>Usage: quillmorph [FILE...]
+        <source>Usage: quillmorph [--preset NAME] [FILE...]
 
 Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
 margin colour and saved in the chosen format into a new dated folder (pic + date + time)
@@ -257,6 +312,8 @@ Only one window runs per user: a second quillmorph hands its FILEs to the runnin
 and ends, or without FILEs says that the window is already running and ends.
 
 Options:
+  --preset NAME            convert the FILEs with a preset (see quillmorph-cli
+                           --list-presets); the window&apos;s own choices stay as they are
   --help                   show this text
   --version                show the version
   --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
@@ -272,30 +329,6 @@ Options:
     <message>
         <source>ウィンドウの現在の設定で</source>
         <translation>With the window&apos;s current choices</translation>
-    </message>
-    <message>
-        <source>メール用</source>
-        <translation>For e-mail</translation>
-    </message>
-    <message>
-        <source>ブログ用</source>
-        <translation>For a blog</translation>
-    </message>
-    <message>
-        <source>SNS 正方形</source>
-        <translation>Social square</translation>
-    </message>
-    <message>
-        <source>壁紙</source>
-        <translation>Wallpaper</translation>
-    </message>
-    <message>
-        <source>サムネイル</source>
-        <translation>Thumbnail</translation>
-    </message>
-    <message>
-        <source>Web 用 WebP</source>
-        <translation>WebP for the web</translation>
     </message>
     <message>
         <source>Thunar の右クリックメニューに「%1」を加えました: %2
@@ -318,10 +351,6 @@ It goes once Thunar starts again (thunar -q ends it).</translation>
     </message>
     <message>
         <source>unknown format &quot;%1&quot;; use one of %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--size wants WxH with W and H from 1 to 32767, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -365,10 +394,20 @@ It goes once Thunar starts again (thunar -q ends it).</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
-                      [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
+                      [--keep-metadata] [--keep-dates] [--max-size SIZE]
+                      [--preset NAME] [--name PATTERN] FILE...
+       quillmorph-cli --list-presets
 
 Converts FILEs as a drop on the quillmorph window would: into a new dated folder
 (pic + date + time) on the Desktop, each fitted into the box on the margin colour.
@@ -379,7 +418,9 @@ and the options after it are off unless given.
 
   --output-dir DIR    make the dated folder in DIR instead of the Desktop
   --format NAME       one of %1
-  --size WxH          fit into a box of W x H pixels (size conversion on)
+  --size WxH          fit into a box of W x H pixels (size conversion on); Wx*
+                      or *xH: that side, the other follows the picture; P%:
+                      each picture at P percent of its own size
   --no-size           keep each image&apos;s own size (size conversion off)
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
@@ -396,6 +437,13 @@ and the options after it are off unless given.
   --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
                       the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
                       as a palette); outputs of a free size are made smaller to fit
+  --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,
+                      thumbnail, web-webp, its label such as メール用, or one
+                      saved in the window); options given go over it
+  --list-presets      list the presets: the name, a tab, the label
+  --name PATTERN      name the outputs by PATTERN: {name} the source&apos;s name, {n}
+                      its number in the batch, {w} and {h} the size, {date} the
+                      day taken (YYYYMMDD), {preset} (e.g. {name}_{w}x{h}, shop_{n})
   --help              show this text
   --version           show the version
 
@@ -405,12 +453,51 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
+        <source>--name: &quot;%1&quot; cannot be in a name; the fields are {name}, {n}, {w}, {h}, {date} and {preset}</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <source>--size wants WxH with W and H from 1 to 32767, Wx* or *xH, or a percent such as 50%, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown preset &quot;%1&quot;; use one of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph::PresetMenu</name>
+    <message>
+        <source>プリセット</source>
+        <translation>Presets</translation>
+    </message>
+    <message>
+        <source>現在の設定をプリセットとして保存…</source>
+        <translation>Save the current settings as a preset…</translation>
+    </message>
+    <message>
+        <source>名前を変更</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>プリセットの名前:</source>
+        <translation>Name of the preset:</translation>
+    </message>
+    <message>
+        <source>プリセットを設定ファイルに保存できませんでした。</source>
+        <translation>The preset could not be saved in the settings file.</translation>
+    </message>
+    <message>
+        <source>「%1」の新しい名前:</source>
+        <translation>New name for &quot;%1&quot;:</translation>
+    </message>
+    <message>
+        <source>プリセット「%1」を削除しますか？</source>
+        <translation>Delete the preset &quot;%1&quot;?</translation>
     </message>
 </context>
 <context>
@@ -470,6 +557,30 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>上限なし</source>
         <translation>No limit</translation>
+    </message>
+    <message>
+        <source>出力ファイル名…</source>
+        <translation>Output file names…</translation>
+    </message>
+    <message>
+        <source>使えない部分があります: %1</source>
+        <translation>This cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>例: %1</source>
+        <translation>Example: %1</translation>
+    </message>
+    <message>
+        <source>出力ファイル名のパターン（空欄で元のファイル名）:
+{name} 元の名前&#x3000;{n} バッチ内の番号&#x3000;{w} {h} 幅と高さ
+{date} 撮影日 (YYYYMMDD)&#x3000;{preset} プリセット名</source>
+        <translation>Output file name pattern (empty: the source&apos;s name):
+{name} source name   {n} number in the batch   {w} {h} width and height
+{date} date taken (YYYYMMDD)   {preset} preset name</translation>
+    </message>
+    <message>
+        <source>元のファイル名</source>
+        <translation>Source file names</translation>
     </message>
 </context>
 <context>
@@ -536,6 +647,10 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>ホームページを開けませんでした。ブラウザーで次のページを開いてください。</source>
         <translation>The home page could not be opened. Open this page in your web browser:</translation>
+    </message>
+    <message>
+        <source>プリセット「%1」が見つかりません。</source>
+        <translation>There is no preset &quot;%1&quot;.</translation>
     </message>
 </context>
 </TS>

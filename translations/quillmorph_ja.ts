@@ -154,6 +154,57 @@
         <source>同時に開けるファイルの数が上限に達しました。上限を上げてもう一度お試しください。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>幅と高さは 1〜32767 の数で指定します。片方を空欄か * にするともう片方は画像の縦横比に従い、50% のように書くと元の大きさの割合になります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Presets</name>
+    <message>
+        <source>メール用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ブログ用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SNS 正方形</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>壁紙</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>サムネイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Web 用 WebP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>名前を入力してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>名前は %1 文字までです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>名前に「=」、先頭の「[」「;」や制御文字は使えません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」は組み込みのプリセットの名前です。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」という名前のプリセットがすでにあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -185,16 +236,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>枠の幅（ピクセル、1 ～ 32767）
-ここにもドロップできます</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>枠の高さ（ピクセル、1 ～ 32767）
-ここにもドロップできます</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>画質です（解像度や dpi ではありません）。100 が最高
 小さいほどファイルが小さくなります（JPEG、CMP、WEBP、AVIF、JXL）</source>
         <translation type="unfinished"></translation>
@@ -209,6 +250,18 @@
     </message>
     <message>
         <source>ホームページをブラウザーで開きます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>枠の幅（ピクセル、1 ～ 32767）。50% なら各画像を元の大きさの半分に
+高さを空欄か * にすると幅だけ合わせます。幅 = 高さで「枠の中に収める」なら長い辺の長さ
+ここにもドロップできます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>枠の高さ（ピクセル、1 ～ 32767）
+幅を空欄か * にすると高さだけ合わせます
+ここにもドロップできます</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -239,7 +292,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Usage: quillmorph [FILE...]
+        <source>Usage: quillmorph [--preset NAME] [FILE...]
 
 Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
 margin colour and saved in the chosen format into a new dated folder (pic + date + time)
@@ -249,13 +302,15 @@ Only one window runs per user: a second quillmorph hands its FILEs to the runnin
 and ends, or without FILEs says that the window is already running and ends.
 
 Options:
+  --preset NAME            convert the FILEs with a preset (see quillmorph-cli
+                           --list-presets); the window&apos;s own choices stay as they are
   --help                   show this text
   --version                show the version
   --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
                            (~/.config/Thunar/uca.xml), with the presets
   --remove-thunar-action   take it away again, leaving the other actions as they are
 </source>
-        <translation>使用法: quillmorph [FILE...]
+        <translation>使用法: quillmorph [--preset NAME] [FILE...]
 
 quillmorph のウィンドウを開きます。
 ウィンドウにドロップした画像は、選んだ枠に収めて余白色の上の中央に置きます。
@@ -268,6 +323,8 @@ quillmorph のウィンドウを開きます。
 FILE がなければ、ウィンドウがすでに起動していると伝えて終わります。
 
 オプション:
+  --preset NAME            FILE をプリセットの設定で変換する (quillmorph-cli
+                           --list-presets を参照)。ウィンドウの設定はそのまま
   --help                   この説明を表示する
   --version                バージョンを表示する
   --install-thunar-action  Thunar の右クリックメニューに「quillmorph で変換」を加える
@@ -281,30 +338,6 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
     </message>
     <message>
         <source>ウィンドウの現在の設定で</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>メール用</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ブログ用</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>SNS 正方形</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>壁紙</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>サムネイル</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Web 用 WebP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -327,10 +360,6 @@ Thunar を開き直すと消えます (thunar -q で終了できます)。</sour
     <message>
         <source>unknown format &quot;%1&quot;; use one of %2</source>
         <translation>画像形式「%1」はありません。%2 のいずれかを指定してください</translation>
-    </message>
-    <message>
-        <source>--size wants WxH with W and H from 1 to 32767, not &quot;%1&quot;</source>
-        <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください</translation>
     </message>
     <message>
         <source>--quality wants a number from 0 to 100, not &quot;%1&quot;</source>
@@ -373,10 +402,20 @@ Thunar を開き直すと消えます (thunar -q で終了できます)。</sour
         <translation>--crop には「%1」ではなく、centre か attention を指定してください</translation>
     </message>
     <message>
+        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
+    </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
-                      [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
+                      [--keep-metadata] [--keep-dates] [--max-size SIZE]
+                      [--preset NAME] [--name PATTERN] FILE...
+       quillmorph-cli --list-presets
 
 Converts FILEs as a drop on the quillmorph window would: into a new dated folder
 (pic + date + time) on the Desktop, each fitted into the box on the margin colour.
@@ -387,7 +426,9 @@ and the options after it are off unless given.
 
   --output-dir DIR    make the dated folder in DIR instead of the Desktop
   --format NAME       one of %1
-  --size WxH          fit into a box of W x H pixels (size conversion on)
+  --size WxH          fit into a box of W x H pixels (size conversion on); Wx*
+                      or *xH: that side, the other follows the picture; P%:
+                      each picture at P percent of its own size
   --no-size           keep each image&apos;s own size (size conversion off)
   --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
   --background COLOR  margin colour: #RRGGBB or a colour name such as white
@@ -404,6 +445,13 @@ and the options after it are off unless given.
   --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
                       the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
                       as a palette); outputs of a free size are made smaller to fit
+  --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,
+                      thumbnail, web-webp, its label such as メール用, or one
+                      saved in the window); options given go over it
+  --list-presets      list the presets: the name, a tab, the label
+  --name PATTERN      name the outputs by PATTERN: {name} the source&apos;s name, {n}
+                      its number in the batch, {w} and {h} the size, {date} the
+                      day taken (YYYYMMDD), {preset} (e.g. {name}_{w}x{h}, shop_{n})
   --help              show this text
   --version           show the version
 
@@ -413,7 +461,9 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                        [--quality Q] [--background COLOR] [--keep-going]
                        [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
-                       [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...
+                       [--keep-metadata] [--keep-dates] [--max-size SIZE]
+                       [--preset NAME] [--name PATTERN] FILE...
+       quillmorph-cli --list-presets
 
 FILE を quillmorph のウィンドウにドロップしたときと同じように変換します。
 出力先は、デスクトップに新しく作る日時付きのフォルダ (pic + 日付 + 時刻) です。
@@ -425,7 +475,9 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
 
   --output-dir DIR    日時付きのフォルダをデスクトップではなく DIR に作る
   --format NAME       画像形式: %1 のいずれか
-  --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)
+  --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)。Wx* か
+                      *xH: その辺だけ合わせ、もう片方は画像に従う。P%: 各画像を
+                      元の大きさの P パーセントにする
   --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
   --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
   --background COLOR  余白色: #RRGGBB、または white などの色の名前
@@ -443,6 +495,13 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
                       付ける (300K、1.5M)。収まる中で最高の画質で保存する (JPEG、
                       CMP、WEBP、AVIF、JXL。PNG はパレット画像にする)。大きさが
                       決まっていない出力は、収まるまで小さくする
+  --preset NAME       プリセットの設定で変換する (mail、blog、sns-square、wallpaper、
+                      thumbnail、web-webp、メール用 などの表示名、またはウィンドウで
+                      保存したもの)。指定したオプションはプリセットより優先する
+  --list-presets      プリセットを一覧にする: 名前、タブ、表示名
+  --name PATTERN      出力ファイル名を PATTERN で付ける: {name} 元の名前、{n} バッチ
+                      内の番号、{w} と {h} 大きさ、{date} 撮影日 (YYYYMMDD)、
+                      {preset} (例: {name}_{w}x{h}、shop_{n})
   --help              この説明を表示する
   --version           バージョンを表示する
 
@@ -451,12 +510,51 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
 </translation>
     </message>
     <message>
-        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
-        <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
+        <source>--name: &quot;%1&quot; cannot be in a name; the fields are {name}, {n}, {w}, {h}, {date} and {preset}</source>
+        <translation>--name: 「%1」は名前に使えません。使えるのは {name}、{n}、{w}、{h}、{date}、{preset} です</translation>
     </message>
     <message>
-        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
-        <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
+        <source>--size wants WxH with W and H from 1 to 32767, Wx* or *xH, or a percent such as 50%, not &quot;%1&quot;</source>
+        <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH、Wx* か *xH、または 50% のような割合を指定してください</translation>
+    </message>
+    <message>
+        <source>unknown preset &quot;%1&quot;; use one of %2</source>
+        <translation>プリセット「%1」はありません。%2 のいずれかを指定してください</translation>
+    </message>
+</context>
+<context>
+    <name>quillmorph::PresetMenu</name>
+    <message>
+        <source>プリセット</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>現在の設定をプリセットとして保存…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>名前を変更</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>プリセットの名前:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>プリセットを設定ファイルに保存できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」の新しい名前:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>プリセット「%1」を削除しますか？</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -515,6 +613,28 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>上限なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>出力ファイル名…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使えない部分があります: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>例: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>出力ファイル名のパターン（空欄で元のファイル名）:
+{name} 元の名前&#x3000;{n} バッチ内の番号&#x3000;{w} {h} 幅と高さ
+{date} 撮影日 (YYYYMMDD)&#x3000;{preset} プリセット名</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>元のファイル名</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -581,6 +701,10 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>ホームページを開けませんでした。ブラウザーで次のページを開いてください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>プリセット「%1」が見つかりません。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

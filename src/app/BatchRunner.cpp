@@ -15,14 +15,19 @@ BatchRunner::~BatchRunner() {
     stopAndWait();
 }
 
-bool BatchRunner::start(const FilePaths& files, const BatchPlace& place) {
+bool BatchRunner::start(const FilePaths& files, const BatchPlace& place,
+                        const std::optional<ConversionOptions>& fixed) {
     if (running_)
         return false;
     running_ = true;
     abandoned_ = false;
     cancel_ = false;
-    watcher_.setFuture(QtConcurrent::run(
-        [this, files, place] { return ConvertFiles(files, place, options_, *this); }));
+    watcher_.setFuture(QtConcurrent::run([this, files, place, fixed] {
+        if (!fixed)
+            return ConvertFiles(files, place, options_, *this);
+        const FixedOptions options(*fixed);
+        return ConvertFiles(files, place, options, *this);
+    }));
     return true;
 }
 

@@ -20,8 +20,11 @@ public:
     explicit BatchRunner(const OptionsSource& options, QObject* parent = nullptr);
     ~BatchRunner() override;
 
-    // GUI thread. Starts a batch of files; false (and nothing started) while one runs.
-    bool start(const FilePaths& files, const BatchPlace& place);
+    // GUI thread. Starts a batch of files, with fixed options when given (otherwise the
+    // options it was made with, read as each file starts); false (and nothing started) while
+    // one runs.
+    bool start(const FilePaths& files, const BatchPlace& place,
+               const std::optional<ConversionOptions>& fixed = {});
     // GUI thread. True from start() until finished() has been emitted.
     bool isRunning() const { return running_; }
     // Any thread. The batch stops before its next file.

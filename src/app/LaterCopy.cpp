@@ -6,9 +6,9 @@
 
 namespace quillmorph {
 
-int endAsLaterCopy(const SingleInstance& instance, const FilePaths& files,
+int endAsLaterCopy(const SingleInstance& instance, const FilePaths& files, const QString& preset,
                    const UserDialogs& dialogs) {
-    if (!files.isEmpty() && instance.handOver(files))
+    if (!files.isEmpty() && instance.handOver(files, SingleInstance::kHandOverTimeoutMs, preset))
         return 0;
     dialogs.showWarning(nullptr,
                         QCoreApplication::translate("quillmorph::frmMain",

@@ -21,14 +21,24 @@ namespace {
 
 // A hand-over is a 32-bit big-endian length, then each absolute path in the file system's
 // encoding followed by a NUL (the one byte no path holds); the first copy answers with
-// kReceived. One frame per connection.
+// kReceived. One frame per connection. A frame for a preset starts with "preset=" and its name
+// (UTF-8) and a NUL; no path starts so, and a frame without it is one of any version.
+const QByteArray kPresetMark("preset=");
 constexpr char kReceived = '\x06';
 constexpr quint32 kMaxHandOver = 16 * 1024 * 1024;
 
-// The paths of a well-formed payload; empty for anything else, which is refused whole.
-FilePaths handedOverFiles(const QByteArray& payload) {
+// The paths of a well-formed payload, and the preset it names; no paths for anything else,
+// which is refused whole.
+FilePaths handedOverFiles(QByteArray payload, QString& preset) {
     if (!payload.endsWith('\0'))
         return {};
+    if (payload.startsWith(kPresetMark)) {
+        const qsizetype end = payload.indexOf('\0');
+        preset = QString::fromUtf8(payload.mid(kPresetMark.size(), end - kPresetMark.size()));
+        payload.remove(0, end + 1);
+        if (payload.isEmpty())
+            return {};
+    }
     FilePaths files;
     for (const QByteArray& path : payload.chopped(1).split('\0')) {
         if (!path.startsWith('/'))
@@ -144,7 +154,7 @@ bool SingleInstance::claim() {
     return true;
 }
 
-bool SingleInstance::handOver(const FilePaths& files, int timeoutMs) const {
+bool SingleInstance::handOver(const FilePaths& files, int timeoutMs, const QString& preset) const {
     if (serverName_.isEmpty())
         return false;
     const QDeadlineTimer deadline(timeoutMs);
@@ -163,6 +173,8 @@ bool SingleInstance::handOver(const FilePaths& files, int timeoutMs) const {
         QThread::msleep(50);
     }
     QByteArray payload;
+    if (!preset.isEmpty())
+        payload += kPresetMark + preset.toUtf8().replace('\0', ' ') + '\0';
     for (const FilePath& file : files)
         payload += file.native() + '\0';
     QByteArray frame(4, '\0');
@@ -207,14 +219,15 @@ void SingleInstance::readHandOver(QLocalSocket* socket) {
     if (socket->bytesAvailable() < 4 + qint64(size))
         return;
     socket->skip(4);
-    const FilePaths files = handedOverFiles(socket->read(size));
+    QString preset;
+    const FilePaths files = handedOverFiles(socket->read(size), preset);
     // Whatever else comes on this connection is not read.
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
     if (files.isEmpty()) {
         socket->abort();
         return;
     }
-    Q_EMIT filesReceived(files);
+    Q_EMIT filesReceived(files, preset);
     socket->putChar(kReceived);
     socket->flush();
     socket->disconnectFromServer();

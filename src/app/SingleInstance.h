@@ -46,12 +46,14 @@ public:
 
     // For a later copy: gives files (absolute paths) to the running copy and blocks until it
     // has confirmed them; false when it could not be reached within timeoutMs, or what listens
-    // is not this user's.
-    bool handOver(const FilePaths& files, int timeoutMs = kHandOverTimeoutMs) const;
+    // is not this user's. With a preset's name, the files convert with that preset.
+    bool handOver(const FilePaths& files, int timeoutMs = kHandOverTimeoutMs,
+                  const QString& preset = {}) const;
 
 Q_SIGNALS:
-    // The first copy: a later copy handed over these files.
-    void filesReceived(const quillmorph::FilePaths& files);
+    // The first copy: a later copy handed over these files, to convert with preset (empty: with
+    // the window's choices).
+    void filesReceived(const quillmorph::FilePaths& files, const QString& preset);
 
 private:
     void onNewConnection();

@@ -1,6 +1,7 @@
 #include "SurfaceMenu.h"
 
 #include "engine/SizeLimit.h"
+#include "files/NamePattern.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -33,6 +34,8 @@ SurfaceMenu::SurfaceMenu(const UserDialogs& dialogs, QWidget* window)
     addOutputPlace();
     addSeparator();
     addSizeLimit();
+    addSeparator();
+    addNamePattern();
 }
 
 QAction* SurfaceMenu::addCheckable(QMenu* menu, const QString& text, const char* name) {
@@ -102,6 +105,46 @@ void SurfaceMenu::setSizeLimit(int kb) {
     Q_EMIT changed();
 }
 
+void SurfaceMenu::addNamePattern() {
+    QAction* choose = addAction(tr("出力ファイル名…"));
+    choose->setObjectName(QStringLiteral("chooseNamePattern"));
+    connect(choose, &QAction::triggered, this, &SurfaceMenu::chooseNamePattern);
+    namePatternShown_ = addAction(QString());
+    namePatternShown_->setObjectName(QStringLiteral("namePattern"));
+    namePatternShown_->setEnabled(false);
+    setNamePattern({});
+}
+
+namespace {
+
+// What a pattern makes of a photo, for the user to see while typing it.
+TextCheck patternExample(const QString& text) {
+    QString bad;
+    const auto pattern = NamePattern::parse(text, &bad);
+    if (!pattern)
+        return {false, SurfaceMenu::tr("使えない部分があります: %1").arg(bad)};
+    const NameFields sample{"IMG_0042", 7, 120, 1280, 960, "20260314", QStringLiteral("mail")};
+    return {true, SurfaceMenu::tr("例: %1").arg(QString::fromUtf8(pattern->expand(sample)) +
+                                                QStringLiteral(".jpg"))};
+}
+
+} // namespace
+
+void SurfaceMenu::chooseNamePattern() {
+    const QString prompt = tr("出力ファイル名のパターン（空欄で元のファイル名）:\n"
+                              "{name} 元の名前　{n} バッチ内の番号　{w} {h} 幅と高さ\n"
+                              "{date} 撮影日 (YYYYMMDD)　{preset} プリセット名");
+    if (const auto chosen = dialogs_.askText(window_, prompt, namePattern_, patternExample);
+        chosen && NamePattern::parse(*chosen))
+        setNamePattern(*chosen);
+}
+
+void SurfaceMenu::setNamePattern(const QString& pattern) {
+    namePattern_ = pattern;
+    namePatternShown_->setText(pattern.isEmpty() ? tr("元のファイル名") : pattern);
+    Q_EMIT changed();
+}
+
 void SurfaceMenu::setDesktop(const FilePath& desktop) {
     desktop_ = desktop;
     setFolder(folder_);
@@ -134,6 +177,7 @@ void SurfaceMenu::load(const StoredChoices& stored) {
     keepDates_->setChecked(stored.keepDates);
     setFolder(FilePath::fromPortableText(stored.outputFolder));
     setSizeLimit(stored.maxKB);
+    setNamePattern(stored.namePattern);
 }
 
 void SurfaceMenu::save(StoredChoices& choices) const {
@@ -147,6 +191,7 @@ void SurfaceMenu::save(StoredChoices& choices) const {
     choices.keepDates = keepDates_->isChecked();
     choices.outputFolder = folder_.portableText();
     choices.maxKB = sizeLimitKB_;
+    choices.namePattern = namePattern_;
 }
 
 } // namespace quillmorph

@@ -38,6 +38,9 @@ private:
     void addFitModes();
     void addOutputPlace();
     void addSizeLimit();
+    void addNamePattern();
+    void chooseNamePattern();
+    void setNamePattern(const QString& pattern);
     void chooseSizeLimit();
     void setSizeLimit(int kb);
     void chooseFolder();
@@ -60,6 +63,8 @@ private:
     QAction* desktopOn_ = nullptr;
     QAction* sizeLimitShown_ = nullptr; // shows the file-size limit; never chosen
     int sizeLimitKB_ = 0;
+    QAction* namePatternShown_ = nullptr; // shows the output name pattern; never chosen
+    QString namePattern_;
 };
 
 } // namespace quillmorph

@@ -10,6 +10,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -183,6 +184,41 @@ std::optional<int> chooseSizeLimitInDialog(QWidget* parent, int current, int max
     return dialog.intValue();
 }
 
+std::optional<QString> askTextInDialog(QWidget* parent, const QString& prompt,
+                                       const QString& initial,
+                                       const std::function<TextCheck(const QString&)>& check) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("quillmorph"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(prompt, &dialog);
+    auto* field = new QLineEdit(initial, &dialog);
+    auto* note = new QLabel(&dialog);
+    note->setTextFormat(Qt::PlainText);
+    note->setEnabled(false); // quieter than the prompt
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    for (QWidget* w : std::initializer_list<QWidget*>{label, field, note, buttons})
+        layout->addWidget(w);
+    const auto recheck = [&](const QString& text) {
+        const TextCheck result = check(text);
+        note->setText(result.note);
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(result.ok);
+    };
+    QObject::connect(field, &QLineEdit::textChanged, &dialog, recheck);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    recheck(initial);
+    if (answer(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return field->text();
+}
+
+bool confirmInDialog(QWidget* parent, const QString& question) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("quillmorph"), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return answer(box) == QMessageBox::Yes;
+}
+
 } // namespace
 
 UserDialogs platformDialogs() {
@@ -199,6 +235,8 @@ UserDialogs platformDialogs() {
     dialogs.chooseColour = chooseColourInDialog;
     dialogs.chooseFolder = chooseFolderInDialog;
     dialogs.chooseSizeLimit = chooseSizeLimitInDialog;
+    dialogs.askText = askTextInDialog;
+    dialogs.confirm = confirmInDialog;
     dialogs.openUrl = [](QWidget* parent, const QUrl& url, const QString& failureText) {
         // The opener runs as the parent's child: a window that closes takes it along, untold.
         const QPointer<QWidget> owner(parent);

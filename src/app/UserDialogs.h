@@ -21,6 +21,12 @@ struct BoxText {
     bool offersFolder = false;
 };
 
+// What a typed text would do, told under the field as it is typed: ok enables the OK button.
+struct TextCheck {
+    bool ok = true;
+    QString note;
+};
+
 // Every way the window talks to the user outside its own controls. Tests replace these so
 // that nothing modal ever waits for a person. All are called on the GUI thread.
 struct UserDialogs {
@@ -48,6 +54,14 @@ struct UserDialogs {
     // A modal question for the file-size limit in KB (0 for none, at most maxKB), showing
     // current; nothing when cancelled.
     std::function<std::optional<int>(QWidget* parent, int current, int maxKB)> chooseSizeLimit;
+    // A modal text field under prompt, starting at initial, with check's note under it as the
+    // user types; nothing when cancelled.
+    std::function<std::optional<QString>(QWidget* parent, const QString& prompt,
+                                         const QString& initial,
+                                         const std::function<TextCheck(const QString&)>& check)>
+        askText;
+    // A modal yes/no question; true for yes. No is the default.
+    std::function<bool(QWidget* parent, const QString& question)> confirm;
     // Shows a page in the user's web browser, or a folder (a file URL) in the file manager;
     // when nothing opened it, a box over parent says failureText and shows where it is.
     std::function<void(QWidget* parent, const QUrl& url, const QString& failureText)> openUrl;

@@ -63,13 +63,13 @@ bool WindowBatches::isRunning() const {
     return runner_->isRunning();
 }
 
-void WindowBatches::start(const FilePaths& files) {
+void WindowBatches::start(const FilePaths& files, const std::optional<ConversionOptions>& fixed) {
     BatchPlace place;
     place.parentFolder = outputParent_;
     place.makeParent = makeOutputParent_;
     place.startedAt = QDateTime::currentDateTime();
     place.locale = QLocale();
-    if (!runner_->start(files, place))
+    if (!runner_->start(files, place, fixed))
         return;
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     // A folder is counted only once the batch has listed it off this thread: busy till then.
@@ -81,16 +81,16 @@ void WindowBatches::start(const FilePaths& files) {
     cancelKey_->setEnabled(true);
 }
 
-void WindowBatches::take(const FilePaths& files) {
+void WindowBatches::take(const FilePaths& files, const std::optional<ConversionOptions>& fixed) {
     if (!takesFiles())
         return;
     // Nothing dropped or handed over is lost: it waits for its turn and ends with its own
     // message.
     if (runner_->isRunning() || answering_ || !waiting_.isEmpty()) {
-        waiting_ << files;
+        waiting_ << Waiting{files, fixed};
         note_->setWaiting(int(waiting_.size()));
     } else {
-        start(files);
+        start(files, fixed);
     }
 }
 
@@ -141,8 +141,10 @@ void WindowBatches::onFinished(const BatchResult& result) {
     }
     tellEnd(result, false);
     Q_EMIT finished();
-    if (!ending_ && !waiting_.isEmpty() && !runner_->isRunning())
-        start(waiting_.takeFirst());
+    if (!ending_ && !waiting_.isEmpty() && !runner_->isRunning()) {
+        const Waiting next = waiting_.takeFirst();
+        start(next.files, next.fixed);
+    }
 }
 
 void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {

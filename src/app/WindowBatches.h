@@ -40,14 +40,15 @@ public:
         outputParent_ = parent;
         makeOutputParent_ = makeIt;
     }
-    // Starts a batch of files; nothing while one runs.
-    void start(const FilePaths& files);
+    // Starts a batch of files (with fixed options when given, else the window's); nothing while
+    // one runs.
+    void start(const FilePaths& files, const std::optional<ConversionOptions>& fixed = {});
     bool isRunning() const;
     // False once the window is on its way out: nothing more is started.
     bool takesFiles() const { return !closeAfterBatch_ && !ending_; }
     // Files dropped, or handed over by a later copy: started now, or once the batch in hand
     // (and every one waiting before them) has ended and the user has answered its end.
-    void take(const FilePaths& files);
+    void take(const FilePaths& files, const std::optional<ConversionOptions>& fixed = {});
     // The user closes the window during a batch: it stops after the file in hand, only its
     // failures are told, and the window is closed again.
     void closeWindowAfterBatch();
@@ -83,7 +84,11 @@ private:
     QShortcut* cancelKey_ = nullptr; // a child of window_
     FilePath outputParent_;
     bool makeOutputParent_ = true;
-    QList<FilePaths> waiting_; // for the batch in hand
+    struct Waiting {
+        FilePaths files;
+        std::optional<ConversionOptions> fixed;
+    };
+    QList<Waiting> waiting_; // for the batch in hand
     bool closeAfterBatch_ = false;
     bool answering_ = false; // the end of a batch is on screen, waiting for the user
     bool ending_ = false;    // closing without asking anything

@@ -15,6 +15,8 @@ struct WindowStart {
     QString desktopPath;
     // Files to convert as one drop as soon as the window has loaded.
     FilePaths files;
+    // The preset those files convert with (its name); empty: the window's choices.
+    QString preset;
     // This copy's claim to be the only one (SingleInstance::claim has succeeded): the window
     // takes what later copies hand over. Null when no other copy is looked for. Not owned; it
     // must outlive the window.

@@ -20,9 +20,13 @@ constexpr Tip kTips[] = {
     {"chkMode", QT_TRANSLATE_NOOP("WindowTips",
                                   "オン：画像を幅 × 高さの枠に収めます\nオフ：元の大きさのまま")},
     {"cobWidth",
-     QT_TRANSLATE_NOOP("WindowTips", "枠の幅（ピクセル、1 ～ 32767）\nここにもドロップできます")},
+     QT_TRANSLATE_NOOP("WindowTips",
+                       "枠の幅（ピクセル、1 ～ 32767）。50% なら各画像を元の大きさの半分に\n"
+                       "高さを空欄か * にすると幅だけ合わせます。幅 = 高さで「枠の中に"
+                       "収める」なら長い辺の長さ\nここにもドロップできます")},
     {"cobHeight",
-     QT_TRANSLATE_NOOP("WindowTips", "枠の高さ（ピクセル、1 ～ 32767）\nここにもドロップできます")},
+     QT_TRANSLATE_NOOP("WindowTips", "枠の高さ（ピクセル、1 ～ 32767）\n幅を空欄か * にすると"
+                                     "高さだけ合わせます\nここにもドロップできます")},
     {"cobiQuality",
      QT_TRANSLATE_NOOP("WindowTips",
                        "画質です（解像度や dpi ではありません）。100 が最高\n"

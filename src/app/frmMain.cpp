@@ -1,12 +1,14 @@
 #include "frmMain.h"
 
 #include "AppIcon.h"
+#include "PresetMenu.h"
 #include "SingleInstance.h"
 #include "SurfaceMenu.h"
 #include "SurfaceNote.h"
 #include "WindowBatches.h"
 #include "WindowTips.h"
 #include "engine/OutputFormat.h"
+#include "frontend/OptionsFromChoices.h"
 #include "options/HomePage.h"
 #include "options/MarginColour.h"
 
@@ -184,11 +186,18 @@ void frmMain::createControls() {
     progress_->hide();
 
     surfaceMenu_ = new SurfaceMenu(dialogs_, this);
+    presetMenu_ = new PresetMenu(
+        dialogs_, this, [this] { return choices(); }, surfaceMenu_);
+    surfaceMenu_->insertMenu(surfaceMenu_->actions().constFirst(), presetMenu_);
+    surfaceMenu_->insertSeparator(surfaceMenu_->actions().at(1));
 }
 
 void frmMain::connectControls() {
     connect(chkMode, &QCheckBox::toggled, this, &frmMain::storeOptions);
     connect(surfaceMenu_, &SurfaceMenu::changed, this, &frmMain::menuChanged);
+    // The controls show what a preset set; nothing converts until a drop.
+    connect(presetMenu_, &PresetMenu::chosen, this,
+            [this](const Preset& preset) { showChoices(withPreset(choices(), preset)); });
     for (QComboBox* box : {cobWidth, cobHeight, cobFormat})
         connect(box, &QComboBox::editTextChanged, this, &frmMain::storeOptions);
     // editTextChanged also follows a pick from the list, which must recompute the factor
@@ -237,7 +246,7 @@ void frmMain::Form_Load() {
     // A desktop session that ends may not close the window first.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
     if (!start_.files.isEmpty())
-        batches_->start(start_.files);
+        takeHandedOverFiles(start_.files, start_.preset);
 }
 
 void frmMain::Form_QueryUnload() {
@@ -351,14 +360,25 @@ void frmMain::endSession() {
     close();
 }
 
-void frmMain::takeHandedOverFiles(const FilePaths& files) {
+void frmMain::takeHandedOverFiles(const FilePaths& files, const QString& preset) {
     if (!batches_->takesFiles())
         return;
+    // A preset's batch runs with its choices over the window's; the controls stay as they are.
+    std::optional<ConversionOptions> fixed;
+    if (!preset.isEmpty()) {
+        const auto found = findPreset(allPresets(Profile::fromFile(settingsFilePath())), preset);
+        if (!found) {
+            dialogs_.showWarning(this, tr("プリセット「%1」が見つかりません。").arg(preset));
+            return;
+        }
+        fixed = conversionOptions(withPreset(choices(), *found));
+        fixed->presetName = found->name;
+    }
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
-    batches_->take(files);
+    batches_->take(files, fixed);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

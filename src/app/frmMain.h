@@ -18,6 +18,7 @@ class QPushButton;
 
 namespace quillmorph {
 
+class PresetMenu;
 class SurfaceMenu;
 class SurfaceNote;
 struct StoredChoices;
@@ -76,9 +77,12 @@ private:
     void Form_Load();
     void Form_QueryUnload();
     void LoadSettings();
+    // The controls and the menu set to choices.
+    void showChoices(const StoredChoices& choices);
     void SaveSettings();
     // Files handed over by a later copy: converted as a drop, after the batch in hand if any.
-    void takeHandedOverFiles(const FilePaths& files);
+    // With a preset's name, they convert with its choices over the window's, for that batch.
+    void takeHandedOverFiles(const FilePaths& files, const QString& preset);
     void cobiQuality_Change(const QString& text);
     void Command1_Click();
     void Command2_Click();
@@ -120,6 +124,7 @@ private:
     QPushButton* Command2 = nullptr;
     QProgressBar* progress_ = nullptr;
     SurfaceMenu* surfaceMenu_ = nullptr;
+    PresetMenu* presetMenu_ = nullptr; // a submenu of surfaceMenu_
     SurfaceNote* note_ = nullptr;      // the hint, or the batch's count, on the free surface
     WindowBatches* batches_ = nullptr; // a child; stopped in ~frmMain while options_ lives
 };

@@ -14,7 +14,10 @@
 namespace quillmorph {
 
 void frmMain::LoadSettings() {
-    const StoredChoices stored = readStoredChoices(Profile::fromFile(settingsFilePath()));
+    showChoices(readStoredChoices(Profile::fromFile(settingsFilePath())));
+}
+
+void frmMain::showChoices(const StoredChoices& stored) {
     chkMode->setChecked(stored.sizeConversion);
     cobWidth->setEditText(stored.widthText);
     cobHeight->setEditText(stored.heightText);

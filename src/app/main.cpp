@@ -9,6 +9,7 @@
 #include "frmMain.h"
 #include "frontend/TerminationSignals.h"
 #include "options/Language.h"
+#include "settings/Presets.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -20,9 +21,9 @@ namespace {
 // Every argument is a file to convert, as a drop would give it: a full path, so that a copy
 // started elsewhere can hand it over.
 // The arguments' own bytes: a name need not be UTF-8.
-quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
+quillmorph::FilePaths filesFromArguments(int argc, char** argv, int first) {
     quillmorph::FilePaths files;
-    for (int i = 1; i < argc; ++i)
+    for (int i = first; i < argc; ++i)
         files << quillmorph::FilePath::fromNative(argv[i]).absolute();
     return files;
 }
@@ -30,7 +31,7 @@ quillmorph::FilePaths filesFromArguments(int argc, char** argv) {
 // Written in English; translations find it under "quillmorph".
 constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "quillmorph",
-    "Usage: quillmorph [FILE...]\n"
+    "Usage: quillmorph [--preset NAME] [FILE...]\n"
     "\n"
     "Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the\n"
     "margin colour and saved in the chosen format into a new dated folder (pic + date + time)\n"
@@ -40,23 +41,24 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "and ends, or without FILEs says that the window is already running and ends.\n"
     "\n"
     "Options:\n"
+    "  --preset NAME            convert the FILEs with a preset (see quillmorph-cli\n"
+    "                           --list-presets); the window's own choices stay as they are\n"
     "  --help                   show this text\n"
     "  --version                show the version\n"
     "  --install-thunar-action  add \"Convert with quillmorph\" to Thunar's right-click menu\n"
     "                           (~/.config/Thunar/uca.xml), with the presets\n"
     "  --remove-thunar-action   take it away again, leaving the other actions as they are\n");
 
-// Thunar's menu in the language of the moment, with the built-in presets.
+// Thunar's menu in the language of the moment, with every preset, the user's too.
 quillmorph::ThunarMenu thunarMenu() {
-    return {
+    quillmorph::ThunarMenu menu{
         QCoreApplication::translate("quillmorph", "quillmorph で変換"),
         QCoreApplication::translate("quillmorph", "ウィンドウの現在の設定で"),
-        {{QStringLiteral("mail"), QCoreApplication::translate("quillmorph", "メール用")},
-         {QStringLiteral("blog"), QCoreApplication::translate("quillmorph", "ブログ用")},
-         {QStringLiteral("sns-square"), QCoreApplication::translate("quillmorph", "SNS 正方形")},
-         {QStringLiteral("wallpaper"), QCoreApplication::translate("quillmorph", "壁紙")},
-         {QStringLiteral("thumbnail"), QCoreApplication::translate("quillmorph", "サムネイル")},
-         {QStringLiteral("web-webp"), QCoreApplication::translate("quillmorph", "Web 用 WebP")}}};
+        {}};
+    for (const quillmorph::Preset& preset :
+         quillmorph::allPresets(quillmorph::Profile::fromFile(quillmorph::settingsFilePath())))
+        menu.presets.emplace_back(preset.name, preset.label);
+    return menu;
 }
 
 int changeThunarActions(bool install) {
@@ -138,10 +140,14 @@ int main(int argc, char** argv) {
                      &quillmorph::dismissOpenDialogs);
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
-    start.files = filesFromArguments(argc, argv);
+    // `quillmorph --preset NAME FILE...`: the file managers' actions convert with a preset.
+    const bool withPreset = argc >= 3 && std::strcmp(argv[1], "--preset") == 0;
+    if (withPreset)
+        start.preset = QString::fromLocal8Bit(argv[2]);
+    start.files = filesFromArguments(argc, argv, withPreset ? 3 : 1);
     // Only one window per user: a later copy hands its files over and ends without loading.
     if (!instance.claim())
-        return quillmorph::endAsLaterCopy(instance, start.files, dialogs);
+        return quillmorph::endAsLaterCopy(instance, start.files, start.preset, dialogs);
     start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,

@@ -54,8 +54,8 @@ std::optional<qint64> parseSizeLimit(const QString& text) {
 }
 
 // Of the stored choices only the six the window always had: a script that did not ask for the
-// menu's later choices behaves as it always did.
-ConversionOptions storedOptions(const StoredChoices& stored) {
+// menu's later choices behaves as it always did. A preset then sets its own.
+ConversionOptions storedOptions(const StoredChoices& stored, const std::optional<Preset>& preset) {
     StoredChoices six;
     six.sizeConversion = stored.sizeConversion;
     six.widthText = stored.widthText;
@@ -63,7 +63,18 @@ ConversionOptions storedOptions(const StoredChoices& stored) {
     six.qualityText = stored.qualityText;
     six.formatText = stored.formatText;
     six.backColor = stored.backColor;
-    return conversionOptions(six);
+    if (!preset)
+        return conversionOptions(six);
+    ConversionOptions options = conversionOptions(withPreset(six, *preset));
+    options.presetName = preset->name;
+    return options;
+}
+
+QString presetNames(const std::vector<Preset>& presets) {
+    QStringList names;
+    for (const Preset& p : presets)
+        names << p.name;
+    return names.join(QLatin1String(", "));
 }
 
 QString formatNames() {
@@ -79,7 +90,9 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]\n"
     "                      [--quality Q] [--background COLOR] [--keep-going]\n"
     "                      [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]\n"
-    "                      [--keep-metadata] [--keep-dates] [--max-size SIZE] FILE...\n"
+    "                      [--keep-metadata] [--keep-dates] [--max-size SIZE]\n"
+    "                      [--preset NAME] [--name PATTERN] FILE...\n"
+    "       quillmorph-cli --list-presets\n"
     "\n"
     "Converts FILEs as a drop on the quillmorph window would: into a new dated folder\n"
     "(pic + date + time) on the Desktop, each fitted into the box on the margin colour.\n"
@@ -90,7 +103,9 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "\n"
     "  --output-dir DIR    make the dated folder in DIR instead of the Desktop\n"
     "  --format NAME       one of %1\n"
-    "  --size WxH          fit into a box of W x H pixels (size conversion on)\n"
+    "  --size WxH          fit into a box of W x H pixels (size conversion on); Wx*\n"
+    "                      or *xH: that side, the other follows the picture; P%:\n"
+    "                      each picture at P percent of its own size\n"
     "  --no-size           keep each image's own size (size conversion off)\n"
     "  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)\n"
     "  --background COLOR  margin colour: #RRGGBB or a colour name such as white\n"
@@ -107,6 +122,13 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "  --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);\n"
     "                      the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG\n"
     "                      as a palette); outputs of a free size are made smaller to fit\n"
+    "  --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,\n"
+    "                      thumbnail, web-webp, its label such as メール用, or one\n"
+    "                      saved in the window); options given go over it\n"
+    "  --list-presets      list the presets: the name, a tab, the label\n"
+    "  --name PATTERN      name the outputs by PATTERN: {name} the source's name, {n}\n"
+    "                      its number in the batch, {w} and {h} the size, {date} the\n"
+    "                      day taken (YYYYMMDD), {preset} (e.g. {name}_{w}x{h}, shop_{n})\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
@@ -127,6 +149,8 @@ struct ParseState {
     bool sizeGiven = false;
     bool noSizeGiven = false;
     bool onlyFiles = false;
+    bool presetPass = false; // the first walk, which looks only for --preset
+    QString presetText;
 };
 
 // An option's value as the shell passed it (kept for file names, which need not be UTF-8) and
@@ -174,6 +198,25 @@ const CliOption kOptions[] = {
     {"--no-enlarge", false, optionSwitch<&ConversionOptions::noEnlarge>},
     {"--keep-metadata", false, optionSwitch<&ConversionOptions::keepExif>},
     {"--keep-dates", false, optionSwitch<&ConversionOptions::keepDates>},
+    {"--list-presets", false, requestSwitch<&CliRequest::listPresets>},
+    {"--preset", true,
+     [](ParseState& s, const OptionValue& v, QString&) {
+         s.presetText = v.text;
+         return true;
+     }},
+    {"--name", true,
+     [](ParseState& s, const OptionValue& v, QString& error) {
+         QString bad;
+         const auto pattern = NamePattern::parse(v.text, &bad);
+         if (!pattern)
+             return refuse(error,
+                           QT_TRANSLATE_NOOP("quillmorph-cli",
+                                             "--name: \"%1\" cannot be in a name; the fields are "
+                                             "{name}, {n}, {w}, {h}, {date} and {preset}"),
+                           bad);
+         s.request.options.namePattern = *pattern;
+         return true;
+     }},
     {"--mode", true,
      [](ParseState& s, const OptionValue& v, QString& error) {
          const auto mode = parseFitMode(v.text);
@@ -242,16 +285,18 @@ const CliOption kOptions[] = {
      }},
     {"--size", true,
      [](ParseState& s, const OptionValue& v, QString& error) {
-         static const QRegularExpression form(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
+         static const QRegularExpression form(QStringLiteral("^\\s*([^xX]*)[xX]([^xX]*)\\s*$"));
          const auto match = form.match(v.text);
-         const auto box =
-             match.hasMatch() ? boxFromText(match.captured(1), match.captured(2)) : std::nullopt;
+         const bool share = v.text.trimmed().endsWith(QLatin1Char('%'));
+         const auto box = share              ? boxFromText(v.text, {})
+                          : match.hasMatch() ? boxFromText(match.captured(1), match.captured(2))
+                                             : std::nullopt;
          if (!box)
-             return refuse(
-                 error,
-                 QT_TRANSLATE_NOOP("quillmorph-cli",
-                                   "--size wants WxH with W and H from 1 to 32767, not \"%1\""),
-                 v.text);
+             return refuse(error,
+                           QT_TRANSLATE_NOOP("quillmorph-cli",
+                                             "--size wants WxH with W and H from 1 to 32767, "
+                                             "Wx* or *xH, or a percent such as 50%, not \"%1\""),
+                           v.text);
          s.sizeGiven = true;
          s.request.options.sizeConversion = true;
          s.request.options.box = box;
@@ -295,17 +340,16 @@ const CliOption* findOption(const QString& name) {
 
 } // namespace
 
-std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
-                                           const StoredChoices& stored,
-                                           const FilePath& defaultOutputParent, QString& error) {
-    ParseState state;
-    state.request.options = storedOptions(stored);
-    state.request.outputParent = defaultOutputParent;
+namespace {
 
+// Applies every argument to state in order; false at the first usage error. The preset pass
+// takes only --preset (and errors), leaving the rest for the walk over the preset's choices.
+bool walk(const QByteArrayList& arguments, ParseState& state, QString& error) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& arg = arguments[i];
         if (state.onlyFiles || !arg.startsWith("--")) {
-            state.request.files << FilePath::fromNative(arg);
+            if (!state.presetPass)
+                state.request.files << FilePath::fromNative(arg);
             continue;
         }
         // --name=value, or --name and its value in the next argument.
@@ -314,7 +358,7 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
         const CliOption* option = findOption(name);
         if (!option) {
             error = QCoreApplication::translate("quillmorph-cli", "unknown option %1").arg(name);
-            return std::nullopt;
+            return false;
         }
         OptionValue value;
         if (option->takesValue) {
@@ -325,19 +369,57 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
             // An empty value (--output-dir= or "") is as good as none.
             if (value.raw.isEmpty()) {
                 error = QCoreApplication::translate("quillmorph-cli", "%1 needs a value").arg(name);
-                return std::nullopt;
+                return false;
             }
             value.text = QString::fromLocal8Bit(value.raw);
         }
-        if (!option->apply(state, value, error))
-            return std::nullopt;
+        const bool isPreset = name == QLatin1String("--preset");
+        const bool applies = state.presetPass ? isPreset || name == QLatin1String("--") : !isPreset;
+        if (applies && !option->apply(state, value, error))
+            return false;
     }
+    return true;
+}
+
+} // namespace
+
+QString presetList(const std::vector<Preset>& presets) {
+    QString list;
+    for (const Preset& p : presets)
+        list += p.name + QLatin1Char('\t') + p.label + QLatin1Char('\n');
+    return list;
+}
+
+std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
+                                           const StoredChoices& stored,
+                                           const FilePath& defaultOutputParent, QString& error,
+                                           const std::vector<Preset>& presets) {
+    ParseState first;
+    first.presetPass = true;
+    if (!walk(arguments, first, error))
+        return std::nullopt;
+    std::optional<Preset> preset;
+    if (!first.presetText.isNull()) {
+        preset = findPreset(presets, first.presetText);
+        if (!preset) {
+            error = QCoreApplication::translate("quillmorph-cli",
+                                                "unknown preset \"%1\"; use one of %2")
+                        .arg(first.presetText, presetNames(presets));
+            return std::nullopt;
+        }
+    }
+    ParseState state;
+    state.request.options = storedOptions(stored, preset);
+    state.request.outputParent = defaultOutputParent;
+    if (!walk(arguments, state, error))
+        return std::nullopt;
     if (state.sizeGiven && state.noSizeGiven) {
         error = QCoreApplication::translate("quillmorph-cli",
                                             "--size and --no-size exclude each other");
         return std::nullopt;
     }
-    if (state.request.files.isEmpty() && !state.request.showHelp && !state.request.showVersion) {
+    if (state.request.files.isEmpty() && !state.request.showHelp && !state.request.showVersion &&
+        !state.request.listPresets) {
         error = QCoreApplication::translate("quillmorph-cli", "no files given");
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include "engine/ImagingEngine.h"
 #include "frontend/TerminationSignals.h"
 #include "options/Language.h"
+#include "settings/Presets.h"
 #include "settings/Profile.h"
 #include "settings/StoredChoices.h"
 
@@ -16,19 +17,6 @@
 #include <cstdio>
 
 using namespace quillmorph;
-
-namespace {
-
-class FixedOptions : public OptionsSource {
-public:
-    explicit FixedOptions(ConversionOptions options) : options_(std::move(options)) {}
-    ConversionOptions current() const override { return options_; }
-
-private:
-    ConversionOptions options_;
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -42,8 +30,10 @@ int main(int argc, char** argv) {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
-    const StoredChoices stored = readStoredChoices(Profile::fromFile(settingsFilePath()));
-    const auto request = parseCommandLine(arguments, stored, desktop, error);
+    const Profile profile = Profile::fromFile(settingsFilePath());
+    const std::vector<Preset> presets = allPresets(profile);
+    const auto request =
+        parseCommandLine(arguments, readStoredChoices(profile), desktop, error, presets);
     if (!request) {
         err << "quillmorph-cli: " << error << Qt::endl
             << QCoreApplication::translate("quillmorph-cli", "Try 'quillmorph-cli --help'.")
@@ -52,6 +42,10 @@ int main(int argc, char** argv) {
     }
     if (request->showHelp) {
         out << cliUsage();
+        return 0;
+    }
+    if (request->listPresets) {
+        out << presetList(presets);
         return 0;
     }
     if (request->showVersion) {

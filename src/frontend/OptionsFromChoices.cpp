@@ -35,6 +35,9 @@ ConversionOptions conversionOptions(const StoredChoices& choices) {
     options.keepExif = choices.keepExif;
     options.keepDates = choices.keepDates;
     options.sizeLimitBytes = qint64(choices.maxKB) * 1024;
+    // The menu takes only a pattern that parses; one edited into the file by hand and broken
+    // leaves the names as the sources'.
+    options.namePattern = NamePattern::parse(choices.namePattern).value_or(NamePattern());
     return options;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace quillmorph {
@@ -39,6 +40,12 @@ public:
     // place, spelling and line break), a new key goes after the section's last entry, a new
     // section at the end. Every other byte is kept as it was.
     void writeString(const QString& section, const QString& key, const QString& value);
+
+    // The keys of section, in the file's order, as spelt there.
+    QStringList keys(const QString& section) const;
+
+    // Takes key's line out of section; every other byte is kept.
+    void remove(const QString& section, const QString& key);
 
     // The file's bytes.
     QByteArray bytes() const;

@@ -14,12 +14,38 @@ QString settingsFilePath() {
         .filePath(QStringLiteral("quillmorph/quillmorph.ini"));
 }
 
+namespace {
+
+// A side's text as typed when the text key agrees with the number key (someone who edits
+// iWidth by hand is heard); otherwise the number, as the file always gave it.
+QString typedSide(const Profile& profile, const QString& numberKey, const QString& textKey,
+                  int fallback) {
+    const int number = profile.readInt(settings::kSection, numberKey, fallback);
+    if (profile.contains(settings::kSection, textKey)) {
+        Profile typed;
+        typed.writeString(settings::kSection, numberKey,
+                          profile.readString(settings::kSection, textKey, {}));
+        if (typed.readInt(settings::kSection, numberKey, fallback) == number)
+            return profile.readString(settings::kSection, textKey, {});
+    }
+    return QString::number(number);
+}
+
+// True for the forms the number key would lose: a percent, a side left to follow ("*" or
+// nothing). Any other text reads back through the number, as it always has.
+bool needsTypedText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    return trimmed.isEmpty() || trimmed == QLatin1String("*") || trimmed.endsWith(QLatin1Char('%'));
+}
+
+} // namespace
+
 StoredChoices readStoredChoices(const Profile& profile) {
     using namespace settings;
     StoredChoices c;
     c.sizeConversion = profile.readInt(kSection, kSizeConv, kDefaultSizeConv) != 0;
-    c.widthText = QString::number(profile.readInt(kSection, kWidth, kDefaultWidth));
-    c.heightText = QString::number(profile.readInt(kSection, kHeight, kDefaultHeight));
+    c.widthText = typedSide(profile, kWidth, kWidthText, kDefaultWidth);
+    c.heightText = typedSide(profile, kHeight, kHeightText, kDefaultHeight);
     c.qualityText = QString::number(profile.readInt(kSection, kRez, kDefaultRez));
     c.formatText = profile.readString(kSection, kImageFormat, kDefaultImageFormat).left(255);
     const int colour = profile.readInt(kSection, kBackColor, kDefaultBackColor);
@@ -36,6 +62,7 @@ StoredChoices readStoredChoices(const Profile& profile) {
     c.keepDates = profile.readInt(kSection, kKeepDates, kDefaultOff) != 0;
     c.outputFolder = profile.readString(kSection, kOutputFolder, QString());
     c.maxKB = std::clamp(profile.readInt(kSection, kMaxKB, kDefaultOff), 0, kMaxSizeLimitKB);
+    c.namePattern = profile.readString(kSection, kNamePattern, QString());
     return c;
 }
 
@@ -62,6 +89,9 @@ void writeStoredChoices(Profile& profile, const StoredChoices& choices) {
     writeLater(kKeepDates, flag(choices.keepDates), !choices.keepDates);
     writeLater(kOutputFolder, choices.outputFolder, choices.outputFolder.isEmpty());
     writeLater(kMaxKB, QString::number(choices.maxKB), choices.maxKB == 0);
+    writeLater(kNamePattern, choices.namePattern, choices.namePattern.isEmpty());
+    writeLater(kWidthText, choices.widthText, !needsTypedText(choices.widthText));
+    writeLater(kHeightText, choices.heightText, !needsTypedText(choices.heightText));
 }
 
 bool saveStoredChoices(const QString& path, const StoredChoices& choices) {

@@ -25,6 +25,11 @@ inline const QString kKeepExif = QStringLiteral("iKeepExif");
 inline const QString kKeepDates = QStringLiteral("iKeepDates");
 inline const QString kOutputFolder = QStringLiteral("OutputFolder"); // empty: the Desktop
 inline const QString kMaxKB = QStringLiteral("iMaxKB"); // file-size limit in KB; 0: none
+// The size boxes as typed, where iWidth and iHeight, read as numbers, would lose it ("50%",
+// "*"); used only while the number key still reads as this text does.
+inline const QString kWidthText = QStringLiteral("WidthText");
+inline const QString kHeightText = QStringLiteral("HeightText");
+inline const QString kNamePattern = QStringLiteral("NamePattern"); // empty: the source's name
 // The largest file-size limit one can set, in KB: 1 GiB.
 inline constexpr int kMaxSizeLimitKB = 1024 * 1024;
 inline constexpr int kDefaultSizeConv = 0;
@@ -59,6 +64,7 @@ struct StoredChoices {
     bool keepDates = false;
     QString outputFolder; // as FilePath::portableText gives it; empty: the Desktop
     int maxKB = 0;        // file-size limit, 0…settings::kMaxSizeLimitKB; 0: none
+    QString namePattern;  // outputs' names (NamePattern.h); empty: the source's name
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise

@@ -312,6 +312,33 @@ TEST_F(StoredSettings, TheMenusFitModeReachesTheBatchesAndIsStored) {
     EXPECT_TRUE(readBytes(settingsPath()).contains("\niFitMode=1\niCrop=1\n"));
 }
 
+// A preset shows its choices in the controls at once; the window's choices saved as a preset
+// go to a section of their own, leaving the window's keys as they were.
+TEST_F(StoredSettings, PresetsShowInTheControlsAndAreStoredApart) {
+    openWithFile(kDefaultFile);
+    control<QAction>("preset:wallpaper")->trigger();
+    EXPECT_TRUE(control<QCheckBox>("chkMode")->isChecked());
+    EXPECT_EQ(control<QComboBox>("cobWidth")->currentText(), QStringLiteral("1920"));
+    EXPECT_EQ(control<QComboBox>("cobHeight")->currentText(), QStringLiteral("1080"));
+    EXPECT_EQ(control<QComboBox>("cobiQuality")->currentText(), QStringLiteral("95"));
+    EXPECT_TRUE(control<QAction>("modeFill")->isChecked() && control<QAction>("noEnlarge")->isChecked());
+    EXPECT_EQ(window_->currentOptions().box, (BoxSize{1920, 1080}));
+
+    nextText_ = QStringLiteral("shop_{n}");
+    control<QAction>("chooseNamePattern")->trigger();
+    EXPECT_EQ(log_.takeLast(), QStringLiteral("例: shop_007.jpg"));
+    EXPECT_EQ(control<QAction>("namePattern")->text(), QStringLiteral("shop_{n}"));
+    nextText_ = QStringLiteral("お店");
+    control<QAction>("savePreset")->trigger();
+    EXPECT_EQ(readBytes(settingsPath()),
+              kDefaultFile + "[Presets]\nお店=size=1;width=1920;height=1080;mode=2;crop=0;noenlarge=1;"
+                             "format=JPEG;quality=95;maxkb=0;exif=0;dates=0;name=shop_{n}\n");
+    Q_EMIT control<QMenu>("presetMenu")->aboutToShow(); // read again from the file
+    EXPECT_TRUE(window_->findChild<QAction*>(QStringLiteral("preset:お店")));
+    ASSERT_TRUE(closeWindow());
+    EXPECT_TRUE(readBytes(settingsPath()).startsWith("[V1.00202]\niSizeConv=1\niWidth=1920\n"));
+}
+
 TEST_F(StoredSettings, TheMenusSizeLimitReachesTheBatchesAndIsStored) {
     openWithFile(kDefaultFile);
     auto* choose = control<QAction>("chooseSizeLimit");

@@ -319,6 +319,31 @@ TEST_F(RealCopies, ALaterCopyWithFilesHandsThemToTheRunningCopyAndEnds) {
     EXPECT_TRUE(first->isRunning());
 }
 
+// The file managers' actions: files handed over with a preset convert with it, that batch
+// only; the running window's choices and the settings file stay as they were.
+TEST_F(RealCopies, ALaterCopyWithAPresetConvertsWithItAndChangesNothingElse) {
+    const QByteArray stored = "[V1.00202]\niSizeConv=0\niWidth=77\niHeight=450\niRez=100\n"
+                              "ImageFormat=PNG\niBackColor=16777215\niKeepGoing=0\n";
+    writeBytes(home_->settingsPath(), stored);
+    auto first = startFirst();
+    makeSources({"a.png"});
+    CopyHome laterHome(root_.filePath(QStringLiteral("later")));
+    laterHome.runtime = home_->runtime;
+    laterHome.windir = home_->windir;
+    RunningCopy later(laterHome, {QStringLiteral("--preset"), QStringLiteral("thumbnail"), QStringLiteral("a.png")},
+                      sources_);
+    ASSERT_TRUE(later.process().waitForFinished(60000));
+    EXPECT_EQ(later.process().exitCode(), 0);
+    ASSERT_EQ(waitForOutputs(1), QStringList({"a.jpg"}));
+    const QDir desktop(home_->desktop());
+    const vips::VImage out = readImage(desktop.filePath(desktop.entryList(QDir::Dirs | QDir::NoDotAndDotDot).first() +
+                                                  QStringLiteral("/a.jpg")));
+    EXPECT_EQ(out.width(), 160);
+    EXPECT_EQ(out.height(), 120);
+    EXPECT_EQ(readBytes(home_->settingsPath()), stored);
+    EXPECT_TRUE(first->isRunning());
+}
+
 // A su shell has no runtime folder, and another user has laid a lock of this user's name in
 // the shared temporary folder (and taken the folder Qt would fall back to there).
 TEST_F(RealCopies, WithoutARuntimeFolderCopiesMeetInAFolderOfTheUsersOwn) {

@@ -101,7 +101,7 @@ TEST_F(StartUp, ALaterCopyWithoutFilesWarnsAndEndsWithoutAWindow) {
     ASSERT_TRUE(first.claim());
     SingleInstance later(runtime());
     ASSERT_FALSE(later.claim());
-    EXPECT_EQ(endAsLaterCopy(later, {}, recordingDialogs()), 0);
+    EXPECT_EQ(endAsLaterCopy(later, {}, {}, recordingDialogs()), 0);
     EXPECT_EQ(log_,
               QStringList({QStringLiteral("<warning>すでに「quillmorph」は起動されています。")}));
     EXPECT_FALSE(QFileInfo::exists(settingsPath()));

@@ -75,6 +75,16 @@ UserDialogs WindowTest::recordingDialogs() {
         return nextColour_;
     };
     dialogs.chooseSizeLimit = [this](QWidget*, int, int) { return nextSizeLimit_; };
+    dialogs.askText = [this](QWidget*, const QString&, const QString&,
+                             const std::function<TextCheck(const QString&)>& check) {
+        if (nextText_)
+            log_ << check(*nextText_).note;
+        return nextText_;
+    };
+    dialogs.confirm = [this](QWidget*, const QString& question) {
+        log_ << question;
+        return true;
+    };
     dialogs.chooseFolder = [this](QWidget*, const FilePath& start) {
         folderOffered_ = start;
         return nextFolder_;

@@ -85,6 +85,7 @@ protected:
     QColor colourOffered_;
     std::optional<FilePath> nextFolder_;
     std::optional<int> nextSizeLimit_; // the file-size limit dialog's answer
+    std::optional<QString> nextText_;  // a text field's answer; its note goes to log_
     FilePath folderOffered_;
     QList<QUrl> openedUrls_;
     bool openFolder_ = false;

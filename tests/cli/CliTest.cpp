@@ -219,6 +219,11 @@ TEST_F(CliTest, QualityReachesTheEncoder) {
     }
 }
 
+QString sizeWants(const QString& text) {
+    return QStringLiteral("--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH、Wx* か *xH、"
+                          "または 50% のような割合を指定してください").arg(text);
+}
+
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     const QString file = image(QStringLiteral("x.png"), test::solid(4, 4, {1, 2, 3}));
     QStringList thousands;
@@ -233,13 +238,13 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
          QStringLiteral("画像形式「jpeg」はありません。BMP, JPEG, PNG, GIF, PSD, CMP, PCT, RAS, WEBP, "
                         "AVIF, JXL, TIFF のいずれかを指定してください")},
         {{QStringLiteral("--size"), QStringLiteral("0x5"), file},
-         QStringLiteral("--size には「0x5」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         sizeWants(QStringLiteral("0x5"))},
         {{QStringLiteral("--size"), QStringLiteral("0x0"), file},
-         QStringLiteral("--size には「0x0」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         sizeWants(QStringLiteral("0x0"))},
         {{QStringLiteral("--size"), QStringLiteral("32768x1"), file},
-         QStringLiteral("--size には「32768x1」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         sizeWants(QStringLiteral("32768x1"))},
         {{QStringLiteral("--size"), QStringLiteral("640"), file},
-         QStringLiteral("--size には「640」ではなく、W と H が 1 ～ 32767 の WxH を指定してください")},
+         sizeWants(QStringLiteral("640"))},
         {{QStringLiteral("--size=10x10"), QStringLiteral("--no-size"), file},
          QStringLiteral("--size と --no-size は同時に指定できません")},
         {{QStringLiteral("--background"), QStringLiteral("nocolour"), file},
@@ -270,6 +275,13 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
          QStringLiteral("--max-size には「0.4K」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください")},
         {{QStringLiteral("--max-size=2G"), file},
          QStringLiteral("--max-size には「2G」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください")},
+        {{QStringLiteral("--size"), QStringLiteral("50%x25%"), file}, sizeWants(QStringLiteral("50%x25%"))},
+        {{file, QStringLiteral("--preset"), QStringLiteral("holiday")},
+         QStringLiteral("プリセット「holiday」はありません。mail, blog, sns-square, wallpaper, "
+                        "thumbnail, web-webp のいずれかを指定してください")},
+        {{QStringLiteral("--name"), QStringLiteral("{name}/{n}"), file},
+         QStringLiteral("--name: 「/」は名前に使えません。使えるのは {name}、{n}、{w}、{h}、{date}、"
+                        "{preset} です")},
         {thousands + QStringList{QStringLiteral("--bogus")}, QStringLiteral("--bogus というオプションはありません")},
     };
     for (const auto& [args, message] : bad) {
@@ -462,6 +474,39 @@ TEST_F(CliTest, ScarceAddressSpaceFailsFilesNotTheBatch) {
     }
 }
 
+// A preset from the command line: every output within its limit and its box; the presets
+// listed for the file managers; a share of each picture's own size.
+TEST_F(CliTest, PresetsAndSharesFromTheCommandLine) {
+    QDir().mkpath(home_.filePath(QStringLiteral("photos")));
+    // Photo-like: detail that a high quality keeps dear, a low one cheap.
+    const auto photo = [](int w, int h) { return test::noise(w, h).gaussblur(1.2).cast(VIPS_FORMAT_UCHAR); };
+    image(QStringLiteral("photos/wide.png"), photo(2000, 1200));
+    image(QStringLiteral("photos/tall.png"), photo(900, 1600));
+    const CliRun mail = run({QStringLiteral("--preset"), QStringLiteral("メール用"),
+                             QStringLiteral("--output-dir"), outputDir(), home_.filePath(QStringLiteral("photos"))});
+    ASSERT_EQ(mail.exitCode, 0) << mail.err.toStdString();
+    for (const QString& output : mail.out.mid(1, 2)) {
+        const VImage out = test::readImage(output);
+        EXPECT_EQ(std::max(out.width(), out.height()), 1280) << output.toStdString();
+        EXPECT_LE(QFileInfo(output).size(), 300 * 1024) << output.toStdString();
+        EXPECT_TRUE(output.endsWith(QLatin1String(".jpg")));
+    }
+    const CliRun half = run({QStringLiteral("--size=50%"), QStringLiteral("--format=PNG"),
+                             QStringLiteral("--output-dir"), outputDir(),
+                             home_.filePath(QStringLiteral("photos/tall.png"))});
+    ASSERT_EQ(half.exitCode, 0) << half.err.toStdString();
+    EXPECT_EQ(test::readImage(half.out[1]).width(), 450);
+    EXPECT_EQ(test::readImage(half.out[1]).height(), 800);
+
+    test::writeBytes(windir() + QStringLiteral("/quillmorph.ini"), "[Presets]\nお店=format=PNG;name=shop_{n}\n");
+    const CliRun list = run({QStringLiteral("--list-presets")}, QStringLiteral("C.UTF-8"));
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_EQ(list.out, (QStringList{QStringLiteral("mail\tFor e-mail"), QStringLiteral("blog\tFor a blog"),
+                                     QStringLiteral("sns-square\tSocial square"), QStringLiteral("wallpaper\tWallpaper"),
+                                     QStringLiteral("thumbnail\tThumbnail"), QStringLiteral("web-webp\tWebP for the web"),
+                                     QStringLiteral("お店\tお店")}));
+}
+
 TEST_F(CliTest, HelpAndVersion) {
     const CliRun help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
@@ -533,6 +578,33 @@ TEST(CliOptionsTest, GivenOptionsOverrideTheStoredOnes) {
     EXPECT_FALSE(odd->showHelp);
     EXPECT_EQ(odd->outputParent.native(), QByteArray("/o/caf\xe9"));
     EXPECT_EQ(odd->files, FilePaths{FilePath::fromNative("--help")});
+}
+
+// A preset goes over the stored choices and under every option given, wherever it stands.
+TEST(CliOptionsTest, APresetSitsBetweenTheStoredAndTheGivenOptions) {
+    StoredChoices stored;
+    stored.widthText = QStringLiteral("800");
+    stored.heightText = QStringLiteral("600");
+    stored.qualityText = QStringLiteral("50");
+    stored.formatText = QStringLiteral("PNG");
+    stored.backColor = 255;
+    QString error;
+    const auto wall = parseCommandLine({"--quality=88", "f", "--preset", "wallpaper", "--name={n}"},
+                                       stored, {}, error);
+    ASSERT_TRUE(wall) << error.toStdString();
+    EXPECT_TRUE(wall->options.sizeConversion && wall->options.noEnlarge);
+    EXPECT_EQ(wall->options.box, (BoxSize{1920, 1080}));
+    EXPECT_EQ(wall->options.fitMode, FitMode::Fill);
+    EXPECT_EQ(wall->options.format.row, outputFormatFor(QStringLiteral("JPEG")));
+    EXPECT_EQ(wall->options.qualityFactor, 32); // 88, given
+    EXPECT_EQ(wall->options.backColor, 255u);   // the margin colour stays the user's
+    EXPECT_EQ(wall->options.presetName, QStringLiteral("wallpaper"));
+    EXPECT_EQ(wall->options.namePattern.text(), QStringLiteral("{n}"));
+    const auto blog = parseCommandLine({"--preset=blog", "--", "--preset"}, stored, {}, error);
+    ASSERT_TRUE(blog) << error.toStdString();
+    EXPECT_EQ(blog->options.box, (BoxSize{1200, 0}));
+    EXPECT_EQ(blog->files, FilePaths{FilePath::fromNative("--preset")});
+    EXPECT_TRUE(parseCommandLine({"--list-presets"}, stored, {}, error)->listPresets);
 }
 
 // The window reads its choices through the same mapping as the stored ones here.

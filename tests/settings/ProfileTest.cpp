@@ -1,4 +1,5 @@
 #include "TestImages.h"
+#include "settings/Presets.h"
 #include "settings/Profile.h"
 #include "settings/StoredChoices.h"
 
@@ -230,6 +231,69 @@ INSTANTIATE_TEST_SUITE_P(
         LaterKeysCase{"iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n", 1, 0, false, false,
                       false, "/media/caf\xe9 50%/ x ",
                       "iFitMode=1\nOutputFolder=/media/caf%E9 50%25/ x%20\n"}));
+
+// A percent or a one-sided box comes back as typed; the number keys keep what they always
+// held, and a hand-edited number key wins over a text it no longer matches.
+TEST(ProfileWriteTest, SizeTextsComeBackAsTyped) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("q.ini"));
+    StoredChoices c = readStoredChoices(Profile());
+    c.widthText = QStringLiteral("50%");
+    c.heightText = QStringLiteral("*");
+    ASSERT_TRUE(saveStoredChoices(path, c));
+    EXPECT_TRUE(test::readBytes(path).startsWith("[V1.00202]\niSizeConv=0\niWidth=50%\niHeight=*\n"));
+    EXPECT_TRUE(test::readBytes(path).endsWith("iKeepGoing=0\nWidthText=50%\nHeightText=*\n"));
+    StoredChoices back = readStoredChoices(Profile::fromFile(path));
+    EXPECT_EQ(back.widthText, QStringLiteral("50%"));
+    EXPECT_EQ(back.heightText, QStringLiteral("*"));
+    Profile edited = Profile::fromFile(path);
+    edited.writeString(settings::kSection, settings::kWidth, QStringLiteral("800"));
+    EXPECT_EQ(readStoredChoices(edited).widthText, QStringLiteral("800"));
+}
+
+// The user's presets live in a section of their own: storing, renaming and removing one
+// leaves the window's section byte for byte, and a preset reads back as it was stored.
+TEST(PresetStoreTest, PresetsRoundTripBesideTheWindowsSection) {
+    const QByteArray window = "[V1.00202]\niSizeConv=1\niWidth=640\niHeight=480\niRez=88\n"
+                              "ImageFormat=PNG\niBackColor=255\niKeepGoing=0\n";
+    Profile profile(window);
+    StoredChoices shop = withPreset(readStoredChoices(profile), builtInPresets()[2]);
+    shop.widthText = QStringLiteral("50%");
+    shop.qualityText = QStringLiteral("77");
+    shop.maxKB = 120;
+    shop.keepDates = true;
+    shop.namePattern = QStringLiteral("shop;{n}=x");
+    storePreset(profile, QStringLiteral("お店"), shop);
+    storePreset(profile, QStringLiteral("b"), readStoredChoices(Profile()));
+    EXPECT_TRUE(profile.bytes().startsWith(window + "[Presets]\n"));
+    const std::vector<Preset> mine = userPresets(Profile(profile.bytes()));
+    ASSERT_EQ(mine.size(), 2u);
+    EXPECT_EQ(mine[0].name, QStringLiteral("お店"));
+    const StoredChoices back = withPreset(StoredChoices{}, mine[0]);
+    EXPECT_EQ(back.widthText, QStringLiteral("50%"));
+    EXPECT_EQ(back.heightText, QStringLiteral("1080"));
+    EXPECT_EQ(back.fitMode, StoredFit::Fill);
+    EXPECT_EQ(back.crop, StoredCrop::Attention);
+    EXPECT_TRUE(back.noEnlarge && back.keepDates && back.sizeConversion);
+    EXPECT_EQ(back.qualityText, QStringLiteral("77"));
+    EXPECT_EQ(back.maxKB, 120);
+    EXPECT_EQ(back.namePattern, QStringLiteral("shop;{n}=x"));
+    removePreset(profile, QStringLiteral("お店"));
+    removePreset(profile, QStringLiteral("b"));
+    EXPECT_EQ(profile.bytes(), window + "[Presets]\n");
+
+    // Names: built-ins answer to their ASCII name and Japanese label; a user's name may not
+    // take theirs, nor break the file's lines.
+    const std::vector<Preset> all = allPresets(Profile(QByteArray("[Presets]\nShop=format=JPEG\n")));
+    EXPECT_EQ(findPreset(all, QStringLiteral("メール用"))->name, QStringLiteral("mail"));
+    EXPECT_EQ(findPreset(all, QStringLiteral("SNS-Square"))->choices.widthText, QStringLiteral("1080"));
+    EXPECT_EQ(findPreset(all, QStringLiteral("shop"))->name, QStringLiteral("Shop"));
+    EXPECT_FALSE(findPreset(all, QStringLiteral("nope")));
+    for (const char* bad : {"", " ", "mail", "ブログ用", "SHOP", "a=b", "[x", ";x", "a\tb"})
+        EXPECT_FALSE(presetNameProblem(all, QString::fromUtf8(bad)).isEmpty()) << bad;
+    EXPECT_TRUE(presetNameProblem(all, QStringLiteral("SHOP"), QStringLiteral("Shop")).isEmpty());
+    EXPECT_TRUE(presetNameProblem(all, QStringLiteral("旅行 2026")).isEmpty());
+}
 
 } // namespace
 } // namespace quillmorph

@@ -14,6 +14,16 @@ public:
     virtual ConversionOptions current() const = 0;
 };
 
+// Options that stay as given for the whole batch (the command line, a preset's batch).
+class FixedOptions : public OptionsSource {
+public:
+    explicit FixedOptions(ConversionOptions options) : options_(std::move(options)) {}
+    ConversionOptions current() const override { return options_; }
+
+private:
+    ConversionOptions options_;
+};
+
 // Receives what a batch has to tell, on the batch's thread.
 class BatchSink {
 public:

@@ -113,7 +113,8 @@ double decodingBytes(const SourceHeader& header, double boxPixels) {
 
 double workingBytes(const SourceHeader& header, const ConversionOptions& options) {
     const bool boxed = options.sizeConversion && options.box;
-    const double boxPixels = boxed ? double(options.box->width) * options.box->height : 0.0;
+    const BoxSize box = boxed ? options.box->forPicture(header.width, header.height) : BoxSize{};
+    const double boxPixels = boxed ? double(box.width) * box.height : 0.0;
     const double outputPixels = boxed ? boxPixels : double(header.width) * header.height;
     double bytes = decodingBytes(header, boxPixels);
     if (const OutputFormat* format = options.format.row) {

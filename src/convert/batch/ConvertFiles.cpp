@@ -37,9 +37,12 @@ private:
     std::map<QByteArray, Folder> subfolders_;
 };
 
-// Names prepared's output after its source, never over another file, and stores it there.
+// Names prepared's output after its source (or its name pattern), never over another file, and
+// stores it there.
 std::optional<Failure> commit(PreparedFile& prepared, OutputFolders& folders, const BatchItem& item,
                               QSet<FilePath>& taken, FilePath& output) {
+    if (!prepared.pattern.isEmpty())
+        prepared.title = prepared.pattern.expand(prepared.fields);
     const Folder folder = folders.forItem(item);
     if (!folder.isOpen()) {
         const EngineStatus st =
@@ -92,6 +95,9 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         for (const Failure::Kind report : std::as_const(prepared.reports))
             sink.report(Failure::of(report, source));
         FilePath output;
+        // Numbered in the order outputs are made: skipped and failed files take no number.
+        prepared.fields.number = result.converted + 1;
+        prepared.fields.count = count;
         std::optional<Failure> failure = prepared.failure;
         if (!failure)
             failure = commit(prepared, folders, items[i], taken, output);

@@ -4,9 +4,12 @@
 #include "engine/Encoding.h"
 #include "engine/FitAndPad.h"
 #include "engine/ImagingEngine.h"
+#include "engine/KeptExif.h"
 #include "files/FileNames.h"
 
+#include <QDateTime>
 #include <new>
+#include <sys/stat.h>
 
 namespace quillmorph {
 
@@ -39,6 +42,16 @@ StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransfor
 
 namespace {
 
+// The photo's day taken, else the day the file was last changed (local time), as YYYYMMDD.
+QByteArray dayOf(const QByteArray& exif, const FilePath& path) {
+    if (QByteArray taken = exifDateTaken(exif); !taken.isEmpty())
+        return taken;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec).toString(u"yyyyMMdd").toLatin1();
+}
+
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies.
 StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
                   const ConversionOptions& options, PreparedFile& prepared) {
@@ -46,8 +59,9 @@ StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputForm
         return Encode(LEAD1, folder, format, options.qualityFactor, prepared.output,
                       options.keepExif);
     // Only a picture without a fixed box may be made smaller to fit.
-    const SizeLimit limit{options.sizeLimitBytes,
-                          !options.sizeConversion || options.fitMode == FitMode::Fit};
+    const SizeLimit limit{options.sizeLimitBytes, !options.sizeConversion ||
+                                                      options.fitMode == FitMode::Fit ||
+                                                      options.box->followsPicture()};
     LimitedEncoding result;
     const StepStatus st = EncodeWithin(LEAD1, folder, format, options.qualityFactor, limit,
                                        prepared.output, options.keepExif, result);
@@ -76,10 +90,17 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
             prepared.failure = Failure::of(Failure::Kind::BoxSize, {});
             return prepared;
         }
-        fit.boxWidth = options.box->width;
-        fit.boxHeight = options.box->height;
     }
     LeadImage& LEAD1 = file.images.LEAD1;
+    if (options.sizeConversion) {
+        const BoxSize box = options.box->forPicture(LEAD1.width(), LEAD1.height());
+        fit.boxWidth = box.width;
+        fit.boxHeight = box.height;
+        // A box of the picture's own shape has nothing to pad or crop; a margin would appear
+        // only where never-enlarge keeps a smaller picture inside a larger share.
+        if (options.box->followsPicture())
+            fit.mode = FitMode::Fit;
+    }
     const auto report = [&](PadStep step) {
         prepared.reports << (step == PadStep::Fill ? Failure::Kind::FillFailed
                                                    : Failure::Kind::CombineFailed);
@@ -95,6 +116,15 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
         return prepared;
     }
     prepared.title = ufnGetFileTitle(GetBaseName(file.path));
+    if (!options.namePattern.isEmpty()) {
+        prepared.pattern = options.namePattern;
+        prepared.fields.name = prepared.title;
+        prepared.fields.width = int(LEAD1.width());
+        prepared.fields.height = int(LEAD1.height());
+        prepared.fields.preset = options.presetName;
+        if (options.namePattern.usesDate())
+            prepared.fields.date = dayOf(LEAD1.exif(), file.path);
+    }
     prepared.extension = format->extension;
     if (const StepStatus st = encode(LEAD1, folder, *format, options, prepared); !st.ok()) {
         prepared.failure = Failure::engine(st, file.path);

@@ -45,6 +45,9 @@ struct PreparedFile {
     PartialOutput output;
     QByteArray title;
     QByteArray extension;
+    // What a name pattern, if any, fills in; its place in the batch comes at naming.
+    NamePattern pattern;
+    NameFields fields;
     // Stored over the file-size limit: its size and the limit (the output is not named yet).
     std::optional<OverLimit> overLimit;
 };

@@ -70,8 +70,12 @@ const char* sentenceText(const Failure& failure) {
         return QT_TRANSLATE_NOOP(
             "Messages",
             "画像を余白の上に置けませんでした。保存された画像は余白色だけのことがあります。");
-    case Failure::Kind::NotAnImage:
     case Failure::Kind::BoxSize:
+        return QT_TRANSLATE_NOOP("Messages",
+                                 "幅と高さは 1〜32767 の数で指定します。片方を空欄か * にすると"
+                                 "もう片方は画像の縦横比に従い、50% のように書くと元の大きさの"
+                                 "割合になります。");
+    case Failure::Kind::NotAnImage:
     case Failure::Kind::UnknownFormat:
     case Failure::Kind::OutputFolder:
         break;

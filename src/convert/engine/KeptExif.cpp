@@ -129,6 +129,26 @@ QByteArray saved(ExifData* data) {
 
 } // namespace
 
+QByteArray exifDateTaken(const QByteArray& sourceExif) {
+    const ExifDataPtr source = parsed(sourceExif);
+    if (!source)
+        return {};
+    for (const auto& [ifd, tag] : {std::pair{EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL},
+                                   std::pair{EXIF_IFD_0, EXIF_TAG_DATE_TIME}}) {
+        const ExifEntry* entry = exif_content_get_entry(source->ifd[ifd], tag);
+        if (!entry || !isWellFormed(*entry, EXIF_FORMAT_ASCII) || entry->size < 10)
+            continue;
+        // "YYYY:MM:DD HH:MM:SS"; a camera without a clock writes blanks or zeros.
+        const QByteArray text(reinterpret_cast<const char*>(entry->data), 10);
+        const QByteArray day = text.left(4) + text.mid(5, 2) + text.mid(8, 2);
+        const bool digits =
+            std::all_of(day.begin(), day.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (digits && text.at(4) == ':' && text.at(7) == ':' && day != "00000000")
+            return day;
+    }
+    return {};
+}
+
 QByteArray keptExif(const QByteArray& sourceExif) {
     const ExifDataPtr source = parsed(sourceExif);
     if (!source)

@@ -15,6 +15,10 @@ namespace quillmorph {
 // longest text cut to make it so; empty when the source kept none of these. Any thread.
 QByteArray keptExif(const QByteArray& sourceExif);
 
+// The day the photo was taken as "YYYYMMDD", from DateTimeOriginal (else DateTime) of a source's
+// EXIF block; empty when it holds no such date. Any thread.
+QByteArray exifDateTaken(const QByteArray& sourceExif);
+
 // image with no metadata at all (XMP, IPTC, ICC, comments, thumbnails: none), carrying exif, a
 // block keptExif made, so that a saver run without strip writes exactly that EXIF and nothing
 // else. An empty exif leaves no EXIF either. Any thread.

@@ -154,6 +154,28 @@ TEST_F(ConvertFilesTest, OutputNamesFollowTheSourceNames) {
                            QStringLiteral("写真.jpg")}));
 }
 
+// A pattern numbers the outputs in the batch's order, fills in each output's size (here a
+// share of each picture's own), and a name it gives twice still gets its " (2)".
+TEST_F(ConvertFilesTest, ANamePatternNamesOutputsInTheBatchsOrder) {
+    options_.base.box = BoxSize{0, 0, 50};
+    for (const char* pattern : {"shop_{n}_{w}x{h}", "shop"}) {
+        options_.base.namePattern = *NamePattern::parse(QLatin1String(pattern));
+        const BatchResult result = run({source(QStringLiteral("z.png"), test::solid(40, 30, kRedRgb)),
+                                        source(QStringLiteral("a.png"), test::solid(42, 80, kRedRgb))});
+        ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+        const QStringList names = namesIn(result.outputFolder.display());
+        EXPECT_EQ(names, std::string(pattern) == "shop"
+                             ? QStringList({QStringLiteral("shop (2).png"), QStringLiteral("shop.png")})
+                             : QStringList({QStringLiteral("shop_1_20x15.png"),
+                                            QStringLiteral("shop_2_21x40.png")}));
+        if (std::string(pattern) != "shop") {
+            const QString second = result.outputFolder.display() + QStringLiteral("/shop_2_21x40.png");
+            EXPECT_EQ(test::readImage(second).width(), 21);
+        }
+        place_.startedAt = place_.startedAt.addSecs(60);
+    }
+}
+
 TEST_F(ConvertFilesTest, FilesThatMissTheSizeLimitAreCountedAndListedWithTheirSizes) {
     options_.perCall = [this](int call) {
         ConversionOptions s = options_.base;
@@ -377,7 +399,7 @@ TEST_F(ConvertFilesTest, AnOptionNoFileCanHaveEndsTheBatchNamingNoFile) {
     const QString box = QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。");
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("0"), box}, {QStringLiteral("abc"), box}, {QStringLiteral("40000"), box},
-        {QString(), box}, {QStringLiteral("jpeg"), QStringLiteral("画像形式の選択エラーです [jpeg]")},
+        {QStringLiteral("0%"), box}, {QStringLiteral("jpeg"), QStringLiteral("画像形式の選択エラーです [jpeg]")},
         {QStringLiteral("TIF"), QStringLiteral("画像形式の選択エラーです [TIF]")}};
     options_.base.keepGoing = true;
     for (const auto& [text, expected] : cases) {

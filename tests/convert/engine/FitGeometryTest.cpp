@@ -103,5 +103,42 @@ TEST(BoxSideTest, RoundsHalfToEvenAndRefusesOutOfRange) {
     EXPECT_EQ(boxSideFromImage(336.5f), 336);
 }
 
+// The size boxes' other forms, and the box each gives a 4000 × 3000 picture.
+TEST(BoxSideTest, PercentsAndOneSideFollowThePicture) {
+    const struct {
+        const char* width;
+        const char* height;
+        std::optional<BoxSize> box;
+        BoxSize forPicture;
+    } rows[] = {
+        {"50%", "450", BoxSize{0, 0, 50}, {2000, 1500}},
+        {" 12.5 % ", "", BoxSize{0, 0, 12.5f}, {500, 375}},
+        {"", "50%", BoxSize{0, 0, 50}, {2000, 1500}},
+        {"50%", "50%", BoxSize{0, 0, 50}, {2000, 1500}},
+        {"1000%", "*", BoxSize{0, 0, 1000}, {32767, 30000}},
+        {"1280", "*", BoxSize{1280, 0}, {1280, 960}},
+        {"1280", " ", BoxSize{1280, 0}, {1280, 960}},
+        {"*", "720", BoxSize{0, 720}, {960, 720}},
+        {"640", "480", BoxSize{640, 480}, {640, 480}},
+        {"50%", "25%", std::nullopt, {}},
+        {"0%", "", std::nullopt, {}},
+        {"1001%", "", std::nullopt, {}},
+        {"%", "", std::nullopt, {}},
+        {"*", "*", std::nullopt, {}},
+        {"", "", std::nullopt, {}},
+        {"abc", "*", std::nullopt, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.width) + " x " + row.height);
+        const auto box = boxFromText(QString::fromUtf8(row.width), QString::fromUtf8(row.height));
+        EXPECT_EQ(box, row.box);
+        if (box) {
+            EXPECT_EQ(box->forPicture(4000, 3000), row.forPicture);
+        }
+    }
+    // Never below a pixel, whatever the shape.
+    EXPECT_EQ((BoxSize{0, 0, 1}).forPicture(30, 5000), (BoxSize{1, 50}));
+}
+
 } // namespace
 } // namespace quillmorph

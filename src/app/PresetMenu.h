@@ -1,0 +1,44 @@
+#pragma once
+
+#include "UserDialogs.h"
+#include "settings/Presets.h"
+
+#include <QMenu>
+#include <functional>
+
+namespace quillmorph {
+
+// The right-click menu's プリセット submenu: the presets to apply, saving the window's choices as
+// one, renaming and deleting the user's. It reads the settings file each time it opens and
+// writes it as soon as a preset changes. GUI thread.
+class PresetMenu : public QMenu {
+    Q_OBJECT
+
+public:
+    // current gives the window's choices; dialogs must outlive the menu.
+    PresetMenu(const UserDialogs& dialogs, QWidget* window, std::function<StoredChoices()> current,
+               QWidget* parent);
+
+    // The file the presets live in (the settings file unless a test says otherwise).
+    void setSettingsFile(const QString& path) { settingsFile_ = path; }
+
+Q_SIGNALS:
+    // The user chose preset: the window shows its choices.
+    void chosen(const quillmorph::Preset& preset);
+
+private:
+    void rebuild();
+    void saveCurrent();
+    void rename(const QString& name);
+    void remove(const QString& name);
+    // Reads the file, lets change alter it and writes it back; false when it could not.
+    bool edit(const std::function<void(Profile&)>& change);
+    TextCheck nameCheck(const QString& name, const QString& replacing) const;
+
+    const UserDialogs& dialogs_;
+    QWidget* const window_;
+    const std::function<StoredChoices()> current_;
+    QString settingsFile_;
+};
+
+} // namespace quillmorph

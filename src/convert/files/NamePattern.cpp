@@ -1,0 +1,104 @@
+#include "files/NamePattern.h"
+
+#include <algorithm>
+
+namespace quillmorph {
+
+std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badPart) {
+    static const struct {
+        const char* name;
+        Field field;
+    } kFields[] = {{"name", Field::Name}, {"n", Field::Number},  {"w", Field::Width},
+                   {"h", Field::Height},  {"date", Field::Date}, {"preset", Field::Preset}};
+    const auto refuse = [&](const QString& part) -> std::optional<NamePattern> {
+        if (badPart)
+            *badPart = part;
+        return std::nullopt;
+    };
+    NamePattern pattern;
+    pattern.text_ = text;
+    QString literal;
+    const auto flush = [&] {
+        if (!literal.isEmpty())
+            pattern.parts_ << Part{Field::Text, literal.toUtf8()};
+        literal.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch == QLatin1Char('/') || ch.isNull())
+            return refuse(QString(ch));
+        const bool doubled = i + 1 < text.size() && text.at(i + 1) == ch;
+        if ((ch == QLatin1Char('{') || ch == QLatin1Char('}')) && doubled) {
+            literal += ch;
+            ++i;
+            continue;
+        }
+        if (ch != QLatin1Char('{')) {
+            literal += ch;
+            continue;
+        }
+        const qsizetype close = text.indexOf(QLatin1Char('}'), i);
+        if (close < 0)
+            return refuse(text.mid(i));
+        const QString name = text.mid(i + 1, close - i - 1);
+        const auto known = std::find_if(std::begin(kFields), std::end(kFields), [&](const auto& f) {
+            return name == QLatin1String(f.name);
+        });
+        if (known == std::end(kFields))
+            return refuse(text.mid(i, close - i + 1));
+        flush();
+        pattern.parts_ << Part{known->field, {}};
+        i = close;
+    }
+    flush();
+    return pattern;
+}
+
+bool NamePattern::usesDate() const {
+    return std::any_of(parts_.begin(), parts_.end(),
+                       [](const Part& p) { return p.field == Field::Date; });
+}
+
+QByteArray NamePattern::expand(const NameFields& fields) const {
+    QByteArray title;
+    for (const Part& part : parts_) {
+        switch (part.field) {
+        case Field::Text:
+            title += part.text;
+            break;
+        case Field::Name:
+            title += fields.name;
+            break;
+        case Field::Number: {
+            const int width = int(QByteArray::number(std::max(fields.count, 1)).size());
+            title += QByteArray::number(fields.number).rightJustified(width, '0');
+            break;
+        }
+        case Field::Width:
+            title += QByteArray::number(fields.width);
+            break;
+        case Field::Height:
+            title += QByteArray::number(fields.height);
+            break;
+        case Field::Date:
+            title += fields.date;
+            break;
+        case Field::Preset:
+            title += fields.preset.toUtf8();
+            break;
+        }
+    }
+    // A field's bytes (a preset's name) must not make a path of the name either.
+    title.replace('/', '_').replace('\0', '_');
+    if (title.isEmpty() || title == "." || title == "..")
+        title = fields.name;
+    if (title.size() > kMaxTitleBytes) {
+        qsizetype cut = kMaxTitleBytes;
+        while (cut > 0 && (uchar(title.at(cut)) & 0xC0) == 0x80)
+            --cut;
+        title.truncate(cut);
+    }
+    return title;
+}
+
+} // namespace quillmorph
