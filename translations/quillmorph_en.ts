@@ -302,27 +302,6 @@ You can drop files here too</translation>
         <translation>%1 is not an actions file Thunar could read, so it was left unchanged (%2).</translation>
     </message>
     <message>
-        <source>Usage: quillmorph [--preset NAME] [FILE...]
-
-Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
-margin colour and saved in the chosen format into a new dated folder (pic + date + time)
-on the Desktop. FILEs given on the command line are converted as one drop.
-
-Only one window runs per user: a second quillmorph hands its FILEs to the running window
-and ends, or without FILEs says that the window is already running and ends.
-
-Options:
-  --preset NAME            convert the FILEs with a preset (see quillmorph-cli
-                           --list-presets); the window&apos;s own choices stay as they are
-  --help                   show this text
-  --version                show the version
-  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
-                           (~/.config/Thunar/uca.xml), with the presets
-  --remove-thunar-action   take it away again, leaving the other actions as they are
-</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>quillmorph で変換</source>
         <translation>Convert with quillmorph</translation>
     </message>
@@ -341,6 +320,27 @@ It shows once Thunar starts again (thunar -q ends it).</translation>
 Thunar を開き直すと消えます (thunar -q で終了できます)。</source>
         <translation>Took &quot;%1&quot; out of Thunar&apos;s right-click menu: %2
 It goes once Thunar starts again (thunar -q ends it).</translation>
+    </message>
+    <message>
+        <source>Usage: quillmorph [--preset NAME] [FILE...]
+
+Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
+margin colour and saved in the chosen format into a new dated folder (pic + date + time)
+on the Desktop. FILEs given on the command line are converted as one drop.
+
+Only one window runs per user: a second quillmorph hands its FILEs to the running window
+and ends, or without FILEs says that the window is already running and ends.
+
+Options:
+  --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets
+                           names them); the window&apos;s own choices stay as they are
+  --help                   show this text
+  --version                show the version
+  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
+                           (~/.config/Thunar/uca.xml), with the presets
+  --remove-thunar-action   take it away again, leaving the other actions as they are
+</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
