@@ -32,9 +32,10 @@ string(REGEX MATCH "^[0-9]+\\.[0-9]+" vips_series "${VIPS_VERSION}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n, libvips42 (>= ${vips_series})")
 # At home on every desktop: Qt's Wayland platform, so that GNOME and KDE Wayland sessions run the
 # window natively rather than through XWayland, and the GTK and desktop-portal platform themes,
-# which give 保存先… the desktop's own folder chooser. Without them it all works as before.
+# which give 保存先… the desktop's own folder chooser; nautilus-python, which runs our item in
+# Nautilus' right-click menu. Without them it all works as before.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, qt6-gtk-platformtheme, qt6-xdgdesktopportal-platformtheme")
+    "qt6-wayland, qt6-gtk-platformtheme, qt6-xdgdesktopportal-platformtheme, python3-nautilus")
 # BMP, PICT and Sun raster are written through libvips' ImageMagick module, which libvips loads
 # at run time, so nothing the programs link names ImageMagick: dpkg-shlibdeps reads the module
 # beside them. On Debian 12 the module is part of libvips42 and needs libmagickcore-6.q16-6.

@@ -290,6 +290,46 @@ You can drop files here too</translation>
         <translation>The imaging engine (libvips) could not start.</translation>
     </message>
     <message>
+        <source>UTF-8 のテキストではありません</source>
+        <translation>not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>&lt;actions&gt; のファイルではありません</source>
+        <translation>not a file of &lt;actions&gt;</translation>
+    </message>
+    <message>
+        <source>%1 行目: %2</source>
+        <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 を読み書きできませんでした: %2</source>
+        <translation>Could not read or write %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 は Thunar の項目のファイルとして読めないため、変更しませんでした (%2)。</source>
+        <translation>%1 is not an actions file Thunar could read, so it was left unchanged (%2).</translation>
+    </message>
+    <message>
+        <source>quillmorph で変換</source>
+        <translation>Convert with quillmorph</translation>
+    </message>
+    <message>
+        <source>ウィンドウの現在の設定で</source>
+        <translation>With the window&apos;s current choices</translation>
+    </message>
+    <message>
+        <source>Thunar の右クリックメニューに「%1」を加えました: %2
+Thunar を開き直すと表示されます (thunar -q で終了できます)。</source>
+        <translation>Added &quot;%1&quot; to Thunar&apos;s right-click menu: %2
+It shows once Thunar starts again (thunar -q ends it).</translation>
+    </message>
+    <message>
+        <source>Thunar の右クリックメニューから「%1」を除きました: %2
+Thunar を開き直すと消えます (thunar -q で終了できます)。</source>
+        <translation>Took &quot;%1&quot; out of Thunar&apos;s right-click menu: %2
+It goes once Thunar starts again (thunar -q ends it).</translation>
+    </message>
+    <message>
         <source>Usage: quillmorph [--preset NAME] [FILE...]
 
 Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
@@ -300,10 +340,13 @@ Only one window runs per user: a second quillmorph hands its FILEs to the runnin
 and ends, or without FILEs says that the window is already running and ends.
 
 Options:
-  --preset NAME  convert the FILEs with a preset, as quillmorph-cli --preset does;
-                 the window&apos;s own choices stay as they are
-  --help     show this text
-  --version  show the version
+  --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets
+                           names them); the window&apos;s own choices stay as they are
+  --help                   show this text
+  --version                show the version
+  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
+                           (~/.config/Thunar/uca.xml), with the presets
+  --remove-thunar-action   take it away again, leaving the other actions as they are
 </source>
         <translation type="unfinished"></translation>
     </message>

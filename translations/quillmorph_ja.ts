@@ -280,6 +280,44 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>UTF-8 のテキストではありません</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;actions&gt; のファイルではありません</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 行目: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 を読み書きできませんでした: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 は Thunar の項目のファイルとして読めないため、変更しませんでした (%2)。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>quillmorph で変換</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ウィンドウの現在の設定で</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thunar の右クリックメニューに「%1」を加えました: %2
+Thunar を開き直すと表示されます (thunar -q で終了できます)。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thunar の右クリックメニューから「%1」を除きました: %2
+Thunar を開き直すと消えます (thunar -q で終了できます)。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillmorph [--preset NAME] [FILE...]
 
 Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
@@ -290,10 +328,13 @@ Only one window runs per user: a second quillmorph hands its FILEs to the runnin
 and ends, or without FILEs says that the window is already running and ends.
 
 Options:
-  --preset NAME  convert the FILEs with a preset, as quillmorph-cli --preset does;
-                 the window&apos;s own choices stay as they are
-  --help     show this text
-  --version  show the version
+  --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets
+                           names them); the window&apos;s own choices stay as they are
+  --help                   show this text
+  --version                show the version
+  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
+                           (~/.config/Thunar/uca.xml), with the presets
+  --remove-thunar-action   take it away again, leaving the other actions as they are
 </source>
         <translation>使用法: quillmorph [--preset NAME] [FILE...]
 
@@ -308,10 +349,13 @@ quillmorph のウィンドウを開きます。
 FILE がなければ、ウィンドウがすでに起動していると伝えて終わります。
 
 オプション:
-  --preset NAME  FILE をプリセットの設定で変換する (quillmorph-cli --preset と同じ)。
-                 ウィンドウの設定はそのまま
-  --help     この説明を表示する
-  --version  バージョンを表示する
+  --preset NAME            FILE をプリセットの設定で変換する (quillmorph-cli --list-presets
+                           が名前を並べる)。ウィンドウの設定はそのまま
+  --help                   この説明を表示する
+  --version                バージョンを表示する
+  --install-thunar-action  Thunar の右クリックメニューに「quillmorph で変換」を加える
+                           (~/.config/Thunar/uca.xml)。プリセットも並ぶ
+  --remove-thunar-action   それを取り除く。ほかの項目はそのまま残す
 </translation>
     </message>
 </context>

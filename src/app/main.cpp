@@ -2,12 +2,14 @@
 #include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"
+#include "ThunarActions.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "engine/ImagingEngine.h"
 #include "frmMain.h"
 #include "frontend/TerminationSignals.h"
 #include "options/Language.h"
+#include "settings/Presets.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -39,10 +41,48 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "and ends, or without FILEs says that the window is already running and ends.\n"
     "\n"
     "Options:\n"
-    "  --preset NAME  convert the FILEs with a preset, as quillmorph-cli --preset does;\n"
-    "                 the window's own choices stay as they are\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n");
+    "  --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets\n"
+    "                           names them); the window's own choices stay as they are\n"
+    "  --help                   show this text\n"
+    "  --version                show the version\n"
+    "  --install-thunar-action  add \"Convert with quillmorph\" to Thunar's right-click menu\n"
+    "                           (~/.config/Thunar/uca.xml), with the presets\n"
+    "  --remove-thunar-action   take it away again, leaving the other actions as they are\n");
+
+// Thunar's menu in the language of the moment, with every preset, the user's too.
+quillmorph::ThunarMenu thunarMenu() {
+    quillmorph::ThunarMenu menu{
+        QCoreApplication::translate("quillmorph", "quillmorph で変換"),
+        QCoreApplication::translate("quillmorph", "ウィンドウの現在の設定で"),
+        {}};
+    for (const quillmorph::Preset& preset :
+         quillmorph::allPresets(quillmorph::Profile::fromFile(quillmorph::settingsFilePath())))
+        menu.presets.emplace_back(preset.name, preset.label);
+    return menu;
+}
+
+int changeThunarActions(bool install) {
+    const QString path = quillmorph::thunarActionsPath();
+    const quillmorph::ThunarMenu menu = thunarMenu();
+    const QString fault = quillmorph::rewriteThunarActions(path, [&](const QByteArray& current) {
+        return install ? quillmorph::withThunarActions(current, menu)
+                       : quillmorph::withoutThunarActions(current);
+    });
+    if (!fault.isEmpty()) {
+        std::fprintf(stderr, "quillmorph: %s\n", fault.toLocal8Bit().constData());
+        return 1;
+    }
+    // Thunar reads the file only when it starts.
+    const QString done =
+        install ? QCoreApplication::translate(
+                      "quillmorph", "Thunar の右クリックメニューに「%1」を加えました: %2\n"
+                                    "Thunar を開き直すと表示されます (thunar -q で終了できます)。")
+                : QCoreApplication::translate(
+                      "quillmorph", "Thunar の右クリックメニューから「%1」を除きました: %2\n"
+                                    "Thunar を開き直すと消えます (thunar -q で終了できます)。");
+    std::printf("%s\n", done.arg(menu.submenu, path).toLocal8Bit().constData());
+    return 0;
+}
 
 // Answered before the toolkit starts, so that they need no display and never reach a
 // running window as file names.
@@ -56,6 +96,12 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
         std::fputs(QCoreApplication::translate("quillmorph", kUsage).toLocal8Bit().constData(),
                    stdout);
         return 0;
+    }
+    const bool install = std::strcmp(argv[1], "--install-thunar-action") == 0;
+    if (install || std::strcmp(argv[1], "--remove-thunar-action") == 0) {
+        QCoreApplication core(argc, argv);
+        quillmorph::installTranslations(core);
+        return changeThunarActions(install);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         std::printf("quillmorph %s\n", QUILLMORPH_VERSION);

@@ -38,8 +38,9 @@ for need in 'libvips42 \(>= ' 'libqt6widgets6 \(>= ' 'libc6 \(>= ' 'fonts-noto-c
     grep -qE "(^|, )$need" <<<"$depends" || fail "Depends lacks ${need%% *}: $depends"
 done
 [ "$(grep -oE '(^|, )libvips42 ' <<<"$depends" | wc -l)" = 1 ] || fail "Depends names libvips42 more than once: $depends"
-# Wayland natively, and the desktop's own folder chooser, where the system takes recommendations.
-for want in qt6-wayland qt6-gtk-platformtheme qt6-xdgdesktopportal-platformtheme; do
+# Wayland natively, the desktop's own folder chooser and the Nautilus menu item, where the
+# system takes recommendations.
+for want in qt6-wayland qt6-gtk-platformtheme qt6-xdgdesktopportal-platformtheme python3-nautilus; do
     grep -qE "(^|, )$want(,|$)" <<<"$(field Recommends)" || fail "Recommends lacks $want: $(field Recommends)"
 done
 [ "$(field Description | wc -l)" -ge 3 ] || fail "the Description has no long text"
@@ -64,7 +65,10 @@ for path in /usr/bin/quillmorph /usr/bin/quillmorph-cli /usr/share/applications/
     /usr/share/icons/hicolor/48x48/apps/quillmorph.png /usr/share/icons/hicolor/256x256/apps/quillmorph.png \
     /usr/share/man/man1/quillmorph.1.gz /usr/share/man/man1/quillmorph-cli.1.gz \
     /usr/share/man/ja/man1/quillmorph.1.gz /usr/share/man/ja/man1/quillmorph-cli.1.gz \
-    /usr/share/doc/quillmorph/copyright /usr/share/doc/quillmorph/changelog.gz; do
+    /usr/share/doc/quillmorph/copyright /usr/share/doc/quillmorph/changelog.gz \
+    /usr/share/kio/servicemenus/quillmorph.desktop /usr/share/nemo/actions/quillmorph-1-mail.nemo_action \
+    /usr/share/file-manager/actions/quillmorph.desktop \
+    /usr/share/nautilus-python/extensions/quillmorph.py; do
     grep -qx "$path" "$work/package" || fail "$path missing"
 done
 
