@@ -1,5 +1,6 @@
 #include "engine/FormatWriters.h"
 
+#include "engine/Animation.h"
 #include "engine/JfifTarget.h"
 #include "engine/PsdWriter.h"
 
@@ -56,9 +57,9 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
             const Encoding& how, const QByteArray& exif) {
     // Whatever a saver makes of strip (libvips 8.14's webpsave ignores it and wrote a photo's
     // GPS position and serial numbers), it is handed an image that holds nothing but the EXIF
-    // we kept.
+    // we kept, and an animation's frame layout.
     const bool strip = exif.isEmpty() || !format.carriesExif;
-    const VImage image = withOnlyExif(rgb8, strip ? QByteArray() : exif);
+    const VImage image = withAnimationOf(withOnlyExif(rgb8, strip ? QByteArray() : exif), rgb8);
     const int quality = std::max(how.quality, format.leastQuality);
     switch (format.writer) {
     case Writer::Jfif: {

@@ -17,14 +17,23 @@ struct Attempt {
     int quality = 0; // 0: lossless PNG
 };
 
-// rgb8 at scale of its size, each side at least one pixel, held in memory.
+// rgb8 at scale of its size, each side at least one pixel, held in memory. The frames of an
+// animation (stacked, page-height set) each keep the same whole number of rows.
 VImage scaledDown(const VImage& rgb8, double scale) {
+    const bool frames = rgb8.get_typeof("page-height") != 0;
+    const int frameHeight = frames ? rgb8.get_int("page-height") : rgb8.height();
+    const int count = std::max(1, rgb8.height() / std::max(1, frameHeight));
     const int width = std::max(1, int(std::lround(rgb8.width() * scale)));
-    const int height = std::max(1, int(std::lround(rgb8.height() * scale)));
-    return rgb8
-        .resize(double(width) / rgb8.width(),
-                VImage::option()->set("vscale", double(height) / rgb8.height()))
-        .copy_memory();
+    const int height = std::max(1, int(std::lround(frameHeight * scale)));
+    VImage out = rgb8.resize(double(width) / rgb8.width(),
+                             VImage::option()->set("vscale", double(height) / frameHeight));
+    if (out.width() != width || out.height() != height * count)
+        out = out.embed(0, 0, width, height * count,
+                        VImage::option()->set("extend", VIPS_EXTEND_COPY));
+    out = out.copy_memory();
+    if (frames)
+        out.set("page-height", height);
+    return out;
 }
 
 } // namespace
