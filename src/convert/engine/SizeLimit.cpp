@@ -39,23 +39,26 @@ VImage scaledDown(const VImage& rgb8, double scale) {
 } // namespace
 
 bool sizeLimitApplies(const OutputFormat& format) {
-    return format.code == FormatCode::Png ||
+    return format.code == FormatCode::Png || format.code == FormatCode::Gif ||
            (format.usesQuality && (format.writer == Writer::Jfif || format.writer == Writer::Vips));
 }
 
 LimitedEncoding encodeWithin(const VImage& rgb8, const OutputFormat& format, int maxQuality,
                              const SizeLimit& limit, const QualityEncoder& encode) {
     const bool png = format.code == FormatCode::Png;
+    // GIF has no quality to lower, only colours: below 100 a quality keeps fewer of them.
+    const bool gif = format.code == FormatCode::Gif;
     // A lossy format's qualities up to the one the user chose; PNG's palette qualities, all
     // of them below its lossless form (quality 0 here).
-    const int top = png ? 100 : std::max(maxQuality, format.leastQuality);
+    const int top = png || gif ? 100 : std::max(maxQuality, format.leastQuality);
     // Qualities below the least the encoder honours give its default, not a smaller file.
     const int least = format.leastQuality;
     VImage image = rgb8;
     std::optional<Attempt> fitting;
     std::optional<Attempt> smallest;
     const auto fitsAt = [&](int quality) {
-        Attempt attempt{encode(image, quality, png && quality > 0), quality};
+        Attempt attempt{encode(image, quality, (png && quality > 0) || (gif && quality < 100)),
+                        quality};
         if (attempt.bytes.size() <= limit.bytes) {
             fitting = std::move(attempt);
             return true;
