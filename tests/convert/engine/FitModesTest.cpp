@@ -272,5 +272,25 @@ TEST(AnimationTest, PatchedFramesComeOutWhole) {
     }
 }
 
+// WebP back to GIF: every frame, its loop, and delays to GIF's hundredths of a second.
+TEST(AnimationTest, WebpIntoGifKeepsItsFramesWithDelaysToTheHundredth) {
+    QTemporaryDir dir;
+    VImage stack = VImage::new_from_file(threeFrames(dir).toUtf8(), VImage::option()->set("n", -1))
+                       .copy();
+    stack.set("delay", std::vector<int>{44, 256, 70});
+    const QString webp = dir.filePath(QStringLiteral("three.webp"));
+    stack.webpsave(webp.toUtf8(), VImage::option()->set("lossless", true));
+    LeadImage LEAD1;
+    ASSERT_EQ(LEAD1.Load(webp), status::kOk);
+    ASSERT_EQ(FitAnimation(LEAD1, boxed(kFit)).status, status::kOk);
+    const QString out = dir.filePath(QStringLiteral("out.gif"));
+    ASSERT_EQ(test::save(LEAD1, out, *outputFormatFor(FormatCode::Gif), 2), status::kOk);
+    const VImage frames = VImage::new_from_file(out.toUtf8(), VImage::option()->set("n", -1));
+    EXPECT_EQ(frames.get_int("n-pages"), 3);
+    EXPECT_EQ(frames.get_array_int("delay"), (std::vector<int>{40, 260, 70}));
+    EXPECT_EQ(frames.get_int("loop"), stack.get_int("loop"));
+    EXPECT_EQ(colourAt(frames, 90, 2 * 80 + 40), 'B');
+}
+
 } // namespace
 } // namespace quillmorph
