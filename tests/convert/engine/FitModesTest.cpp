@@ -275,8 +275,8 @@ TEST(AnimationTest, PatchedFramesComeOutWhole) {
 // WebP back to GIF: every frame, its loop, and delays to GIF's hundredths of a second.
 TEST(AnimationTest, WebpIntoGifKeepsItsFramesWithDelaysToTheHundredth) {
     QTemporaryDir dir;
-    VImage stack = VImage::new_from_file(threeFrames(dir).toUtf8(), VImage::option()->set("n", -1))
-                       .copy();
+    VImage stack =
+        VImage::new_from_file(threeFrames(dir).toUtf8(), VImage::option()->set("n", -1)).copy();
     stack.set("delay", std::vector<int>{44, 256, 70});
     const QString webp = dir.filePath(QStringLiteral("three.webp"));
     stack.webpsave(webp.toUtf8(), VImage::option()->set("lossless", true));
