@@ -298,6 +298,14 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
@@ -328,21 +336,14 @@ and the options after it are off unless given.
   --keep-dates        give each output its source&apos;s modification time
   --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
                       the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
-                      as a palette); outputs of a free size are made smaller to fit
+                      as a palette, GIF with fewer colours); outputs of a free size
+                      are made smaller to fit
   --help              show this text
   --version           show the version
 
 Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 --keep-going, any file failed), 2 usage error.
 </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -305,6 +305,14 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>--crop には「%1」ではなく、centre か attention を指定してください</translation>
     </message>
     <message>
+        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
+    </message>
+    <message>
+        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
+        <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
@@ -335,7 +343,8 @@ and the options after it are off unless given.
   --keep-dates        give each output its source&apos;s modification time
   --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
                       the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
-                      as a palette); outputs of a free size are made smaller to fit
+                      as a palette, GIF with fewer colours); outputs of a free size
+                      are made smaller to fit
   --help              show this text
   --version           show the version
 
@@ -373,22 +382,14 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
   --keep-dates        出力ファイルの更新日時を元のファイルと同じにする
   --max-size SIZE     出力ファイルをそれぞれ SIZE 以下にする: KB 単位、または K、M を
                       付ける (300K、1.5M)。収まる中で最高の画質で保存する (JPEG、
-                      CMP、WEBP、AVIF、JXL。PNG はパレット画像にする)。大きさが
-                      決まっていない出力は、収まるまで小さくする
+                      CMP、WEBP、AVIF、JXL。PNG はパレット画像に、GIF は色を減らす)。
+                      大きさが決まっていない出力は、収まるまで小さくする
   --help              この説明を表示する
   --version           バージョンを表示する
 
 終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
 --keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
 </translation>
-    </message>
-    <message>
-        <source>--max-size wants a size in KB or with K or M, up to 1024M, not &quot;%1&quot;</source>
-        <translation>--max-size には「%1」ではなく、KB 単位の数値か、K または M を付けたサイズ (1024M まで) を指定してください</translation>
-    </message>
-    <message>
-        <source>--max-size wants at least 1K (0 for no limit), not &quot;%1&quot;</source>
-        <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
     </message>
 </context>
 <context>
