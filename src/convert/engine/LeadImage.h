@@ -36,7 +36,7 @@ struct SourceHeader {
     bool alpha = false;            // the pixels have an alpha band
     bool chromaSubsampled = false; // a JPEG whose colour planes have fewer samples
     bool turned = false;           // its orientation turns or mirrors it
-    int pages = 1; // frames of an animated GIF or WebP, as its loader counts them (at most 4097)
+    int pages = 1; // pages or frames in the file, as its loader counts them (GIF: at most 4097)
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded
