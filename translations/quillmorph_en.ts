@@ -406,6 +406,22 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>--name: &quot;%1&quot; cannot be in a name; the fields are {name}, {n}, {w}, {h}, {date} and {preset}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--size wants WxH with W and H from 1 to 32767, Wx* or *xH, or a percent such as 50%, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown preset &quot;%1&quot;; use one of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
@@ -442,7 +458,8 @@ and the options after it are off unless given.
   --keep-dates        give each output its source&apos;s modification time
   --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
                       the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
-                      as a palette); outputs of a free size are made smaller to fit
+                      as a palette, GIF with fewer colours); outputs of a free size
+                      are made smaller to fit
   --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,
                       thumbnail, web-webp, its label such as メール用, or one
                       saved in the window); options given go over it
@@ -456,22 +473,6 @@ and the options after it are off unless given.
 Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 --keep-going, any file failed), 2 usage error.
 </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--name: &quot;%1&quot; cannot be in a name; the fields are {name}, {n}, {w}, {h}, {date} and {preset}</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--size wants WxH with W and H from 1 to 32767, Wx* or *xH, or a percent such as 50%, not &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>unknown preset &quot;%1&quot;; use one of %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

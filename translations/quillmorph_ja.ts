@@ -414,6 +414,22 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>--max-size には「%1」ではなく、1K 以上のサイズ (0 で上限なし) を指定してください</translation>
     </message>
     <message>
+        <source>--name: &quot;%1&quot; cannot be in a name; the fields are {name}, {n}, {w}, {h}, {date} and {preset}</source>
+        <translation>--name: 「%1」は名前に使えません。使えるのは {name}、{n}、{w}、{h}、{date}、{preset} です</translation>
+    </message>
+    <message>
+        <source>--size wants WxH with W and H from 1 to 32767, Wx* or *xH, or a percent such as 50%, not &quot;%1&quot;</source>
+        <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH、Wx* か *xH、または 50% のような割合を指定してください</translation>
+    </message>
+    <message>
+        <source>unknown preset &quot;%1&quot;; use one of %2</source>
+        <translation>プリセット「%1」はありません。%2 のいずれかを指定してください</translation>
+    </message>
+    <message>
+        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
+        <translation>--quality には「%1」ではなく、0 ～ 100 の数値か auto を指定してください</translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
@@ -450,7 +466,8 @@ and the options after it are off unless given.
   --keep-dates        give each output its source&apos;s modification time
   --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
                       the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
-                      as a palette); outputs of a free size are made smaller to fit
+                      as a palette, GIF with fewer colours); outputs of a free size
+                      are made smaller to fit
   --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,
                       thumbnail, web-webp, its label such as メール用, or one
                       saved in the window); options given go over it
@@ -501,8 +518,8 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
   --keep-dates        出力ファイルの更新日時を元のファイルと同じにする
   --max-size SIZE     出力ファイルをそれぞれ SIZE 以下にする: KB 単位、または K、M を
                       付ける (300K、1.5M)。収まる中で最高の画質で保存する (JPEG、
-                      CMP、WEBP、AVIF、JXL。PNG はパレット画像にする)。大きさが
-                      決まっていない出力は、収まるまで小さくする
+                      CMP、WEBP、AVIF、JXL。PNG はパレット画像に、GIF は色を減らす)。
+                      大きさが決まっていない出力は、収まるまで小さくする
   --preset NAME       プリセットの設定で変換する (mail、blog、sns-square、wallpaper、
                       thumbnail、web-webp、メール用 などの表示名、またはウィンドウで
                       保存したもの)。指定したオプションはプリセットより優先する
@@ -516,22 +533,6 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
 終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
 --keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
 </translation>
-    </message>
-    <message>
-        <source>--name: &quot;%1&quot; cannot be in a name; the fields are {name}, {n}, {w}, {h}, {date} and {preset}</source>
-        <translation>--name: 「%1」は名前に使えません。使えるのは {name}、{n}、{w}、{h}、{date}、{preset} です</translation>
-    </message>
-    <message>
-        <source>--size wants WxH with W and H from 1 to 32767, Wx* or *xH, or a percent such as 50%, not &quot;%1&quot;</source>
-        <translation>--size には「%1」ではなく、W と H が 1 ～ 32767 の WxH、Wx* か *xH、または 50% のような割合を指定してください</translation>
-    </message>
-    <message>
-        <source>unknown preset &quot;%1&quot;; use one of %2</source>
-        <translation>プリセット「%1」はありません。%2 のいずれかを指定してください</translation>
-    </message>
-    <message>
-        <source>--quality wants a number from 0 to 100 or auto, not &quot;%1&quot;</source>
-        <translation>--quality には「%1」ではなく、0 ～ 100 の数値か auto を指定してください</translation>
     </message>
 </context>
 <context>

@@ -344,7 +344,7 @@ TEST_F(StoredSettings, PresetsShowInTheControlsAndAreStoredApart) {
 TEST_F(StoredSettings, TheMenusSizeLimitReachesTheBatchesAndIsStored) {
     openWithFile(kDefaultFile);
     auto* choose = control<QAction>("chooseSizeLimit");
-    EXPECT_EQ(choose->text(), QStringLiteral("ファイルサイズの上限…（JPEG, PNG, CMP, WEBP, AVIF, JXL）"));
+    EXPECT_EQ(choose->text(), QStringLiteral("ファイルサイズの上限…（JPEG, PNG, GIF, CMP, WEBP, AVIF, JXL）"));
     EXPECT_EQ(control<QAction>("sizeLimit")->text(), QStringLiteral("上限なし"));
     nextSizeLimit_ = 250;
     choose->trigger();

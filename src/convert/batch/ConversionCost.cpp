@@ -1,5 +1,6 @@
 #include "batch/ConversionCost.h"
 
+#include "engine/Animation.h"
 #include "engine/QualityByEye.h"
 #include "engine/SizeLimit.h"
 
@@ -119,10 +120,15 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
     const double outputPixels = boxed ? boxPixels : double(header.width) * header.height;
     double bytes = decodingBytes(header, boxPixels);
     if (const OutputFormat* format = options.format.row) {
+        // An animation streams a frame at a time, but for its table of every output row.
+        const bool animated = keepsAnimation(header, *format);
+        const double frames = animated ? header.pages : 1;
+        if (animated)
+            bytes += 4.0 * (boxed ? box.height : header.height) * frames;
         bytes += encoderBytesPerPixel(*format) * outputPixels;
-        // The file-size limit holds the fitted pixels to encode them again.
+        // The file-size limit holds the fitted pixels, every frame of them, to encode them again.
         if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))
-            bytes += 3 * outputPixels;
+            bytes += 3 * outputPixels * frames;
         if (options.qualityByEye && qualityByEyeApplies(*format))
             bytes += bytesJudgingByEye(outputPixels);
     }

@@ -1,6 +1,7 @@
 #include "batch/FileConversion.h"
 
 #include "batch/ConversionCost.h"
+#include "engine/Animation.h"
 #include "engine/Encoding.h"
 #include "engine/FitAndPad.h"
 #include "engine/ImagingEngine.h"
@@ -120,12 +121,16 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
         prepared.reports << (step == PadStep::Fill ? Failure::Kind::FillFailed
                                                    : Failure::Kind::CombineFailed);
     };
-    if (const StepStatus st = FitAndPad(LEAD1, file.images.LEAD_work, fit, report); !st.ok()) {
-        prepared.failure = Failure::engine(st, file.path);
+    const OutputFormat* format = options.format.row;
+    // Into GIF and WEBP an animation keeps its frames; elsewhere its first frame is the picture.
+    const StepStatus fitted = format && keepsAnimation(LEAD1.header(), *format)
+                                  ? FitAnimation(LEAD1, fit)
+                                  : FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
+    if (!fitted.ok()) {
+        prepared.failure = Failure::engine(fitted, file.path);
         return prepared;
     }
 
-    const OutputFormat* format = options.format.row;
     if (!format) {
         prepared.failure = Failure::unknownFormat(options.format.unknownText, {});
         return prepared;

@@ -1,5 +1,6 @@
 #include "engine/FormatWriters.h"
 
+#include "engine/Animation.h"
 #include "engine/JfifTarget.h"
 #include "engine/PsdWriter.h"
 
@@ -56,9 +57,9 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
             const Encoding& how, const QByteArray& exif) {
     // Whatever a saver makes of strip (libvips 8.14's webpsave ignores it and wrote a photo's
     // GPS position and serial numbers), it is handed an image that holds nothing but the EXIF
-    // we kept.
+    // we kept, and an animation's frame layout.
     const bool strip = exif.isEmpty() || !format.carriesExif;
-    const VImage image = withOnlyExif(rgb8, strip ? QByteArray() : exif);
+    const VImage image = withAnimationOf(withOnlyExif(rgb8, strip ? QByteArray() : exif), rgb8);
     const int quality = std::max(how.quality, format.leastQuality);
     switch (format.writer) {
     case Writer::Jfif: {
@@ -71,13 +72,19 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
         // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
         // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
         // no tRNS.
-        const VImage input = how.palette ? image.bandjoin_const({255}) : image;
+        const bool fewerColours = how.palette && format.code == FormatCode::Gif;
+        const VImage input = how.palette && !fewerColours ? image.bandjoin_const({255}) : image;
         VOption* options =
             VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
-        if (format.usesQuality || how.palette)
-            options->set("Q", quality);
-        if (how.palette)
-            options->set("palette", true);
+        if (fewerColours) {
+            // The palette's bits are what shrinks a GIF most (18-30 % a bit), from 7 down to 1.
+            options->set("bitdepth", std::clamp(1 + (quality - 1) * 7 / 99, 1, 7));
+        } else {
+            if (format.usesQuality || how.palette)
+                options->set("Q", quality);
+            if (how.palette)
+                options->set("palette", true);
+        }
         VImage::call_option_string(targetSaver(format).c_str(), format.options, options);
         return;
     }

@@ -22,7 +22,8 @@ QByteArray encodedImage(const vips::VImage& rgb8, const OutputFormat& format, in
                         const QByteArray& exif = {});
 
 // The bytes of rgb8 in format at the encoder quality (the saver's Q, 1…100) — for PNG with
-// palette, an 8-bit palette image whose quantiser works at quality — with the metadata
+// palette, an 8-bit palette image whose quantiser works at quality; for GIF with palette, a
+// palette of fewer bits the lower quality is — with the metadata
 // writeImage would give it. For the file-size limit, which tries several. Throws vips::VError.
 QByteArray encodedAtQuality(const vips::VImage& rgb8, const OutputFormat& format, int quality,
                             bool palette, const QByteArray& exif = {});

@@ -83,7 +83,8 @@ SourceHeader headerOf(const char* loader, const VImage& file, bool turned) {
             int(VIPS_IMAGE_SIZEOF_PEL(file.get_image())),
             file.has_alpha(),
             file.get_typeof(chroma) != 0 && !g_str_has_prefix(file.get_string(chroma), "4:4:4"),
-            turned};
+            turned,
+            file.get_typeof("n-pages") != 0 ? std::max(1, file.get_int("n-pages")) : 1};
 }
 
 // Size and Crop report to the sizing step.
@@ -110,6 +111,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     pristine_ = false;
     coloursPending_ = false;
     flatColour_.reset();
+    frameHeight_ = 0;
 
     EngineStatus openStatus = status::kOk;
     source_ = SourceFile::open(path, openStatus);
@@ -164,7 +166,7 @@ float LeadImage::width() const {
 }
 
 float LeadImage::height() const {
-    return isEmpty() ? 0.0f : float(image_.height());
+    return isEmpty() ? 0.0f : float(frameHeight_ > 0 ? frameHeight_ : image_.height());
 }
 
 StepStatus LeadImage::Size(float w, float h) {
@@ -254,6 +256,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     coloursPending_ = other.coloursPending_;
     cmykFile_ = other.cmykFile_;
     flatColour_ = other.flatColour_;
+    frameHeight_ = other.frameHeight_;
 }
 
 EngineStatus LeadImage::Fill(quint32 colour) {
@@ -316,6 +319,27 @@ EngineStatus LeadImage::Combine(float left, float top, float width, float height
 
 VImage LeadImage::rgb8() const {
     return flattenedRgb(pixels(), 0xFFFFFF);
+}
+
+VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
+                                  vips::VOption* options) const {
+    if (svg_)
+        return VImage::thumbnail_buffer(svg_.get(), width,
+                                        options->set("option_string", loaderOptions.c_str()));
+    return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
+                             options);
+}
+
+std::string LeadImage::sourceName() const {
+    return source_ && !svg_ ? source_->loaderName() : std::string();
+}
+
+void LeadImage::holdFrames(VImage frames, int frameHeight) {
+    image_ = std::move(frames);
+    frameHeight_ = frameHeight;
+    pristine_ = false;
+    coloursPending_ = false;
+    flatColour_.reset();
 }
 
 void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms) {

@@ -36,6 +36,7 @@ struct SourceHeader {
     bool alpha = false;            // the pixels have an alpha band
     bool chromaSubsampled = false; // a JPEG whose colour planes have fewer samples
     bool turned = false;           // its orientation turns or mirrors it
+    int pages = 1; // pages or frames in the file, as its loader counts them (GIF: at most 4097)
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded
@@ -56,7 +57,8 @@ public:
     // its path comes to name meanwhile.
     EngineStatus Load(const FilePath& path);
 
-    // Size of the current image in pixels, upright after EXIF orientation; 0 when empty.
+    // Size of the current image in pixels, upright after EXIF orientation; 0 when empty. For
+    // frames held by holdFrames, the size of one frame.
     float width() const;
     float height() const;
 
@@ -106,6 +108,19 @@ public:
     // libvips decodes with a grey remainder and a warning only (JpegCheck.h): decodes it again.
     bool sourceEndsBeforeItsLastRow() const;
 
+    // The file last loaded, opened again with options, or through libvips' shrinking loader to
+    // width pixels wide with loaderOptions ("n=-1"); for a reader of every frame (Animation.h).
+    // Throws vips::VError.
+    vips::VImage reopened(vips::VOption* options) const { return opened(options); }
+    vips::VImage reopenedSmaller(int width, const std::string& loaderOptions,
+                                 vips::VOption* options) const;
+    // The name libvips opens the file last loaded by; empty for none or a drawing held in memory.
+    std::string sourceName() const;
+
+    // Holds frames, 8-bit sRGB frames of frameHeight rows each stacked top to bottom (with
+    // page-height, delay and loop set), as the image from now on.
+    void holdFrames(vips::VImage frames, int frameHeight);
+
     // Embedded profiles are applied with the batch's shared transforms from now on (copies
     // share them too); without, each image builds its own.
     void useColourTransforms(std::shared_ptr<ColourTransforms> transforms);
@@ -129,6 +144,7 @@ private:
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
+    int frameHeight_ = 0;               // image_ holds frames of this many rows; 0: one picture
 };
 
 // The largest image, in pixels, the engine loads.

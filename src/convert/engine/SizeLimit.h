@@ -23,10 +23,12 @@ struct LimitedEncoding {
     double scale = 1;   // how much the picture was made smaller
 };
 
-// The formats a limit applies to: the lossy ones (their quality) and PNG (a palette).
+// The formats a limit applies to: the lossy ones (their quality), PNG (a palette) and GIF
+// (fewer colours).
 bool sizeLimitApplies(const OutputFormat& format);
 
-// One encoding of image at an encoder quality; palette for PNG's quantised form.
+// One encoding of image at an encoder quality; palette for PNG's quantised form and GIF's
+// fewer colours.
 using QualityEncoder =
     std::function<QByteArray(const vips::VImage& image, int quality, bool palette)>;
 

@@ -1,5 +1,8 @@
 #include "batch/ConversionCost.h"
+#include "AnimatedGif.h"
+#include "Saving.h"
 #include "batch/MachineMemory.h"
+#include "engine/Animation.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -110,6 +113,52 @@ TEST(ConversionCostTest, TheBudgetAndTheRefusalFollowTheMemoryLeft) {
     EXPECT_TRUE(tooDearForMemory(4.1e9, 8e9));
     EXPECT_FALSE(tooDearForMemory(3.9e9, 8e9));
     EXPECT_FALSE(tooDearForMemory(1e12, 0)) << "not known: nothing is refused";
+}
+
+// A long screen recording: a thousand frames, each a patch over the last, converted with every
+// frame into the box, its estimate (all frames held for a file-size limit) within the least
+// budget; and one of more frames than libvips' GIF loader reads, refused rather than cut short.
+TEST(ConversionCostTest, AThousandFramesFitTheBudgetAndMoreThanTheLoaderReadsAreRefused) {
+    QTemporaryDir dir;
+    const auto patchAt = [](int i) {
+        return test::GifPatch{(i * 24) % 456, (i / 19 * 24) % 246, 24, 24, 1 + i % 3, 40};
+    };
+    std::vector<test::GifPatch> patches{{0, 0, 480, 270, 0, 40}};
+    for (int i = 1; i < 1000; ++i)
+        patches.push_back(patchAt(i));
+    const std::vector<test::Rgb> palette{{200, 40, 40}, {40, 200, 40}, {0, 0, 255}, {240, 240, 0}};
+    const QString gif = test::writeBytes(dir.filePath(QStringLiteral("long.gif")),
+                                         test::gifOfPatches(480, 270, palette, patches, 0));
+    LeadImage LEAD1;
+    ASSERT_EQ(LEAD1.Load(gif), status::kOk);
+    ASSERT_EQ(LEAD1.header().pages, 1000);
+    ConversionOptions options = into("WEBP");
+    options.box = BoxSize{160, 90};
+    options.sizeLimitBytes = 1024 * 1024;
+    EXPECT_LT(workingBytes(LEAD1.header(), options), bytesInFlightBudget(0));
+
+    ASSERT_EQ(FitAnimation(LEAD1, {true, 160, 90, 0xFFFFFF, FitMode::Fit}).status, status::kOk);
+    QByteArray webp;
+    ASSERT_EQ(test::encodeToMemory(LEAD1, *outputFormatFor(FormatCode::Webp), 2, webp),
+              status::kOk);
+    const vips::VImage frames = vips::VImage::new_from_buffer(
+        webp.constData(), size_t(webp.size()), "", vips::VImage::option()->set("n", -1));
+    ASSERT_EQ(frames.get_int("n-pages"), 1000);
+    const test::GifPatch last = patchAt(999);
+    const int x = (last.left + 12) / 3;
+    const int y = (last.top + 12) / 3;
+    EXPECT_TRUE(test::near(test::pixelAt(frames, x, y), palette[0], 12));
+    EXPECT_TRUE(
+        test::near(test::pixelAt(frames, x, 999 * 90 + y), palette[size_t(last.colour)], 12));
+
+    std::vector<test::GifPatch> tooMany(4100, test::GifPatch{0, 0, 2, 2, 1, 10});
+    LeadImage endless;
+    ASSERT_EQ(endless.Load(test::writeBytes(dir.filePath(QStringLiteral("endless.gif")),
+                                            test::gifOfPatches(2, 2, palette, tooMany, 0))),
+              status::kOk);
+    const StepStatus refused = FitAnimation(endless, {true, 1, 1, 0xFFFFFF, FitMode::Fit});
+    EXPECT_EQ(refused.status, status::kImageTooLarge);
+    EXPECT_EQ(refused.stage, Stage::Load);
 }
 
 constexpr double kNone = std::numeric_limits<double>::infinity();

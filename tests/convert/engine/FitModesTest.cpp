@@ -1,5 +1,7 @@
+#include "AnimatedGif.h"
 #include "Saving.h"
 #include "TestImages.h"
+#include "engine/Animation.h"
 #include "engine/FitAndPad.h"
 
 #include <QTemporaryDir>
@@ -147,6 +149,148 @@ INSTANTIATE_TEST_SUITE_P(
                                "KGKGKKK"},
                       // Without a margin, transparency still lands on the margin colour.
                       ModeCase{Source::Clear, kFill, false, kMiddle, 600, 450, "BBBBBBB"}));
+
+// Animations: the same modes, every frame, from a GIF whose later frames are patches.
+
+const std::vector<Rgb> kPalette{{200, 40, 40}, {40, 200, 40}, {0, 0, 255}, {128, 128, 128}};
+
+// Red; then green over the left half; then blue over the right half.
+QString threeFrames(const QTemporaryDir& dir) {
+    return test::writeBytes(
+        dir.filePath(QStringLiteral("three.gif")),
+        test::gifOfPatches(60, 40, kPalette,
+                           {{0, 0, 60, 40, 0, 100}, {0, 0, 30, 40, 1, 250}, {30, 0, 30, 40, 2, 70}},
+                           2));
+}
+
+struct AnimationCase {
+    FitRequest request;
+    int width, height;
+    // Per frame: the colours at 3/8 and 5/8 across the middle row and at 7/8 across the top row.
+    const char* colours;
+};
+
+void PrintTo(const AnimationCase& c, std::ostream* os) {
+    *os << "mode " << int(c.request.mode) << (c.request.sizeConversion ? "" : " own size")
+        << (c.request.noEnlarge ? " never enlarge" : "") << " crop " << int(c.request.crop);
+}
+
+class AnimationModesTest : public ::testing::TestWithParam<std::tuple<AnimationCase, FormatCode>> {
+};
+
+TEST_P(AnimationModesTest, EveryFrameMeetsTheBoxWithItsDelayAndLoop) {
+    const auto& [c, code] = GetParam();
+    QTemporaryDir dir;
+    const VImage source =
+        VImage::new_from_file(threeFrames(dir).toUtf8(), VImage::option()->set("n", -1));
+    LeadImage LEAD1;
+    ASSERT_EQ(LEAD1.Load(dir.filePath(QStringLiteral("three.gif"))), status::kOk);
+    const OutputFormat& format = *outputFormatFor(code);
+    ASSERT_TRUE(keepsAnimation(LEAD1.header(), format));
+    ASSERT_EQ(FitAnimation(LEAD1, c.request).status, status::kOk);
+    const QString out = dir.filePath(QStringLiteral("out") + QLatin1String(format.extension));
+    ASSERT_EQ(test::save(LEAD1, out, format, 2), status::kOk);
+
+    const VImage frames = VImage::new_from_file(out.toUtf8(), VImage::option()->set("n", -1));
+    ASSERT_EQ(frames.get_int("n-pages"), 3);
+    ASSERT_EQ(frames.width(), c.width);
+    ASSERT_EQ(frames.get_int("page-height"), c.height);
+    EXPECT_EQ(frames.get_array_int("delay"), source.get_array_int("delay"));
+    EXPECT_EQ(frames.get_int("loop"), source.get_int("loop"));
+    QByteArray seen;
+    for (int frame = 0; frame < 3; ++frame) {
+        const int top = frame * c.height;
+        seen += colourAt(frames, c.width * 3 / 8, top + c.height / 2);
+        seen += colourAt(frames, c.width * 5 / 8, top + c.height / 2);
+        seen += colourAt(frames, c.width * 7 / 8, top + 1);
+    }
+    EXPECT_EQ(seen.toStdString(), c.colours);
+}
+
+FitRequest boxed(FitMode mode, bool noEnlarge = false, CropAnchor crop = kMiddle, int side = 120) {
+    return {true, side, side, 0x808080, mode, crop, noEnlarge};
+}
+
+// 60 × 40 into 120 × 120: pad and fit at 2, fill at 3 (its sides cut), never enlarge at 1. On
+// the flat first frame attention prefers no part, and libvips keeps the left edge. Into 30 × 30
+// (shrunk while decoding): pad at 0.5, fill at 0.75.
+INSTANTIATE_TEST_SUITE_P(
+    ModesIntoGifAndWebp, AnimationModesTest,
+    ::testing::Combine(
+        ::testing::Values(AnimationCase{boxed(kPad), 120, 120, "RRKGRKGBK"},
+                          AnimationCase{boxed(kPad, true), 120, 120, "RRKGRKGBK"},
+                          AnimationCase{boxed(kFit), 120, 80, "RRRGRRGBB"},
+                          AnimationCase{boxed(kFit, true), 60, 40, "RRRGRRGBB"},
+                          AnimationCase{boxed(kFill), 120, 120, "RRRGRRGBB"},
+                          AnimationCase{boxed(kFill, false, CropAnchor::Attention), 120, 120,
+                                        "RRRGGRGGB"},
+                          AnimationCase{{false, 0, 0, 0x808080}, 60, 40, "RRRGRRGBB"},
+                          AnimationCase{boxed(kPad, false, kMiddle, 30), 30, 30, "RRKGRKGBK"},
+                          AnimationCase{boxed(kFill, false, kMiddle, 30), 30, 30, "RRRGRRGBB"}),
+        ::testing::Values(FormatCode::Gif, FormatCode::Webp)));
+
+// Every output frame is the source frame as a browser shows it: patches laid over what the
+// frames before left, a frame put back ("previous") or, with transparency, cleared
+// ("background"), which lands on the margin colour.
+TEST(AnimationTest, PatchedFramesComeOutWhole) {
+    QTemporaryDir dir;
+    const QString gif = test::writeBytes(dir.filePath(QStringLiteral("patches.gif")),
+                                         test::gifOfPatches(40, 30, kPalette,
+                                                            {{0, 0, 40, 30, 0, 100, 1},
+                                                             {0, 0, 20, 30, 1, 100, 3},
+                                                             {20, 10, 20, 10, 2, 100, 2, 7},
+                                                             {0, 20, 10, 10, 1, 100, 1}},
+                                                            0));
+    const quint32 margin = 0x808080;
+    const auto frame = [](const std::vector<std::tuple<int, int, int, int, int>>& rects) {
+        VImage canvas = test::solid(40, 30, kPalette[3]);
+        for (const auto& [x, y, w, h, colour] : rects)
+            canvas = canvas.insert(test::solid(w, h, kPalette[size_t(colour)]), x, y);
+        return canvas;
+    };
+    const std::vector<VImage> expected{
+        frame({{0, 0, 40, 30, 0}}),
+        frame({{0, 0, 40, 30, 0}, {0, 0, 20, 30, 1}}),
+        frame({{0, 0, 40, 30, 0}, {20, 10, 20, 10, 2}}),
+        frame({{0, 0, 20, 10, 0},
+               {0, 10, 20, 20, 0},
+               {0, 0, 40, 10, 0},
+               {0, 20, 40, 10, 0},
+               {0, 20, 10, 10, 1}}),
+    };
+    LeadImage LEAD1;
+    ASSERT_EQ(LEAD1.Load(gif), status::kOk);
+    ASSERT_EQ(FitAnimation(LEAD1, {false, 0, 0, margin}).status, status::kOk);
+    const QString out = dir.filePath(QStringLiteral("out.gif"));
+    ASSERT_EQ(test::save(LEAD1, out, *outputFormatFor(FormatCode::Gif), 2), status::kOk);
+    const VImage frames = VImage::new_from_file(out.toUtf8(), VImage::option()->set("n", -1));
+    ASSERT_EQ(frames.height(), 30 * 4);
+    for (int i = 0; i < 4; ++i) {
+        const VImage got =
+            frames.extract_area(0, 30 * i, 40, 30).extract_band(0, VImage::option()->set("n", 3));
+        EXPECT_EQ((got - expected[size_t(i)]).abs().max(), 0) << "frame " << i;
+    }
+}
+
+// WebP back to GIF: every frame, its loop, and delays to GIF's hundredths of a second.
+TEST(AnimationTest, WebpIntoGifKeepsItsFramesWithDelaysToTheHundredth) {
+    QTemporaryDir dir;
+    VImage stack =
+        VImage::new_from_file(threeFrames(dir).toUtf8(), VImage::option()->set("n", -1)).copy();
+    stack.set("delay", std::vector<int>{44, 256, 70});
+    const QString webp = dir.filePath(QStringLiteral("three.webp"));
+    stack.webpsave(webp.toUtf8(), VImage::option()->set("lossless", true));
+    LeadImage LEAD1;
+    ASSERT_EQ(LEAD1.Load(webp), status::kOk);
+    ASSERT_EQ(FitAnimation(LEAD1, boxed(kFit)).status, status::kOk);
+    const QString out = dir.filePath(QStringLiteral("out.gif"));
+    ASSERT_EQ(test::save(LEAD1, out, *outputFormatFor(FormatCode::Gif), 2), status::kOk);
+    const VImage frames = VImage::new_from_file(out.toUtf8(), VImage::option()->set("n", -1));
+    EXPECT_EQ(frames.get_int("n-pages"), 3);
+    EXPECT_EQ(frames.get_array_int("delay"), (std::vector<int>{40, 260, 70}));
+    EXPECT_EQ(frames.get_int("loop"), stack.get_int("loop"));
+    EXPECT_EQ(colourAt(frames, 90, 2 * 80 + 40), 'B');
+}
 
 } // namespace
 } // namespace quillmorph

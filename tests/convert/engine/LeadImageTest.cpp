@@ -461,12 +461,21 @@ TEST_F(LeadImageTest, ASizeLimitKeepsTheBestQualityThatFits) {
     ASSERT_TRUE(palette.within);
     EXPECT_EQ(palette.bytes.at(25), char(3)) << "IHDR colour type: a palette";
 
+    // GIF: fewer colours. Noise of 256 greys keeps about a bit less per eighth of its size.
+    const OutputFormat& gif = *outputFormatFor(FormatCode::Gif);
+    const qint64 allColours = encodedAtQuality(picture, gif, 100, false).size();
+    const LimitedEncoding fewer = within(gif, allColours * 2 / 3, false);
+    ASSERT_TRUE(fewer.within);
+    EXPECT_LE(fewer.bytes.size(), allColours * 2 / 3);
+    EXPECT_LT(fewer.quality, 100);
+    EXPECT_EQ(within(gif, allColours, false).quality, 100) << "what fits keeps every colour";
+
     QStringList limited;
     for (const OutputFormat& format : outputFormats()) {
         if (sizeLimitApplies(format))
             limited << QLatin1String(format.name);
     }
-    EXPECT_EQ(limited.join(' '), QStringLiteral("JPEG PNG CMP WEBP AVIF JXL"));
+    EXPECT_EQ(limited.join(' '), QStringLiteral("JPEG PNG GIF CMP WEBP AVIF JXL"));
 }
 
 // libjxl refuses the distance libvips asks for below quality 5 and libvips then encodes at its

@@ -71,5 +71,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ShrinkCase{115, true, true, 0.9, "90 90 1 "},
                       ShrinkCase{60, true, true, 0.9 * 0.9 * 0.9 * 0.9, "66 66 1 "}));
 
+// An animation (three 100 × 100 frames stacked) is made smaller frame by frame: each frame keeps
+// whole rows of its own, so none bleeds into the next.
+TEST(SizeLimitTest, AnAnimationIsMadeSmallerFrameByFrame) {
+    VImage frames = VImage::black(100, 300, VImage::option()->set("bands", 3)).copy();
+    frames.set("page-height", 100);
+    int frameHeight = 0;
+    const LimitedEncoding result = encodeWithin(
+        frames, *outputFormatFor(FormatCode::Webp), 90, {16 + 90 * 270 / 100, true},
+        [&](const VImage& image, int quality, bool palette) {
+            frameHeight = image.get_int("page-height");
+            return fakeEncoding(image, quality, palette);
+        });
+    EXPECT_TRUE(result.within);
+    EXPECT_TRUE(result.bytes.startsWith("90 270 1 ")) << result.bytes.left(16).toStdString();
+    EXPECT_EQ(frameHeight, 90);
+}
+
 } // namespace
 } // namespace quillmorph
