@@ -88,8 +88,8 @@ VImage flattenedOnto(VImage in, quint32 colour) {
 
 // in resampled to width × rows, its edge repeated where the resampler fell a pixel short.
 VImage resampledTo(const VImage& in, int width, int rows) {
-    const VImage out = in.resize(double(width) / in.width(),
-                                 VImage::option()->set("vscale", double(rows) / in.height()));
+    VImage out = in.resize(double(width) / in.width(),
+                           VImage::option()->set("vscale", double(rows) / in.height()));
     if (out.width() == width && out.height() == rows)
         return out;
     return out.embed(0, 0, width, rows, VImage::option()->set("extend", VIPS_EXTEND_COPY));

@@ -140,7 +140,7 @@ QByteArray exifDateTaken(const QByteArray& sourceExif) {
             continue;
         // "YYYY:MM:DD HH:MM:SS"; a camera without a clock writes blanks or zeros.
         const QByteArray text(reinterpret_cast<const char*>(entry->data), 10);
-        const QByteArray day = text.left(4) + text.mid(5, 2) + text.mid(8, 2);
+        QByteArray day = text.left(4) + text.mid(5, 2) + text.mid(8, 2);
         const bool digits =
             std::all_of(day.begin(), day.end(), [](char c) { return c >= '0' && c <= '9'; });
         if (digits && text.at(4) == ':' && text.at(7) == ':' && day != "00000000")
