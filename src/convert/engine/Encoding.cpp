@@ -69,35 +69,39 @@ StepStatus Encode(const LeadImage& image, const Folder& folder, const OutputForm
                       });
 }
 
-StepStatus EncodeWithin(const LeadImage& image, const Folder& folder, const OutputFormat& format,
-                        int qualityFactor, const SizeLimit& limit, PartialOutput& output,
-                        bool keepExif, LimitedEncoding& result) {
-    return encodeInto(
-        image, folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
-            // Decoded and fitted once; only the encodings are tried again.
-            const VImage decoded = withoutBlobs(rgb8).copy_memory();
-            result =
-                encodeWithin(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
-                             [&](const VImage& picture, int quality, bool palette) {
-                                 return encodedAtQuality(picture, format, quality, palette, exif);
-                             });
-            writeBytes(output.temporaryPath(), result.bytes);
-        });
-}
+namespace {
 
-StepStatus EncodeByEye(const LeadImage& image, const Folder& folder, const OutputFormat& format,
-                       int qualityFactor, const SizeLimit& limit, PartialOutput& output,
-                       bool keepExif, LimitedEncoding& result) {
+// A search over qualities (encodeWithin, encodeByEye) run on the picture decoded and fitted once;
+// only the encodings are tried again, and the bytes it keeps are written.
+template <typename Search>
+StepStatus encodeSearching(const LeadImage& image, const Folder& folder, const OutputFormat& format,
+                           int qualityFactor, const SizeLimit& limit, PartialOutput& output,
+                           bool keepExif, LimitedEncoding& result, Search search) {
     return encodeInto(
         image, folder, format, output, keepExif, [&](const VImage& rgb8, const QByteArray& exif) {
             const VImage decoded = withoutBlobs(rgb8).copy_memory();
-            result =
-                encodeByEye(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
+            result = search(decoded, format, jpegQualityFromFactor(qualityFactor), limit,
                             [&](const VImage& picture, int quality, bool palette) {
                                 return encodedAtQuality(picture, format, quality, palette, exif);
                             });
             writeBytes(output.temporaryPath(), result.bytes);
         });
+}
+
+} // namespace
+
+StepStatus EncodeWithin(const LeadImage& image, const Folder& folder, const OutputFormat& format,
+                        int qualityFactor, const SizeLimit& limit, PartialOutput& output,
+                        bool keepExif, LimitedEncoding& result) {
+    return encodeSearching(image, folder, format, qualityFactor, limit, output, keepExif, result,
+                           encodeWithin);
+}
+
+StepStatus EncodeByEye(const LeadImage& image, const Folder& folder, const OutputFormat& format,
+                       int qualityFactor, const SizeLimit& limit, PartialOutput& output,
+                       bool keepExif, LimitedEncoding& result) {
+    return encodeSearching(image, folder, format, qualityFactor, limit, output, keepExif, result,
+                           encodeByEye);
 }
 
 StepStatus encodeWith(const LeadImage& image, const OutputFormat& format, bool keepExif,
