@@ -70,7 +70,11 @@ QByteArray gifOfPatches(int width, int height, const std::vector<Rgb>& palette,
         put16(gif, patch.top);
         put16(gif, patch.width);
         put16(gif, patch.height);
-        gif.append(char(0));
+        gif.append(char(patch.ownRgb >= 0 ? 0x82 : 0));
+        for (int i = 0; patch.ownRgb >= 0 && i < 8; ++i)
+            gif.append(char(patch.ownRgb >> 16))
+                .append(char(patch.ownRgb >> 8))
+                .append(char(patch.ownRgb));
         gif.append(lzwOfOneColour(patch.width * patch.height, patch.colour));
     }
     return gif.append(char(0x3B));

@@ -16,6 +16,7 @@ struct GifPatch {
     int delayMs;
     int disposal = 1;
     int transparent = -1; // a palette index this frame declares transparent (-1: none)
+    int ownRgb = -1;      // 0xRRGGBB: a colour table of the frame's own, all of it this colour
 };
 
 // A GIF89a of width × height whose frames are patches, as the optimisers write them: only the

@@ -1,11 +1,13 @@
 #include "batch/ConversionCost.h"
 
 #include "engine/Animation.h"
+#include "engine/GifParts.h"
 #include "engine/QualityByEye.h"
 #include "engine/SizeLimit.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace quillmorph {
 
@@ -125,6 +127,12 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
         const double frames = animated ? header.pages : 1;
         if (animated)
             bytes += 4.0 * (boxed ? box.height : header.height) * frames;
+        // A GIF read in parts: each part's decoder holds a canvas, and cutting the parts holds
+        // one more, the frames painting it, and its decoder's.
+        if (animated && header.pages > kGifLoaderFrames) {
+            const double parts = std::ceil(frames / (kGifLoaderFrames / 2.0));
+            bytes += (4 * parts + 10) * double(header.width) * header.height;
+        }
         bytes += encoderBytesPerPixel(*format) * outputPixels;
         // The file-size limit holds the fitted pixels, every frame of them, to encode them again.
         if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))

@@ -4,7 +4,6 @@
 #include "engine/FitGeometry.h"
 #include "engine/LoaderFamily.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -17,6 +16,8 @@ using vips::VImage;
 namespace {
 
 constexpr const char* kPageHeight = "page-height";
+// A GIF longer than its loader reads is held whole while it is cut into parts.
+constexpr qint64 kMostGifBytes = qint64(512) * 1024 * 1024;
 
 StepStatus sizing(EngineStatus st) {
     return {st, Stage::Size};
@@ -95,26 +96,106 @@ VImage resampledTo(const VImage& in, int width, int rows) {
     return out.embed(0, 0, width, rows, VImage::option()->set("extend", VIPS_EXTEND_COPY));
 }
 
-// Every frame of image's file scaled to layout's size, stacked, flattened onto colour. A whole
-// stack resampled at once bleeds a row between neighbouring frames at most, as vipsthumbnail's
-// does; resampling frame by frame costs memory and time that grow with the square of the count.
-VImage scaledFrames(const LeadImage& image, const FrameLayout& layout, int frameWidth,
+// Every frame of a source, stacked top to bottom: from its file, or from the parts of a GIF
+// longer than libvips' loader reads, joined with the delays of all.
+class FrameReader {
+public:
+    // Parts are flattened onto colour, since some hold transparency where others have none.
+    FrameReader(const LeadImage& image, const std::optional<std::vector<GifPart>>& parts,
+                quint32 colour)
+        : image_(image), colour_(colour) {
+        if (!parts)
+            return;
+        for (const GifPart& part : *parts) {
+            VipsBlob* blob = vips_blob_copy(part.bytes.constData(), size_t(part.bytes.size()));
+            parts_.push_back(
+                {vips::VSource::new_from_blob(blob),
+                 "page=" + std::to_string(part.firstPage) + ",n=" + std::to_string(part.pages),
+                 part.firstPage, part.pages});
+            vips_area_unref(VIPS_AREA(blob));
+        }
+    }
+
+    // Shrunk as they are decoded to width × height, transparency premultiplied while shrinking.
+    VImage smaller(int width, int height) const {
+        const auto options = [&] {
+            return VImage::option()
+                ->set("height", height)
+                ->set("size", VIPS_SIZE_FORCE)
+                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+        };
+        if (parts_.empty())
+            return image_.reopenedSmaller(width, "n=-1", options());
+        return joined([&](const Part& part) {
+            return VImage::thumbnail_source(part.source, width,
+                                            options()->set("option_string", part.pages.c_str()));
+        });
+    }
+
+    VImage whole() const {
+        const auto options = [] {
+            return VImage::option()
+                ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+        };
+        if (parts_.empty())
+            return image_.reopened(options()->set("n", -1));
+        return joined([&](const Part& part) {
+            return VImage::new_from_source(part.source, part.pages.c_str(), options());
+        });
+    }
+
+private:
+    struct Part {
+        vips::VSource source;
+        std::string pages; // the loader's options choosing the part's own frames
+        int firstPage;
+        int count;
+    };
+
+    template <typename Read> VImage joined(const Read& read) const {
+        std::vector<VImage> stacks;
+        std::vector<int> delays;
+        for (const Part& part : parts_) {
+            stacks.push_back(flattenedOnto(read(part), colour_));
+            const VImage& stack = stacks.back();
+            if (stack.get_typeof("delay") != 0) {
+                // libvips gives the delays of every frame in the file, not only those read.
+                const std::vector<int> all = stack.get_array_int("delay");
+                const size_t from =
+                    all.size() >= size_t(part.firstPage + part.count) ? size_t(part.firstPage) : 0;
+                const size_t to = std::min(all.size(), from + size_t(part.count));
+                delays.insert(delays.end(), all.begin() + qsizetype(from),
+                              all.begin() + qsizetype(to));
+            }
+        }
+        // arrayjoin would give every part the tallest one's height; the parts are few.
+        VImage out = stacks.front();
+        for (size_t i = 1; i < stacks.size(); ++i)
+            out = out.join(stacks[i], VIPS_DIRECTION_VERTICAL);
+        out = out.copy();
+        if (!delays.empty())
+            out.set("delay", delays);
+        return out;
+    }
+
+    const LeadImage& image_;
+    quint32 colour_;
+    std::vector<Part> parts_;
+};
+
+// Every frame scaled to layout's size, stacked, flattened onto colour. A whole stack resampled
+// at once bleeds a row between neighbouring frames at most, as vipsthumbnail's does; resampling
+// frame by frame costs memory and time that grow with the square of the count.
+VImage scaledFrames(const FrameReader& reader, const FrameLayout& layout, int frameWidth,
                     int frameHeight, int frames, quint32 colour) {
     const bool resized = layout.scaledWidth != frameWidth || layout.scaledHeight != frameHeight;
     VImage stack;
     if (resized && layout.scaledWidth <= frameWidth && layout.scaledHeight <= frameHeight) {
         // thumbnail premultiplies transparency before it shrinks, and WebP shrinks as it decodes.
-        stack = image.reopenedSmaller(layout.scaledWidth, "n=-1",
-                                      VImage::option()
-                                          ->set("height", layout.scaledHeight)
-                                          ->set("size", VIPS_SIZE_FORCE)
-                                          ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
-        stack = flattenedOnto(stack, colour);
+        stack = flattenedOnto(reader.smaller(layout.scaledWidth, layout.scaledHeight), colour);
     } else {
-        stack = image.reopened(VImage::option()
-                                   ->set("n", -1)
-                                   ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                   ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        stack = reader.whole();
         if (stack.width() != frameWidth || stack.height() != frameHeight * frames)
             throw VError("the frames changed size since the file was opened");
         stack = flattenedOnto(stack, colour);
@@ -203,10 +284,8 @@ StepStatus FitAnimation(LeadImage& LEAD1, const FitRequest& request) {
         return sizing(status::kNoImage);
     const SourceHeader header = LEAD1.header();
     const int frames = header.pages;
-    // The loader would drop the frames past its last without an error, and a stack taller than
-    // libvips' coordinates reads as one row.
-    if ((frames >= kGifLoaderFrames && gifFramesInFile(LEAD1.sourceName()) > frames) ||
-        double(header.height) * frames > VIPS_MAX_COORD)
+    // A stack taller than libvips' coordinates reads as one row.
+    if (double(header.height) * frames > VIPS_MAX_COORD)
         return {status::kImageTooLarge, Stage::Load};
     if (request.sizeConversion && (request.boxWidth <= 0 || request.boxHeight <= 0))
         return sizing(status::kBadDimensions);
@@ -218,8 +297,14 @@ StepStatus FitAnimation(LeadImage& LEAD1, const FitRequest& request) {
     try {
         if (layout.byAttention && !layout.isWholeFrame())
             placeByAttention(LEAD1, layout, request.backColor);
-        const VImage stack =
-            scaledFrames(LEAD1, layout, header.width, header.height, frames, request.backColor);
+        std::optional<std::vector<GifPart>> parts;
+        if (frames > kGifLoaderFrames) {
+            parts = gifParts(LEAD1.sourceBytes(kMostGifBytes));
+            if (!parts)
+                return {status::kImageTooLarge, Stage::Load};
+        }
+        const VImage stack = scaledFrames(FrameReader(LEAD1, parts, request.backColor), layout,
+                                          header.width, header.height, frames, request.backColor);
         VImage out = placedFrames(stack, layout, frames, request.backColor).copy();
         out.set(kPageHeight, layout.height);
         if (stack.get_typeof("delay") != 0)
@@ -251,52 +336,6 @@ VImage withAnimationOf(const VImage& out, const VImage& frames) {
     if (frames.get_typeof("loop") != 0)
         kept.set("loop", frames.get_int("loop"));
     return kept;
-}
-
-int gifFramesInFile(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray screen = file.read(13);
-    if (screen.size() != 13 || !screen.startsWith("GIF"))
-        return 0;
-    const auto colourTable = [](char flags) {
-        return (uchar(flags) & 0x80) ? qint64(3) << ((uchar(flags) & 7) + 1) : qint64(0);
-    };
-    const auto skip = [&](qint64 bytes) { return file.skip(bytes) == bytes; };
-    const auto skipSubBlocks = [&] {
-        char length = 0;
-        while (file.getChar(&length)) {
-            if (length == 0)
-                return true;
-            if (!skip(uchar(length)))
-                return false;
-        }
-        return false;
-    };
-    if (!skip(colourTable(screen[10])))
-        return 0;
-    // A file cut short counts the frames it holds, as the loader does.
-    int frames = 0;
-    char kind = 0;
-    while (file.getChar(&kind)) {
-        if (kind == 0x3B)
-            break;
-        if (kind == 0x21) {
-            if (!skip(1) || !skipSubBlocks())
-                break;
-        } else if (kind == 0x2C) {
-            const QByteArray descriptor = file.read(9);
-            if (descriptor.size() != 9 || !skip(colourTable(descriptor[8])) || !skip(1))
-                break;
-            ++frames;
-            if (!skipSubBlocks())
-                break;
-        } else {
-            break;
-        }
-    }
-    return frames;
 }
 
 } // namespace quillmorph

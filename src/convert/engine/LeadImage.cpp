@@ -2,6 +2,7 @@
 
 #include "engine/ColourImport.h"
 #include "engine/ColourTransforms.h"
+#include "engine/GifParts.h"
 #include "engine/JpegCheck.h"
 #include "engine/LoaderFamily.h"
 #include "files/SourceFile.h"
@@ -147,6 +148,9 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
         }
         header = headerOf(loader, file, turned);
+        // The loader stops at its last frame as if the file ended there: its true length counts.
+        if (header.pages >= kGifLoaderFrames && loaderFamily(loader) == "Nsgif")
+            header.pages = std::max(header.pages, gifFramesInFile(source_->loaderName()));
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
         // A resize reopens the file through thumbnail, so an lcms transform built here would
         // go unused: a profile is applied only once the loaded pixels are wanted.
@@ -328,6 +332,10 @@ VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
                                         options->set("option_string", loaderOptions.c_str()));
     return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
                              options);
+}
+
+QByteArray LeadImage::sourceBytes(qint64 maxBytes) const {
+    return source_ && !svg_ ? source_->contents(maxBytes) : QByteArray();
 }
 
 std::string LeadImage::sourceName() const {

@@ -36,7 +36,7 @@ struct SourceHeader {
     bool alpha = false;            // the pixels have an alpha band
     bool chromaSubsampled = false; // a JPEG whose colour planes have fewer samples
     bool turned = false;           // its orientation turns or mirrors it
-    int pages = 1; // pages or frames in the file, as its loader counts them (GIF: at most 4097)
+    int pages = 1; // pages or frames in the file (a GIF's all, though its loader reads 4097)
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded
@@ -116,6 +116,8 @@ public:
                                  vips::VOption* options) const;
     // The name libvips opens the file last loaded by; empty for none or a drawing held in memory.
     std::string sourceName() const;
+    // The bytes of the file last loaded; empty for none, a drawing, or more than maxBytes.
+    QByteArray sourceBytes(qint64 maxBytes) const;
 
     // Holds frames, 8-bit sRGB frames of frameHeight rows each stacked top to bottom (with
     // page-height, delay and loop set), as the image from now on.

@@ -117,8 +117,8 @@ TEST(ConversionCostTest, TheBudgetAndTheRefusalFollowTheMemoryLeft) {
 
 // A long screen recording: a thousand frames, each a patch over the last, converted with every
 // frame into the box, its estimate (all frames held for a file-size limit) within the least
-// budget; and one of more frames than libvips' GIF loader reads, refused rather than cut short.
-TEST(ConversionCostTest, AThousandFramesFitTheBudgetAndMoreThanTheLoaderReadsAreRefused) {
+// budget; and one of more frames than libvips' GIF loader reads, read to its last.
+TEST(ConversionCostTest, AThousandFramesFitTheBudgetAndEveryFrameOfALongerGifIsRead) {
     QTemporaryDir dir;
     const auto patchAt = [](int i) {
         return test::GifPatch{(i * 24) % 456, (i / 19 * 24) % 246, 24, 24, 1 + i % 3, 40};
@@ -151,14 +151,26 @@ TEST(ConversionCostTest, AThousandFramesFitTheBudgetAndMoreThanTheLoaderReadsAre
     EXPECT_TRUE(
         test::near(test::pixelAt(frames, x, 999 * 90 + y), palette[size_t(last.colour)], 12));
 
-    std::vector<test::GifPatch> tooMany(4100, test::GifPatch{0, 0, 2, 2, 1, 10});
-    LeadImage endless;
-    ASSERT_EQ(endless.Load(test::writeBytes(dir.filePath(QStringLiteral("endless.gif")),
-                                            test::gifOfPatches(2, 2, palette, tooMany, 0))),
+    // Past the loader's last frame the file is read in parts: every frame, every delay.
+    std::vector<test::GifPatch> endless;
+    for (int i = 0; i < 4100; ++i)
+        endless.push_back({0, 0, 2, 2, i % 3, 10 + 10 * (i % 2)});
+    LeadImage recording;
+    ASSERT_EQ(recording.Load(test::writeBytes(dir.filePath(QStringLiteral("endless.gif")),
+                                              test::gifOfPatches(2, 2, palette, endless, 0))),
               status::kOk);
-    const StepStatus refused = FitAnimation(endless, {true, 1, 1, 0xFFFFFF, FitMode::Fit});
-    EXPECT_EQ(refused.status, status::kImageTooLarge);
-    EXPECT_EQ(refused.stage, Stage::Load);
+    EXPECT_EQ(recording.header().pages, 4100);
+    ASSERT_EQ(FitAnimation(recording, {true, 1, 1, 0xFFFFFF, FitMode::Fit}).status, status::kOk);
+    ASSERT_EQ(test::encodeToMemory(recording, *outputFormatFor(FormatCode::Webp), 2, webp),
+              status::kOk);
+    const vips::VImage all = vips::VImage::new_from_buffer(
+        webp.constData(), size_t(webp.size()), "", vips::VImage::option()->set("n", -1));
+    ASSERT_EQ(all.get_int("n-pages"), 4100);
+    const std::vector<int> delays = all.get_array_int("delay");
+    ASSERT_EQ(delays.size(), 4100U);
+    EXPECT_EQ(std::count(delays.begin(), delays.end(), 20), 2050) << "alternate, as they were";
+    EXPECT_EQ(delays[4099], 20);
+    EXPECT_TRUE(test::near(test::pixelAt(all, 0, 4099), palette[4099 % 3], 12));
 }
 
 constexpr double kNone = std::numeric_limits<double>::infinity();

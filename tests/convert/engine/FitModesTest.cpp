@@ -272,6 +272,48 @@ TEST(AnimationTest, PatchedFramesComeOutWhole) {
     }
 }
 
+// A GIF longer than libvips' loader reads is read in parts, each first painting the canvas the
+// frames before left: every frame shows as in the whole file, transparency and disposal alike,
+// and a canvas of more colours than one frame holds takes several frames to paint.
+TEST(AnimationTest, AGifReadInPartsShowsEveryFrameAsTheWholeFileDoes) {
+    std::vector<test::GifPatch> patches{{0, 0, 40, 30, 0, 100, 1}};
+    for (int i = 1; i < 13; ++i)
+        patches.push_back({(i * 7) % 30, (i * 5) % 20, 10, 10, i % 4, 10 * i, 1 + i / 3 % 3,
+                           i % 3 == 0 ? (i + 1) % 4 : -1});
+    // A first row of 300 colours, each a frame's own, over a second of two.
+    std::vector<test::GifPatch> many{{0, 0, 300, 2, 0, 10}};
+    for (int x = 0; x < 300; ++x)
+        many.push_back({x, 0, 1, 1, 0, 10, 1, -1, (x & 255) << 16 | (x >> 8) << 8 | 77});
+    for (int x = 0; x < 20; ++x)
+        many.push_back({x, 1, 1, 1, 1, 10});
+    const auto rgba = [](const VImage& in) {
+        return in.has_alpha() ? in : in.bandjoin_const({255});
+    };
+    for (const auto& [gif, mostPages, leastPainting] :
+         {std::tuple{test::gifOfPatches(40, 30, kPalette, patches, 0), 5, 1},
+          std::tuple{test::gifOfPatches(300, 2, kPalette, many, 0), 305, 3}}) {
+        const VImage whole = rgba(VImage::new_from_buffer(gif.constData(), size_t(gif.size()), "",
+                                                          VImage::option()->set("n", -1)));
+        const std::optional<std::vector<GifPart>> parts = gifParts(gif, mostPages);
+        ASSERT_TRUE(parts);
+        ASSERT_GT(parts->size(), 1U);
+        VImage joined;
+        for (const GifPart& part : *parts) {
+            EXPECT_LE(part.firstPage + part.pages, mostPages - 1);
+            if (&part != &parts->front()) {
+                EXPECT_GE(part.firstPage, leastPainting);
+            }
+            const VImage some = rgba(VImage::new_from_buffer(
+                part.bytes.constData(), size_t(part.bytes.size()), "",
+                VImage::option()->set("page", part.firstPage)->set("n", part.pages)));
+            joined = joined.get_image() ? joined.join(some, VIPS_DIRECTION_VERTICAL) : some;
+        }
+        ASSERT_EQ(joined.height(), whole.height());
+        EXPECT_EQ((joined - whole).abs().max(), 0);
+        EXPECT_EQ(gifFramesIn(gif), whole.get_int("n-pages"));
+    }
+}
+
 // WebP back to GIF: every frame, its loop, and delays to GIF's hundredths of a second.
 TEST(AnimationTest, WebpIntoGifKeepsItsFramesWithDelaysToTheHundredth) {
     QTemporaryDir dir;

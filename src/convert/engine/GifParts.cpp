@@ -1,0 +1,281 @@
+#include "engine/GifParts.h"
+
+#include <QFile>
+#include <algorithm>
+#include <memory>
+#include <unordered_map>
+#include <vips/vips8>
+
+namespace quillmorph {
+
+using vips::VError;
+using vips::VImage;
+
+namespace {
+
+constexpr char kTrailer = 0x3B;
+// The palette index the canvas's painting frames leave unpainted.
+constexpr int kClear = 255;
+
+qint64 colourTableBytes(uchar flags) {
+    return (flags & 0x80) ? qint64(3) << ((flags & 7) + 1) : 0;
+}
+
+// Where a GIF's blocks lie: the part every GIF of its frames begins with, and where each whole
+// frame ends (its extensions, descriptor, colours and image data lie between two ends).
+struct GifBlocks {
+    qint64 screenEnd = 0;
+    std::vector<qint64> frameEnds;
+};
+
+std::optional<GifBlocks> blocksOf(const QByteArray& gif) {
+    const auto* data = reinterpret_cast<const uchar*>(gif.constData());
+    const qint64 size = gif.size();
+    if (size < 13 || !gif.startsWith("GIF"))
+        return std::nullopt;
+    GifBlocks blocks;
+    qint64 at = 13 + colourTableBytes(data[10]);
+    blocks.screenEnd = at;
+    const auto subBlocksEnd = [&] {
+        while (at < size) {
+            const uchar length = data[at++];
+            if (length == 0)
+                return true;
+            at += length;
+        }
+        return false;
+    };
+    while (at < size) {
+        const uchar kind = data[at++];
+        if (kind == 0x21) {
+            ++at;
+            if (!subBlocksEnd())
+                break;
+        } else if (kind == 0x2C && at + 10 <= size) {
+            at += 9 + colourTableBytes(data[at + 8]) + 1;
+            if (!subBlocksEnd())
+                break;
+            blocks.frameEnds.push_back(at);
+        } else {
+            break;
+        }
+    }
+    return blocks;
+}
+
+void appendWord(QByteArray& out, int value) {
+    out.append(char(value & 0xFF));
+    out.append(char((value >> 8) & 0xFF));
+}
+
+// indices as GIF image data of literal codes only, a clear code before the table would make
+// the codes wider: larger than LZW can make it, but plain to write.
+void appendImageData(QByteArray& out, const std::vector<uchar>& indices) {
+    constexpr int minimumCodeSize = 8;
+    constexpr int clear = 1 << minimumCodeSize;
+    constexpr int codeBits = minimumCodeSize + 1;
+    constexpr size_t literalsPerClear = clear - 3;
+    QByteArray codes;
+    quint32 bits = 0;
+    int pending = 0;
+    const auto put = [&](int code) {
+        bits |= quint32(code) << pending;
+        for (pending += codeBits; pending >= 8; pending -= 8, bits >>= 8)
+            codes.append(char(bits & 0xFF));
+    };
+    for (size_t i = 0; i < indices.size(); ++i) {
+        if (i % literalsPerClear == 0)
+            put(clear);
+        put(indices[i]);
+    }
+    put(clear + 1);
+    if (pending > 0)
+        codes.append(char(bits & 0xFF));
+    out.append(char(minimumCodeSize));
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const qsizetype length = std::min<qsizetype>(255, codes.size() - at);
+        out.append(char(length));
+        out.append(codes.constData() + at, length);
+    }
+    out.append('\0');
+}
+
+// A frame shown for no time and left in place, whose pixels of index kClear leave the canvas be.
+void appendStillFrame(QByteArray& out, int left, int top, int width, int height,
+                      const std::vector<quint32>& palette, const std::vector<uchar>& indices) {
+    out.append("\x21\xF9\x04\x05\x00\x00", 6);
+    out.append(char(kClear));
+    out.append('\0');
+    out.append(char(0x2C));
+    for (const int value : {left, top, width, height})
+        appendWord(out, value);
+    out.append(char(0x87)); // a local table of 256 colours
+    for (int i = 0; i < 256; ++i) {
+        const quint32 rgb = i < int(palette.size()) ? palette[size_t(i)] : 0;
+        out.append(char(rgb >> 16)).append(char(rgb >> 8)).append(char(rgb));
+    }
+    appendImageData(out, indices);
+}
+
+// The canvas as 8-bit RGBA, row after row, in the block libvips wrote it to.
+struct Canvas {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<void, decltype(&g_free)> block{nullptr, g_free};
+
+    const uchar* at(int x, int y) const {
+        return static_cast<const uchar*>(block.get()) + (size_t(y) * width + x) * 4;
+    }
+    bool painted(int x, int y) const { return at(x, y)[3] != 0; }
+    quint32 rgb(int x, int y) const {
+        const uchar* p = at(x, y);
+        return quint32(p[0]) << 16 | quint32(p[1]) << 8 | p[2];
+    }
+};
+
+// Colours of a rectangle of the canvas, while they fit a palette beside kClear.
+class Palette {
+public:
+    // Takes the painted colours of row y from x0 to x1; false, taking none, if they do not fit.
+    bool take(const Canvas& canvas, int y, int x0, int x1) {
+        std::vector<quint32> added;
+        for (int x = x0; x < x1; ++x) {
+            if (!canvas.painted(x, y))
+                continue;
+            const quint32 rgb = canvas.rgb(x, y);
+            if (index_.count(rgb))
+                continue;
+            if (index_.size() == size_t(kClear)) {
+                for (const quint32 colour : added)
+                    index_.erase(colour);
+                colours_.resize(colours_.size() - added.size());
+                return false;
+            }
+            index_.emplace(rgb, uchar(colours_.size()));
+            colours_.push_back(rgb);
+            added.push_back(rgb);
+        }
+        return true;
+    }
+    bool empty() const { return colours_.empty(); }
+    const std::vector<quint32>& colours() const { return colours_; }
+
+    std::vector<uchar> indices(const Canvas& canvas, int x0, int y0, int x1, int y1) const {
+        std::vector<uchar> out;
+        out.reserve(size_t(x1 - x0) * (y1 - y0));
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x)
+                out.push_back(canvas.painted(x, y) ? index_.at(canvas.rgb(x, y)) : uchar(kClear));
+        }
+        return out;
+    }
+
+private:
+    std::unordered_map<quint32, uchar> index_;
+    std::vector<quint32> colours_;
+};
+
+// Frames painting canvas over a cleared one: bands of whole rows of at most 255 colours, a row
+// of more in pieces. Returns how many, or nothing once more than mostFrames would be needed.
+std::optional<int> appendPainting(QByteArray& out, const Canvas& canvas, int mostFrames) {
+    int frames = 0;
+    const auto emit = [&](const Palette& palette, int x0, int y0, int x1, int y1) {
+        if (palette.empty() || frames > mostFrames)
+            return;
+        appendStillFrame(out, x0, y0, x1 - x0, y1 - y0, palette.colours(),
+                         palette.indices(canvas, x0, y0, x1, y1));
+        ++frames;
+    };
+    for (int y0 = 0; y0 < canvas.height && frames <= mostFrames;) {
+        Palette band;
+        int y1 = y0;
+        while (y1 < canvas.height && band.take(canvas, y1, 0, canvas.width))
+            ++y1;
+        if (y1 > y0) {
+            emit(band, 0, y0, canvas.width, y1);
+            y0 = y1;
+            continue;
+        }
+        for (int x0 = 0; x0 < canvas.width && frames <= mostFrames;) {
+            Palette piece;
+            int x1 = x0;
+            while (x1 < canvas.width && piece.take(canvas, y0, x1, x1 + 1))
+                ++x1;
+            emit(piece, x0, y0, x1, y0 + 1);
+            x0 = x1;
+        }
+        ++y0;
+    }
+    if (frames > mostFrames)
+        return std::nullopt;
+    return frames;
+}
+
+// The canvas as the frames of part leave it for the next: a last, empty frame added, decoded.
+Canvas canvasAfter(const GifPart& part) {
+    QByteArray probe = part.bytes;
+    probe.chop(1);
+    appendStillFrame(probe, 0, 0, 1, 1, {}, {uchar(kClear)});
+    probe.append(kTrailer);
+    VImage page = VImage::new_from_buffer(
+        probe.constData(), size_t(probe.size()), "",
+        VImage::option()->set("page", part.firstPage + part.pages)->set("n", 1));
+    if (page.bands() < 3)
+        page = page.colourspace(VIPS_INTERPRETATION_sRGB);
+    if (!page.has_alpha())
+        page = page.bandjoin_const({255});
+    page = page.cast(VIPS_FORMAT_UCHAR);
+    size_t size = 0;
+    Canvas canvas{page.width(), page.height(), {page.write_to_memory(&size), g_free}};
+    if (size != size_t(canvas.width) * canvas.height * 4)
+        throw VError("the canvas came out in another layout");
+    return canvas;
+}
+
+} // namespace
+
+int gifFramesIn(const QByteArray& gif) {
+    const std::optional<GifBlocks> blocks = blocksOf(gif);
+    return blocks ? int(blocks->frameEnds.size()) : 0;
+}
+
+int gifFramesInFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return 0;
+    const uchar* mapped = file.map(0, file.size());
+    if (!mapped)
+        return gifFramesIn(file.readAll());
+    return gifFramesIn(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(file.size())));
+}
+
+std::optional<std::vector<GifPart>> gifParts(const QByteArray& gif, int mostPages) {
+    const std::optional<GifBlocks> blocks = blocksOf(gif);
+    if (!blocks || blocks->frameEnds.empty() || mostPages < 4)
+        return std::nullopt;
+    const std::vector<qint64>& ends = blocks->frameEnds;
+    const int frames = int(ends.size());
+    // Each part leaves a page for the probe of the canvas it hands on.
+    const int roomInPart = mostPages - 1;
+    std::vector<GifPart> parts;
+    int next = std::min(frames, roomInPart);
+    parts.push_back({gif.left(ends[size_t(next - 1)]) + kTrailer, 0, next});
+    while (next < frames) {
+        QByteArray bytes = gif.left(blocks->screenEnd);
+        // A canvas of too many colours would leave most of a part to painting it.
+        const std::optional<int> painted =
+            appendPainting(bytes, canvasAfter(parts.back()), roomInPart / 2);
+        if (!painted)
+            return std::nullopt;
+        const int painting = *painted;
+        const int taken = std::min(frames - next, roomInPart - painting);
+        const qint64 from = ends[size_t(next - 1)];
+        bytes.append(gif.mid(from, ends[size_t(next + taken - 1)] - from)).append(kTrailer);
+        parts.push_back({std::move(bytes), painting, taken});
+        next += taken;
+    }
+    return parts;
+}
+
+} // namespace quillmorph
