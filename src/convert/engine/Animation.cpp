@@ -162,8 +162,9 @@ private:
             if (stack.get_typeof("delay") != 0) {
                 // libvips gives the delays of every frame in the file, not only those read.
                 const std::vector<int> all = stack.get_array_int("delay");
-                const size_t from =
-                    all.size() >= size_t(part.firstPage + part.count) ? size_t(part.firstPage) : 0;
+                const size_t from = all.size() >= size_t(part.firstPage) + size_t(part.count)
+                                        ? size_t(part.firstPage)
+                                        : 0;
                 const size_t to = std::min(all.size(), from + size_t(part.count));
                 delays.insert(delays.end(), all.begin() + qsizetype(from),
                               all.begin() + qsizetype(to));

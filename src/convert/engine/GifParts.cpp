@@ -15,7 +15,7 @@ namespace {
 
 constexpr char kTrailer = 0x3B;
 // The palette index the canvas's painting frames leave unpainted.
-constexpr int kClear = 255;
+constexpr int kUnpainted = 255;
 
 qint64 colourTableBytes(uchar flags) {
     return (flags & 0x80) ? qint64(3) << ((flags & 7) + 1) : 0;
@@ -71,27 +71,27 @@ void appendWord(QByteArray& out, int value) {
 // indices as GIF image data of literal codes only, a clear code before the table would make
 // the codes wider: larger than LZW can make it, but plain to write.
 void appendImageData(QByteArray& out, const std::vector<uchar>& indices) {
-    constexpr int minimumCodeSize = 8;
-    constexpr int clear = 1 << minimumCodeSize;
-    constexpr int codeBits = minimumCodeSize + 1;
-    constexpr size_t literalsPerClear = clear - 3;
+    constexpr int kMinimumCodeSize = 8;
+    constexpr int kClearCode = 1 << kMinimumCodeSize;
+    constexpr int kCodeBits = kMinimumCodeSize + 1;
+    constexpr size_t kLiteralsPerClear = kClearCode - 3;
     QByteArray codes;
     quint32 bits = 0;
     int pending = 0;
     const auto put = [&](int code) {
         bits |= quint32(code) << pending;
-        for (pending += codeBits; pending >= 8; pending -= 8, bits >>= 8)
+        for (pending += kCodeBits; pending >= 8; pending -= 8, bits >>= 8)
             codes.append(char(bits & 0xFF));
     };
     for (size_t i = 0; i < indices.size(); ++i) {
-        if (i % literalsPerClear == 0)
-            put(clear);
+        if (i % kLiteralsPerClear == 0)
+            put(kClearCode);
         put(indices[i]);
     }
-    put(clear + 1);
+    put(kClearCode + 1);
     if (pending > 0)
         codes.append(char(bits & 0xFF));
-    out.append(char(minimumCodeSize));
+    out.append(char(kMinimumCodeSize));
     for (qsizetype at = 0; at < codes.size(); at += 255) {
         const qsizetype length = std::min<qsizetype>(255, codes.size() - at);
         out.append(char(length));
@@ -100,11 +100,11 @@ void appendImageData(QByteArray& out, const std::vector<uchar>& indices) {
     out.append('\0');
 }
 
-// A frame shown for no time and left in place, whose pixels of index kClear leave the canvas be.
+// A frame shown for no time and left in place, whose pixels of index kUnpainted leave the canvas be.
 void appendStillFrame(QByteArray& out, int left, int top, int width, int height,
                       const std::vector<quint32>& palette, const std::vector<uchar>& indices) {
     out.append("\x21\xF9\x04\x05\x00\x00", 6);
-    out.append(char(kClear));
+    out.append(char(kUnpainted));
     out.append('\0');
     out.append(char(0x2C));
     for (const int value : {left, top, width, height})
@@ -133,7 +133,7 @@ struct Canvas {
     }
 };
 
-// Colours of a rectangle of the canvas, while they fit a palette beside kClear.
+// Colours of a rectangle of the canvas, while they fit a palette beside kUnpainted.
 class Palette {
 public:
     // Takes the painted colours of row y from x0 to x1; false, taking none, if they do not fit.
@@ -145,7 +145,7 @@ public:
             const quint32 rgb = canvas.rgb(x, y);
             if (index_.count(rgb))
                 continue;
-            if (index_.size() == size_t(kClear)) {
+            if (index_.size() == size_t(kUnpainted)) {
                 for (const quint32 colour : added)
                     index_.erase(colour);
                 colours_.resize(colours_.size() - added.size());
@@ -165,7 +165,7 @@ public:
         out.reserve(size_t(x1 - x0) * (y1 - y0));
         for (int y = y0; y < y1; ++y) {
             for (int x = x0; x < x1; ++x)
-                out.push_back(canvas.painted(x, y) ? index_.at(canvas.rgb(x, y)) : uchar(kClear));
+                out.push_back(canvas.painted(x, y) ? index_.at(canvas.rgb(x, y)) : uchar(kUnpainted));
         }
         return out;
     }
@@ -215,7 +215,7 @@ std::optional<int> appendPainting(QByteArray& out, const Canvas& canvas, int mos
 Canvas canvasAfter(const GifPart& part) {
     QByteArray probe = part.bytes;
     probe.chop(1);
-    appendStillFrame(probe, 0, 0, 1, 1, {}, {uchar(kClear)});
+    appendStillFrame(probe, 0, 0, 1, 1, {}, {uchar(kUnpainted)});
     probe.append(kTrailer);
     VImage page = VImage::new_from_buffer(
         probe.constData(), size_t(probe.size()), "",
