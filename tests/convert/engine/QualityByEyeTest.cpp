@@ -52,9 +52,9 @@ VImage testPicture(bool detailed) {
     const VImage xy = VImage::xyz(160, 120);
     const VImage strokes = ((xy[0] % 7 < 1) | (xy[1] % 9 < 1)).ifthenelse(30, 230);
     const VImage picture =
-        detailed ? VImage::bandjoin({strokes, strokes * 0.8 + 20, strokes * 0.6 + 50})
-                 : VImage::bandjoin(
-                       {xy[0] * 1.2 + 40, xy[1] * 1.5 + 50, VImage::black(160, 120) + 120});
+        detailed
+            ? VImage::bandjoin({strokes, strokes * 0.8 + 20, strokes * 0.6 + 50})
+            : VImage::bandjoin({xy[0] * 1.2 + 40, xy[1] * 1.5 + 50, VImage::black(160, 120) + 120});
     return picture.cast(VIPS_FORMAT_UCHAR)
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
         .copy_memory();
@@ -109,6 +109,15 @@ TEST(QualityByEyeTest, WithASizeLimitTheSmallerOfTheTwoIsKept) {
     EXPECT_LT(limited.quality, byEye.quality);
     EXPECT_EQ(limited.bytes,
               encodeWithin(picture, jpeg, 100, {tight, false}, realEncoder(jpeg)).bytes);
+}
+
+TEST(QualityByEyeTest, TheDistanceOverSquaresIsTheLibrarysWithNoMarginLeftOut) {
+    const VImage picture = testPicture(true);
+    const QByteArray bytes =
+        encodedAtQuality(picture, *outputFormatFor(FormatCode::Jpeg), 70, false);
+    const double whole = Butteraugli(picture).distanceTo(bytes).value_or(-1);
+    ASSERT_GT(whole, 0);
+    EXPECT_NEAR(Butteraugli(picture, 40, 0).distanceTo(bytes).value_or(-1), whole, 1e-4 * whole);
 }
 
 TEST(QualityByEyeTest, LosslessFormatsAndHugeOrTinyPicturesAreNotJudged) {
