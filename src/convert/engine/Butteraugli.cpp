@@ -43,15 +43,16 @@ std::vector<unsigned char> packed(const VImage& rgb8) {
     return {bytes, bytes + size};
 }
 
-// One evaluation allocates and frees some 300 MB of planes. glibc hands blocks that large back
-// to the system at once, and every evaluation then faulted its pages in afresh: a fifth of its
-// time went to the kernel. Kept in the heap (up to 1 GB free at its top), they are reused; the
-// peak stays what it was.
+// One evaluation allocates and frees some 300 MB of planes. glibc handed blocks that large back
+// to the system at once, and every evaluation faulted its pages in afresh: a fifth of its time
+// went to the kernel. Kept in the heap, they are reused. Each worker's heap keeps at most 160 MB
+// free at its top: with 1 GB, 44 photos at 1280 × 960 peaked at 900 MB instead of 640 (660 now)
+// for 5 % less CPU.
 void keepLargeBlocks() {
     static std::once_flag once;
     std::call_once(once, [] {
         mallopt(M_MMAP_THRESHOLD, 32 << 20);
-        mallopt(M_TRIM_THRESHOLD, 1 << 30);
+        mallopt(M_TRIM_THRESHOLD, 160 << 20);
     });
 }
 
