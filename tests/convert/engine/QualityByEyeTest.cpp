@@ -23,45 +23,42 @@ double distanceAt(int quality, int crossing) {
     return 0.6 + 0.1 * (crossing - quality);
 }
 
-// How a search is helped: not at all, or by estimates that are right, read 5 % low or 5 % high.
-enum class Estimates { None, Exact, Low, High };
+// Estimates that read right, 5 % low or 5 % high, scaling the distance by bias; 0: none.
+constexpr double kNoEstimates = 0;
+constexpr double kReadLow = 0.95;
+constexpr double kReadHigh = 1.05;
 
-ChosenByEye searchCrossingAt(int crossing, int ceiling, Estimates estimates = Estimates::None) {
+ChosenByEye searchCrossingAt(int crossing, int ceiling, double bias = kNoEstimates) {
     static const VImage picture = VImage::black(8, 8, VImage::option()->set("bands", 3));
     const DistanceTo distance = [crossing](const QByteArray& bytes) {
         return std::optional<double>(distanceAt(qualityOf(bytes), crossing));
     };
-    const double bias = estimates == Estimates::Low    ? 0.95
-                        : estimates == Estimates::High ? 1.05
-                                                       : 1;
     const EstimateAt estimate = [crossing, bias](int quality) {
         return std::optional<double>(bias * distanceAt(quality, crossing));
     };
     return chooseByEye(picture, *outputFormatFor(FormatCode::Jpeg), ceiling, 0.6, leadingQuality,
-                       distance, estimates == Estimates::None ? EstimateAt() : estimate);
+                       distance, bias == kNoEstimates ? EstimateAt() : estimate);
 }
 
 TEST(QualityByEyeTest, TheSearchFindsTheLowestQualityWithinTheThresholdWhereverItLies) {
-    for (const Estimates estimates :
-         {Estimates::None, Estimates::Exact, Estimates::Low, Estimates::High}) {
+    for (const double bias : {kNoEstimates, 1.0, kReadLow, kReadHigh}) {
         for (int crossing = 1; crossing <= 100; ++crossing) {
-            SCOPED_TRACE(testing::Message()
-                         << "crossing " << crossing << ", estimates " << int(estimates));
-            const ChosenByEye chosen = searchCrossingAt(crossing, 100, estimates);
+            SCOPED_TRACE(testing::Message() << "crossing " << crossing << ", estimates " << bias);
+            const ChosenByEye chosen = searchCrossingAt(crossing, 100, bias);
             EXPECT_TRUE(chosen.looksTheSame);
             EXPECT_EQ(chosen.bytes, QByteArray::number(chosen.quality) + " ...");
             // Estimates that read high may keep the step above; the whole picture passes
             // either way.
             EXPECT_GE(chosen.quality, crossing);
-            EXPECT_LE(chosen.quality, crossing + (estimates == Estimates::High ? 1 : 0));
-            if (estimates == Estimates::None) {
+            EXPECT_LE(chosen.quality, crossing + (bias == kReadHigh ? 1 : 0));
+            if (bias == kNoEstimates) {
                 // Near the usual answer a photo costs a few encodings; nowhere more than a
                 // bisection of the whole range.
                 EXPECT_LE(chosen.encodes, crossing >= 87 && crossing <= 94 ? 5 : 12);
                 EXPECT_EQ(chosen.estimates, 0);
             } else {
                 // With estimates, the whole picture is judged once, twice where they read low.
-                EXPECT_LE(chosen.encodes, estimates == Estimates::Low ? 2 : 1);
+                EXPECT_LE(chosen.encodes, bias == kReadLow ? 2 : 1);
                 EXPECT_LE(chosen.estimates, 12);
             }
         }
@@ -69,14 +66,14 @@ TEST(QualityByEyeTest, TheSearchFindsTheLowestQualityWithinTheThresholdWhereverI
 }
 
 TEST(QualityByEyeTest, OutOfReachTheCeilingIsKeptAndSaidToBe) {
-    for (const Estimates estimates : {Estimates::None, Estimates::Exact, Estimates::Low}) {
-        SCOPED_TRACE(int(estimates));
-        const ChosenByEye chosen = searchCrossingAt(97, 93, estimates);
+    for (const double bias : {kNoEstimates, 1.0, kReadLow}) {
+        SCOPED_TRACE(bias);
+        const ChosenByEye chosen = searchCrossingAt(97, 93, bias);
         EXPECT_FALSE(chosen.looksTheSame);
         EXPECT_EQ(chosen.quality, 93);
         EXPECT_EQ(chosen.bytes, "93 ...");
         // Even the least quality passes: that is the choice.
-        EXPECT_EQ(searchCrossingAt(-20, 100, estimates).quality, 1);
+        EXPECT_EQ(searchCrossingAt(-20, 100, bias).quality, 1);
     }
 }
 
