@@ -127,7 +127,7 @@ namespace {
 // picture, of which kMargin at each edge only feeds the metric's blurs.
 constexpr int kAcross = 4;
 constexpr int kDown = 3;
-constexpr int kSquare = 128;
+constexpr int kSquare = 96;
 constexpr int kMargin = 16;
 constexpr int kBlockGrid = 16;
 

@@ -165,14 +165,14 @@ VImage largePicture() {
 }
 
 TEST(QualityByEyeTest, ASampleOfALargePictureForetellsItsDistanceAndTheWholeIsJudged) {
-    EXPECT_TRUE(SampledButteraugli::worthSampling(1024, 768));
-    EXPECT_FALSE(SampledButteraugli::worthSampling(1023, 768));
-    EXPECT_FALSE(SampledButteraugli::worthSampling(511, 4000));
+    EXPECT_TRUE(SampledButteraugli::worthSampling(768, 576));
+    EXPECT_FALSE(SampledButteraugli::worthSampling(767, 576));
+    EXPECT_FALSE(SampledButteraugli::worthSampling(383, 4000));
     const OutputFormat& jpeg = *outputFormatFor(FormatCode::Jpeg);
     const VImage picture = largePicture();
     const SampledButteraugli sample(picture);
-    EXPECT_EQ(sample.sample().width(), 512);
-    EXPECT_EQ(sample.sample().height(), 384);
+    EXPECT_EQ(sample.sample().width(), 384);
+    EXPECT_EQ(sample.sample().height(), 288);
     const Butteraugli metric(picture);
     for (const int quality : {60, 90}) {
         SCOPED_TRACE(quality);
