@@ -7,9 +7,10 @@
 #   auto   --quality auto (ceiling 100): wall time, peak memory, bytes, the qualities chosen
 #   q88    a plain batch at 88, the time auto is compared with; q100 and q40 for the table and
 #          the contact sheet
-#   qstar  the lowest fixed quality at which every output is within the threshold: every auto
-#          choice q had q - 1 fail, so no fixed quality below the highest choice passes them all;
-#          that one is encoded and every output checked
+#   qstar  the lowest fixed quality at which every output is within the threshold: from auto's
+#          highest choice, fixed qualities are encoded and every output checked, down while all
+#          pass (up first if they do not); auto's q - 1 is not always judged, so qstar can lie
+#          below its highest choice
 # Every output of auto, qstar, q88 and q100 is scored by bench-eye (the engine's own metric).
 # Then OWN_SIZE_FILES at their own size (--no-size), auto against q100: what own size costs.
 # Then a contact sheet: a crop of three photos at q100 / auto / q40, side by side.
@@ -77,7 +78,14 @@ for set in "${sets[@]}"; do
         line=$(chosen "auto-$tag")
         top=$(echo "$line" | grep -oE '[0-9]+' | sed -n 2p)
         [ -n "$top" ] || top=$(echo "$line" | grep -oE '[0-9]+' | head -1)
-        for q in 88 100 40 "$top"; do
+        fixed() {
+            [ -d "$out/q$1-$tag" ] || convert "q$1-$tag" "${box[@]}" --format "$format" --quality "$1" "${files[@]}"
+            [ -s "$out/q$1-$tag.eye" ] || score "q$1-$tag" "$set"
+        }
+        all_pass() { fixed "$1" && [ "$(passing "q$1-$tag")" = "${#files[@]}" ]; }
+        while ! all_pass "$top" && [ "$top" -lt 100 ]; do top=$((top + 1)); done
+        while [ "$top" -gt 1 ] && all_pass $((top - 1)); do top=$((top - 1)); done
+        for q in 88 100 40; do
             [ -d "$out/q$q-$tag" ] || convert "q$q-$tag" "${box[@]}" --format "$format" --quality "$q" "${files[@]}"
         done
         for run in "auto-$tag" "q$top-$tag" "q88-$tag" "q100-$tag"; do

@@ -1,8 +1,12 @@
 #include "engine/Butteraugli.h"
 
+#include <algorithm>
+#include <cmath>
 #include <jxl/butteraugli.h>
 #include <jxl/butteraugli_cxx.h>
+#include <malloc.h>
 #include <memory>
+#include <mutex>
 
 namespace quillmorph {
 
@@ -39,11 +43,53 @@ std::vector<unsigned char> packed(const VImage& rgb8) {
     return {bytes, bytes + size};
 }
 
+// One evaluation allocates and frees some 300 MB of planes. glibc handed blocks that large back
+// to the system at once, and every evaluation faulted its pages in afresh: a fifth of its time
+// went to the kernel. Kept in the heap, they are reused. Each worker's heap keeps at most 160 MB
+// free at its top: with 1 GB, 44 photos at 1280 × 960 peaked at 900 MB instead of 640 (660 now)
+// for 5 % less CPU.
+void keepLargeBlocks() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        mallopt(M_TRIM_THRESHOLD, 160 << 20);
+    });
+}
+
+// libjxl's p-norm distance (the mean of the p-, 2p- and 4p-norms of the map) over the pixels
+// at least margin inside each square × square tile of the map.
+double pNormWithin(const float* map, size_t stride, int width, int height, int square, int margin) {
+    double sums[3] = {};
+    double count = 0;
+    for (int y = 0; y < height; ++y) {
+        if (const int inY = y % square; inY < margin || inY >= square - margin)
+            continue;
+        const float* row = map + size_t(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            if (const int inX = x % square; inX < margin || inX >= square - margin)
+                continue;
+            const double d3 = double(row[x]) * row[x] * row[x];
+            sums[0] += d3;
+            sums[1] += d3 * d3;
+            sums[2] += d3 * d3 * d3 * d3;
+            ++count;
+        }
+    }
+    if (count == 0)
+        return 0;
+    double norm = 0;
+    for (int i = 0; i < 3; ++i)
+        norm += std::pow(sums[i] / count, 1.0 / (kNorm * double(1 << i)));
+    return norm / 3;
+}
+
 } // namespace
 
-Butteraugli::Butteraugli(const VImage& reference)
-    : width_(reference.width()), height_(reference.height()),
-      reference_(packed(asRgb8(reference))) {}
+Butteraugli::Butteraugli(const VImage& reference, int square, int margin)
+    : width_(reference.width()), height_(reference.height()), square_(square), margin_(margin),
+      reference_(packed(asRgb8(reference))) {
+    keepLargeBlocks();
+}
 
 std::optional<double> Butteraugli::distanceTo(const QByteArray& encoded) const {
     // libvips reads encoded's bytes in place: the picture is used up before they go.
@@ -67,7 +113,50 @@ std::optional<double> Butteraugli::distanceTo(const VImage& candidate) const {
         reference_.size(), &format, pixels.data(), pixels.size()));
     if (!result)
         return std::nullopt;
-    return JxlButteraugliResultGetDistance(result.get(), kNorm);
+    if (square_ <= 0)
+        return JxlButteraugliResultGetDistance(result.get(), kNorm);
+    const float* map = nullptr;
+    uint32_t stride = 0;
+    JxlButteraugliResultGetDistmap(result.get(), &map, &stride);
+    return pNormWithin(map, stride, width_, height_, square_, margin_);
+}
+
+namespace {
+
+// The sample: kAcross × kDown squares of kSquare pixels, one at the middle of each cell of the
+// picture, of which kMargin at each edge only feeds the metric's blurs.
+constexpr int kAcross = 4;
+constexpr int kDown = 3;
+constexpr int kSquare = 96;
+constexpr int kMargin = 16;
+constexpr int kBlockGrid = 16;
+
+int squareStart(int cell, int cells, int length) {
+    const int middle = (2 * cell + 1) * length / (2 * cells);
+    return std::clamp((middle - kSquare / 2) / kBlockGrid * kBlockGrid, 0, length - kSquare);
+}
+
+VImage sampleOf(const VImage& rgb8) {
+    std::vector<VImage> squares;
+    for (int down = 0; down < kDown; ++down)
+        for (int across = 0; across < kAcross; ++across)
+            squares.push_back(rgb8.crop(squareStart(across, kAcross, rgb8.width()),
+                                        squareStart(down, kDown, rgb8.height()), kSquare, kSquare));
+    return VImage::arrayjoin(squares, VImage::option()->set("across", kAcross)).copy_memory();
+}
+
+} // namespace
+
+bool SampledButteraugli::worthSampling(int width, int height) {
+    return width >= kAcross * kSquare && height >= kDown * kSquare &&
+           double(width) * height >= 4.0 * kAcross * kDown * kSquare * kSquare;
+}
+
+SampledButteraugli::SampledButteraugli(const VImage& rgb8)
+    : sample_(sampleOf(rgb8)), metric_(sample_, kSquare, kMargin) {}
+
+std::optional<double> SampledButteraugli::distanceTo(const QByteArray& encodedSample) const {
+    return metric_.distanceTo(encodedSample);
 }
 
 } // namespace quillmorph

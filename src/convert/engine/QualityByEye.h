@@ -36,21 +36,31 @@ double bytesJudgingByEye(double outputPixels);
 // One encoding's distance from its picture; nothing when it could not be told.
 using DistanceTo = std::function<std::optional<double>(const QByteArray& encoded)>;
 
+// A prediction of the distance of the picture's encoding at a quality, cheaper than encoding and
+// judging the whole (SampledButteraugli); nothing when it could not be told.
+using EstimateAt = std::function<std::optional<double>(int quality)>;
+
 // What choosing by eye gave: the bytes to store and the quality that gave them.
 struct ChosenByEye {
     QByteArray bytes;
     int quality = 0;
     bool looksTheSame = true; // false: not even the ceiling reached threshold; its bytes kept
-    int encodes = 0;
+    int encodes = 0;          // of the whole picture, each judged by distance
+    int estimates = 0;
 };
 
 // The lowest quality from format.leastQuality to ceiling whose encoding is within threshold,
-// by distance. The search starts at a quality typical of the format, steps away from it by
-// doubling strides until the answer is bracketed, then bisects: quality - 1 was encoded and
-// failed, unless quality is the least. The bytes kept are the ones judged; nothing is encoded
+// by distance. The search starts at a quality typical of the format and moves by a model of
+// how distance falls with the encoder's quantisers, keeping the answer bracketed (bisecting
+// when the model is slow): quality - 1 was encoded and failed, unless quality is the least.
+// With estimate, the same search runs on predictions; the quality found is then encoded and
+// judged, and kept if it passes. If not, the predictions are corrected by the error found and
+// the search goes on above it. The chosen quality always passes by distance; the one below it
+// failed by distance or by prediction. The bytes kept are the ones judged; nothing is encoded
 // twice.
 ChosenByEye chooseByEye(const vips::VImage& rgb8, const OutputFormat& format, int ceiling,
-                        double threshold, const QualityEncoder& encode, const DistanceTo& distance);
+                        double threshold, const QualityEncoder& encode, const DistanceTo& distance,
+                        const EstimateAt& estimate = {});
 
 // The bytes of rgb8 (decoded, in memory) in format at the quality chosen by eye with
 // Butteraugli, not above ceiling; with a size limit (limit.bytes > 0) as well, the smaller of

@@ -14,36 +14,67 @@ QByteArray leadingQuality(const VImage&, int quality, bool) {
     return QByteArray::number(quality) + " ...";
 }
 
-// A distance that falls by 0.1 for each quality step up and reaches threshold 0.6 at crossing.
-ChosenByEye searchCrossingAt(int crossing, int ceiling) {
+int qualityOf(const QByteArray& bytes) {
+    return bytes.left(bytes.indexOf(' ')).toInt();
+}
+
+// A distance that falls by 0.1 for each quality step up and reaches 0.6 at crossing.
+double distanceAt(int quality, int crossing) {
+    return 0.6 + 0.1 * (crossing - quality);
+}
+
+// Estimates that read right, 5 % low or 5 % high, scaling the distance by bias; 0: none.
+constexpr double kNoEstimates = 0;
+constexpr double kReadLow = 0.95;
+constexpr double kReadHigh = 1.05;
+
+ChosenByEye searchCrossingAt(int crossing, int ceiling, double bias = kNoEstimates) {
     static const VImage picture = VImage::black(8, 8, VImage::option()->set("bands", 3));
+    const DistanceTo distance = [crossing](const QByteArray& bytes) {
+        return std::optional<double>(distanceAt(qualityOf(bytes), crossing));
+    };
+    const EstimateAt estimate = [crossing, bias](int quality) {
+        return std::optional<double>(bias * distanceAt(quality, crossing));
+    };
     return chooseByEye(picture, *outputFormatFor(FormatCode::Jpeg), ceiling, 0.6, leadingQuality,
-                       [crossing](const QByteArray& bytes) {
-                           const int quality = bytes.left(bytes.indexOf(' ')).toInt();
-                           return std::optional<double>(0.6 + 0.1 * (crossing - quality));
-                       });
+                       distance, bias == kNoEstimates ? EstimateAt() : estimate);
 }
 
 TEST(QualityByEyeTest, TheSearchFindsTheLowestQualityWithinTheThresholdWhereverItLies) {
-    for (int crossing = 1; crossing <= 100; ++crossing) {
-        SCOPED_TRACE(crossing);
-        const ChosenByEye chosen = searchCrossingAt(crossing, 100);
-        EXPECT_TRUE(chosen.looksTheSame);
-        EXPECT_EQ(chosen.quality, crossing);
-        EXPECT_EQ(chosen.bytes, QByteArray::number(crossing) + " ...");
-        // Near the usual answer a photo costs about four encodings; nowhere more than a
-        // bisection of the whole range and its strides.
-        EXPECT_LE(chosen.encodes, crossing >= 87 && crossing <= 94 ? 4 : 12);
+    for (const double bias : {kNoEstimates, 1.0, kReadLow, kReadHigh}) {
+        for (int crossing = 1; crossing <= 100; ++crossing) {
+            SCOPED_TRACE(testing::Message() << "crossing " << crossing << ", estimates " << bias);
+            const ChosenByEye chosen = searchCrossingAt(crossing, 100, bias);
+            EXPECT_TRUE(chosen.looksTheSame);
+            EXPECT_EQ(chosen.bytes, QByteArray::number(chosen.quality) + " ...");
+            // Estimates that read high may keep the step above; the whole picture passes
+            // either way.
+            EXPECT_GE(chosen.quality, crossing);
+            EXPECT_LE(chosen.quality, crossing + (bias == kReadHigh ? 1 : 0));
+            if (bias == kNoEstimates) {
+                // Near the usual answer a photo costs a few encodings; nowhere more than a
+                // bisection of the whole range.
+                EXPECT_LE(chosen.encodes, crossing >= 87 && crossing <= 94 ? 5 : 12);
+                EXPECT_EQ(chosen.estimates, 0);
+            } else {
+                // With estimates, the whole picture is judged once, twice where they read low.
+                EXPECT_LE(chosen.encodes, bias == kReadLow ? 2 : 1);
+                EXPECT_LE(chosen.estimates, 12);
+            }
+        }
     }
 }
 
 TEST(QualityByEyeTest, OutOfReachTheCeilingIsKeptAndSaidToBe) {
-    const ChosenByEye chosen = searchCrossingAt(97, 93);
-    EXPECT_FALSE(chosen.looksTheSame);
-    EXPECT_EQ(chosen.quality, 93);
-    EXPECT_EQ(chosen.bytes, "93 ...");
-    // Even the least quality passes: that is the choice.
-    EXPECT_EQ(searchCrossingAt(-20, 100).quality, 1);
+    for (const double bias : {kNoEstimates, 1.0, kReadLow}) {
+        SCOPED_TRACE(bias);
+        const ChosenByEye chosen = searchCrossingAt(97, 93, bias);
+        EXPECT_FALSE(chosen.looksTheSame);
+        EXPECT_EQ(chosen.quality, 93);
+        EXPECT_EQ(chosen.bytes, "93 ...");
+        // Even the least quality passes: that is the choice.
+        EXPECT_EQ(searchCrossingAt(-20, 100, bias).quality, 1);
+    }
 }
 
 // A 160 × 120 picture: a soft gradient, or thin dark strokes on a light ground, as of text or
@@ -52,9 +83,9 @@ VImage testPicture(bool detailed) {
     const VImage xy = VImage::xyz(160, 120);
     const VImage strokes = ((xy[0] % 7 < 1) | (xy[1] % 9 < 1)).ifthenelse(30, 230);
     const VImage picture =
-        detailed ? VImage::bandjoin({strokes, strokes * 0.8 + 20, strokes * 0.6 + 50})
-                 : VImage::bandjoin(
-                       {xy[0] * 1.2 + 40, xy[1] * 1.5 + 50, VImage::black(160, 120) + 120});
+        detailed
+            ? VImage::bandjoin({strokes, strokes * 0.8 + 20, strokes * 0.6 + 50})
+            : VImage::bandjoin({xy[0] * 1.2 + 40, xy[1] * 1.5 + 50, VImage::black(160, 120) + 120});
     return picture.cast(VIPS_FORMAT_UCHAR)
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
         .copy_memory();
@@ -109,6 +140,51 @@ TEST(QualityByEyeTest, WithASizeLimitTheSmallerOfTheTwoIsKept) {
     EXPECT_LT(limited.quality, byEye.quality);
     EXPECT_EQ(limited.bytes,
               encodeWithin(picture, jpeg, 100, {tight, false}, realEncoder(jpeg)).bytes);
+}
+
+TEST(QualityByEyeTest, TheDistanceOverSquaresIsTheLibrarysWithNoMarginLeftOut) {
+    const VImage picture = testPicture(true);
+    const QByteArray bytes =
+        encodedAtQuality(picture, *outputFormatFor(FormatCode::Jpeg), 70, false);
+    const double whole = Butteraugli(picture).distanceTo(bytes).value_or(-1);
+    ASSERT_GT(whole, 0);
+    EXPECT_NEAR(Butteraugli(picture, 40, 0).distanceTo(bytes).value_or(-1), whole, 1e-4 * whole);
+}
+
+// 1280 × 960: the gradient on the left, the strokes on the right, each stretched from the
+// small pictures.
+VImage largePicture() {
+    const auto stretched = [](bool detailed) {
+        return testPicture(detailed).resize(4, VImage::option()->set("kernel", "nearest"));
+    };
+    return VImage::arrayjoin(
+               {stretched(false).crop(0, 0, 640, 480), stretched(true).crop(0, 0, 640, 480),
+                stretched(true).crop(0, 0, 640, 480), stretched(false).crop(0, 0, 640, 480)},
+               VImage::option()->set("across", 2))
+        .copy_memory();
+}
+
+TEST(QualityByEyeTest, ASampleOfALargePictureForetellsItsDistanceAndTheWholeIsJudged) {
+    EXPECT_TRUE(SampledButteraugli::worthSampling(768, 576));
+    EXPECT_FALSE(SampledButteraugli::worthSampling(767, 576));
+    EXPECT_FALSE(SampledButteraugli::worthSampling(383, 4000));
+    const OutputFormat& jpeg = *outputFormatFor(FormatCode::Jpeg);
+    const VImage picture = largePicture();
+    const SampledButteraugli sample(picture);
+    EXPECT_EQ(sample.sample().width(), 384);
+    EXPECT_EQ(sample.sample().height(), 288);
+    const Butteraugli metric(picture);
+    for (const int quality : {60, 90}) {
+        SCOPED_TRACE(quality);
+        const double whole =
+            metric.distanceTo(encodedAtQuality(picture, jpeg, quality, false)).value_or(-1);
+        const double estimate =
+            sample.distanceTo(encodedAtQuality(sample.sample(), jpeg, quality, false)).value_or(-1);
+        EXPECT_NEAR(estimate, whole, 0.1 * whole);
+    }
+    // Whatever the sample foretold, what is kept was judged whole.
+    const LimitedEncoding result = encodeByEye(picture, jpeg, 100, {}, realEncoder(jpeg));
+    EXPECT_LE(metric.distanceTo(result.bytes).value_or(99), kLooksTheSame);
 }
 
 TEST(QualityByEyeTest, LosslessFormatsAndHugeOrTinyPicturesAreNotJudged) {
