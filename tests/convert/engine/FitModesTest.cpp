@@ -312,6 +312,12 @@ TEST(AnimationTest, AGifReadInPartsShowsEveryFrameAsTheWholeFileDoes) {
         EXPECT_EQ((joined - whole).abs().max(), 0);
         EXPECT_EQ(gifFramesIn(gif), whole.get_int("n-pages"));
     }
+    // A canvas that would take most of a part to paint is refused, not cut short; a file cut
+    // short counts its whole frames.
+    const QByteArray gif = test::gifOfPatches(300, 2, kPalette, many, 0);
+    EXPECT_FALSE(gifParts(gif, 5));
+    EXPECT_EQ(gifFramesIn(gif.chopped(2)), 1 + 300 + 20 - 1); // the last frame loses its end
+    EXPECT_EQ(gifFramesIn(QByteArray("GIF89a")), 0);
 }
 
 // WebP back to GIF: every frame, its loop, and delays to GIF's hundredths of a second.
