@@ -7,6 +7,7 @@
 #include "WindowStart.h"
 #include "engine/ImagingEngine.h"
 #include "frmMain.h"
+#include "frontend/PrivateTempFolder.h"
 #include "frontend/TerminationSignals.h"
 #include "options/Language.h"
 #include "settings/Presets.h"
@@ -116,6 +117,8 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = answerInformationRequest(argc, argv))
         return *status;
     QApplication app(argc, argv);
+    // Before libvips starts: what it unpacks to disc goes, and goes away, with the folder.
+    const quillmorph::PrivateTempFolder tempFolder;
     QApplication::setApplicationName(QStringLiteral("quillmorph"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMORPH_VERSION));
     // Ties the window to the installed desktop entry (its icon on Wayland).

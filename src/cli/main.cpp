@@ -5,6 +5,7 @@
 #include "batch/Messages.h"
 #include "batch/StatusSentences.h"
 #include "engine/ImagingEngine.h"
+#include "frontend/PrivateTempFolder.h"
 #include "frontend/TerminationSignals.h"
 #include "options/Language.h"
 #include "settings/Presets.h"
@@ -20,6 +21,8 @@ using namespace quillmorph;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Before libvips starts: what it unpacks to disc goes, and goes away, with the folder.
+    const PrivateTempFolder tempFolder;
     QCoreApplication::setApplicationName(QStringLiteral("quillmorph"));
     installTranslations(app);
     QTextStream out(stdout);

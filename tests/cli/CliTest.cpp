@@ -382,7 +382,8 @@ TEST_F(CliTest, RefusalsOfTheFileSystemExitWithOneAndWriteNothing) {
 }
 
 // Killed, only complete files are left; stopped by SIGINT or SIGTERM, it finishes the file in
-// hand, says how far it got and exits as the shell expects of the signal.
+// hand, says how far it got and exits as the shell expects of the signal. Its temporary folder
+// of its own goes with it, or, when it was killed, as the next one starts.
 TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
     const QString first = image(QStringLiteral("n0.png"), test::noise(1200, 900));
     QStringList sources{first};
@@ -391,18 +392,22 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
         ASSERT_TRUE(QFile::copy(first, copy));
         sources << copy;
     }
+    const QString temporary = home_.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(temporary));
     for (const int signalNumber : {SIGKILL, SIGINT, SIGTERM}) {
         SCOPED_TRACE(signalNumber);
         const QString out = home_.filePath(QStringLiteral("out%1").arg(signalNumber));
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("windir"), windir());
+        env.insert(QStringLiteral("TMPDIR"), temporary);
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(QUILLMORPH_CLI),
                       QStringList{QStringLiteral("--output-dir"), out, QStringLiteral("--no-size"),
                                   QStringLiteral("--format"), QStringLiteral("PNG")} +
                           sources);
         ASSERT_TRUE(process.waitForStarted());
+        const qint64 pid = process.processId();
         QString folder;
         for (int waited = 0; waited < 60000 && process.state() == QProcess::Running; waited += 20) {
             const QStringList folders = QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -428,8 +433,14 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
             EXPECT_NO_THROW(back.avg()) << name.toStdString();
             EXPECT_EQ(back.width(), 1200);
         }
-        if (signalNumber == SIGKILL)
+        const QStringList leftInTemporary = QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        if (signalNumber == SIGKILL) {
+            ASSERT_EQ(leftInTemporary.size(), 1);
+            EXPECT_TRUE(leftInTemporary[0].startsWith(QStringLiteral("quillmorph-%1-").arg(pid)))
+                << leftInTemporary[0].toStdString();
             continue;
+        }
+        EXPECT_EQ(leftInTemporary, QStringList());
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 128 + signalNumber);
         EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),

@@ -121,6 +121,7 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
     const double boxPixels = boxed ? double(box.width) * box.height : 0.0;
     const double outputPixels = boxed ? boxPixels : double(header.width) * header.height;
     double bytes = decodingBytes(header, boxPixels);
+    bytes += unpackedInMemoryBytes(header, options, discThresholdBytes());
     if (const OutputFormat* format = options.format.row) {
         // An animation streams a frame at a time, but for its table of every output row.
         const bool animated = keepsAnimation(header, *format);
@@ -165,6 +166,51 @@ double bytesInFlightBudget(double memoryLeft) {
         return kMinBytesInFlight;
     const double floor = std::min(kMinBytesInFlight, memoryLeft / 2);
     return std::clamp(memoryLeft / 4, floor, kMaxBytesInFlight);
+}
+
+double unpackedBytes(const SourceHeader& header, const ConversionOptions& options) {
+    if (loaderFamily(header.loader) != "Webp")
+        return 0;
+    const bool animated =
+        options.format.row != nullptr && keepsAnimation(header, *options.format.row);
+    const double canvas = double(header.width) * header.height;
+    // Every frame of an animation is unpacked at canvas size, into a box too (measured with
+    // bench/temp_disk.sh), with an alpha band unless every frame covers the canvas solidly,
+    // which its first frame's header cannot tell.
+    if (animated)
+        return 4 * canvas * header.pages;
+    const double bands = header.alpha ? 4 : 3;
+    double scale = 1;
+    if (options.sizeConversion && options.box && header.width > 0 && header.height > 0) {
+        const BoxSize box = options.box->forPicture(header.width, header.height);
+        const double across = double(box.width) / header.width;
+        const double down = double(box.height) / header.height;
+        // A still shrinks on load, no further than the side that needs the most pixels.
+        scale = std::min(1.0, options.fitMode == FitMode::Fill ? std::max(across, down)
+                                                               : std::min(across, down));
+    }
+    return bands * canvas * scale * scale;
+}
+
+double temporaryFolderBytes(const SourceHeader& header, const ConversionOptions& options,
+                            double discThreshold) {
+    const double bytes = unpackedBytes(header, options);
+    return bytes > discThreshold ? bytes : 0;
+}
+
+double unpackedInMemoryBytes(const SourceHeader& header, const ConversionOptions& options,
+                             double discThreshold) {
+    // A still's unpacking is in its loader's measured cost already.
+    const bool animated =
+        options.format.row != nullptr && keepsAnimation(header, *options.format.row);
+    const double bytes = animated ? unpackedBytes(header, options) : 0;
+    return bytes <= discThreshold ? bytes : 0;
+}
+
+bool tooDearForTemporarySpace(double bytes, double spaceLeft) {
+    // Half, as for memory: the folder is the rest of the system's too, and other files of the
+    // batch may be unpacking beside this one.
+    return spaceLeft > 0 && bytes > spaceLeft / 2;
 }
 
 bool tooDearForMemory(double cost, double memoryLeft) {

@@ -29,4 +29,20 @@ inline constexpr double kMaxBytesInFlight = 1024.0 * 1024 * 1024;
 // (0: not known, nothing is refused): it would take more than half of it.
 bool tooDearForMemory(double cost, double memoryLeft);
 
+// Bytes libvips unpacks the file into before it gives a pixel, converted with options: WebP's
+// loader writes what it reads whole, a still at the size it shrinks to on load, an animation
+// every frame at canvas size with four bands; 0 for the loaders that stream.
+double unpackedBytes(const SourceHeader& header, const ConversionOptions& options);
+
+// The part of unpackedBytes that goes to a file in the temporary folder, beyond libvips' disc
+// threshold (discThreshold bytes), and the part that stays in memory.
+double temporaryFolderBytes(const SourceHeader& header, const ConversionOptions& options,
+                            double discThreshold);
+double unpackedInMemoryBytes(const SourceHeader& header, const ConversionOptions& options,
+                             double discThreshold);
+
+// True when a file that writes bytes into the temporary folder is refused outright with
+// spaceLeft bytes free there (0: not known, nothing is refused): more than half of it.
+bool tooDearForTemporarySpace(double bytes, double spaceLeft);
+
 } // namespace quillmorph

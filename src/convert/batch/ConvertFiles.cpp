@@ -77,7 +77,8 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
     // Later files are loaded and encoded while earlier ones finish; their outputs are named
     // and committed strictly in order, and dropped when the batch ends early.
     const int count = int(items.size());
-    Pipeline pipeline(items, options, folders.batch(), place.filesInFlight, place.memoryLeft);
+    Pipeline pipeline(items, options, folders.batch(), place.filesInFlight, place.memoryLeft,
+                      place.temporarySpaceLeft);
     QSet<FilePath> taken;
     for (int i = 0; i < count; ++i) {
         const FilePath& source = items[i].source;

@@ -16,6 +16,8 @@ struct BatchPlace {
     QLocale locale;        // formats the dated folder name
     int filesInFlight = 0; // files prepared at once; 0 means one per core
     double memoryLeft = 0; // bytes the process may still be given; 0: as the machine says
+    // Bytes free in the temporary folder, where libvips unpacks; 0: as its disk says.
+    double temporarySpaceLeft = 0;
 };
 
 // Converts files into one new dated folder under place.parentFolder: load, fit and pad, choose

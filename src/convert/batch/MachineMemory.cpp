@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -113,6 +114,11 @@ double memoryLeftForThisProcess() {
                   cgroupMemoryLeftBytes(contentsOf(QStringLiteral("/proc/self/cgroup")),
                                         QStringLiteral("/sys/fs/cgroup"))});
     return least == kNoLimit ? 0.0 : least;
+}
+
+double temporaryFolderSpaceLeft() {
+    const QStorageInfo storage(QDir::tempPath());
+    return storage.isValid() ? double(std::max<qint64>(0, storage.bytesAvailable())) : 0.0;
 }
 
 } // namespace quillmorph

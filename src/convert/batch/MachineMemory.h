@@ -27,4 +27,8 @@ double cgroupMemoryLeftBytes(const QByteArray& cgroups, const QString& root);
 // The least of the three for this process now; 0 when none of them is known.
 double memoryLeftForThisProcess();
 
+// The bytes this process may still write into the temporary folder (TMPDIR, else /tmp), where
+// libvips unpacks what it cannot stream; 0 when not known.
+double temporaryFolderSpaceLeft();
+
 } // namespace quillmorph

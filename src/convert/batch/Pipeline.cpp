@@ -2,6 +2,7 @@
 
 #include "batch/ConversionCost.h"
 #include "batch/MachineMemory.h"
+#include "engine/Animation.h"
 #include "engine/ColourTransforms.h"
 
 #include <QThread>
@@ -21,10 +22,11 @@ int workersFor(int requested) {
 } // namespace
 
 Pipeline::Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
-                   int filesInFlight, double memoryLeft)
+                   int filesInFlight, double memoryLeft, double temporarySpaceLeft)
     : items_(items), options_(options), folder_(std::move(folder)),
       workers_(workersFor(filesInFlight)), lookAhead_(std::max(32, 16 * workers_)),
       scheduler_(workers_, memoryLeft > 0 ? memoryLeft : memoryLeftForThisProcess()),
+      temporarySpaceLeft_(temporarySpaceLeft > 0 ? temporarySpaceLeft : temporaryFolderSpaceLeft()),
       colourTransforms_(std::make_shared<ColourTransforms>()), pool_(workers_) {}
 
 Pipeline::~Pipeline() {
@@ -93,9 +95,17 @@ void Pipeline::forgetFinished() {
 
 bool Pipeline::startOne() {
     const ConversionOptions options = options_.current();
-    const Scheduler::Step step = scheduler_.next([&](int index) {
-        return workingBytes(jobs_.at(index)->started.images.LEAD1.header(), options);
-    });
+    const double discThreshold = discThresholdBytes();
+    const Scheduler::Step step = scheduler_.next(
+        [&](int index) {
+            return workingBytes(jobs_.at(index)->started.images.LEAD1.header(), options);
+        },
+        [&](int index) {
+            return tooDearForTemporarySpace(
+                temporaryFolderBytes(jobs_.at(index)->started.images.LEAD1.header(), options,
+                                     discThreshold),
+                temporarySpaceLeft_);
+        });
     // Its failure is told when its turn comes.
     for (const int index : step.refused) {
         StartedFile& file = jobs_.at(index)->started;

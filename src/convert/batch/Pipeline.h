@@ -25,9 +25,10 @@ namespace quillmorph {
 class Pipeline {
 public:
     // filesInFlight: files converted at once; 0 means one per core. memoryLeft: the bytes the
-    // process may still be given; 0 means as the machine says now (MachineMemory.h).
+    // process may still be given, temporarySpaceLeft those free in the temporary folder; 0
+    // means as the machine says now (MachineMemory.h).
     Pipeline(const QList<BatchItem>& items, const OptionsSource& options, Folder folder,
-             int filesInFlight, double memoryLeft);
+             int filesInFlight, double memoryLeft, double temporarySpaceLeft);
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
     // Files still queued are dropped; the pool then waits for those under way.
@@ -59,7 +60,7 @@ private:
     // The job's result, once it needs no worker or its worker has finished; the job is gone.
     std::optional<PreparedFile> takeIfReady(int index);
     // Starts the file the scheduler picks, failing those it refuses as too dear for the memory
-    // there is; false when it picks none.
+    // or the temporary folder's space there is; false when it picks none.
     bool startOne();
 
     const QList<BatchItem>& items_;
@@ -68,6 +69,7 @@ private:
     const int workers_;
     const int lookAhead_;
     Scheduler scheduler_;
+    const double temporarySpaceLeft_;              // 0: not known
     int opened_ = 0;                               // items before this have had their header opened
     std::map<int, std::shared_ptr<FileJob>> jobs_; // opened, not yet taken
     // Built once per profile for the whole batch, not once per file.

@@ -18,7 +18,8 @@ void Scheduler::finish(int index) {
     }
 }
 
-Scheduler::Step Scheduler::next(const std::function<double(int)>& weightOf) {
+Scheduler::Step Scheduler::next(const std::function<double(int)>& weightOf,
+                                const std::function<bool(int)>& beyondTheMachine) {
     Step step;
     if (runningCount() >= workers_)
         return step;
@@ -27,7 +28,8 @@ Scheduler::Step Scheduler::next(const std::function<double(int)>& weightOf) {
     for (auto it = waiting_.begin(); it != waiting_.end();) {
         const double weight = weightOf(it->first);
         // Refused before any of it is decoded.
-        if (tooDearForMemory(weight, memoryLeft_)) {
+        if (tooDearForMemory(weight, memoryLeft_) ||
+            (beyondTheMachine && beyondTheMachine(it->first))) {
             step.refused.push_back(it->first);
             it = waiting_.erase(it);
             continue;

@@ -30,7 +30,10 @@ public:
     };
     // The next step while a worker is free (nothing otherwise). weightOf gives the bytes a
     // waiting file may hold if it starts now: the options may have changed since it opened.
-    Step next(const std::function<double(int index)>& weightOf);
+    // beyondTheMachine, when given, is true for a file refused whatever the memory (one that
+    // would fill the temporary folder).
+    Step next(const std::function<double(int index)>& weightOf,
+              const std::function<bool(int index)>& beyondTheMachine = {});
 
     bool isWaiting(int index) const { return waiting_.count(index) != 0; }
     int runningCount() const { return int(running_.size()); }

@@ -280,6 +280,10 @@ bool keepsAnimation(const SourceHeader& header, const OutputFormat& format) {
     return family == "Nsgif" || family == "Gif" || family == "Webp";
 }
 
+double discThresholdBytes() {
+    return double(vips_get_disc_threshold());
+}
+
 StepStatus FitAnimation(LeadImage& LEAD1, const FitRequest& request) {
     if (LEAD1.isEmpty())
         return sizing(status::kNoImage);
@@ -315,7 +319,7 @@ StepStatus FitAnimation(LeadImage& LEAD1, const FitRequest& request) {
         LEAD1.holdFrames(out, layout.height);
     } catch (const VError& e) {
         if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
-            return sizing(st);
+            return {st, st == status::kImageTooLarge ? Stage::Load : Stage::Size};
         if (const StepStatus fault = LEAD1.sourceFault(Stage::Size); !fault.ok())
             return fault;
         return sizing(status::kEngineFailure);

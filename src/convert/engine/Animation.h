@@ -18,6 +18,10 @@ inline constexpr double kMaxAnimationPixels = 3 * kMaxPixels;
 // than one frame into GIF or WEBP. Into any other format the first frame is taken.
 bool keepsAnimation(const SourceHeader& header, const OutputFormat& format);
 
+// The size beyond which libvips unpacks a picture whose loader cannot stream it (WebP's, every
+// frame it reads) into a file in the temporary folder rather than into memory. Any thread.
+double discThresholdBytes();
+
 // FitAndPad for an animation: LEAD1, as just loaded, is opened again with every frame, and
 // each frame is fitted, padded or cropped as request says (a crop by attention takes one
 // window, chosen on the first frame, for all of them), its transparency flattened onto the

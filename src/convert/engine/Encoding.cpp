@@ -37,8 +37,9 @@ StepStatus saveFailure(const LeadImage& image, const VError& e, const Folder& fo
         vips_error_clear();
         return saving(status::kNoEncoder);
     }
+    // A picture too large to unpack was met by its decoding, which the encoder pulled.
     if (const EngineStatus st = statusFromVipsError(e, status::kOk); st != status::kOk)
-        return saving(st);
+        return {st, st == status::kImageTooLarge ? Stage::Load : Stage::Save};
     if (folder.isOpen() && folder.isGone())
         return saving(status::kFolderMissing);
     if (const StepStatus fault = image.sourceFault(Stage::Save); !fault.ok())

@@ -1,7 +1,10 @@
 #include "files/SystemError.h"
 
+#include <QDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace quillmorph {
 
@@ -40,6 +43,28 @@ constexpr const char* kOutOfMemoryWordings[] = {
     "creating thread",
 };
 
+// Where libvips writes its own disc images and nothing else. Its disc sink hands on the system's
+// error, on the line after its own, only for them: a saver's failure there reads "Unknown error
+// -1", after the saver's own "write error" with the system's error; disc images are also opened
+// by name in the temporary folder.
+constexpr const char* kDiscImageWriters[] = {"wbuffer_write: ", "vips__write: "};
+constexpr int kTemporaryFolderErrors[] = {ENOSPC, EDQUOT, EFBIG};
+
+// True when a line of text starting with writer names error on it or the line after.
+bool writerMetError(const QString& text, const char* writer, int error) {
+    const QString wording = QString::fromLocal8Bit(std::strerror(error));
+    for (qsizetype at = text.indexOf(QLatin1String(writer)); at >= 0;
+         at = text.indexOf(QLatin1String(writer), at + 1)) {
+        if (at > 0 && text[at - 1] != QLatin1Char('\n'))
+            continue;
+        const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), at);
+        const qsizetype nextEnd = lineEnd < 0 ? -1 : text.indexOf(QLatin1Char('\n'), lineEnd + 1);
+        if (text.mid(at, nextEnd < 0 ? -1 : nextEnd - at).contains(wording, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 EngineStatus orFallback(EngineStatus status, EngineStatus fallback) {
     return status != status::kOk ? status : fallback;
 }
@@ -54,7 +79,22 @@ EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback) {
     return fallback;
 }
 
+bool isTemporaryWriteFailure(const QString& text, const QString& temporaryFolder) {
+    const QString folder = QDir::cleanPath(temporaryFolder);
+    if (!folder.isEmpty() &&
+        text.contains(QStringLiteral("unable to write to \"") + folder + QLatin1Char('/')))
+        return true;
+    return std::any_of(
+        std::begin(kDiscImageWriters), std::end(kDiscImageWriters), [&](const char* writer) {
+            return std::any_of(std::begin(kTemporaryFolderErrors), std::end(kTemporaryFolderErrors),
+                               [&](int e) { return writerMetError(text, writer, e); });
+        });
+}
+
 EngineStatus statusFromLibraryMessage(const QString& text, EngineStatus fallback) {
+    // libvips takes its temporary folder from TMPDIR as it makes each file.
+    if (isTemporaryWriteFailure(text, QDir::tempPath()))
+        return status::kImageTooLarge;
     for (const char* wording : kOutOfMemoryWordings) {
         if (text.contains(QLatin1String(wording), Qt::CaseInsensitive))
             return status::kOutOfMemory;

@@ -21,8 +21,14 @@ EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback);
 // (a Named file); fallback when the text names none of them.
 EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback);
 
-// The same for any library's message: an allocation that failed, however the library words
-// it, is status::kOutOfMemory; then the system's wordings.
+// The same for any library's message: a picture libvips could not unpack into the temporary
+// folder (isTemporaryWriteFailure) is status::kImageTooLarge; an allocation that failed, however
+// the library words it, is status::kOutOfMemory; then the system's wordings.
 EngineStatus statusFromLibraryMessage(const QString& text, EngineStatus fallback);
+
+// True when text tells of libvips failing to write one of its own temporary images, a picture
+// it unpacks to disc in temporaryFolder (never an output, which its savers write): the folder
+// full, over a quota or the file too large for it, or the file not to be made there.
+bool isTemporaryWriteFailure(const QString& text, const QString& temporaryFolder);
 
 } // namespace quillmorph

@@ -1,5 +1,6 @@
 #include "batch/ConversionCost.h"
 #include "AnimatedGif.h"
+#include "Bombs.h"
 #include "Saving.h"
 #include "batch/MachineMemory.h"
 #include "engine/Animation.h"
@@ -171,6 +172,52 @@ TEST(ConversionCostTest, AThousandFramesFitTheBudgetAndEveryFrameOfALongerGifIsR
     EXPECT_EQ(std::count(delays.begin(), delays.end(), 20), 2050) << "alternate, as they were";
     EXPECT_EQ(delays[4099], 20);
     EXPECT_TRUE(test::near(test::pixelAt(all, 0, 4099), palette[4099 % 3], 12));
+}
+
+// Animated WebPs of single-pixel frames, 1 and 25 KB: libvips unpacks every frame whole at
+// canvas size, four bands, before it gives a pixel (a still first frame shrinks on load into a
+// box); beyond its disc threshold into the temporary folder, whose free space then refuses the
+// file. Their headers are read, nothing is decoded.
+TEST(ConversionCostTest, AnAnimatedWebpCostsWhatItsLoaderUnpacksIntoTheTemporaryFolder) {
+    QTemporaryDir dir;
+    const struct {
+        const char* what;
+        int side;
+        int frames;
+        const char* format;
+        bool box; // into 600 x 450
+        double unpackedMB;
+    } rows[] = {
+        {"20 frames of 4000 x 4000 at own size", 4000, 20, "WEBP", false, 4000.0 * 4000 * 4 * 20 / kMB},
+        {"20 frames of 4000 x 4000 into the box", 4000, 20, "GIF", true, 4000.0 * 4000 * 4 * 20 / kMB},
+        {"the first of them into JPEG", 4000, 20, "JPEG", false, 4000.0 * 4000 * 4 / kMB},
+        {"the first of them into the box", 4000, 20, "JPEG", true, 450.0 * 450 * 4 / kMB},
+        {"500 frames of 16383 x 16383 into the box", 16383, 500, "WEBP", true, 16383.0 * 16383 * 4 * 500 / kMB},
+        {"the first of them at own size", 16383, 500, "PNG", false, 16383.0 * 16383 * 4 / kMB},
+        {"two frames of 1000 x 1000", 1000, 2, "WEBP", false, 1000.0 * 1000 * 4 * 2 / kMB},
+    };
+    const double threshold = discThresholdBytes();
+    ASSERT_EQ(threshold, 100 * kMB) << "libvips' own, unless VIPS_DISC_THRESHOLD says otherwise";
+    for (const auto& row : rows) {
+        LeadImage LEAD1;
+        ASSERT_EQ(LEAD1.Load(test::writeBytes(dir.filePath(QStringLiteral("a.webp")),
+                                              test::webpAnimationDeclaring(row.side, row.side, row.frames))),
+                  status::kOk);
+        ASSERT_EQ(LEAD1.header().pages, row.frames);
+        ConversionOptions options = into(row.format, row.box);
+        options.box = BoxSize{600, 450};
+        const double unpacked = unpackedBytes(LEAD1.header(), options) / kMB;
+        EXPECT_NEAR(unpacked, row.unpackedMB, row.unpackedMB / 100) << row.what;
+        const double onDisc = temporaryFolderBytes(LEAD1.header(), options, threshold) / kMB;
+        EXPECT_EQ(onDisc, row.unpackedMB * kMB > threshold ? unpacked : 0) << row.what;
+        EXPECT_EQ(tooDearForTemporarySpace(onDisc * kMB, 64 * kMB), onDisc > 0) << row.what;
+        EXPECT_FALSE(tooDearForTemporarySpace(onDisc * kMB, 1e13)) << row.what;
+        EXPECT_FALSE(tooDearForTemporarySpace(onDisc * kMB, 0)) << "not known: " << row.what;
+        // What stays in memory is the animation's, counted with the rest of its working bytes.
+        if (onDisc == 0 && keepsAnimation(LEAD1.header(), *options.format.row)) {
+            EXPECT_GE(workingBytes(LEAD1.header(), options), unpacked * kMB) << row.what;
+        }
+    }
 }
 
 constexpr double kNone = std::numeric_limits<double>::infinity();

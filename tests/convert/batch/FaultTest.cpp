@@ -145,6 +145,79 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
     }
 }
 
+// TMPDIR, where libvips makes its temporary files, names folder while it lives.
+class TemporaryFolderAt {
+public:
+    explicit TemporaryFolderAt(const QString& folder) : before_(qgetenv("TMPDIR")), had_(qEnvironmentVariableIsSet("TMPDIR")) {
+        qputenv("TMPDIR", QFile::encodeName(folder));
+    }
+    ~TemporaryFolderAt() {
+        if (had_)
+            qputenv("TMPDIR", before_);
+        else
+            qunsetenv("TMPDIR");
+    }
+
+private:
+    QByteArray before_;
+    bool had_;
+};
+
+// Animated WebPs of 1 and 25 KB that libvips would unpack, every frame at canvas size, into 1.2
+// and 500 GB of the temporary folder: refused before any of it is decoded where the folder has
+// 64 MB free; the batch goes on. Were one let through, its unpacking would fail at once: the
+// temporary folder does not exist.
+TEST(FaultTest, AnAnimationTooLargeToUnpackIsRefusedAndTheBatchGoesOn) {
+    const struct {
+        int side;
+        int frames;
+    } bombs[] = {{4000, 20}, {16383, 500}};
+    for (const auto& bomb : bombs) {
+        OneBatch batch;
+        QStringList files = sourceImages(batch.sources, 2);
+        const QString webp = test::writeBytes(batch.sources.filePath(QStringLiteral("bomb.webp")),
+                                              test::webpAnimationDeclaring(bomb.side, bomb.side, bomb.frames));
+        files.insert(1, webp);
+        batch.options.base.format = formatChoiceFor(QStringLiteral("WEBP"));
+        batch.options.base.sizeConversion = false;
+        batch.options.base.keepGoing = true;
+        batch.place.temporarySpaceLeft = 64.0 * 1024 * 1024;
+        const TemporaryFolderAt nowhere(batch.sources.filePath(QStringLiteral("no such folder")));
+        const BatchResult result = batch.run(files);
+        EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed) << bomb.side;
+        EXPECT_EQ(batch.sink.outputs.size(), 2) << bomb.side;
+        ASSERT_EQ(result.failures.size(), 1) << bomb.side;
+        EXPECT_EQ(message::text(result.failures[0]), QStringLiteral("エラー:  8 In Load\n") + webp);
+    }
+}
+
+// An unpacking that fills the temporary folder is the picture's own failure, too large, never
+// the output disk being full: here a small file system of its own fills while the picture's
+// two frames of 4000 x 4000 are unpacked, though the cost model was told of room enough. Into
+// GIF, whose saver lets the unpacking go after the failure (libvips 8.14's WebP saver keeps
+// it, and its file, until the process ends: the process's own temporary folder is for that).
+TEST(FaultTest, AFullTemporaryFolderIsThePicturesFailureNotTheOutputDisks) {
+    SmallDisk temporary(QStringLiteral("1m"));
+    if (!temporary.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << temporary.reason().toStdString();
+    OneBatch batch;
+    QStringList files = sourceImages(batch.sources, 2);
+    const QString webp = test::writeBytes(batch.sources.filePath(QStringLiteral("two.webp")),
+                                          test::webpAnimationDeclaring(4000, 4000, 2));
+    files.insert(1, webp);
+    batch.options.base.format = formatChoiceFor(QStringLiteral("GIF"));
+    batch.options.base.sizeConversion = false;
+    batch.options.base.keepGoing = true;
+    batch.place.temporarySpaceLeft = 1e12;
+    const TemporaryFolderAt small(temporary.path());
+    const BatchResult result = batch.run(files);
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(batch.sink.outputs.size(), 2);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(message::text(result.failures[0]), QStringLiteral("エラー:  8 In Load\n") + webp);
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
 // A file whose conversion would hold more than half the memory the process may have is refused
 // before any of it is decoded (this GIF asks for 1.7 GB); the batch goes on.
 TEST(FaultTest, AFileTooDearForTheMemoryLeftIsRefusedAndTheBatchGoesOn) {

@@ -77,5 +77,17 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"with the memory left not known nothing is refused", 1, 0, {{1, 100 * GiB}},
                      {0}, {}, 1}));
 
+// A file beyond what the machine can give whatever its weight (the room of the temporary folder)
+// is refused as one too dear for the memory is, even with the memory left not known.
+TEST(SchedulerRefusalTest, AFileBeyondTheMachineNeverStarts) {
+    Scheduler scheduler(2, 0);
+    scheduler.add(0, 5);
+    scheduler.add(1, 1);
+    const Scheduler::Step step = scheduler.next([](int) { return MB; }, [](int i) { return i == 0; });
+    EXPECT_EQ(step.refused, std::vector<int>{0});
+    EXPECT_EQ(step.start, std::optional<int>(1));
+    EXPECT_FALSE(scheduler.isWaiting(0));
+}
+
 } // namespace
 } // namespace quillmorph

@@ -81,6 +81,24 @@ TEST(SystemErrorTest, LibrariesMessagesOfTheSameCauseGiveOneStatus) {
     };
     for (const auto& m : messages)
         EXPECT_EQ(statusFromLibraryMessage(QString::fromUtf8(m.text), status::kCorruptData), m.status) << m.text;
+    // libvips' own disc images, unpacked into the temporary folder, are the picture's: too large.
+    // An output's saver fails through the same disc sink, but the system's words are its own.
+    const auto unixError = [](int error) { return QStringLiteral("\nunix error: ") + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('\n'); };
+    for (const int error : {ENOSPC, EDQUOT, EFBIG}) {
+        EXPECT_EQ(statusFromLibraryMessage(QStringLiteral("wbuffer_write: write failed") + unixError(error), status::kCorruptData),
+                  status::kImageTooLarge) << error;
+        EXPECT_EQ(statusFromLibraryMessage(QStringLiteral("vips__write: write failed") + unixError(error), status::kCorruptData),
+                  status::kImageTooLarge) << error;
+    }
+    const QString saverFailed = QStringLiteral("/out/x.png: write error") + unixError(ENOSPC) +
+                                QStringLiteral("wbuffer_write: write failed") + unixError(-1) +
+                                QStringLiteral("vips2png: unable to write to target /out/x.png\n");
+    EXPECT_EQ(statusFromLibraryMessage(saverFailed, status::kCorruptData), status::kDiskFull);
+    const QString unmade = QStringLiteral("VipsImage: unable to write to \"") + QDir::tempPath() +
+                           QStringLiteral("/vips-0-1.v\"") + unixError(ENOENT);
+    EXPECT_EQ(statusFromLibraryMessage(unmade, status::kCorruptData), status::kImageTooLarge);
+    EXPECT_TRUE(isTemporaryWriteFailure(QStringLiteral("VipsImage: unable to write to \"/t/q/vips-0-1.v\"") + unixError(EACCES), QStringLiteral("/t/q/")));
+    EXPECT_FALSE(isTemporaryWriteFailure(QStringLiteral("VipsImage: unable to write to \"/t/qq/vips-0-1.v\"") + unixError(EACCES), QStringLiteral("/t/q")));
     // The system's own words, in the language of the desktop.
     for (const int error : {EMFILE, ENFILE}) {
         const QString text = QStringLiteral("unable to open \"/p/x.jpg\": ") + QString::fromLocal8Bit(std::strerror(error));

@@ -1,0 +1,71 @@
+#include "frontend/PrivateTempFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
+namespace quillmorph {
+
+namespace {
+
+constexpr char kPrefix[] = "quillmorph-";
+
+// The process that made a folder of ours, from its name: quillmorph-<pid>-XXXXXX.
+qint64 ownerProcess(const QString& name) {
+    const QString rest = name.mid(int(sizeof kPrefix) - 1);
+    bool ok = false;
+    const qint64 pid = rest.section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
+    return ok && pid > 0 ? pid : 0;
+}
+
+bool processIsGone(qint64 pid) {
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+QString folderTemplate() {
+    return QDir(QDir::tempPath())
+        .filePath(QLatin1String(kPrefix) + QString::number(QCoreApplication::applicationPid()) +
+                  QStringLiteral("-XXXXXX"));
+}
+
+} // namespace
+
+PrivateTempFolder::PrivateTempFolder() {
+    removeLeftovers(QDir::tempPath());
+    dir_.emplace(folderTemplate());
+    if (!dir_->isValid())
+        return;
+    if (qEnvironmentVariableIsSet("TMPDIR"))
+        previousTmpdir_ = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir_->path()));
+}
+
+PrivateTempFolder::~PrivateTempFolder() {
+    if (!isValid())
+        return;
+    if (previousTmpdir_)
+        qputenv("TMPDIR", *previousTmpdir_);
+    else
+        qunsetenv("TMPDIR");
+    // QTemporaryDir removes the folder with everything in it as it goes.
+}
+
+void PrivateTempFolder::removeLeftovers(const QString& parent) {
+    const QDir dir(parent);
+    const QStringList names =
+        dir.entryList({QLatin1String(kPrefix) + QStringLiteral("*-*")},
+                      QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        const QFileInfo info(dir.filePath(name));
+        const qint64 pid = ownerProcess(name);
+        // Another user's folder, or one whose process still runs, is not ours to take.
+        if (pid == 0 || info.ownerId() != ::getuid() || !processIsGone(pid))
+            continue;
+        QDir(info.filePath()).removeRecursively();
+    }
+}
+
+} // namespace quillmorph
