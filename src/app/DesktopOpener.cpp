@@ -1,6 +1,7 @@
 #include "DesktopOpener.h"
 
 #include "files/FilePath.h"
+#include "frontend/PrivateTempFolder.h"
 
 #include <QProcess>
 #include <memory>
@@ -27,6 +28,7 @@ void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed
     auto* opener = new Opener(owner);
     // Its complaints belong on our standard error, where they went before.
     opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    opener->setProcessEnvironment(PrivateTempFolder::environmentOutside());
     // Told once: a failed start raises errorOccurred alone, a crash both signals.
     auto told = std::make_shared<bool>(false);
     const auto tell = [opener, told, failed = std::move(failed)](bool ok) {

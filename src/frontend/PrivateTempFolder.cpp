@@ -53,6 +53,16 @@ PrivateTempFolder::~PrivateTempFolder() {
     // QTemporaryDir removes the folder with everything in it as it goes.
 }
 
+QProcessEnvironment PrivateTempFolder::environmentOutside() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QFileInfo folder(environment.value(QStringLiteral("TMPDIR")));
+    const QString ours =
+        QLatin1String(kPrefix) + QString::number(QCoreApplication::applicationPid()) + u'-';
+    if (folder.fileName().startsWith(ours))
+        environment.insert(QStringLiteral("TMPDIR"), folder.path());
+    return environment;
+}
+
 void PrivateTempFolder::removeLeftovers(const QString& parent) {
     const QDir dir(parent);
     const QStringList names =

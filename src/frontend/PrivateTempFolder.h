@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 #include <optional>
@@ -24,6 +25,10 @@ public:
     // False when it could not be made: the system's temporary folder is used as before.
     bool isValid() const { return dir_ && dir_->isValid(); }
     QString path() const { return isValid() ? dir_->path() : QString(); }
+
+    // This process's environment with TMPDIR as it was outside the folder: a program started
+    // from here (a file manager, a browser) may outlive the folder. Any thread.
+    static QProcessEnvironment environmentOutside();
 
     // Removes the folders of ours in parent whose process is gone; the prefix is ours.
     static void removeLeftovers(const QString& parent);

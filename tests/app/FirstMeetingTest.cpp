@@ -1,11 +1,13 @@
 #include "BatchEndText.h"
 #include "DesktopOpener.h"
+#include "frontend/PrivateTempFolder.h"
 #include "EventLoop.h"
 #include "LauncherEntry.h"
 #include "SurfaceNote.h"
 #include "TestImages.h"
 #include "WindowTest.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -78,7 +80,8 @@ TEST(DesktopOpener, AFailureIsToldByTheOpenersExitStatus) {
     QTemporaryDir dir;
     const QString seen = dir.filePath(QStringLiteral("argument"));
     const QString script = writeBytes(dir.filePath(QStringLiteral("opener")),
-                                      "#!/bin/sh\nprintf %s \"$1\" > \"$(dirname \"$0\")/argument\"\n");
+                                      "#!/bin/sh\nprintf %s \"$1\" > \"$(dirname \"$0\")/argument\"\n"
+                                      "printf %s \"$TMPDIR\" > \"$(dirname \"$0\")/tmpdir\"\n");
     QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
     const struct {
         QString program;
@@ -94,9 +97,17 @@ TEST(DesktopOpener, AFailureIsToldByTheOpenersExitStatus) {
         EXPECT_EQ(failed, row.fails) << row.program.toStdString();
     }
     QObject owner;
-    openOnDesktop(&owner, QUrl::fromEncoded("file:///tmp/pic%FF"), {}, script);
-    ASSERT_TRUE(runEventsUntil([&] { return openersEnded(owner); }, 20000));
+    const QByteArray outside = qgetenv("TMPDIR");
+    {
+        // The opener may outlive this process's own temporary folder: it gets the one outside.
+        const PrivateTempFolder folder;
+        ASSERT_TRUE(folder.isValid());
+        openOnDesktop(&owner, QUrl::fromEncoded("file:///tmp/pic%FF"), {}, script);
+        ASSERT_TRUE(runEventsUntil([&] { return openersEnded(owner); }, 20000));
+    }
     EXPECT_EQ(readBytes(seen), "file:///tmp/pic%FF") << "the bytes of the name, encoded";
+    EXPECT_EQ(readBytes(dir.filePath(QStringLiteral("tmpdir"))),
+              outside.isEmpty() ? QFile::encodeName(QDir::tempPath()) : outside);
     EXPECT_EQ(placeOf(QUrl::fromEncoded("file:///tmp/pic%E5%86%99")), QStringLiteral("/tmp/pic写"));
 }
 
