@@ -202,8 +202,12 @@ void frmMain::addSurfaceMenuKeys() {
         auto* shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, &frmMain::openSurfaceMenuFromKeyboard);
     }
-    for (QComboBox* box : {cobFormat, cobWidth, cobHeight, cobiQuality})
+    // X11 sends the menu key's event to the box with the focus, which hands it straight to its
+    // line edit, past any filter there.
+    for (QComboBox* box : {cobFormat, cobWidth, cobHeight, cobiQuality}) {
+        box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
+    }
 }
 
 void frmMain::connectControls() {
