@@ -267,8 +267,9 @@ TEST_F(StoredSettings, ShiftF10AndTheMenuKeyOpenTheSurfaceMenu) {
     menu->close();
     // Where X11 sends it: the focus widget (a box, which hands it straight to its line edit), or
     // a button, which leaves it to the window.
-    for (QWidget* focused : {static_cast<QWidget*>(format), static_cast<QWidget*>(format->lineEdit()),
-                             control<QWidget>("Command1")}) {
+    for (QWidget* focused :
+         {static_cast<QWidget*>(format), static_cast<QWidget*>(format->lineEdit()),
+          control<QWidget>("Command1")}) {
         QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2),
                                   focused->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(focused, &menuKey);
