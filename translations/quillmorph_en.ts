@@ -170,6 +170,21 @@
         <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
         <translation>Quality chosen by eye: %1–%2 (median %3)</translation>
     </message>
+    <message>
+        <source>残りのファイルは変換していません。</source>
+        <translation>The remaining files were not converted.</translation>
+    </message>
+    <message numerus="yes">
+        <source>順番を待っているドロップ（%n 件）は、このあと続けて変換します。</source>
+        <translation>
+            <numerusform>The drop waiting its turn is still converted next.</numerusform>
+            <numerusform>The %n drops waiting their turn are still converted next.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、プリセット（右クリック）で小さくできます。</source>
+        <translation>The converted files are larger than the originals. Resize, a lower Quality or a preset (right-click) makes them smaller.</translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>

@@ -166,6 +166,20 @@
         <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>残りのファイルは変換していません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>順番を待っているドロップ（%n 件）は、このあと続けて変換します。</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、プリセット（右クリック）で小さくできます。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>

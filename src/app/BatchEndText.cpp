@@ -18,16 +18,21 @@ bool offersFolder(const BatchResult& result) {
     return !result.outputFolder.isEmpty() && (result.converted > 0 || completed(result));
 }
 
-QString notesOf(const BatchResult& result) {
+QString notesOf(const BatchResult& result, const BatchAfterwards& afterwards) {
     QStringList lines;
     if (result.failure)
         lines << message::sentence(*result.failure);
+    if (message::leftFilesBehind(result, afterwards.reach))
+        lines << message::restNotConverted();
+    if (!completed(result) && afterwards.waitingDrops > 0)
+        lines << message::waitingDropsStillRun(afterwards.waitingDrops);
     if (offersFolder(result)) {
         lines << QCoreApplication::translate("BatchEndText", "保存先: %1")
                      .arg(result.outputFolder.display());
     }
     if (completed(result)) {
         lines << message::sizes(result.sizes);
+        lines << message::largerOutputs(result.sizes);
         lines << message::qualitiesByEye(result.qualitiesByEye);
     }
     lines.removeAll(QString());
@@ -36,16 +41,16 @@ QString notesOf(const BatchResult& result) {
 
 } // namespace
 
-BoxText batchEndText(const BatchResult& result) {
-    return {message::finalMessage(result), notesOf(result), offersFolder(result)};
+BoxText batchEndText(const BatchResult& result, const BatchAfterwards& afterwards) {
+    return {message::finalMessage(result), notesOf(result, afterwards), offersFolder(result)};
 }
 
-BoxText failuresSummaryText(const BatchResult& result) {
+BoxText failuresSummaryText(const BatchResult& result, const BatchAfterwards& afterwards) {
     const QString counts = message::summary(result);
     // A batch that stopped early (cancelled, or a failure no file can go past) says why first.
     const QString text =
         completed(result) ? counts : message::finalMessage(result) + QLatin1Char('\n') + counts;
-    return {text, notesOf(result), offersFolder(result)};
+    return {text, notesOf(result, afterwards), offersFolder(result)};
 }
 
 } // namespace quillmorph

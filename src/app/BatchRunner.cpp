@@ -22,6 +22,8 @@ bool BatchRunner::start(const FilePaths& files, const BatchPlace& place,
     running_ = true;
     abandoned_ = false;
     cancel_ = false;
+    // Set before the batch's thread starts, which then owns them.
+    index_ = count_ = 0;
     watcher_.setFuture(QtConcurrent::run([this, files, place, fixed] {
         if (!fixed)
             return ConvertFiles(files, place, options_, *this);
@@ -77,6 +79,8 @@ void BatchRunner::onWorkerFinished() {
     if (abandoned_)
         return;
     running_ = false;
+    // The batch's thread is done with them.
+    reach_ = {index_, count_};
     Q_EMIT finished(watcher_.result());
 }
 

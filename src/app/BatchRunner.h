@@ -2,6 +2,7 @@
 
 #include "batch/BatchInterfaces.h"
 #include "batch/ConvertFiles.h"
+#include "batch/Messages.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -27,6 +28,8 @@ public:
                const std::optional<ConversionOptions>& fixed = {});
     // GUI thread. True from start() until finished() has been emitted.
     bool isRunning() const { return running_; }
+    // GUI thread, once finished() has been emitted: how far the batch got.
+    message::BatchReach reach() const { return reach_; }
     // Any thread. The batch stops before its next file.
     void requestCancel() { cancel_ = true; }
     // GUI thread. Cancels and blocks until the batch has finished the file in hand, without
@@ -62,8 +65,9 @@ private:
     bool running_ = false;               // GUI thread only
     std::atomic_bool abandoned_ = false; // set by stopAndWait: nothing more reaches the GUI
     std::atomic_bool cancel_ = false;
-    int index_ = 0; // batch thread only
-    int count_ = 0; // batch thread only
+    int index_ = 0;             // batch thread only
+    int count_ = 0;             // batch thread only
+    message::BatchReach reach_; // GUI thread: index_ and count_ once the batch is over
 };
 
 } // namespace quillmorph

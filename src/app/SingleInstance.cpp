@@ -227,10 +227,13 @@ void SingleInstance::readHandOver(QLocalSocket* socket) {
         socket->abort();
         return;
     }
-    Q_EMIT filesReceived(files, preset);
+    // Answered before anything is shown: a receiver may open a box that waits for the user,
+    // and the later copy gives up after kHandOverTimeoutMs. Once the answer is out, this
+    // connection is done with; a client gone meanwhile costs nothing.
     socket->putChar(kReceived);
     socket->flush();
     socket->disconnectFromServer();
+    Q_EMIT filesReceived(files, preset);
 }
 
 } // namespace quillmorph

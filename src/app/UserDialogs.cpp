@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -75,6 +76,16 @@ void quieten(QLabel* notes) {
     notes->setForegroundRole(QPalette::PlaceholderText);
 }
 
+// Wide enough for a folder's path on one line, narrow enough for any screen a desktop has.
+constexpr int kWidestNotes = 560;
+
+int widestLine(const QLabel& label) {
+    int widest = 0;
+    for (const QString& line : label.text().split(QLatin1Char('\n')))
+        widest = std::max(widest, label.fontMetrics().horizontalAdvance(line));
+    return widest;
+}
+
 bool showBoxOf(QWidget* parent, const BoxText& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillmorph"), text.text, QMessageBox::Ok,
                     parent);
@@ -84,9 +95,14 @@ bool showBoxOf(QWidget* parent, const BoxText& text) {
         if (auto* notes = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
             quieten(notes);
             // Qt wraps the notes to the width of a short message: a folder's path would break
-            // at a slash. Unwrapped, the box grows to fit them, and wraps them only past its
-            // largest width.
+            // at a slash. Unwrapped, the box grows to fit them; but the box stops growing at a
+            // width of its own and cuts off what is wider, so a line past kWidestNotes (an
+            // explanation, not a path) wraps at that width instead.
             notes->setWordWrap(false);
+            if (widestLine(*notes) > kWidestNotes) {
+                notes->setWordWrap(true);
+                notes->setMinimumWidth(kWidestNotes);
+            }
         }
     }
     QPushButton* openFolder = nullptr;

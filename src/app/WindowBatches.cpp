@@ -154,16 +154,19 @@ void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
     const bool completed = result.outcome == BatchResult::Outcome::Completed;
     if (completed && !leaving)
         dialogs_.beep();
+    // The waiting drops go with a user who is leaving: nothing is said of them.
+    const BatchAfterwards afterwards{runner_->reach(), leaving ? 0 : int(waiting_.size())};
     if (!result.failures.isEmpty()) {
-        showFailures(result);
+        showFailures(result, afterwards);
     } else if (result.outcome == BatchResult::Outcome::Failed || !leaving) {
-        if (dialogs_.showBox(window_, batchEndText(result)))
+        if (dialogs_.showBox(window_, batchEndText(result, afterwards)))
             openFolder(result.outputFolder);
     }
 }
 
-void WindowBatches::showFailures(const BatchResult& result) {
-    if (dialogs_.showFailures(window_, failuresSummaryText(result), message::failureTexts(result)))
+void WindowBatches::showFailures(const BatchResult& result, const BatchAfterwards& afterwards) {
+    if (dialogs_.showFailures(window_, failuresSummaryText(result, afterwards),
+                              message::failureTexts(result)))
         openFolder(result.outputFolder);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchEndText.h"
 #include "LauncherEntry.h"
 #include "UserDialogs.h"
 #include "batch/BatchInterfaces.h"
@@ -72,7 +73,7 @@ private:
     // it completed. When the user is leaving, only failures are told.
     void tellEnd(const BatchResult& result, bool leaving);
     // The counts and every failure of a batch that went on past them.
-    void showFailures(const BatchResult& result);
+    void showFailures(const BatchResult& result, const BatchAfterwards& afterwards);
     // The folder a batch wrote into, in the file manager.
     void openFolder(const FilePath& folder);
 

@@ -28,6 +28,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -190,6 +191,23 @@ void frmMain::createControls() {
         dialogs_, this, [this] { return choices(); }, surfaceMenu_);
     surfaceMenu_->insertMenu(surfaceMenu_->actions().constFirst(), presetMenu_);
     surfaceMenu_->insertSeparator(surfaceMenu_->actions().at(1));
+    addSurfaceMenuKeys();
+}
+
+void frmMain::addSurfaceMenuKeys() {
+    // Shift+F10 everywhere, and the menu key where the platform sends it only as a key (X11
+    // turns it into a keyboard context menu event, which eventFilter and contextMenuEvent take).
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &frmMain::openSurfaceMenuFromKeyboard);
+    }
+    // X11 sends the menu key's event to the box with the focus, which hands it straight to its
+    // line edit, past any filter there.
+    for (QComboBox* box : {cobFormat, cobWidth, cobHeight, cobiQuality}) {
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
+    }
 }
 
 void frmMain::connectControls() {
@@ -307,7 +325,30 @@ bool frmMain::isDropTarget(const QPoint& pos) const {
     return isFreeSurface(pos) || control == cobWidth || control == cobHeight;
 }
 
+void frmMain::openSurfaceMenuFromKeyboard() {
+    // Under the control in hand, as a keyboard's menu opens, wherever the pointer is.
+    const QWidget* focus = focusWidget();
+    const QPoint at = focus && isAncestorOf(focus) ? focus->mapTo(this, QPoint(0, focus->height()))
+                                                   : QPoint(0, 0);
+    surfaceMenu_->popup(mapToGlobal(at));
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A box keeps its edit menu for the mouse; the keyboard's menu key means the window's.
+    if (event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        openSurfaceMenuFromKeyboard();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmMain::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        openSurfaceMenuFromKeyboard();
+        event->accept();
+        return;
+    }
     // The boxes keep their own edit menus; a button or the check box has no business with it.
     if (!isFreeSurface(event->pos())) {
         event->ignore();

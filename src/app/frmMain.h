@@ -68,11 +68,15 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // The free surface's menu: the choices beyond the controls (SurfaceMenu).
+    // The free surface's menu: the choices beyond the controls (SurfaceMenu). From the keyboard
+    // (Shift+F10, the menu key) it opens wherever the focus is, a box too.
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
+    void addSurfaceMenuKeys();
+    void openSurfaceMenuFromKeyboard();
     void connectControls();
     void Form_Load();
     void Form_QueryUnload();

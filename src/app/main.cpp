@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -149,8 +150,10 @@ int main(int argc, char** argv) {
         start.preset = QString::fromLocal8Bit(argv[2]);
     start.files = filesFromArguments(argc, argv, withPreset ? 3 : 1);
     // Only one window per user: a later copy hands its files over and ends without loading.
+    // A file manager's action has no terminal to tell of an unknown preset: a box does.
     if (!instance.claim())
-        return quillmorph::endAsLaterCopy(instance, start.files, start.preset, dialogs);
+        return quillmorph::endAsLaterCopy(instance, start.files, start.preset, dialogs,
+                                          ::isatty(STDERR_FILENO) == 1 ? stderr : nullptr);
     start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchInterfaces.h"
+#include "batch/Messages.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -25,6 +26,8 @@ public:
 
     // Removes the progress line, so that a final message starts on a clean line.
     void clearProgress();
+    // How far the batch got, once it is over.
+    message::BatchReach reach() const { return {index_, count_}; }
 
 private:
     void printPath(const FilePath& path);

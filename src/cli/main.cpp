@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
     if (result.outcome != BatchResult::Outcome::Completed) {
         const QString final = message::finalMessage(result, message::PathForm::Terminal);
         err << (result.failure ? message::withSentence(final, *result.failure) : final) << Qt::endl;
+        if (message::leftFilesBehind(result, sink.reach()))
+            err << message::restNotConverted() << Qt::endl;
     }
     if (!result.failures.isEmpty()) {
         err << message::summary(result) << Qt::endl;

@@ -57,9 +57,38 @@ TEST(BatchEndText, NamesTheFolderOnceFilesWereWrittenAndTheSizesOfACompletedBatc
     EXPECT_EQ(failed.notes, QStringLiteral("保存先のディスクがいっぱいです。\n保存先: /d/pic1"));
     EXPECT_TRUE(failed.offersFolder);
 
+    // Stopped at the third file of five, with a drop waiting: both said, under the sentence.
+    EXPECT_EQ(
+        batchEndText(result, {{3, 5}, 1}).notes,
+        QStringLiteral(
+            "保存先のディスクがいっぱいです。\n残りのファイルは変換していません。\n"
+            "順番を待っているドロップ（1 件）は、このあと続けて変換します。\n保存先: /d/pic1"));
+    EXPECT_EQ(batchEndText(result, {{5, 5}, 0}).notes, failed.notes) << "the last file: none left";
+
     result.converted = 0; // failed at its first file: nothing to open
     EXPECT_EQ(batchEndText(result).notes, QStringLiteral("保存先のディスクがいっぱいです。"));
     EXPECT_FALSE(batchEndText(result).offersFolder);
+
+    result.outcome = BatchResult::Outcome::Cancelled; // before its first file
+    result.failure.reset();
+    EXPECT_EQ(batchEndText(result, {{0, 0}, 2}).notes,
+              QStringLiteral("残りのファイルは変換していません。\n"
+                             "順番を待っているドロップ（2 件）は、このあと続けて変換します。"));
+}
+
+// With the first drop's choices (no resizing, 解像度 100) photos grow: the box says what
+// makes them smaller, only when the outputs came to more than their sources.
+TEST(BatchEndText, OutputsLargerThanTheirSourcesSayWhatMakesThemSmaller) {
+    BatchResult result;
+    result.outputFolder = FilePath(QStringLiteral("/d/pic1"));
+    result.converted = 4;
+    result.sizes = {5'767'168, 20'027'801, 4};
+    EXPECT_EQ(batchEndText(result).notes,
+              QStringLiteral("保存先: /d/pic1\n合計 5.5 MB → 19.1 MB\n"
+                             "変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、"
+                             "プリセット（右クリック）で小さくできます。"));
+    result.sizes.outputs = result.sizes.sources; // as large: nothing to say
+    EXPECT_EQ(batchEndText(result).notes, QStringLiteral("保存先: /d/pic1\n合計 5.5 MB → 5.5 MB"));
 }
 
 TEST(LauncherEntry, ShowsTheShareOfFilesDoneWhileThereIsACount) {

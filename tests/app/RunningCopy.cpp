@@ -29,8 +29,10 @@ void RunningCopy::kill() {
     process_.waitForFinished();
 }
 
-QByteArray handOverFrame(const FilePaths& files) {
+QByteArray handOverFrame(const FilePaths& files, const QByteArray& preset) {
     QByteArray payload;
+    if (!preset.isEmpty())
+        payload += "preset=" + preset + '\0';
     for (const FilePath& file : files)
         payload += file.native() + '\0';
     QByteArray frame(4, '\0');

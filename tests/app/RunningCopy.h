@@ -30,8 +30,9 @@ private:
 };
 
 // What a later copy sends to hand files over: a 32-bit big-endian length, then each path in
-// the file system's encoding followed by a NUL.
-QByteArray handOverFrame(const FilePaths& files);
+// the file system's encoding followed by a NUL; with a preset, "preset=" and its name and a NUL
+// before them.
+QByteArray handOverFrame(const FilePaths& files, const QByteArray& preset = {});
 
 // Sends bytes to the copy listening on serverName from this thread, serving this thread's
 // events meanwhile (the listener may be here too); the first byte answered, or -1 when none

@@ -255,6 +255,30 @@ TEST_F(StoredSettings, OnlyTheFreeSurfaceOpensTheMenuWhoseKeepGoingIsStored) {
     EXPECT_TRUE(readBytes(settingsPath()).startsWith("[V1.00202]\niKeepGoing=0\n"));
 }
 
+// From the keyboard the menu opens wherever the focus is, in a box too: Shift+F10, and the menu
+// key as X11 delivers it (a keyboard context menu event to the focused control).
+TEST_F(StoredSettings, ShiftF10AndTheMenuKeyOpenTheSurfaceMenu) {
+    openWithFile(kDefaultFile);
+    auto* menu = control<QMenu>("surfaceMenu");
+    auto* format = control<QComboBox>("cobFormat");
+    ASSERT_TRUE(focusForTyping(format));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(menu->isVisible());
+    menu->close();
+    // Where X11 sends it: the focus widget (a box, which hands it straight to its line edit), or
+    // a button, which leaves it to the window.
+    for (QWidget* focused :
+         {static_cast<QWidget*>(format), static_cast<QWidget*>(format->lineEdit()),
+          control<QWidget>("Command1")}) {
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                                  focused->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(focused, &menuKey);
+        EXPECT_TRUE(menu->isVisible()) << focused->objectName().toStdString();
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+}
+
 TEST_F(StoredSettings, TheMenusSaveToItemPutsTheBatchesInTheChosenFolderByItsBytes) {
     openWithFile(kDefaultFile);
     // Latin-1 "café", as unpacked from an old archive: not UTF-8.

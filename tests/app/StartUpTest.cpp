@@ -8,7 +8,10 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocalSocket>
 #include <QTest>
+#include <cstdio>
+#include <memory>
 
 namespace quillmorph::test {
 namespace {
@@ -105,6 +108,63 @@ TEST_F(StartUp, ALaterCopyWithoutFilesWarnsAndEndsWithoutAWindow) {
     EXPECT_EQ(log_,
               QStringList({QStringLiteral("<warning>すでに「quillmorph」は起動されています。")}));
     EXPECT_FALSE(QFileInfo::exists(settingsPath()));
+}
+
+// A preset the settings file does not hold is refused by the later copy itself, where the user
+// is: on its terminal when it has one, else in a box; nothing reaches the running window.
+TEST_F(StartUp, ALaterCopyWithAnUnknownPresetSaysSoAndHandsNothingOver) {
+    SingleInstance first(runtime());
+    ASSERT_TRUE(first.claim());
+    int received = 0;
+    QObject::connect(&first, &SingleInstance::filesReceived, [&] { ++received; });
+    SingleInstance later(runtime());
+    ASSERT_FALSE(later.claim());
+    const FilePaths files = paths(makeSources({"a.png"}));
+    EXPECT_EQ(endAsLaterCopy(later, files, QStringLiteral("bogus"), recordingDialogs()), 1);
+    EXPECT_EQ(log_,
+              QStringList({QStringLiteral("<warning>プリセット「bogus」が見つかりません。")}));
+
+    log_.clear();
+    const std::unique_ptr<std::FILE, decltype(&std::fclose)> terminal(std::tmpfile(), &std::fclose);
+    ASSERT_TRUE(terminal);
+    EXPECT_EQ(endAsLaterCopy(later, files, QStringLiteral("bo\x1bgus"), recordingDialogs(),
+                             terminal.get()),
+              1);
+    EXPECT_TRUE(log_.isEmpty());
+    std::rewind(terminal.get());
+    char said[256] = {};
+    std::fread(said, 1, sizeof said - 1, terminal.get());
+    EXPECT_EQ(QString::fromLocal8Bit(said),
+              QStringLiteral("quillmorph: プリセット「bo\\x1Bgus」が見つかりません。\n"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received, 0);
+}
+
+// The window answers a hand-over before it shows anything about it: the later copy is never
+// left waiting on a box nobody has answered, and one gone by the time it is answered costs
+// nothing.
+TEST_F(StartUp, AHandOverIsAnsweredBeforeTheWindowShowsABoxAboutIt) {
+    openFirstCopy();
+    const FilePaths files = paths(makeSources({"a.png"}));
+    QLocalSocket client;
+    client.connectToServer(instance_->serverName());
+    ASSERT_TRUE(waitUntil([&] { return client.state() == QLocalSocket::ConnectedState; }));
+    bool answeredFirst = false;
+    whileWarningShown_ = [&] {
+        answeredFirst = waitUntil([&] { return client.bytesAvailable() > 0; }, 5000);
+        client.abort();
+        waitUntil([] { return false; }, 200);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    client.write(handOverFrame(files, "bogus"));
+    ASSERT_TRUE(waitUntil([&] { return !log_.isEmpty(); }));
+    EXPECT_TRUE(answeredFirst);
+    EXPECT_EQ(log_,
+              QStringList({QStringLiteral("<warning>プリセット「bogus」が見つかりません。")}));
+    whileWarningShown_ = nullptr;
+    EXPECT_EQ(sendToCopy(instance_->serverName(), handOverFrame(files)), 6);
+    ASSERT_TRUE(waitUntil([&] { return log_.size() == 3 && !window_->isBatchRunning(); }));
+    EXPECT_EQ(log_.last(), QStringLiteral(" 1ファイルを変換終了しました。"));
 }
 
 TEST_F(StartUp, TheFirstCopyLoadsAsUsual) {

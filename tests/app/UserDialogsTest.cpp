@@ -1,4 +1,6 @@
 #include "UserDialogs.h"
+#include "batch/Messages.h"
+#include "batch/StatusSentences.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -98,6 +100,31 @@ TEST(PlatformCompletionBox, OffersToOpenTheFolderWithOkStillTheDefaultForEnterAn
         QTest::keyClick(ok, Qt::Key_Return);
         EXPECT_FALSE(box->isVisible()) << "a fresh press did not";
     }));
+}
+
+// An explanation wider than a box may grow wraps inside it; a short path stays on one line.
+TEST(PlatformCompletionBox, NotesWiderThanTheBoxWrapInsideItAndNoneIsCutOff) {
+    const QString explanation = message::sentence(Failure::of(Failure::Kind::BoxSize, {}));
+    const QString path = QStringLiteral("保存先: /home/u/デスクトップ/pic1");
+    for (const QString& notes : {explanation, path}) {
+        const BoxText box{message::boxSizeRange(), notes, false};
+        expectBox([&] { platformDialogs().showBox(nullptr, box); }, box.text, QMessageBox::NoIcon,
+                  nullptr,
+                  [&](QMessageBox* shown) {
+                      auto* label =
+                          shown->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+                      ASSERT_NE(label, nullptr);
+                      const int needed = label->fontMetrics().horizontalAdvance(notes);
+                      EXPECT_EQ(label->wordWrap(), notes == explanation);
+                      if (!label->wordWrap()) {
+                          EXPECT_GE(label->width(), needed) << "cut off on the right";
+                      }
+                      EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                          << "cut off at the bottom";
+                      EXPECT_LE(label->geometry().right(), shown->rect().right());
+                      shown->button(QMessageBox::Ok)->click();
+                  });
+    }
 }
 
 TEST(PlatformFailuresDialog, ShowsTheSummaryAndEveryFailureAsCopyableText) {

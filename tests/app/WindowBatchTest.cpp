@@ -187,6 +187,34 @@ TEST_F(WindowBatch, EscapeStopsAfterTheCurrentFile) {
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg", "b.jpg"}));
     expectComplete(QStringLiteral("a.jpg"), 40, 30);
     expectComplete(QStringLiteral("b.jpg"), 40, 30);
+    EXPECT_EQ(notes_, QStringList({QStringLiteral("残りのファイルは変換していません。\n保存先: ") +
+                                   QDir(desktop_).filePath(outputFolders().value(0))}));
+}
+
+// Esc stops the batch in hand only: its box says so, and that the drop waiting its turn still
+// runs, which it then does.
+TEST_F(WindowBatch, EscapeSaysTheRestWasLeftAndThatAWaitingDropStillRuns) {
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    const QStringList first = makeSources({"a.png", "b.png", "c.png"});
+    const QStringList waiting = makeSources({"w.png"});
+    atFile(1, [&] {
+        if (!log_.isEmpty())
+            return; // the waiting drop's own batch
+        ASSERT_TRUE(dropFiles(window_.get(), QPoint(200, 10), waiting).moveAccepted);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    dropSources(first);
+    ASSERT_TRUE(waitUntil([&] { return log_.size() == 3 && !window_->isBatchRunning(); }));
+    EXPECT_EQ(log_, QStringList({" 1ファイルを変換した時点で中止しました。", "<beep>",
+                                 " 1ファイルを変換終了しました。"}));
+    ASSERT_EQ(notes_.size(), 2);
+    EXPECT_TRUE(notes_[0].startsWith(
+        QStringLiteral("残りのファイルは変換していません。\n"
+                       "順番を待っているドロップ（1 件）は、このあと続けて変換します。\n保存先: ")))
+        << notes_[0].toStdString();
+    EXPECT_FALSE(notes_[1].contains(QStringLiteral("残り"))) << notes_[1].toStdString();
 }
 
 TEST_F(WindowBatch, EscapeWithoutABatchDoesNothingToTheNextOne) {
@@ -253,8 +281,9 @@ TEST_F(WindowBatch, AFailureEndsTheBatchWithItsMessageAndNoBeep) {
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(log_, QStringList({QStringLiteral("画像形式が不正です。\n") + sources[1]}));
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg"}));
-    // A file was written: the box names its folder (and offers to open it).
-    EXPECT_EQ(notes_, QStringList({QStringLiteral("保存先: ") + QDir(desktop_).filePath(outputFolders().value(0))}));
+    // c.png was left; a file was written: the box names its folder (and offers to open it).
+    EXPECT_EQ(notes_, QStringList({QStringLiteral("残りのファイルは変換していません。\n保存先: ") +
+                                   QDir(desktop_).filePath(outputFolders().value(0))}));
 }
 
 TEST_F(WindowBatch, WithKeepGoingOnAFailureIsListedAtTheEndAndTheRestConverted) {

@@ -53,6 +53,8 @@ UserDialogs WindowTest::recordingDialogs() {
     dialogs.showMessage = [this](QWidget*, const QString& text) { log_ << text; };
     dialogs.showWarning = [this](QWidget*, const QString& text) {
         log_ << QStringLiteral("<warning>") + text;
+        if (whileWarningShown_)
+            whileWarningShown_();
     };
     dialogs.showBox = [this](QWidget*, const BoxText& box) {
         log_ << box.text;

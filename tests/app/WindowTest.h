@@ -90,6 +90,7 @@ protected:
     QList<QUrl> openedUrls_;
     bool openFolder_ = false;
     std::function<void()> whileCompletionShown_; // runs inside each completion message
+    std::function<void()> whileWarningShown_;    // runs inside each warning, after it is logged
 
     std::unique_ptr<frmMain> window_;
 };

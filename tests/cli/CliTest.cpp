@@ -188,7 +188,9 @@ TEST_F(CliTest, AFailedBatchExitsWithOneAndItsMessage) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.size(), 2); // the folder and the one file converted before the failure
     const QString notThere = QStringLiteral("ファイルが見つかりません。移動または削除されたようです。\n");
-    EXPECT_EQ(r.err, QStringLiteral("エラー:  3 In Load\n") + missing + QLatin1Char('\n') + notThere);
+    // The file after it was left, and that is said too.
+    const QString rest = QStringLiteral("残りのファイルは変換していません。\n");
+    EXPECT_EQ(r.err, QStringLiteral("エラー:  3 In Load\n") + missing + QLatin1Char('\n') + notThere + rest);
 
     // Kept going: the failure as it happens, the file after it converted, the counts, exit 1.
     const CliRun going = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--keep-going"),
@@ -207,7 +209,8 @@ TEST_F(CliTest, AFailedBatchExitsWithOneAndItsMessage) {
     EXPECT_EQ(option.err, QStringLiteral("幅と高さには 1 ～ 32767 の数値を指定してください。\n"
                                          "幅と高さは 1〜32767 の数で指定します。片方を空欄か * にすると"
                                          "もう片方は画像の縦横比に従い、50% のように書くと元の大きさの"
-                                         "割合になります。\n"));
+                                         "割合になります。\n") +
+                             rest);
     ASSERT_EQ(option.out.size(), 1);
     EXPECT_TRUE(QFileInfo(option.out[0]).isDir());
 }
@@ -444,7 +447,9 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 128 + signalNumber);
         EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
-                  QStringLiteral(" %1ファイルを変換した時点で中止しました。\n").arg(left.size()));
+                  QStringLiteral(" %1ファイルを変換した時点で中止しました。\n"
+                                 "残りのファイルは変換していません。\n")
+                      .arg(left.size()));
     }
 }
 

@@ -163,6 +163,29 @@ QString combineFailed() {
     return QStringLiteral("ERR: LEAD1 Combine");
 }
 
+bool leftFilesBehind(const BatchResult& result, const BatchReach& reach) {
+    switch (result.outcome) {
+    case BatchResult::Outcome::Completed:
+        return false;
+    case BatchResult::Outcome::Cancelled:
+        // Stopped before its first file: the files of the drop were all left.
+        return reach.count == 0 || reach.lastStarted < reach.count;
+    case BatchResult::Outcome::Failed:
+        break;
+    }
+    return reach.count > 0 && reach.lastStarted < reach.count;
+}
+
+QString restNotConverted() {
+    return QCoreApplication::translate("Messages", "残りのファイルは変換していません。");
+}
+
+QString waitingDropsStillRun(int drops) {
+    return QCoreApplication::translate(
+        "Messages", "順番を待っているドロップ（%n 件）は、このあと続けて変換します。", nullptr,
+        drops);
+}
+
 QString withPath(const QString& text, const FilePath& path, PathForm form) {
     return text + QLatin1Char('\n') +
            (form == PathForm::Terminal ? QString::fromUtf8(path.printable()) : path.display());

@@ -47,6 +47,22 @@ QString boxSizeRange();
 QString fillFailed();
 QString combineFailed();
 
+// Where a batch had got to when it ended: the last file it started (1-based) of count; count 0
+// when it had started none.
+struct BatchReach {
+    int lastStarted = 0;
+    int count = 0;
+};
+
+// True when result stopped early (a failure, or a cancel) with files of the drop it never
+// converted after the one it stopped at. A failure before any file started says it all itself.
+bool leftFilesBehind(const BatchResult& result, const BatchReach& reach);
+// Said under the message of a batch that leftFilesBehind.
+QString restNotConverted();
+// Said under the message of a batch that stopped early while drops waited their turn: they are
+// still converted, each in its own batch.
+QString waitingDropsStillRun(int drops);
+
 // A failure that concerns one file names that file on a second line, decoded for display.
 QString withPath(const QString& text, const FilePath& path, PathForm form = PathForm::Window);
 

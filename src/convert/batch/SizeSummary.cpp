@@ -47,6 +47,14 @@ QString sizes(const SizeTotals& totals) {
         .arg(byteSize(totals.sources), byteSize(totals.outputs));
 }
 
+QString largerOutputs(const SizeTotals& totals) {
+    if (totals.files == 0 || totals.outputs <= totals.sources)
+        return {};
+    return QCoreApplication::translate(
+        "Messages", "変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、"
+                    "プリセット（右クリック）で小さくできます。");
+}
+
 QString qualitiesByEye(QList<int> qualities) {
     if (qualities.isEmpty())
         return {};

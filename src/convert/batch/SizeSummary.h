@@ -28,6 +28,10 @@ QString byteSize(qint64 bytes);
 // "合計 48.2 MB → 3.1 MB"; empty when no file was converted.
 QString sizes(const SizeTotals& totals);
 
+// Under the totals, when the outputs came to more bytes than their sources: what makes them
+// smaller. Empty otherwise.
+QString largerOutputs(const SizeTotals& totals);
+
 // "見た目で選んだ画質: 84〜95（中央値 90）", or one quality alone; empty when none was chosen.
 QString qualitiesByEye(QList<int> qualities);
 

@@ -5,6 +5,7 @@
 #include "engine/PsdWriter.h"
 
 #include <QByteArray>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -48,8 +49,71 @@ void encodeWithMagick(const VImage& image, const VTarget& target, const char* fo
 
 constexpr int kAnimatedGifEffort = 4;
 
+// The bytes a memory target was given once it has been ended.
+QByteArray bytesOf(const VTarget& memory) {
+    VipsBlob* blob = nullptr;
+    g_object_get(memory.get_target(), "blob", &blob, nullptr);
+    if (!blob)
+        throw VError("the encoder left no bytes");
+    return takeBlob(blob);
+}
+
+// libvips 8.14's webpsave writes an EXIF chunk of its own (orientation, resolution, pixel size)
+// whatever strip says: taken out of the RIFF container, with its flag in VP8X. A container this
+// does not understand is left as the encoder made it.
+QByteArray withoutExifChunk(const QByteArray& webp) {
+    constexpr qsizetype kHeader = 12;
+    constexpr qsizetype kChunkHeader = 8;
+    constexpr char kExifFlag = 0x08;
+    if (webp.size() < kHeader || !webp.startsWith("RIFF") || webp.mid(8, 4) != "WEBP")
+        return webp;
+    QByteArray kept = webp.left(kHeader);
+    qsizetype at = kHeader;
+    while (at + kChunkHeader <= webp.size()) {
+        const quint32 size = qFromLittleEndian<quint32>(webp.constData() + at + 4);
+        const qsizetype whole = kChunkHeader + qsizetype(size) + qsizetype(size & 1);
+        if (whole > webp.size() - at)
+            return webp;
+        if (webp.mid(at, 4) != "EXIF")
+            kept += webp.mid(at, whole);
+        at += whole;
+    }
+    if (at != webp.size())
+        return webp;
+    if (kept.mid(kHeader, 4) == "VP8X" && kept.size() > kHeader + kChunkHeader)
+        kept[kHeader + kChunkHeader] = char(kept[kHeader + kChunkHeader] & ~kExifFlag);
+    qToLittleEndian(quint32(kept.size() - kChunkHeader), kept.data() + 4);
+    return kept;
+}
+
 std::string targetSaver(const OutputFormat& format) {
     return std::string(format.saver) + "_target";
+}
+
+// A saver of libvips' own, given image, its options and the quality.
+void saveWithVips(const VImage& image, const VTarget& target, const OutputFormat& format,
+                  const Encoding& how, int quality, bool strip) {
+    // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
+    // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
+    // no tRNS.
+    const bool fewerColours = how.palette && format.code == FormatCode::Gif;
+    const VImage input = how.palette && !fewerColours ? image.bandjoin_const({255}) : image;
+    VOption* options =
+        VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
+    if (fewerColours) {
+        // The palette's bits are what shrinks a GIF most (18-30 % a bit), from 7 down to 1.
+        options->set("bitdepth", std::clamp(1 + (quality - 1) * 7 / 99, 1, 7));
+    } else {
+        if (format.usesQuality || how.palette)
+            options->set("Q", quality);
+        if (how.palette)
+            options->set("palette", true);
+    }
+    // Every frame of an animation is given a palette of its own: libimagequant's effort 4
+    // takes a third of the CPU of libvips' 7 for 6 % more error (docs/performance.md).
+    if (format.code == FormatCode::Gif && image.get_typeof("page-height") != 0)
+        options->set("effort", kAnimatedGifEffort);
+    VImage::call_option_string(targetSaver(format).c_str(), format.options, options);
 }
 
 // The one place a format's bytes are made; a file and memory differ only in the target, which
@@ -71,27 +135,14 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
         return;
     }
     case Writer::Vips: {
-        // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
-        // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
-        // no tRNS.
-        const bool fewerColours = how.palette && format.code == FormatCode::Gif;
-        const VImage input = how.palette && !fewerColours ? image.bandjoin_const({255}) : image;
-        VOption* options =
-            VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
-        if (fewerColours) {
-            // The palette's bits are what shrinks a GIF most (18-30 % a bit), from 7 down to 1.
-            options->set("bitdepth", std::clamp(1 + (quality - 1) * 7 / 99, 1, 7));
-        } else {
-            if (format.usesQuality || how.palette)
-                options->set("Q", quality);
-            if (how.palette)
-                options->set("palette", true);
+        if (strip && format.code == FormatCode::Webp) {
+            // libwebp builds the whole file in memory anyway; one copy more mends it.
+            const VTarget memory = VTarget::new_to_memory();
+            saveWithVips(image, memory, format, how, quality, strip);
+            putBytes(target, withoutExifChunk(bytesOf(memory)));
+            return;
         }
-        // Every frame of an animation is given a palette of its own: libimagequant's effort 4
-        // takes a third of the CPU of libvips' 7 for 6 % more error (docs/performance.md).
-        if (format.code == FormatCode::Gif && image.get_typeof("page-height") != 0)
-            options->set("effort", kAnimatedGifEffort);
-        VImage::call_option_string(targetSaver(format).c_str(), format.options, options);
+        saveWithVips(image, target, format, how, quality, strip);
         return;
     }
     case Writer::Magick:
@@ -108,11 +159,7 @@ QByteArray encodedInMemory(const VImage& rgb8, const OutputFormat& format, const
                            const QByteArray& exif) {
     const VTarget target = VTarget::new_to_memory();
     encode(rgb8, target, format, how, exif);
-    VipsBlob* blob = nullptr;
-    g_object_get(target.get_target(), "blob", &blob, nullptr);
-    if (!blob)
-        throw VError("the encoder left no bytes");
-    return takeBlob(blob);
+    return bytesOf(target);
 }
 
 } // namespace

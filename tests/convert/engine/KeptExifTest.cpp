@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -260,6 +261,21 @@ TEST(KeptExifTest, AnOverlongDescriptionIsCutAndTheRestKept) {
     EXPECT_TRUE(cut.endsWith('\0'));
 }
 
+// The tags of a WebP file's RIFF chunks, in order; "?" where the container is cut short.
+QList<QByteArray> webpChunks(const QByteArray& file) {
+    QList<QByteArray> tags;
+    qsizetype at = 12;
+    while (at + 8 <= file.size()) {
+        tags << file.mid(at, 4);
+        const quint32 size = qFromLittleEndian<quint32>(file.constData() + at + 4);
+        at += 8 + qsizetype(size) + qsizetype(size & 1);
+    }
+    if (at != file.size() || file.left(4) != "RIFF" ||
+        qFromLittleEndian<quint32>(file.constData() + 4) != quint32(file.size() - 8))
+        tags << "?";
+    return tags;
+}
+
 // Every format, whatever photo information is asked for and however the bytes are made (straight
 // to the file, or in memory under a file-size limit): no marker of what is never kept, searched
 // in the file's own bytes.
@@ -295,6 +311,17 @@ TEST_P(NothingLeaksTest, NoOutputHoldsWhatIsNeverKept) {
             ASSERT_FALSE(bytes.isEmpty());
             for (const QByteArray& marker : kNeverKept)
                 EXPECT_FALSE(bytes.contains(marker)) << marker.constData();
+            if (options.base.format.row->code != FormatCode::Webp)
+                continue;
+            // No EXIF chunk at all, not even the encoder's own, unless photo information was
+            // kept; the flag in VP8X says the same.
+            const bool kept = c.keepExif && c.source == full;
+            const QList<QByteArray> chunks = webpChunks(bytes);
+            EXPECT_FALSE(chunks.contains("?"));
+            EXPECT_EQ(chunks.contains("EXIF"), kept) << chunks.join(' ').constData();
+            if (chunks.value(0) == "VP8X") {
+                EXPECT_EQ((bytes[20] & 0x08) != 0, kept);
+            }
         }
     }
 }
