@@ -328,6 +328,22 @@ TEST_F(StoredSettings, PresetsShowInTheControlsAndAreStoredApart) {
     // The outputs carry the preset's name while the controls show its choices, as --preset's do.
     EXPECT_EQ(window_->currentOptions().presetName, QStringLiteral("wallpaper"));
 
+    // A pattern that would hide the outputs or put a control character in their names is
+    // refused under the field, and the pattern stays as it was.
+    const struct {
+        QString text;
+        QString note;
+    } refused[] = {
+        {QStringLiteral(".{name}"), QStringLiteral("「.」で始まる名前は隠しファイルになるため使えません。")},
+        {QStringLiteral("a\x01{n}"), QStringLiteral("改行や制御文字は名前に使えません。")},
+        {QStringLiteral("{nam}"), QStringLiteral("使えない部分があります: {nam}")},
+    };
+    for (const auto& [text, note] : refused) {
+        nextText_ = text;
+        control<QAction>("chooseNamePattern")->trigger();
+        EXPECT_EQ(log_.takeLast(), note);
+        EXPECT_EQ(control<QAction>("namePattern")->text(), QStringLiteral("元のファイル名"));
+    }
     nextText_ = QStringLiteral("shop_{n}");
     control<QAction>("chooseNamePattern")->trigger();
     EXPECT_EQ(log_.takeLast(), QStringLiteral("例: shop_007.jpg"));
