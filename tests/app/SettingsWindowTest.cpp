@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -371,6 +372,10 @@ TEST_F(StoredSettings, UserPresetsAreRenamedAndAppliedWholly) {
     photo->trigger();
     EXPECT_TRUE(window_->currentOptions().keepExif && window_->currentOptions().keepDates);
     EXPECT_TRUE(control<QAction>("keepExif")->isChecked());
+    // Opening the menu again over an unchanged file keeps its items as they were laid out.
+    const QPointer<QAction> laidOut(photo);
+    Q_EMIT control<QMenu>("presetMenu")->aboutToShow();
+    EXPECT_TRUE(laidOut); // a rebuilt menu would have deleted it
 
     const QString longest(kMaxPresetName, QChar(0x3042));
     nextText_ = longest;
