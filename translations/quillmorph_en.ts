@@ -232,6 +232,25 @@
         <source>「%1」という名前のプリセットがすでにあります。</source>
         <translation>A preset named &quot;%1&quot; already exists.</translation>
     </message>
+    <message>
+        <source>設定ファイルのプリセット「%1」は読み込みませんでした（使えない名前です）。</source>
+        <translation>The preset &quot;%1&quot; in the settings file was not read: no preset may have that name.</translation>
+    </message>
+    <message>
+        <source>名前に使えない文字があります (U+%1)。</source>
+        <translation>The name holds a character a name cannot have (U+%1).</translation>
+    </message>
+</context>
+<context>
+    <name>StoredChoices</name>
+    <message>
+        <source>設定ファイルの出力ファイル名のパターン「%1」は使えないため、元のファイル名で保存します。</source>
+        <translation>The name pattern &quot;%1&quot; in the settings file cannot be used; the outputs keep their sources&apos; names.</translation>
+    </message>
+    <message>
+        <source>設定ファイル %1 は大きすぎて読めないため、既定の設定で動きます。このファイルは書き換えません。</source>
+        <translation>The settings file %1 is too large to read; the program runs on its defaults and leaves that file as it is.</translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -490,6 +509,14 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 </source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>--name: a name cannot begin with &quot;%1&quot;: the outputs would be hidden files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--name: a name cannot hold a line break or another control character (U+%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::PresetMenu</name>
@@ -611,6 +638,14 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>画質を自動で決める（見た目そのまま）</source>
         <translation>Choose quality by eye (looks the same)</translation>
+    </message>
+    <message>
+        <source>「.」で始まる名前は隠しファイルになるため使えません。</source>
+        <translation>A name beginning with &quot;.&quot; would make hidden files.</translation>
+    </message>
+    <message>
+        <source>改行や制御文字は名前に使えません。</source>
+        <translation>Line breaks and control characters cannot be in a name.</translation>
     </message>
 </context>
 <context>

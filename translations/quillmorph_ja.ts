@@ -227,6 +227,25 @@
         <source>「%1」という名前のプリセットがすでにあります。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>設定ファイルのプリセット「%1」は読み込みませんでした（使えない名前です）。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>名前に使えない文字があります (U+%1)。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>StoredChoices</name>
+    <message>
+        <source>設定ファイルの出力ファイル名のパターン「%1」は使えないため、元のファイル名で保存します。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>設定ファイル %1 は大きすぎて読めないため、既定の設定で動きます。このファイルは書き換えません。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>UserDialogs</name>
@@ -548,6 +567,14 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
 --keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
 </translation>
     </message>
+    <message>
+        <source>--name: a name cannot begin with &quot;%1&quot;: the outputs would be hidden files</source>
+        <translation>--name: 「%1」で始まる名前は出力が隠しファイルになるため使えません</translation>
+    </message>
+    <message>
+        <source>--name: a name cannot hold a line break or another control character (U+%1)</source>
+        <translation>--name: 改行や制御文字 (U+%1) は名前に使えません</translation>
+    </message>
 </context>
 <context>
     <name>quillmorph::PresetMenu</name>
@@ -666,6 +693,14 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>画質を自動で決める（見た目そのまま）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「.」で始まる名前は隠しファイルになるため使えません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>改行や制御文字は名前に使えません。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,6 +1,10 @@
 #include "PresetMenu.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QFileInfo>
+#include <algorithm>
+#include <iterator>
 
 namespace quillmorph {
 
@@ -9,21 +13,54 @@ PresetMenu::PresetMenu(const UserDialogs& dialogs, QWidget* window,
     : QMenu(tr("プリセット"), parent), dialogs_(dialogs), window_(window),
       current_(std::move(current)), settingsFile_(settingsFilePath()) {
     setObjectName(QStringLiteral("presetMenu"));
-    connect(this, &QMenu::aboutToShow, this, &PresetMenu::rebuild);
+    connect(this, &QMenu::aboutToShow, this, &PresetMenu::refresh);
     rebuild();
+}
+
+namespace {
+
+// The file as it stands, cheaply: its size and time of change, or nothing when it is missing.
+QString fileStamp(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("-");
+    return QString::number(info.size()) + QLatin1Char(' ') +
+           QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char(' ') +
+           QString::number(info.metadataChangeTime().toMSecsSinceEpoch());
+}
+
+// A name as a menu item shows it: '&' would otherwise mark the next letter as its shortcut.
+QString itemText(QString name) {
+    return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+void PresetMenu::refresh() {
+    // Thousands of presets take a while to lay out; the menu opens as often as the user likes.
+    if (fileStamp(settingsFile_) != builtFrom_)
+        rebuild();
+}
+
+const std::vector<Preset>& PresetMenu::presets() {
+    if (const QString stamp = fileStamp(settingsFile_); stamp != presetsFrom_) {
+        presets_ = allPresets(Profile::fromFile(settingsFile_));
+        presetsFrom_ = stamp;
+    }
+    return presets_;
 }
 
 void PresetMenu::rebuild() {
     clear();
-    const Profile profile = Profile::fromFile(settingsFile_);
-    const std::vector<Preset> presets = allPresets(profile);
+    builtFrom_ = fileStamp(settingsFile_);
+    const std::vector<Preset>& all = presets();
     bool userSeen = false;
-    for (const Preset& preset : presets) {
+    for (const Preset& preset : all) {
         if (!preset.builtIn && !userSeen) {
             addSeparator();
             userSeen = true;
         }
-        QAction* apply = addAction(preset.label);
+        QAction* apply = addAction(itemText(preset.label));
         apply->setObjectName(QStringLiteral("preset:") + preset.name);
         connect(apply, &QAction::triggered, this, [this, preset] { Q_EMIT chosen(preset); });
     }
@@ -31,7 +68,9 @@ void PresetMenu::rebuild() {
     QAction* save = addAction(tr("現在の設定をプリセットとして保存…"));
     save->setObjectName(QStringLiteral("savePreset"));
     connect(save, &QAction::triggered, this, &PresetMenu::saveCurrent);
-    const std::vector<Preset> own = userPresets(profile);
+    std::vector<Preset> own;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(own),
+                 [](const Preset& p) { return !p.builtIn; });
     QMenu* renames = addMenu(tr("名前を変更"));
     QMenu* removals = addMenu(tr("削除"));
     renames->setObjectName(QStringLiteral("renamePreset"));
@@ -39,16 +78,16 @@ void PresetMenu::rebuild() {
     renames->setEnabled(!own.empty());
     removals->setEnabled(!own.empty());
     for (const Preset& preset : own) {
-        connect(renames->addAction(preset.name), &QAction::triggered, this,
+        connect(renames->addAction(itemText(preset.name)), &QAction::triggered, this,
                 [this, name = preset.name] { rename(name); });
-        connect(removals->addAction(preset.name), &QAction::triggered, this,
+        connect(removals->addAction(itemText(preset.name)), &QAction::triggered, this,
                 [this, name = preset.name] { remove(name); });
     }
 }
 
-TextCheck PresetMenu::nameCheck(const QString& name, const QString& replacing) const {
-    const QString problem =
-        presetNameProblem(allPresets(Profile::fromFile(settingsFile_)), name, replacing);
+TextCheck PresetMenu::nameCheck(const QString& name, const QString& replacing) {
+    // Not the items: this runs inside one of their own signals.
+    const QString problem = presetNameProblem(presets(), name, replacing);
     return {problem.isEmpty(), problem};
 }
 
@@ -57,7 +96,11 @@ bool PresetMenu::edit(const std::function<void(Profile&)>& change) {
     if (!profile)
         return false;
     change(*profile);
-    return profile->saveTo(settingsFile_);
+    const bool saved = profile->saveTo(settingsFile_);
+    // Read again at the next opening, whatever the file's times say.
+    builtFrom_.clear();
+    presetsFrom_.clear();
+    return saved;
 }
 
 void PresetMenu::saveCurrent() {

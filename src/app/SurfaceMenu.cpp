@@ -121,7 +121,12 @@ namespace {
 // What a pattern makes of a photo, for the user to see while typing it.
 TextCheck patternExample(const QString& text) {
     QString bad;
-    const auto pattern = NamePattern::parse(text, &bad);
+    NamePattern::Fault fault = NamePattern::Fault::Part;
+    const auto pattern = NamePattern::parse(text, &bad, &fault);
+    if (!pattern && fault == NamePattern::Fault::Hidden)
+        return {false, SurfaceMenu::tr("「.」で始まる名前は隠しファイルになるため使えません。")};
+    if (!pattern && fault == NamePattern::Fault::Control)
+        return {false, SurfaceMenu::tr("改行や制御文字は名前に使えません。")};
     if (!pattern)
         return {false, SurfaceMenu::tr("使えない部分があります: %1").arg(bad)};
     const NameFields sample{"IMG_0042", 7, 120, 1280, 960, "20260314", QStringLiteral("mail")};

@@ -53,10 +53,11 @@ QString readingFault(const QByteArray& bytes) {
 }
 
 // The reader reports no byte offsets, so the tags of a document it found well-formed are
-// found by a plain scan: markup is ASCII, and no UTF-8 sequence holds an ASCII byte.
-UcaLayout readLayout(const QByteArray& bytes) {
+// found by a plain scan: markup is ASCII, and no UTF-8 sequence holds an ASCII byte. Unless
+// checked is false, a document the reader refuses gives its fault and no layout.
+UcaLayout readLayout(const QByteArray& bytes, bool checked = true) {
     UcaLayout layout;
-    layout.fault = readingFault(bytes);
+    layout.fault = checked ? readingFault(bytes) : QString();
     if (!layout.fault.isEmpty())
         return layout;
     const auto past = [&](const char* end, qsizetype from) {
@@ -142,6 +143,19 @@ QString commandArgument(const QString& value) {
     return u'\'' + quoted + u'\'';
 }
 
+// Text an XML element can hold: markup escaped, and each character XML 1.0 does not allow
+// (control characters, U+FFFE and U+FFFF, half a surrogate pair) as U+FFFD, so that the file
+// stays one Thunar and we can read back.
+QString xmlText(const QString& text) {
+    QString kept;
+    for (const char32_t c : text.toUcs4()) {
+        const bool allowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                             (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+        kept += allowed ? QString::fromUcs4(&c, 1) : QString(QChar::ReplacementCharacter);
+    }
+    return kept.toHtmlEscaped();
+}
+
 QString actionElement(const QString& id, const QString& name, const QString& submenu,
                       const QString& command) {
     return QStringLiteral("<action>\n"
@@ -156,8 +170,7 @@ QString actionElement(const QString& id, const QString& name, const QString& sub
                           "\t<directories/>\n"
                           "\t<image-files/>\n"
                           "</action>\n")
-        .arg(name.toHtmlEscaped(), submenu.toHtmlEscaped(), id.toHtmlEscaped(),
-             command.toHtmlEscaped());
+        .arg(xmlText(name), xmlText(submenu), xmlText(id), xmlText(command));
 }
 
 QByteArray ourActions(const ThunarMenu& menu) {
@@ -175,22 +188,32 @@ bool blank(const QByteArray& bytes) {
     return bytes.trimmed().isEmpty();
 }
 
+QByteArray cutOut(const QByteArray& bytes,
+                  const std::vector<std::pair<qsizetype, qsizetype>>& ranges) {
+    QByteArray kept;
+    qsizetype from = 0;
+    for (const auto& [start, end] : ranges) {
+        kept += QByteArrayView(bytes).sliced(from, start - from);
+        from = end;
+    }
+    kept += QByteArrayView(bytes).sliced(from);
+    return kept;
+}
+
 } // namespace
 
 UcaEdit withoutThunarActions(const QByteArray& current) {
     if (blank(current))
         return {current, {}};
     const UcaLayout layout = readLayout(current);
-    if (!layout.fault.isEmpty())
-        return {{}, layout.fault};
-    QByteArray kept;
-    qsizetype from = 0;
-    for (const auto& [start, end] : layout.ours) {
-        kept += QByteArrayView(current).sliced(from, start - from);
-        from = end;
-    }
-    kept += QByteArrayView(current).sliced(from);
-    return {kept, {}};
+    if (layout.fault.isEmpty())
+        return {cutOut(current, layout.ours), {}};
+    // A file made unreadable by an action of ours (an earlier version wrote a name XML cannot
+    // hold) is still mended by taking our actions out, when that leaves a file Thunar reads.
+    const QByteArray kept = cutOut(current, readLayout(current, false).ours);
+    if (readingFault(kept).isEmpty())
+        return {kept, {}};
+    return {{}, layout.fault};
 }
 
 UcaEdit withThunarActions(const QByteArray& current, const ThunarMenu& menu) {

@@ -64,8 +64,11 @@ int answer(QDialog& dialog) {
     return dialog.exec();
 }
 
+// Every box shows its text as plain text: a preset's name or a path holding markup is shown as
+// typed, never painted as a heading.
 void showMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& text) {
     QMessageBox box(icon, QStringLiteral("quillmorph"), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     answer(box);
 }
 
@@ -207,6 +210,7 @@ std::optional<QString> askTextInDialog(QWidget* parent, const QString& prompt,
     dialog.setWindowTitle(QStringLiteral("quillmorph"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(prompt, &dialog);
+    label->setTextFormat(Qt::PlainText);
     auto* field = new QLineEdit(initial, &dialog);
     auto* note = new QLabel(&dialog);
     note->setTextFormat(Qt::PlainText);
@@ -231,6 +235,7 @@ std::optional<QString> askTextInDialog(QWidget* parent, const QString& prompt,
 bool confirmInDialog(QWidget* parent, const QString& question) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("quillmorph"), question,
                     QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return answer(box) == QMessageBox::Yes;
 }

@@ -214,8 +214,7 @@ void frmMain::connectControls() {
     connect(chkMode, &QCheckBox::toggled, this, &frmMain::storeOptions);
     connect(surfaceMenu_, &SurfaceMenu::changed, this, &frmMain::menuChanged);
     // The controls show what a preset set; nothing converts until a drop.
-    connect(presetMenu_, &PresetMenu::chosen, this,
-            [this](const Preset& preset) { showChoices(withPreset(choices(), preset)); });
+    connect(presetMenu_, &PresetMenu::chosen, this, &frmMain::applyPreset);
     for (QComboBox* box : {cobWidth, cobHeight, cobFormat})
         connect(box, &QComboBox::editTextChanged, this, &frmMain::storeOptions);
     // editTextChanged also follows a pick from the list, which must recompute the factor
@@ -412,8 +411,7 @@ void frmMain::takeHandedOverFiles(const FilePaths& files, const QString& preset)
             dialogs_.showWarning(this, tr("プリセット「%1」が見つかりません。").arg(preset));
             return;
         }
-        fixed = conversionOptions(withPreset(choices(), *found));
-        fixed->presetName = found->name;
+        fixed = conversionOptions(choices(), *found);
     }
     if (isMinimized())
         showNormal();

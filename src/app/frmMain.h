@@ -4,6 +4,7 @@
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "batch/BatchInterfaces.h"
+#include "settings/Presets.h"
 
 #include <QString>
 #include <QWidget>
@@ -84,6 +85,12 @@ private:
     // The controls and the menu set to choices.
     void showChoices(const StoredChoices& choices);
     void SaveSettings();
+    // Once the window is up: what the settings file could not give (too large, a name pattern
+    // or preset that cannot be used), in one box.
+    void tellSettingsNotices(const QStringList& notices);
+    // The controls show preset's choices, and the outputs carry its name ({preset}) while the
+    // controls still show them.
+    void applyPreset(const Preset& preset);
     // Files handed over by a later copy: converted as a drop, after the batch in hand if any.
     // With a preset's name, they convert with its choices over the window's, for that batch.
     void takeHandedOverFiles(const FilePaths& files, const QString& preset);
@@ -112,6 +119,7 @@ private:
     QString Text1 = QStringLiteral("2");
     quint32 backColor_ = 0xFFFFFF;
     OptionsSnapshot options_;
+    std::optional<Preset> appliedPreset_; // the preset last chosen from the menu
 
     QCheckBox* chkMode = nullptr;
     QLabel* lbl01 = nullptr;

@@ -10,11 +10,33 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTimer>
 
 namespace quillmorph {
 
 void frmMain::LoadSettings() {
-    showChoices(readStoredChoices(Profile::fromFile(settingsFilePath())));
+    const QString path = settingsFilePath();
+    QStringList notices;
+    if (const QString tooLarge = settingsFileNotice(path); !tooLarge.isEmpty())
+        notices << tooLarge;
+    const Profile profile = Profile::fromFile(path);
+    showChoices(readStoredChoices(profile, &notices));
+    (void)userPresets(profile, &notices);
+    tellSettingsNotices(notices);
+}
+
+void frmMain::tellSettingsNotices(const QStringList& notices) {
+    if (notices.isEmpty())
+        return;
+    // After the window has come up, over it, rather than before anything is on the screen.
+    QTimer::singleShot(
+        0, this, [this, notices] { dialogs_.showWarning(this, notices.join(QLatin1Char('\n'))); });
+}
+
+void frmMain::applyPreset(const Preset& preset) {
+    appliedPreset_ = preset;
+    showChoices(withPreset(choices(), preset));
+    storeOptions();
 }
 
 void frmMain::showChoices(const StoredChoices& stored) {
@@ -52,7 +74,10 @@ void frmMain::cobiQuality_Change(const QString& text) {
 }
 
 void frmMain::storeOptions() {
-    options_.store(conversionOptions(choices()));
+    const StoredChoices now = choices();
+    // The preset's name goes with its choices: once the user changes one, {preset} is empty.
+    const bool showsPreset = appliedPreset_ && withPreset(now, *appliedPreset_) == now;
+    options_.store(showsPreset ? conversionOptions(now, *appliedPreset_) : conversionOptions(now));
 }
 
 void frmMain::menuChanged() {

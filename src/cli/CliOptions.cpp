@@ -65,15 +65,20 @@ ConversionOptions storedOptions(const StoredChoices& stored, const std::optional
     six.backColor = stored.backColor;
     if (!preset)
         return conversionOptions(six);
-    ConversionOptions options = conversionOptions(withPreset(six, *preset));
-    options.presetName = preset->name;
-    return options;
+    return conversionOptions(six, *preset);
+}
+
+// A name as a terminal may show it: a control character in it (put into the settings file by
+// hand, or typed) is written as \xHH, as in a file's name, so it neither drives the terminal nor
+// splits the line a script reads.
+QString printable(const QString& name) {
+    return QString::fromUtf8(FilePath::fromNative(name.toUtf8()).printable());
 }
 
 QString presetNames(const std::vector<Preset>& presets) {
     QStringList names;
     for (const Preset& p : presets)
-        names << p.name;
+        names << printable(p.name);
     return names.join(QLatin1String(", "));
 }
 
@@ -210,7 +215,22 @@ const CliOption kOptions[] = {
     {"--name", true,
      [](ParseState& s, const OptionValue& v, QString& error) {
          QString bad;
-         const auto pattern = NamePattern::parse(v.text, &bad);
+         NamePattern::Fault fault = NamePattern::Fault::Part;
+         const auto pattern = NamePattern::parse(v.text, &bad, &fault);
+         if (!pattern && fault == NamePattern::Fault::Hidden)
+             return refuse(error,
+                           QT_TRANSLATE_NOOP("quillmorph-cli",
+                                             "--name: a name cannot begin with \"%1\": the "
+                                             "outputs would be hidden files"),
+                           bad);
+         if (!pattern && fault == NamePattern::Fault::Control)
+             return refuse(error,
+                           QT_TRANSLATE_NOOP("quillmorph-cli",
+                                             "--name: a name cannot hold a line break or another "
+                                             "control character (U+%1)"),
+                           QString::number(bad.at(0).unicode(), 16)
+                               .toUpper()
+                               .rightJustified(4, QLatin1Char('0')));
          if (!pattern)
              return refuse(error,
                            QT_TRANSLATE_NOOP("quillmorph-cli",
@@ -395,7 +415,7 @@ bool walk(const QByteArrayList& arguments, ParseState& state, QString& error) {
 QString presetList(const std::vector<Preset>& presets) {
     QString list;
     for (const Preset& p : presets)
-        list += p.name + QLatin1Char('\t') + p.label + QLatin1Char('\n');
+        list += printable(p.name) + QLatin1Char('\t') + printable(p.label) + QLatin1Char('\n');
     return list;
 }
 
@@ -413,7 +433,7 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
         if (!preset) {
             error = QCoreApplication::translate("quillmorph-cli",
                                                 "unknown preset \"%1\"; use one of %2")
-                        .arg(first.presetText, presetNames(presets));
+                        .arg(printable(first.presetText), presetNames(presets));
             return std::nullopt;
         }
     }

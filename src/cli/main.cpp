@@ -33,10 +33,17 @@ int main(int argc, char** argv) {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
-    const Profile profile = Profile::fromFile(settingsFilePath());
-    const std::vector<Preset> presets = allPresets(profile);
-    const auto request =
-        parseCommandLine(arguments, readStoredChoices(profile), desktop, error, presets);
+    // What the settings file could not give is said once, on stderr, before anything else.
+    const QString settingsPath = settingsFilePath();
+    QStringList notices;
+    if (const QString tooLarge = settingsFileNotice(settingsPath); !tooLarge.isEmpty())
+        notices << tooLarge;
+    const Profile profile = Profile::fromFile(settingsPath);
+    const std::vector<Preset> presets = allPresets(profile, &notices);
+    const StoredChoices stored = readStoredChoices(profile, &notices);
+    for (const QString& notice : notices)
+        err << "quillmorph-cli: " << notice << Qt::endl;
+    const auto request = parseCommandLine(arguments, stored, desktop, error, presets);
     if (!request) {
         err << "quillmorph-cli: " << error << Qt::endl
             << QCoreApplication::translate("quillmorph-cli", "Try 'quillmorph-cli --help'.")

@@ -42,4 +42,10 @@ ConversionOptions conversionOptions(const StoredChoices& choices) {
     return options;
 }
 
+ConversionOptions conversionOptions(const StoredChoices& choices, const Preset& preset) {
+    ConversionOptions options = conversionOptions(withPreset(choices, preset));
+    options.presetName = preset.name;
+    return options;
+}
+
 } // namespace quillmorph

@@ -1,7 +1,11 @@
 #include "settings/Presets.h"
 
+#include "files/FilePath.h"
+
 #include <QCoreApplication>
+#include <QSet>
 #include <QStringList>
+#include <algorithm>
 
 namespace quillmorph {
 
@@ -129,18 +133,35 @@ std::vector<Preset> builtInPresets() {
     return presets;
 }
 
-std::vector<Preset> userPresets(const Profile& profile) {
+std::vector<Preset> userPresets(const Profile& profile, QStringList* notices) {
     std::vector<Preset> presets;
-    for (const QString& name : profile.keys(kPresetSection)) {
-        if (const auto choices = decode(profile.readString(kPresetSection, name, {})))
-            presets.push_back({name, name, false, *choices});
+    QSet<QString> seen;
+    for (const auto& [name, value] : profile.entries(kPresetSection)) {
+        const auto choices = decode(value);
+        if (!choices)
+            continue;
+        const bool again = seen.contains(name.toCaseFolded());
+        if (again || !presetNameFault(name).isEmpty()) {
+            // Printed as a terminal shows a file name: a name with escapes in it must not
+            // drive the terminal it is reported on.
+            if (notices)
+                *notices << translated(QT_TRANSLATE_NOOP(
+                                           "Presets",
+                                           "設定ファイルのプリセット「%1」は読み込みませんでした"
+                                           "（使えない名前です）。"))
+                                .arg(QString::fromUtf8(
+                                    FilePath::fromNative(name.toUtf8()).printable()));
+            continue;
+        }
+        seen.insert(name.toCaseFolded());
+        presets.push_back({name, name, false, *choices});
     }
     return presets;
 }
 
-std::vector<Preset> allPresets(const Profile& profile) {
+std::vector<Preset> allPresets(const Profile& profile, QStringList* notices) {
     std::vector<Preset> presets = builtInPresets();
-    for (Preset& p : userPresets(profile))
+    for (Preset& p : userPresets(profile, notices))
         presets.push_back(std::move(p));
     return presets;
 }
@@ -178,21 +199,59 @@ StoredChoices withPreset(StoredChoices target, const Preset& preset) {
     return target;
 }
 
-QString presetNameProblem(const std::vector<Preset>& presets, const QString& rawName,
-                          const QString& replacing) {
-    const QString name = rawName.trimmed();
-    if (name.isEmpty())
+namespace {
+
+// A character a name cannot show or a file manager's file cannot hold: a line would split at
+// U+2028 (Python's splitlines), a byte-order mark is stripped by readers, U+FFFF is no XML.
+// Zero-width joiners stay: emoji and several scripts are written with them.
+bool unfitForName(char32_t c) {
+    if (QChar::isNonCharacter(c) || QChar::isSurrogate(c))
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    case QChar::Other_Format:
+        return c != 0x200C && c != 0x200D;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString presetNameFault(const QString& name) {
+    if (name.trimmed().isEmpty())
         return translated(QT_TRANSLATE_NOOP("Presets", "名前を入力してください。"));
-    if (name.size() > kMaxPresetName)
+    const QList<uint> characters = name.toUcs4();
+    if (characters.size() > kMaxPresetName)
         return translated(QT_TRANSLATE_NOOP("Presets", "名前は %1 文字までです。"))
             .arg(kMaxPresetName);
-    const bool control = std::any_of(
-        name.begin(), name.end(), [](QChar ch) { return ch.category() == QChar::Other_Control; });
+    const bool control = std::any_of(characters.begin(), characters.end(), [](uint c) {
+        return QChar::category(char32_t(c)) == QChar::Other_Control;
+    });
     // A key of the settings file ends at '='; a line starting with '[' or ';' is no key.
     if (control || name.contains(QLatin1Char('=')) || name.startsWith(QLatin1Char('[')) ||
         name.startsWith(QLatin1Char(';')))
         return translated(
             QT_TRANSLATE_NOOP("Presets", "名前に「=」、先頭の「[」「;」や制御文字は使えません。"));
+    // toUcs4 reads half a surrogate pair as U+FFFD; the text itself tells.
+    if (!name.isValidUtf16())
+        return translated(QT_TRANSLATE_NOOP("Presets", "名前に使えない文字があります (U+%1)。"))
+            .arg(QStringLiteral("FFFD"));
+    const auto unfit = std::find_if(characters.begin(), characters.end(),
+                                    [](uint c) { return unfitForName(char32_t(c)); });
+    if (unfit != characters.end())
+        return translated(QT_TRANSLATE_NOOP("Presets", "名前に使えない文字があります (U+%1)。"))
+            .arg(QString::number(*unfit, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return {};
+}
+
+QString presetNameProblem(const std::vector<Preset>& presets, const QString& rawName,
+                          const QString& replacing) {
+    const QString name = rawName.trimmed();
+    if (const QString fault = presetNameFault(name); !fault.isEmpty())
+        return fault;
     if (const auto taken = findPreset(presets, name)) {
         if (taken->builtIn)
             return translated(

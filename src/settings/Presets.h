@@ -4,6 +4,7 @@
 #include "settings/StoredChoices.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -22,17 +23,19 @@ struct Preset {
 
 // The settings file's section of the user's presets: one key per preset.
 inline const QString kPresetSection = QStringLiteral("Presets");
-// The longest name a preset may have, in characters.
+// The longest name a preset may have, in characters (code points).
 inline constexpr int kMaxPresetName = 64;
 
 // The built-in presets, labels translated. Any thread once the translators are installed.
 std::vector<Preset> builtInPresets();
 
-// The user's presets from profile, in the file's order; a line that is not one is skipped.
-std::vector<Preset> userPresets(const Profile& profile);
+// The user's presets from profile, in the file's order; a line that is not one is skipped, and
+// one whose name no preset may have (presetNameFault) or that repeats an earlier name is
+// skipped with a line for the user added to notices.
+std::vector<Preset> userPresets(const Profile& profile, QStringList* notices = nullptr);
 
 // The built-ins, then the user's.
-std::vector<Preset> allPresets(const Profile& profile);
+std::vector<Preset> allPresets(const Profile& profile, QStringList* notices = nullptr);
 
 // The preset that text names: a built-in by its ASCII name, its label or its Japanese label, a
 // user's by its name (case aside); nothing when none does.
@@ -40,6 +43,13 @@ std::optional<Preset> findPreset(const std::vector<Preset>& presets, const QStri
 
 // target with the preset's choices over its own.
 StoredChoices withPreset(StoredChoices target, const Preset& preset);
+
+// Why no preset may be called name, whatever the others are called: empty or longer than
+// kMaxPresetName; a control character, a line or paragraph separator, an invisible format
+// character (a byte-order mark; joiners aside), a noncharacter such as U+FFFF or half a
+// surrogate pair; '=' or a leading '[' or ';', which the settings file cannot hold in a key.
+// Empty when it may; the text is for the user. name is taken as it is, not trimmed.
+QString presetNameFault(const QString& name);
 
 // Why name cannot name a new user preset (empty, too long, a character the settings file cannot
 // hold in a key, a name already taken by a built-in or, unless it is replacing, by the user);

@@ -12,7 +12,7 @@ namespace quillmorph {
 namespace {
 
 // Larger files are not settings files; reading them would only cost memory.
-constexpr qint64 kMaxProfileBytes = 1 << 20;
+constexpr qint64 kMaxProfileBytes = Profile::kMaxBytes;
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 std::optional<QByteArray> sectionName(QByteArray line) {
@@ -37,6 +37,13 @@ bool isComment(const QByteArray& line) {
 qsizetype keyEnd(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
     return eq > 0 && !isComment(line) ? eq : -1;
+}
+
+// QString::fromUtf8 drops a leading byte-order mark; a key's own is kept, so that a name is
+// seen as it is spelt (and refused as one no preset may have).
+QString keyText(const QByteArray& key) {
+    const QString text = QString::fromUtf8(key);
+    return key.startsWith(kUtf8Bom) ? QChar(0xFEFF) + text : text;
 }
 
 QByteArray unquoted(QByteArray value) {
@@ -87,6 +94,11 @@ std::optional<QByteArray> fileBytes(const QString& path) {
 Profile Profile::fromFile(const QString& path) {
     // A NUL ends a value where it stands, as in a fixed buffer; the rest is read.
     return Profile(fileBytes(path).value_or(QByteArray()));
+}
+
+bool Profile::tooLarge(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > kMaxProfileBytes;
 }
 
 std::optional<Profile> Profile::read(const QString& path) {
@@ -158,6 +170,22 @@ QStringList Profile::keys(const QString& section) const {
             keys << QString::fromUtf8(line.text.left(eq).trimmed());
     }
     return keys;
+}
+
+QList<std::pair<QString, QString>> Profile::entries(const QString& section) const {
+    const QByteArray wanted = section.toUtf8();
+    QList<std::pair<QString, QString>> entries;
+    bool inSection = false;
+    for (const Line& line : lines_) {
+        if (const auto name = sectionName(line.text)) {
+            inSection = sameName(*name, wanted);
+            continue;
+        }
+        if (const qsizetype eq = keyEnd(line.text); inSection && eq > 0)
+            entries.emplace_back(keyText(line.text.left(eq).trimmed()),
+                                 QString::fromUtf8(unquoted(line.text.mid(eq + 1))));
+    }
+    return entries;
 }
 
 void Profile::remove(const QString& section, const QString& key) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 namespace quillmorph {
 
@@ -20,6 +21,10 @@ public:
 
     // Reads a file; a missing, unreadable or oversized file gives an empty profile.
     static Profile fromFile(const QString& path);
+    // True when the file at path is larger than any settings file (kMaxBytes): it is then read
+    // as empty and never written.
+    static bool tooLarge(const QString& path);
+    static constexpr qint64 kMaxBytes = 1 << 20;
 
     // The file to be written back: tells a missing file (an empty profile) from one that exists
     // and cannot be used (nothing), which a save must leave alone: a folder, a file too large,
@@ -43,6 +48,9 @@ public:
 
     // The keys of section, in the file's order, as spelt there.
     QStringList keys(const QString& section) const;
+    // The keys of section with their values (as readString gives them), in one pass over the
+    // file: a section of thousands of keys is read in linear time.
+    QList<std::pair<QString, QString>> entries(const QString& section) const;
 
     // Takes key's line out of section; every other byte is kept.
     void remove(const QString& section, const QString& key);

@@ -1,5 +1,9 @@
 #include "settings/StoredChoices.h"
 
+#include "files/FilePath.h"
+#include "files/NamePattern.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
@@ -38,9 +42,34 @@ bool needsTypedText(const QString& text) {
     return trimmed.isEmpty() || trimmed == QLatin1String("*") || trimmed.endsWith(QLatin1Char('%'));
 }
 
+// The stored pattern, or none when it would make hidden outputs or names with control
+// characters; a pattern broken otherwise stays, to be shown and left out as it always was.
+QString storedPattern(const Profile& profile, QStringList* notices) {
+    const QString text = profile.readString(settings::kSection, settings::kNamePattern, QString());
+    NamePattern::Fault fault = NamePattern::Fault::Part;
+    if (NamePattern::parse(text, nullptr, &fault) || fault == NamePattern::Fault::Part)
+        return text;
+    if (notices)
+        *notices << QCoreApplication::translate(
+                        "StoredChoices",
+                        "設定ファイルの出力ファイル名のパターン「%1」は使えないため、"
+                        "元のファイル名で保存します。")
+                        .arg(QString::fromUtf8(FilePath::fromNative(text.toUtf8()).printable()));
+    return {};
+}
+
 } // namespace
 
-StoredChoices readStoredChoices(const Profile& profile) {
+QString settingsFileNotice(const QString& path) {
+    if (!Profile::tooLarge(path))
+        return {};
+    return QCoreApplication::translate("StoredChoices",
+                                       "設定ファイル %1 は大きすぎて読めないため、既定の設定で"
+                                       "動きます。このファイルは書き換えません。")
+        .arg(QString::fromUtf8(FilePath::fromNative(path.toUtf8()).printable()));
+}
+
+StoredChoices readStoredChoices(const Profile& profile, QStringList* notices) {
     using namespace settings;
     StoredChoices c;
     c.sizeConversion = profile.readInt(kSection, kSizeConv, kDefaultSizeConv) != 0;
@@ -62,7 +91,7 @@ StoredChoices readStoredChoices(const Profile& profile) {
     c.keepDates = profile.readInt(kSection, kKeepDates, kDefaultOff) != 0;
     c.outputFolder = profile.readString(kSection, kOutputFolder, QString());
     c.maxKB = std::clamp(profile.readInt(kSection, kMaxKB, kDefaultOff), 0, kMaxSizeLimitKB);
-    c.namePattern = profile.readString(kSection, kNamePattern, QString());
+    c.namePattern = storedPattern(profile, notices);
     c.qualityByEye = profile.readInt(kSection, kQualityByEye, kDefaultOff) != 0;
     return c;
 }

@@ -3,6 +3,7 @@
 #include "settings/Profile.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quillmorph {
 
@@ -68,6 +69,8 @@ struct StoredChoices {
     QString namePattern;  // outputs' names (NamePattern.h); empty: the source's name
     // The quality value is a ceiling; each picture gets the lowest quality that looks the same.
     bool qualityByEye = false;
+
+    friend bool operator==(const StoredChoices&, const StoredChoices&) = default;
 };
 
 // Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise
@@ -75,8 +78,13 @@ struct StoredChoices {
 QString settingsFilePath();
 
 // The six stored choices and the later keys, each from the profile or its default; a colour
-// outside 0…16777215 reads as white.
-StoredChoices readStoredChoices(const Profile& profile);
+// outside 0…16777215 reads as white. A name pattern that would hide the outputs or put a
+// control character into their names is read as none, with a line for the user in notices.
+StoredChoices readStoredChoices(const Profile& profile, QStringList* notices = nullptr);
+
+// The line to tell the user once when the settings file at path is too large to be one: the
+// program then runs on its defaults and leaves the file alone. Empty for any other file.
+QString settingsFileNotice(const QString& path);
 
 // Writes the six choices into profile, in their stored order, then keep-going and the later
 // keys: switches as 0 or 1, the texts unchanged, the colour as a decimal number. A later key is

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -349,10 +350,29 @@ TEST_F(StoredSettings, PresetsShowInTheControlsAndAreStoredApart) {
     EXPECT_EQ(control<QComboBox>("cobiQuality")->currentText(), QStringLiteral("95"));
     EXPECT_TRUE(control<QAction>("modeFill")->isChecked() && control<QAction>("noEnlarge")->isChecked());
     EXPECT_EQ(window_->currentOptions().box, (BoxSize{1920, 1080}));
+    // The outputs carry the preset's name while the controls show its choices, as --preset's do.
+    EXPECT_EQ(window_->currentOptions().presetName, QStringLiteral("wallpaper"));
 
+    // A pattern that would hide the outputs or put a control character in their names is
+    // refused under the field, and the pattern stays as it was.
+    const struct {
+        QString text;
+        QString note;
+    } refused[] = {
+        {QStringLiteral(".{name}"), QStringLiteral("「.」で始まる名前は隠しファイルになるため使えません。")},
+        {QStringLiteral("a\x01{n}"), QStringLiteral("改行や制御文字は名前に使えません。")},
+        {QStringLiteral("{nam}"), QStringLiteral("使えない部分があります: {nam}")},
+    };
+    for (const auto& [text, note] : refused) {
+        nextText_ = text;
+        control<QAction>("chooseNamePattern")->trigger();
+        EXPECT_EQ(log_.takeLast(), note);
+        EXPECT_EQ(control<QAction>("namePattern")->text(), QStringLiteral("元のファイル名"));
+    }
     nextText_ = QStringLiteral("shop_{n}");
     control<QAction>("chooseNamePattern")->trigger();
     EXPECT_EQ(log_.takeLast(), QStringLiteral("例: shop_007.jpg"));
+    EXPECT_EQ(window_->currentOptions().presetName, QString());
     EXPECT_EQ(control<QAction>("namePattern")->text(), QStringLiteral("shop_{n}"));
     nextText_ = QStringLiteral("お店");
     control<QAction>("savePreset")->trigger();
@@ -361,8 +381,74 @@ TEST_F(StoredSettings, PresetsShowInTheControlsAndAreStoredApart) {
                              "format=JPEG;quality=95;maxkb=0;exif=0;dates=0;name=shop_{n}\n");
     Q_EMIT control<QMenu>("presetMenu")->aboutToShow(); // read again from the file
     EXPECT_TRUE(window_->findChild<QAction*>(QStringLiteral("preset:お店")));
+    window_->findChild<QAction*>(QStringLiteral("preset:お店"))->trigger();
+    EXPECT_EQ(window_->currentOptions().presetName, QStringLiteral("お店"));
     ASSERT_TRUE(closeWindow());
     EXPECT_TRUE(readBytes(settingsPath()).startsWith("[V1.00202]\niSizeConv=1\niWidth=1920\n"));
+}
+
+// The user's presets by name: the longest name is taken, a rename leaves no old preset behind,
+// a name with '&' shows as typed, and a preset with photo information on applies it.
+TEST_F(StoredSettings, UserPresetsAreRenamedAndAppliedWholly) {
+    openWithFile(kDefaultFile + "[Presets]\nPhoto & co=format=PNG;exif=1;dates=1\n");
+    QAction* photo = control<QAction>("preset:Photo & co");
+    EXPECT_EQ(photo->text(), QStringLiteral("Photo && co"));
+    photo->trigger();
+    EXPECT_TRUE(window_->currentOptions().keepExif && window_->currentOptions().keepDates);
+    EXPECT_TRUE(control<QAction>("keepExif")->isChecked());
+    // Opening the menu again over an unchanged file keeps its items as they were laid out.
+    const QPointer<QAction> laidOut(photo);
+    Q_EMIT control<QMenu>("presetMenu")->aboutToShow();
+    EXPECT_TRUE(laidOut); // a rebuilt menu would have deleted it
+
+    const QString longest(kMaxPresetName, QChar(0x3042));
+    nextText_ = longest;
+    control<QAction>("savePreset")->trigger();
+    EXPECT_EQ(log_.takeLast(), QString()); // no complaint under the field
+    Q_EMIT control<QMenu>("presetMenu")->aboutToShow();
+    ASSERT_TRUE(window_->findChild<QAction*>(QStringLiteral("preset:") + longest));
+
+    nextText_ = QStringLiteral("Photos");
+    control<QMenu>("renamePreset")->actions().at(0)->trigger();
+    const std::vector<Preset> after = userPresets(Profile::fromFile(settingsPath()));
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0].name, longest);
+    EXPECT_EQ(after[1].name, QStringLiteral("Photos"));
+    EXPECT_TRUE(after[1].choices.keepExif);
+    Q_EMIT control<QMenu>("presetMenu")->aboutToShow();
+    EXPECT_FALSE(window_->findChild<QAction*>(QStringLiteral("preset:Photo & co")));
+    EXPECT_TRUE(window_->findChild<QAction*>(QStringLiteral("preset:Photos")));
+    nextText_ = longest + QLatin1Char('x');
+    control<QAction>("savePreset")->trigger();
+    EXPECT_EQ(log_.takeLast(), QStringLiteral("名前は 64 文字までです。"));
+}
+
+// What the file cannot give is said once, over the window: a pattern that would hide the
+// outputs is left out, and a file too large to be a settings file is never written.
+TEST_F(StoredSettings, WhatTheFileCannotGiveIsToldOnce) {
+    openWithFile(kDefaultFile + "NamePattern=.{name}\n");
+    EXPECT_TRUE(log_.isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log_, QStringList{QStringLiteral(
+                        "<warning>設定ファイルの出力ファイル名のパターン「.{name}」は"
+                        "使えないため、元のファイル名で保存します。")});
+    EXPECT_EQ(window_->currentOptions().namePattern, NamePattern());
+    ASSERT_TRUE(closeWindow());
+    window_.reset();
+    log_.clear();
+
+    QByteArray huge = kDefaultFile + "[Presets]\n";
+    while (huge.size() <= Profile::kMaxBytes)
+        huge += "p" + QByteArray::number(huge.size()) + "=format=PNG\n";
+    openWithFile(huge);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(log_.size(), 1);
+    EXPECT_TRUE(
+        log_[0].contains(QStringLiteral("は大きすぎて読めないため、既定の設定で動きます。")))
+        << log_[0].toStdString();
+    expectChoices(false, "600", "450", "100", "JPEG", 0xFFFFFF);
+    ASSERT_TRUE(closeWindow());
+    EXPECT_EQ(readBytes(settingsPath()), huge);
 }
 
 TEST_F(StoredSettings, TheMenusSizeLimitReachesTheBatchesAndIsStored) {

@@ -98,6 +98,31 @@ TEST(ThunarActionsTest, RefusesWhatIsNotAnActionsFile) {
                     .fault.startsWith(QStringLiteral("2 ")));
 }
 
+// A label XML cannot hold never makes the file one that cannot be read back; a file an earlier
+// version made so with an action of ours is mended by taking ours away.
+TEST(ThunarActionsTest, LabelsXmlCannotHoldKeepTheFileReadable) {
+    const ThunarMenu odd{kMenu.submenu,
+                         kMenu.windowChoices,
+                         {{QStringLiteral("a"), QStringLiteral("No\uFFFF")},
+                          {QStringLiteral("b"), QStringLiteral("Esc\x01\x1b[31m")},
+                          {QStringLiteral("c"), QStringLiteral("Holiday\u2028b")}}};
+    const UcaEdit added = withThunarActions(kOthers, odd);
+    ASSERT_TRUE(added.fault.isEmpty()) << added.fault.toStdString();
+    const std::vector<QStringList> actions = actionsIn(added.bytes);
+    ASSERT_EQ(actions.size(), 6u);
+    EXPECT_EQ(actions[3][0], QStringLiteral("No\uFFFD"));
+    EXPECT_EQ(actions[4][0], QStringLiteral("Esc\uFFFD\uFFFD[31m"));
+    EXPECT_EQ(withoutThunarActions(added.bytes).bytes, kOthers);
+
+    QByteArray unreadable = kOthers;
+    unreadable.insert(unreadable.lastIndexOf("</actions>"),
+                      "<action>\n\t<name>Esc\x01</name>\n\t<unique-id>quillmorph-preset-1"
+                      "</unique-id>\n\t<command>quillmorph --preset x %F</command>\n</action>\n");
+    const UcaEdit mended = withoutThunarActions(unreadable);
+    EXPECT_TRUE(mended.fault.isEmpty()) << mended.fault.toStdString();
+    EXPECT_EQ(mended.bytes, kOthers);
+}
+
 TEST(ThunarActionsTest, WritesTheFileOnlyWhenItChangesAndNeverOverABrokenOne) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());

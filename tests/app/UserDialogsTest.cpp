@@ -32,6 +32,7 @@ void expectBox(const std::function<void()>& show, const QString& text, QMessageB
         EXPECT_TRUE(box->isModal());
         EXPECT_EQ(box->windowTitle(), QStringLiteral("quillmorph"));
         EXPECT_EQ(box->text(), text);
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_EQ(box->icon(), icon);
         EXPECT_EQ(box->parentWidget(), owner);
@@ -56,6 +57,35 @@ TEST(PlatformWarningBox, IsTheMessageBoxWithTheWarningIcon) {
     const UserDialogs dialogs = platformDialogs();
     const QString text = QStringLiteral("すでに「quillmorph」は起動されています。");
     expectBox([&] { dialogs.showWarning(nullptr, text); }, text, QMessageBox::Warning, nullptr);
+}
+
+// A name the user gave (a preset's, from a file or a command line) shows as typed in every
+// question: markup in it is not painted.
+TEST(PlatformQuestions, ShowNamesAsPlainText) {
+    const UserDialogs dialogs = platformDialogs();
+    const QString name = QStringLiteral("<h1 style=\"color:#ff0000\">ALL GONE</h1>");
+    expectBox([&] { dialogs.showWarning(nullptr, name); }, name, QMessageBox::Warning, nullptr);
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        asked = true;
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(dialogs.confirm(nullptr, name));
+    EXPECT_TRUE(asked);
+    bool prompted = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        prompted = true;
+        for (const QLabel* label : dialog->findChildren<QLabel*>())
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        dialog->reject();
+    });
+    EXPECT_FALSE(dialogs.askText(nullptr, name, name, [](const QString&) { return TextCheck{}; }));
+    EXPECT_TRUE(prompted);
 }
 
 TEST(PlatformCompletionBox, OffersToOpenTheFolderWithOkStillTheDefaultForEnterAndEsc) {

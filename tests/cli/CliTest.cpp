@@ -304,6 +304,15 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {{QStringLiteral("--name"), QStringLiteral("{name}/{n}"), file},
          QStringLiteral("--name: 「/」は名前に使えません。使えるのは {name}、{n}、{w}、{h}、{date}、"
                         "{preset} です")},
+        {{QStringLiteral("--name"), QStringLiteral(".{name}"), file},
+         QStringLiteral("--name: 「.」で始まる名前は出力が隠しファイルになるため使えません")},
+        {{QStringLiteral("--name"), QStringLiteral("{name}\x01"), file},
+         QStringLiteral("--name: 改行や制御文字 (U+0001) は名前に使えません")},
+        {{QStringLiteral("--name"), QStringLiteral("a\nb"), file},
+         QStringLiteral("--name: 改行や制御文字 (U+000A) は名前に使えません")},
+        {{file, QStringLiteral("--preset"), QStringLiteral("ho\x1b[2Jliday")},
+         QStringLiteral("プリセット「ho\\x1B[2Jliday」はありません。mail, blog, sns-square, "
+                        "wallpaper, thumbnail, web-webp のいずれかを指定してください")},
         {thousands + QStringList{QStringLiteral("--bogus")}, QStringLiteral("--bogus というオプションはありません")},
     };
     for (const auto& [args, message] : bad) {
@@ -540,6 +549,37 @@ TEST_F(CliTest, PresetsAndSharesFromTheCommandLine) {
                                      QStringLiteral("sns-square\tSocial square"), QStringLiteral("wallpaper\tWallpaper"),
                                      QStringLiteral("thumbnail\tThumbnail"), QStringLiteral("web-webp\tWebP for the web"),
                                      QStringLiteral("お店\tお店")}));
+    EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
+
+    // Names no preset may have, put into the file by hand, are told once and left out; the
+    // others list as before.
+    test::writeBytes(windir() + QStringLiteral("/quillmorph.ini"),
+                     "[V1.00202]\nNamePattern=\x01{name}\n[Presets]\nEsc\x1b[31m=format=PNG\n"
+                     "Line\xE2\x80\xA8" "b=format=PNG\nお店=format=PNG\n");
+    const CliRun odd = run({QStringLiteral("--list-presets")}, QStringLiteral("C.UTF-8"));
+    EXPECT_EQ(odd.exitCode, 0);
+    EXPECT_EQ(odd.out.size(), 7);
+    EXPECT_EQ(odd.out.value(6), QStringLiteral("お店\tお店"));
+    EXPECT_EQ(odd.err,
+              QStringLiteral("quillmorph-cli: The preset \"Esc\\x1B[31m\" in the settings file was "
+                             "not read: no preset may have that name.\n"
+                             "quillmorph-cli: The preset \"Line\u2028b\" in the settings file was "
+                             "not read: no preset may have that name.\n"
+                             "quillmorph-cli: The name pattern \"\\x01{name}\" in the settings file "
+                             "cannot be used; the outputs keep their sources' names.\n"));
+
+    // Past the size a settings file can have, the tool says so and runs on its defaults.
+    QByteArray huge("[Presets]\n");
+    while (huge.size() <= Profile::kMaxBytes)
+        huge += "p" + QByteArray::number(huge.size()) + "=format=PNG\n";
+    test::writeBytes(windir() + QStringLiteral("/quillmorph.ini"), huge);
+    const CliRun large = run({QStringLiteral("--list-presets")});
+    EXPECT_EQ(large.exitCode, 0);
+    EXPECT_EQ(large.out.size(), 6);
+    EXPECT_TRUE(large.err.startsWith(QStringLiteral("quillmorph-cli: 設定ファイル ") + windir() +
+                                     QStringLiteral("/quillmorph.ini は大きすぎて読めないため")))
+        << large.err.toStdString();
+    EXPECT_EQ(test::readBytes(windir() + QStringLiteral("/quillmorph.ini")), huge);
 }
 
 TEST_F(CliTest, HelpAndVersion) {
@@ -652,6 +692,18 @@ TEST(CliOptionsTest, APresetSitsBetweenTheStoredAndTheGivenOptions) {
     EXPECT_EQ(blog->options.box, (BoxSize{1200, 0}));
     EXPECT_EQ(blog->files, FilePaths{FilePath::fromNative("--preset")});
     EXPECT_TRUE(parseCommandLine({"--list-presets"}, stored, {}, error)->listPresets);
+    // A preset with photo information on keeps it, as --keep-metadata would.
+    Preset photo{QStringLiteral("photo"), QStringLiteral("photo"), false, {}};
+    photo.choices.formatText = QStringLiteral("JPEG");
+    photo.choices.keepExif = true;
+    photo.choices.keepDates = true;
+    const auto kept = parseCommandLine({"--preset", "photo", "f"}, stored, {}, error, {photo});
+    ASSERT_TRUE(kept) << error.toStdString();
+    EXPECT_TRUE(kept->options.keepExif && kept->options.keepDates);
+    EXPECT_EQ(kept->options.presetName, QStringLiteral("photo"));
+    // Listed as a terminal may show it, as file names are.
+    photo.name = QStringLiteral("a\x1b[31m");
+    EXPECT_EQ(presetList({photo}), QStringLiteral("a\\x1B[31m\tphoto\n"));
 }
 
 // The window reads its choices through the same mapping as the stored ones here.

@@ -293,10 +293,47 @@ TEST(PresetStoreTest, PresetsRoundTripBesideTheWindowsSection) {
     EXPECT_EQ(findPreset(all, QStringLiteral("SNS-Square"))->choices.widthText, QStringLiteral("1080"));
     EXPECT_EQ(findPreset(all, QStringLiteral("shop"))->name, QStringLiteral("Shop"));
     EXPECT_FALSE(findPreset(all, QStringLiteral("nope")));
-    for (const char* bad : {"", " ", "mail", "ブログ用", "SHOP", "a=b", "[x", ";x", "a\tb"})
-        EXPECT_FALSE(presetNameProblem(all, QString::fromUtf8(bad)).isEmpty()) << bad;
+    const QString longest(kMaxPresetName, QLatin1Char('x'));
+    for (const QString& bad :
+         {QString(), QStringLiteral(" "), QStringLiteral("mail"), QStringLiteral("ブログ用"),
+          QStringLiteral("SHOP"), QStringLiteral("a=b"), QStringLiteral("[x"), QStringLiteral(";x"),
+          QStringLiteral("a\tb"), longest + QLatin1Char('x'),
+          QString(kMaxPresetName + 1, QChar(0x3042)), QStringLiteral("\uFEFFShop2"),
+          QStringLiteral("Holiday\u2028b"), QStringLiteral("a\u2029b"), QStringLiteral("a\uFFFFb"),
+          QStringLiteral("a\u0085b"), QStringLiteral("a\u202Eb"),
+          QString(QChar(0xD800)) + QLatin1Char('a')})
+        EXPECT_FALSE(presetNameProblem(all, bad).isEmpty()) << qPrintable(bad);
     EXPECT_TRUE(presetNameProblem(all, QStringLiteral("SHOP"), QStringLiteral("Shop")).isEmpty());
-    EXPECT_TRUE(presetNameProblem(all, QStringLiteral("旅行 2026")).isEmpty());
+    for (const QString& good :
+         {QStringLiteral("旅行 2026"), longest, QString(kMaxPresetName, QChar(0x3042)),
+          QString::fromUtf8("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 家族"),
+          QString::fromUcs4(std::u32string(kMaxPresetName, U'\U0001F600').c_str())})
+        EXPECT_TRUE(presetNameProblem(all, good).isEmpty()) << qPrintable(good);
+}
+
+// A name put into the file by hand that no preset may have is not listed, and the reader says
+// so; each of the others is read with its own choices, the first of a repeated name winning.
+TEST(PresetStoreTest, NamesNoPresetMayHaveAreSkippedAndTold) {
+    const Profile profile(QByteArray("[Presets]\n"
+                                     "\xEF\xBB\xBF"
+                                     "Bom=format=PNG\n"
+                                     "Line\xE2\x80\xA8"
+                                     "b=format=PNG\n"
+                                     "Esc\x1b[31m=format=PNG\n"
+                                     "No\xEF\xBF\xBF=format=PNG\n"
+                                     "Shop=format=GIF\n"
+                                     "Photo=format=BMP;exif=1\n"
+                                     "shop=format=TIFF\n"));
+    QStringList notices;
+    const std::vector<Preset> mine = userPresets(profile, &notices);
+    ASSERT_EQ(mine.size(), 2u);
+    EXPECT_EQ(mine[0].name, QStringLiteral("Shop"));
+    EXPECT_EQ(mine[0].choices.formatText, QStringLiteral("GIF"));
+    EXPECT_EQ(mine[1].choices.formatText, QStringLiteral("BMP"));
+    EXPECT_TRUE(mine[1].choices.keepExif);
+    ASSERT_EQ(notices.size(), 5);
+    EXPECT_TRUE(notices[2].contains(QStringLiteral("Esc\\x1B[31m"))) << qPrintable(notices[2]);
+    EXPECT_FALSE(notices.join(QString()).contains(QChar(0x1b)));
 }
 
 } // namespace

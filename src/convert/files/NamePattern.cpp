@@ -4,17 +4,55 @@
 
 namespace quillmorph {
 
-std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badPart) {
+namespace {
+
+// NUL aside, which parse refuses as a part as it always has.
+bool isControl(QChar ch) {
+    return (ch.category() == QChar::Other_Control && !ch.isNull()) || ch == QChar::LineSeparator ||
+           ch == QChar::ParagraphSeparator;
+}
+
+// A title of dots alone ("", ".", "...") names no visible file.
+bool onlyDots(const QByteArray& title) {
+    return std::all_of(title.begin(), title.end(), [](char c) { return c == '.'; });
+}
+
+// At most kMaxTitleBytes: the cut steps back to the start of the character it falls in, which
+// is never more than three bytes back in UTF-8. A name that is not UTF-8 (Shift_JIS) is cut
+// where it falls rather than walked back to nothing.
+QByteArray cutToLength(QByteArray title, qsizetype length) {
+    if (title.size() <= length)
+        return title;
+    qsizetype cut = length;
+    for (int back = 0; back < 3 && cut > 0 && (uchar(title.at(cut)) & 0xC0) == 0x80; ++back)
+        --cut;
+    if ((uchar(title.at(cut)) & 0xC0) == 0x80)
+        cut = length;
+    title.truncate(cut);
+    return title;
+}
+
+} // namespace
+
+std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badPart, Fault* fault) {
     static const struct {
         const char* name;
         Field field;
     } kFields[] = {{"name", Field::Name}, {"n", Field::Number},  {"w", Field::Width},
                    {"h", Field::Height},  {"date", Field::Date}, {"preset", Field::Preset}};
-    const auto refuse = [&](const QString& part) -> std::optional<NamePattern> {
+    const auto refuse = [&](const QString& part,
+                            Fault why = Fault::Part) -> std::optional<NamePattern> {
         if (badPart)
             *badPart = part;
+        if (fault)
+            *fault = why;
         return std::nullopt;
     };
+    if (text.startsWith(QLatin1Char('.')))
+        return refuse(QStringLiteral("."), Fault::Hidden);
+    if (const auto control = std::find_if(text.begin(), text.end(), isControl);
+        control != text.end())
+        return refuse(QString(*control), Fault::Control);
     NamePattern pattern;
     pattern.text_ = text;
     QString literal;
@@ -90,14 +128,9 @@ QByteArray NamePattern::expand(const NameFields& fields) const {
     }
     // A field's bytes (a preset's name) must not make a path of the name either.
     title.replace('/', '_').replace('\0', '_');
-    if (title.isEmpty() || title == "." || title == "..")
-        title = fields.name;
-    if (title.size() > kMaxTitleBytes) {
-        qsizetype cut = kMaxTitleBytes;
-        while (cut > 0 && (uchar(title.at(cut)) & 0xC0) == 0x80)
-            --cut;
-        title.truncate(cut);
-    }
+    title = cutToLength(title, kMaxTitleBytes);
+    if (onlyDots(title))
+        title = cutToLength(fields.name, kMaxTitleBytes);
     return title;
 }
 

@@ -25,9 +25,16 @@ class NamePattern {
 public:
     NamePattern() = default;
 
-    // The pattern text means; nothing for a '/', a NUL, an unknown or unclosed field, with
-    // badPart set to it as written.
-    static std::optional<NamePattern> parse(const QString& text, QString* badPart = nullptr);
+    // Why a text is no pattern.
+    enum class Fault {
+        Part,    // a '/', a NUL, an unknown or unclosed field: badPart holds it as written
+        Hidden,  // it begins with '.': every output would be a hidden file
+        Control, // a line break or another control character, which no file name should hold
+    };
+
+    // The pattern text means; nothing when it is none, with badPart and fault set to why.
+    static std::optional<NamePattern> parse(const QString& text, QString* badPart = nullptr,
+                                            Fault* fault = nullptr);
 
     bool isEmpty() const { return parts_.isEmpty(); }
     const QString& text() const { return text_; }
@@ -35,7 +42,7 @@ public:
     bool usesDate() const;
 
     // The output's title (its extension comes after it); the source's name when the pattern
-    // gives nothing. At most kMaxTitleBytes, cut at a character's start.
+    // gives nothing or only dots. At most kMaxTitleBytes, cut at a character's start.
     QByteArray expand(const NameFields& fields) const;
 
     static constexpr int kMaxTitleBytes = 200;

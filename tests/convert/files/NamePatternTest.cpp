@@ -37,10 +37,25 @@ TEST(NamePatternTest, FieldsFillInAndBracesEscape) {
 
 // Nothing a pattern or a field brings can lead the output out of its folder.
 TEST(NamePatternTest, NamesNeverLeaveTheirFolder) {
-    for (const char* bad : {"../{name}", "a/b", "{nam}", "{name", "{}", "x{W}"}) {
+    using Fault = NamePattern::Fault;
+    const struct {
+        const char* pattern;
+        Fault fault;
+    } refused[] = {
+        {"../{name}", Fault::Hidden}, {"a/b", Fault::Part},
+        {"{nam}", Fault::Part},       {"{name", Fault::Part},
+        {"{}", Fault::Part},          {"x{W}", Fault::Part},
+        {".{name}", Fault::Hidden},   {"{name}\n_x", Fault::Control},
+        {"a\x01b", Fault::Control},   {"a\u2028b", Fault::Control},
+        {"\t{n}", Fault::Control},
+    };
+    for (const auto& row : refused) {
         QString part;
-        EXPECT_FALSE(NamePattern::parse(QString::fromUtf8(bad), &part)) << bad;
-        EXPECT_FALSE(part.isEmpty()) << bad;
+        Fault fault = Fault::Part;
+        EXPECT_FALSE(NamePattern::parse(QString::fromUtf8(row.pattern), &part, &fault))
+            << row.pattern;
+        EXPECT_FALSE(part.isEmpty()) << row.pattern;
+        EXPECT_EQ(fault, row.fault) << row.pattern;
     }
     QString part;
     NamePattern::parse(QStringLiteral("ok_{size}"), &part);
@@ -50,12 +65,27 @@ TEST(NamePatternTest, NamesNeverLeaveTheirFolder) {
     EXPECT_EQ(NamePattern::parse(QStringLiteral("{preset}"))->expand(fields), "a_.._b");
     // A pattern that gives nothing keeps the source's name; ".." is no name either.
     EXPECT_EQ(NamePattern::parse(QStringLiteral("{date}"))->expand(fields), "src");
-    EXPECT_EQ(NamePattern::parse(QStringLiteral(".."))->expand(fields), "src");
+    EXPECT_EQ(NamePattern::parse(QStringLiteral("{date}.."))->expand(fields), "src");
+    EXPECT_EQ(NamePattern::parse(QStringLiteral("{preset}"))
+                  ->expand({"src", 1, 1, 1, 1, {}, QStringLiteral("...")}),
+              "src");
     // A long name is cut at a character's start, never inside one.
     const QByteArray cut =
         NamePattern::parse(QString(300, QChar(0x3042)))->expand(fields); // あ: 3 bytes
     EXPECT_EQ(cut.size(), 198);
     EXPECT_TRUE(QString::fromUtf8(cut).toUtf8() == cut);
+    // A name that is not UTF-8 is cut where it falls, not walked back to nothing: 110
+    // hiragana in Shift_JIS (0x82 0xA0…) are 220 bytes that all look like continuations.
+    QByteArray shiftJis;
+    for (int i = 0; i < 110; ++i)
+        shiftJis += QByteArray("\x82") + char(0xA0 + i % 0x50);
+    const NameFields old{shiftJis, 2, 2, 1, 1, {}, {}};
+    for (const char* pattern : {"{name}", "{name}_{n}"}) {
+        const QByteArray title = NamePattern::parse(QString::fromUtf8(pattern))->expand(old);
+        EXPECT_GE(title.size(), NamePattern::kMaxTitleBytes - 3) << pattern;
+        EXPECT_LE(title.size(), NamePattern::kMaxTitleBytes) << pattern;
+        EXPECT_TRUE(shiftJis.startsWith(title)) << pattern;
+    }
 }
 
 } // namespace
