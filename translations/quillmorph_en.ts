@@ -170,6 +170,14 @@
         <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
         <translation>Quality chosen by eye: %1–%2 (median %3)</translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: なし（%1 枚は判定なし）</source>
+        <translation>Quality chosen by eye: none (%1 not judged)</translation>
+    </message>
+    <message>
+        <source>%1、%2 枚は判定なし</source>
+        <translation>%1, %2 not judged</translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>

@@ -166,6 +166,14 @@
         <source>見た目で選んだ画質: %1〜%2（中央値 %3）</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: なし（%1 枚は判定なし）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1、%2 枚は判定なし</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>

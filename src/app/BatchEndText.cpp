@@ -28,7 +28,7 @@ QString notesOf(const BatchResult& result) {
     }
     if (completed(result)) {
         lines << message::sizes(result.sizes);
-        lines << message::qualitiesByEye(result.qualitiesByEye);
+        lines << message::qualitiesByEye(result.qualitiesByEye, result.notJudgedByEye);
     }
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));

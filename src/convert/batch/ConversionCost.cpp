@@ -134,10 +134,13 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
             bytes += (4 * parts + 10) * double(header.width) * header.height;
         }
         bytes += encoderBytesPerPixel(*format) * outputPixels;
-        // The file-size limit holds the fitted pixels, every frame of them, to encode them again.
+        // The file-size limit holds the fitted pixels, every frame of them, to encode them again,
+        // and where the picture may be made smaller to fit, a smaller copy beside them.
         if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))
-            bytes += 3 * outputPixels * frames;
-        if (options.qualityByEye && qualityByEyeApplies(*format))
+            bytes += (mayShrinkForSizeLimit(options) ? 3 + 3 * 0.81 : 3) * outputPixels * frames;
+        // A picture not judged has the fixed quality, at no cost of its own.
+        if (options.qualityByEye && judgedByEye(*format, boxed ? box.width : header.width,
+                                                boxed ? box.height : header.height, int(frames)))
             bytes += bytesJudgingByEye(outputPixels);
     }
     return bytes;

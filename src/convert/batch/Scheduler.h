@@ -24,13 +24,21 @@ public:
     // ignored.
     void finish(int index);
 
+    // The bytes a file may hold, of which it can do without spare (quality by eye's metric):
+    // it is refused only when the rest is too dear, and started without spare when all is.
+    struct Weight {
+        Weight(double bytes, double spare = 0) : bytes(bytes), spare(spare) {}
+        double bytes;
+        double spare;
+    };
     struct Step {
         std::vector<int> refused; // too dear for the memory there is: they fail without a worker
         std::optional<int> start; // the file to start now
+        bool withoutSpare = false; // it starts without its spare bytes: too dear with them
     };
     // The next step while a worker is free (nothing otherwise). weightOf gives the bytes a
     // waiting file may hold if it starts now: the options may have changed since it opened.
-    Step next(const std::function<double(int index)>& weightOf);
+    Step next(const std::function<Weight(int index)>& weightOf);
 
     bool isWaiting(int index) const { return waiting_.count(index) != 0; }
     int runningCount() const { return int(running_.size()); }
