@@ -51,7 +51,7 @@ struct PreparedFile {
     NameFields fields;
     // Stored over the file-size limit: its size and the limit (the output is not named yet).
     std::optional<OverLimit> overLimit;
-    int qualityByEye = 0; // the quality chosen by eye for the output; 0: none was
+    int qualityByEye = 0;        // the quality chosen by eye for the output; 0: none was
     bool notJudgedByEye = false; // quality by eye was asked for, the fixed quality used instead
 };
 
