@@ -185,6 +185,14 @@
         <source>変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、プリセット（右クリック）で小さくできます。</source>
         <translation>The converted files are larger than the originals. Resize, a lower Quality or a preset (right-click) makes them smaller.</translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: なし（%1 枚は判定なし）</source>
+        <translation>Quality chosen by eye: none (%1 not judged)</translation>
+    </message>
+    <message>
+        <source>%1、%2 枚は判定なし</source>
+        <translation>%1, %2 not judged</translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>

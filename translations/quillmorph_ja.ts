@@ -180,6 +180,14 @@
         <source>変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、プリセット（右クリック）で小さくできます。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>見た目で選んだ画質: なし（%1 枚は判定なし）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1、%2 枚は判定なし</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Presets</name>

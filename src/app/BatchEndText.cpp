@@ -33,7 +33,7 @@ QString notesOf(const BatchResult& result, const BatchAfterwards& afterwards) {
     if (completed(result)) {
         lines << message::sizes(result.sizes);
         lines << message::largerOutputs(result.sizes);
-        lines << message::qualitiesByEye(result.qualitiesByEye);
+        lines << message::qualitiesByEye(result.qualitiesByEye, result.notJudgedByEye);
     }
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));

@@ -84,8 +84,10 @@ int main(int argc, char** argv) {
         out << message::finalMessage(result) << Qt::endl;
         if (result.converted > 0)
             out << message::sizes(result.sizes) << Qt::endl;
-        if (!result.qualitiesByEye.isEmpty())
-            out << message::qualitiesByEye(result.qualitiesByEye) << Qt::endl;
+        if (const QString eye =
+                message::qualitiesByEye(result.qualitiesByEye, result.notJudgedByEye);
+            !eye.isEmpty())
+            out << eye << Qt::endl;
         return 0;
     }
     // A batch that stopped early says why before its counts.
@@ -99,8 +101,10 @@ int main(int argc, char** argv) {
         err << message::summary(result) << Qt::endl;
         if (result.converted > 0)
             err << message::sizes(result.sizes) << Qt::endl;
-        if (!result.qualitiesByEye.isEmpty())
-            err << message::qualitiesByEye(result.qualitiesByEye) << Qt::endl;
+        if (const QString eye =
+                message::qualitiesByEye(result.qualitiesByEye, result.notJudgedByEye);
+            !eye.isEmpty())
+            err << eye << Qt::endl;
     }
     // Stopped by a signal, it ends the way the shell expects of one: 128 + the signal's number.
     if (result.outcome == BatchResult::Outcome::Cancelled && TerminationSignals::caught() != 0)

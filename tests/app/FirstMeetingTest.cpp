@@ -49,6 +49,9 @@ TEST(BatchEndText, NamesTheFolderOnceFilesWereWrittenAndTheSizesOfACompletedBatc
         batchEndText(result).notes,
         QStringLiteral(
             "保存先: /d/pic1\n合計 48.2 MB → 3.1 MB\n見た目で選んだ画質: 88〜92（中央値 90）"));
+    result.notJudgedByEye = 3;
+    EXPECT_TRUE(batchEndText(result).notes.endsWith(
+        QStringLiteral("見た目で選んだ画質: 88〜92（中央値 90）、3 枚は判定なし")));
 
     result.outcome = BatchResult::Outcome::Failed;
     result.failure = Failure::engine(status::kDiskFull, Stage::Save, QStringLiteral("/in/c.png"));

@@ -104,6 +104,13 @@ TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
         run(args + QStringList{QStringLiteral("--quality=auto")}, QStringLiteral("en_US.UTF-8"));
     EXPECT_TRUE(byEye.out.last().startsWith(QLatin1String("Quality chosen by eye: ")))
         << byEye.out.last().toStdString();
+    // A picture too small to judge is counted apart.
+    const QString tiny = image(QStringLiteral("tiny.png"), test::solid(5, 4, {0, 255, 0}));
+    const CliRun notJudged =
+        run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--quality=auto"), tiny},
+            QStringLiteral("en_US.UTF-8"));
+    EXPECT_EQ(notJudged.out.value(notJudged.out.size() - 1),
+              QStringLiteral("Quality chosen by eye: none (1 not judged)"));
     const CliRun japanese = run(args, QStringLiteral("ja_JP.UTF-8"));
     ASSERT_EQ(japanese.exitCode, 0) << japanese.err.toStdString();
     EXPECT_EQ(japanese.out.value(japanese.out.size() - 2), QStringLiteral(" 1ファイルを変換終了しました。"));

@@ -113,6 +113,10 @@ TEST_F(EnglishTest, MessagesAreWholeSentencesAroundTheirNumbers) {
     EXPECT_EQ(message::cancelled(1), QStringLiteral("Cancelled after converting 1 file."));
     EXPECT_EQ(message::formatSelection(QStringLiteral("jpeg")),
               QStringLiteral("Unknown image format [jpeg]"));
+    EXPECT_EQ(message::qualitiesByEye({95, 84, 90}, 3),
+              QStringLiteral("Quality chosen by eye: 84–95 (median 90), 3 not judged"));
+    EXPECT_EQ(message::qualitiesByEye({}, 1),
+              QStringLiteral("Quality chosen by eye: none (1 not judged)"));
 }
 
 } // namespace

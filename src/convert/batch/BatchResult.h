@@ -30,6 +30,7 @@ struct BatchResult {
     QList<OverLimit> overLimit;     // files stored over the file-size limit, in file order
     SizeTotals sizes;               // of the files converted and their outputs
     QList<int> qualitiesByEye;      // the qualities chosen by eye, in file order
+    int notJudgedByEye = 0;         // pictures quality by eye could not judge: the fixed quality
 };
 
 } // namespace quillmorph

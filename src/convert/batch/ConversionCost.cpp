@@ -135,10 +135,14 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
             bytes += (4 * parts + 10) * double(header.width) * header.height;
         }
         bytes += encoderBytesPerPixel(*format) * outputPixels;
-        // The file-size limit holds the fitted pixels, every frame of them, to encode them again.
+        // The file-size limit holds the fitted pixels, every frame of them, to encode them again,
+        // and where the picture may be made smaller to fit, a copy 0.9 × 0.9 its size beside them.
         if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))
-            bytes += 3 * outputPixels * frames;
-        if (options.qualityByEye && qualityByEyeApplies(*format))
+            bytes +=
+                3 * (mayShrinkForSizeLimit(options) ? 1 + 0.9 * 0.9 : 1) * outputPixels * frames;
+        // A picture not judged has the fixed quality, at no cost of its own.
+        if (options.qualityByEye && judgedByEye(*format, boxed ? box.width : header.width,
+                                                boxed ? box.height : header.height, int(frames)))
             bytes += bytesJudgingByEye(outputPixels);
     }
     return bytes;

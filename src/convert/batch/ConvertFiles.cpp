@@ -117,6 +117,7 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
         result.sizes.add(source, output);
         if (prepared.qualityByEye > 0)
             result.qualitiesByEye << prepared.qualityByEye;
+        result.notJudgedByEye += prepared.notJudgedByEye;
         if (prepared.overLimit) {
             prepared.overLimit->output = output;
             result.overLimit << *prepared.overLimit;

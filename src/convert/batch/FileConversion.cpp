@@ -54,35 +54,43 @@ QByteArray dayOf(const QByteArray& exif, const FilePath& path) {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec).toString(u"yyyyMMdd").toLatin1();
 }
 
+// What quality by eye does for one picture: nothing (not asked for, or a lossless format), a
+// judgement, or the fixed quality in its place (a picture it cannot judge, or no memory for it).
+enum class ByEye { Off, Judged, NotJudged };
+
+ByEye byEyeFor(const LeadImage& LEAD1, const OutputFormat& format, const ConversionOptions& options,
+               bool animated, bool memoryToJudge) {
+    if (!options.qualityByEye || !qualityByEyeApplies(format))
+        return ByEye::Off;
+    const bool judged = memoryToJudge && judgedByEye(format, int(LEAD1.width()),
+                                                     int(LEAD1.height()), animated ? 2 : 1);
+    return judged ? ByEye::Judged : ByEye::NotJudged;
+}
+
 // LEAD1 into a temporary output, held to the file-size limit where one is set and applies, at
-// the quality chosen by eye where that is on and applies.
+// the quality chosen by eye where byEye says so.
 StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
-                  const ConversionOptions& options, PreparedFile& prepared) {
-    if (options.qualityByEye && qualityByEyeApplies(format)) {
-        const SizeLimit limit{options.sizeLimitBytes,
-                              !options.sizeConversion || options.fitMode == FitMode::Fit};
-        LimitedEncoding result;
-        const StepStatus st = EncodeByEye(LEAD1, folder, format, options.qualityFactor, limit,
-                                          prepared.output, options.keepExif, result);
-        if (st.ok()) {
-            prepared.qualityByEye = result.quality;
-            if (!result.within)
-                prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
-        }
-        return st;
-    }
-    if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format))
-        return Encode(LEAD1, folder, format, options.qualityFactor, prepared.output,
-                      options.keepExif);
-    // Only a picture without a fixed box may be made smaller to fit.
-    const SizeLimit limit{options.sizeLimitBytes, !options.sizeConversion ||
-                                                      options.fitMode == FitMode::Fit ||
-                                                      options.box->followsPicture()};
+                  const ConversionOptions& options, ByEye byEye, PreparedFile& prepared) {
+    const SizeLimit limit{options.sizeLimitBytes, mayShrinkForSizeLimit(options)};
     LimitedEncoding result;
-    const StepStatus st = EncodeWithin(LEAD1, folder, format, options.qualityFactor, limit,
-                                       prepared.output, options.keepExif, result);
+    StepStatus st;
+    if (byEye == ByEye::Judged) {
+        st = EncodeByEye(LEAD1, folder, format, options.qualityFactor, limit, prepared.output,
+                         options.keepExif, result);
+        // The metric may still find no memory: the picture then has the fixed quality.
+        byEye = result.judgedByEye ? ByEye::Judged : ByEye::NotJudged;
+        if (st.ok() && byEye == ByEye::Judged)
+            prepared.qualityByEye = result.quality;
+    } else if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format)) {
+        st =
+            Encode(LEAD1, folder, format, options.qualityFactor, prepared.output, options.keepExif);
+    } else {
+        st = EncodeWithin(LEAD1, folder, format, options.qualityFactor, limit, prepared.output,
+                          options.keepExif, result);
+    }
     if (st.ok() && !result.within)
         prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
+    prepared.notJudgedByEye = st.ok() && byEye == ByEye::NotJudged;
     return st;
 }
 
@@ -123,9 +131,9 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
     };
     const OutputFormat* format = options.format.row;
     // Into GIF and WEBP an animation keeps its frames; elsewhere its first frame is the picture.
-    const StepStatus fitted = format && keepsAnimation(LEAD1.header(), *format)
-                                  ? FitAnimation(LEAD1, fit)
-                                  : FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
+    const bool animated = format && keepsAnimation(LEAD1.header(), *format);
+    const StepStatus fitted =
+        animated ? FitAnimation(LEAD1, fit) : FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
     if (!fitted.ok()) {
         prepared.failure = Failure::engine(fitted, file.path);
         return prepared;
@@ -146,7 +154,8 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
             prepared.fields.date = dayOf(LEAD1.exif(), file.path);
     }
     prepared.extension = format->extension;
-    if (const StepStatus st = encode(LEAD1, folder, *format, options, prepared); !st.ok()) {
+    const ByEye byEye = byEyeFor(LEAD1, *format, options, animated, file.memoryToJudge);
+    if (const StepStatus st = encode(LEAD1, folder, *format, options, byEye, prepared); !st.ok()) {
         prepared.failure = Failure::engine(st, file.path);
         return prepared;
     }

@@ -30,6 +30,7 @@ struct StartedFile {
     std::optional<Failure> failure; // a load failure, reported when the file's turn comes
     bool skipped = false;           // not a picture, found inside a dropped folder
     double cost = 0;                // relative CPU cost of converting it (ConversionCost.h)
+    bool memoryToJudge = true; // false: no memory for quality by eye; the fixed quality is used
 
     // Nothing to decode or encode: done on the batch's thread when its turn comes.
     bool needsNoWorker() const { return skipped || failure.has_value(); }
@@ -50,7 +51,8 @@ struct PreparedFile {
     NameFields fields;
     // Stored over the file-size limit: its size and the limit (the output is not named yet).
     std::optional<OverLimit> overLimit;
-    int qualityByEye = 0; // the quality chosen by eye for the output; 0: none was
+    int qualityByEye = 0;        // the quality chosen by eye for the output; 0: none was
+    bool notJudgedByEye = false; // quality by eye was asked for, the fixed quality used instead
 };
 
 // Loads item's header; its profile, if any, will be applied with the batch's transforms. Any

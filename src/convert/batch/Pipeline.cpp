@@ -95,10 +95,16 @@ void Pipeline::forgetFinished() {
 
 bool Pipeline::startOne() {
     const ConversionOptions options = options_.current();
+    // Quality by eye's metric is the one part a file can do without: it then has the fixed
+    // quality rather than be refused.
+    ConversionOptions fixedQuality = options;
+    fixedQuality.qualityByEye = false;
     const double discThreshold = discThresholdBytes();
     const Scheduler::Step step = scheduler_.next(
         [&](int index) {
-            return workingBytes(jobs_.at(index)->started.images.LEAD1.header(), options);
+            const SourceHeader& header = jobs_.at(index)->started.images.LEAD1.header();
+            const double bytes = workingBytes(header, options);
+            return Scheduler::Weight{bytes, bytes - workingBytes(header, fixedQuality)};
         },
         [&](int index) {
             return tooDearForTemporarySpace(
@@ -116,6 +122,7 @@ bool Pipeline::startOne() {
         return false;
     const std::shared_ptr<FileJob> job = jobs_.at(*step.start);
     job->started.options = options;
+    job->started.memoryToJudge = !step.withoutSpare;
     job->state = FileJob::State::Running;
     pool_.post([job, folder = folder_, results = shared_, abandoned = abandoned_] {
         PreparedFile prepared = prepareOnWorker(job->started, folder, *abandoned);

@@ -18,7 +18,7 @@ void Scheduler::finish(int index) {
     }
 }
 
-Scheduler::Step Scheduler::next(const std::function<double(int)>& weightOf,
+Scheduler::Step Scheduler::next(const std::function<Weight(int)>& weightOf,
                                 const std::function<bool(int)>& beyondTheMachine) {
     Step step;
     if (runningCount() >= workers_)
@@ -26,18 +26,22 @@ Scheduler::Step Scheduler::next(const std::function<double(int)>& weightOf,
     auto chosen = waiting_.end();
     double chosenWeight = 0;
     for (auto it = waiting_.begin(); it != waiting_.end();) {
-        const double weight = weightOf(it->first);
+        const Weight full = weightOf(it->first);
+        const double needed = full.bytes - full.spare;
         // Refused before any of it is decoded.
-        if (tooDearForMemory(weight, memoryLeft_) ||
+        if (tooDearForMemory(needed, memoryLeft_) ||
             (beyondTheMachine && beyondTheMachine(it->first))) {
             step.refused.push_back(it->first);
             it = waiting_.erase(it);
             continue;
         }
+        const bool withoutSpare = tooDearForMemory(full.bytes, memoryLeft_);
+        const double weight = withoutSpare ? needed : full.bytes;
         const bool fits = running_.empty() || weightRunning_ + weight <= budget_;
         if (fits && (chosen == waiting_.end() || it->second > chosen->second)) {
             chosen = it;
             chosenWeight = weight;
+            step.withoutSpare = withoutSpare;
         }
         ++it;
     }

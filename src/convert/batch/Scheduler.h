@@ -24,15 +24,24 @@ public:
     // ignored.
     void finish(int index);
 
+    // The bytes a file may hold, of which it can do without spare (quality by eye's metric):
+    // it is refused only when the rest is too dear, and started without spare when all is.
+    struct Weight {
+        // From bytes alone (not explicit): nothing spare.
+        Weight(double bytes, double spare = 0) : bytes(bytes), spare(spare) {}
+        double bytes;
+        double spare;
+    };
     struct Step {
-        std::vector<int> refused; // too dear for the memory there is: they fail without a worker
-        std::optional<int> start; // the file to start now
+        std::vector<int> refused;  // too dear for the memory there is: they fail without a worker
+        std::optional<int> start;  // the file to start now
+        bool withoutSpare = false; // it starts without its spare bytes: too dear with them
     };
     // The next step while a worker is free (nothing otherwise). weightOf gives the bytes a
     // waiting file may hold if it starts now: the options may have changed since it opened.
     // beyondTheMachine, when given, is true for a file refused whatever the memory (one that
     // would fill the temporary folder).
-    Step next(const std::function<double(int index)>& weightOf,
+    Step next(const std::function<Weight(int index)>& weightOf,
               const std::function<bool(int index)>& beyondTheMachine = {});
 
     bool isWaiting(int index) const { return waiting_.count(index) != 0; }

@@ -55,9 +55,10 @@ QString largerOutputs(const SizeTotals& totals) {
                     "プリセット（右クリック）で小さくできます。");
 }
 
-QString qualitiesByEye(QList<int> qualities) {
-    if (qualities.isEmpty())
-        return {};
+namespace {
+
+// The qualities judged: the lowest and highest with their median, or one alone.
+QString judgedQualities(QList<int> qualities) {
     std::sort(qualities.begin(), qualities.end());
     const QString lowest = QString::number(qualities.first());
     const QString highest = QString::number(qualities.last());
@@ -68,6 +69,19 @@ QString qualitiesByEye(QList<int> qualities) {
         qualities.size() % 2 ? qualities[half] : (qualities[half - 1] + qualities[half]) / 2.0;
     return QCoreApplication::translate("Messages", "見た目で選んだ画質: %1〜%2（中央値 %3）")
         .arg(lowest, highest, QLocale::c().toString(median, 'g', 4));
+}
+
+} // namespace
+
+QString qualitiesByEye(QList<int> qualities, int notJudged) {
+    if (notJudged <= 0)
+        return qualities.isEmpty() ? QString() : judgedQualities(std::move(qualities));
+    if (qualities.isEmpty())
+        return QCoreApplication::translate("Messages",
+                                           "見た目で選んだ画質: なし（%1 枚は判定なし）")
+            .arg(notJudged);
+    return QCoreApplication::translate("Messages", "%1、%2 枚は判定なし")
+        .arg(judgedQualities(std::move(qualities)), QString::number(notJudged));
 }
 
 } // namespace message

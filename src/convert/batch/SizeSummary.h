@@ -32,8 +32,10 @@ QString sizes(const SizeTotals& totals);
 // smaller. Empty otherwise.
 QString largerOutputs(const SizeTotals& totals);
 
-// "見た目で選んだ画質: 84〜95（中央値 90）", or one quality alone; empty when none was chosen.
-QString qualitiesByEye(QList<int> qualities);
+// "見た目で選んだ画質: 84〜95（中央値 90）", or one quality alone, of the pictures judged;
+// with "、3 枚は判定なし" after it for notJudged pictures given the fixed quality instead
+// ("なし（3 枚は判定なし）" when none was judged). Empty when there are neither.
+QString qualitiesByEye(QList<int> qualities, int notJudged = 0);
 
 } // namespace message
 } // namespace quillmorph

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <new>
+#include <optional>
 
 namespace quillmorph {
 
@@ -27,9 +29,9 @@ bool qualityByEyeApplies(const OutputFormat& format) {
     return format.usesQuality && (format.writer == Writer::Jfif || format.writer == Writer::Vips);
 }
 
-bool judgedByEye(const OutputFormat& format, int width, int height) {
-    return qualityByEyeApplies(format) && width >= kLeastSide && height >= kLeastSide &&
-           double(width) * height <= kMostPixelsByEye;
+bool judgedByEye(const OutputFormat& format, int width, int height, int frames) {
+    return qualityByEyeApplies(format) && frames == 1 && width >= kLeastSide &&
+           height >= kLeastSide && double(width) * height <= kMostPixelsByEye;
 }
 
 double bytesJudgingByEye(double outputPixels) {
@@ -187,20 +189,36 @@ ChosenByEye chooseByEye(const VImage& rgb8, const OutputFormat& format, int ceil
     return chosen;
 }
 
-LimitedEncoding encodeByEye(const VImage& rgb8, const OutputFormat& format, int ceiling,
-                            const SizeLimit& limit, const QualityEncoder& encode) {
-    const int top = std::max(ceiling, format.leastQuality);
-    if (!judgedByEye(format, rgb8.width(), rgb8.height())) {
-        if (limit.bytes > 0)
-            return encodeWithin(rgb8, format, top, limit, encode);
-        return {encode(rgb8, top, false), true, top, 1};
-    }
+namespace {
+
+// The frames stacked in rgb8 (page-height set by an animation's loader), 1 for a still.
+int framesIn(const VImage& rgb8) {
+    if (rgb8.get_typeof("page-height") == 0)
+        return 1;
+    const int frameHeight = rgb8.get_int("page-height");
+    return frameHeight > 0 && frameHeight < rgb8.height() ? rgb8.height() / frameHeight : 1;
+}
+
+// The ceiling's bytes, held to limit where one is set: what a picture not judged gets.
+LimitedEncoding atCeiling(const VImage& rgb8, const OutputFormat& format, int top,
+                          const SizeLimit& limit, const QualityEncoder& encode) {
+    if (limit.bytes > 0)
+        return encodeWithin(rgb8, format, top, limit, encode);
+    return {encode(rgb8, top, false), true, top, 1};
+}
+
+// The quality chosen by eye, nothing when the metric could not be had: its memory ran out
+// before any distance was told.
+std::optional<ChosenByEye> chosenByEye(const VImage& rgb8, const OutputFormat& format, int top,
+                                       const QualityEncoder& encode) {
+    int told = 0;
     ChosenByEye chosen;
-    {
-        // The metric's reference goes before a size search needs memory of its own.
+    try {
         const Butteraugli metric(rgb8);
         const DistanceTo distance = [&](const QByteArray& bytes) {
-            return metric.distanceTo(bytes);
+            const std::optional<double> d = metric.distanceTo(bytes);
+            told += d.has_value();
+            return d;
         };
         if (SampledButteraugli::worthSampling(rgb8.width(), rgb8.height())) {
             const SampledButteraugli sample(rgb8);
@@ -211,15 +229,36 @@ LimitedEncoding encodeByEye(const VImage& rgb8, const OutputFormat& format, int 
         } else {
             chosen = chooseByEye(rgb8, format, top, kLooksTheSame, encode, distance);
         }
+    } catch (const std::bad_alloc&) {
+        // The metric's planes are the dearest part of the work and the only one that can be
+        // done without: the picture still gets the quality it would have had without it.
+        return std::nullopt;
     }
-    if (limit.bytes <= 0 || chosen.bytes.size() <= limit.bytes)
-        return {std::move(chosen.bytes), true, chosen.quality, 1};
+    if (told == 0)
+        return std::nullopt;
+    return chosen;
+}
+
+} // namespace
+
+LimitedEncoding encodeByEye(const VImage& rgb8, const OutputFormat& format, int ceiling,
+                            const SizeLimit& limit, const QualityEncoder& encode) {
+    const int top = std::max(ceiling, format.leastQuality);
+    if (!judgedByEye(format, rgb8.width(), rgb8.height(), framesIn(rgb8)))
+        return atCeiling(rgb8, format, top, limit, encode);
+    // The metric's reference goes before a size search needs memory of its own.
+    std::optional<ChosenByEye> chosen = chosenByEye(rgb8, format, top, encode);
+    if (!chosen)
+        return atCeiling(rgb8, format, top, limit, encode);
+    if (limit.bytes <= 0 || chosen->bytes.size() <= limit.bytes)
+        return {std::move(chosen->bytes), true, chosen->quality, 1, true};
     // The limit is smaller than what looks the same: its own search, below the eye's choice.
     LimitedEncoding limited = encodeWithin(
-        rgb8, format, std::max(format.leastQuality, chosen.quality - 1), limit, encode);
-    if (limited.within || limited.bytes.size() < chosen.bytes.size())
+        rgb8, format, std::max(format.leastQuality, chosen->quality - 1), limit, encode);
+    limited.judgedByEye = true;
+    if (limited.within || limited.bytes.size() < chosen->bytes.size())
         return limited;
-    return {std::move(chosen.bytes), false, chosen.quality, 1};
+    return {std::move(chosen->bytes), false, chosen->quality, 1, true};
 }
 
 } // namespace quillmorph

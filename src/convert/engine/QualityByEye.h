@@ -23,10 +23,11 @@ inline constexpr double kMostPixelsByEye = 8e6;
 // The formats whose quality can be chosen by eye: the lossy ones.
 bool qualityByEyeApplies(const OutputFormat& format);
 
-// True for a picture of width × height that is judged by eye in format. Below 8 pixels a side
-// Butteraugli passes any encoding (a 7 × 15 picture of noise at JPEG quality 1): such a picture
-// is encoded at the ceiling.
-bool judgedByEye(const OutputFormat& format, int width, int height);
+// True for a picture of width × height (each of its frames) that is judged by eye in format.
+// Below 8 pixels a side Butteraugli passes any encoding (a 7 × 15 picture of noise at JPEG
+// quality 1), and an animation would be judged by its first frame alone: such a picture is
+// encoded at the ceiling.
+bool judgedByEye(const OutputFormat& format, int width, int height, int frames = 1);
 
 // Bytes one picture of outputPixels holds while its quality is chosen by eye: the fitted
 // pixels, a decoded candidate and the metric's working planes (only the first above
@@ -64,8 +65,10 @@ ChosenByEye chooseByEye(const vips::VImage& rgb8, const OutputFormat& format, in
 
 // The bytes of rgb8 (decoded, in memory) in format at the quality chosen by eye with
 // Butteraugli, not above ceiling; with a size limit (limit.bytes > 0) as well, the smaller of
-// that and what encodeWithin gives. A picture over kMostPixelsByEye is encoded at ceiling.
-// Throws vips::VError, as encode does.
+// that and what encodeWithin gives. A picture not judgedByEye (frames stacked with page-height
+// count as an animation), or one whose metric cannot get its memory, is encoded at ceiling
+// (held to the limit), and judgedByEye in the result is false. Throws vips::VError, as encode
+// does.
 LimitedEncoding encodeByEye(const vips::VImage& rgb8, const OutputFormat& format, int ceiling,
                             const SizeLimit& limit, const QualityEncoder& encode);
 

@@ -21,6 +21,7 @@ struct LimitedEncoding {
     bool within = true; // false: even the smallest encoding is over the limit
     int quality = 0;    // the encoder quality (PNG: the palette's) that gave bytes; 0 lossless
     double scale = 1;   // how much the picture was made smaller
+    bool judgedByEye = false; // its quality was judged by eye (encodeByEye), not the ceiling
 };
 
 // The formats a limit applies to: the lossy ones (their quality), PNG (a palette) and GIF

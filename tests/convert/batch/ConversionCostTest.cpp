@@ -104,6 +104,16 @@ TEST(ConversionCostTest, ChoosingTheQualityByEyeCountsTheMetricsMemory) {
         EXPECT_TRUE(format[0] == 'J' ? perPixel >= 240 && perPixel < 300 : perPixel == 0)
             << format << ' ' << perPixel;
     }
+    // An animation and a picture over 8 megapixels are not judged: they cost nothing more.
+    SourceHeader animation = header("VipsForeignLoadGifFile", 640, 480);
+    animation.pages = 3;
+    const SourceHeader large = header("VipsForeignLoadJpegFile", 4000, 2500);
+    for (const SourceHeader& unjudged : {animation, large}) {
+        ConversionOptions options = into("WEBP", false);
+        const double plain = workingBytes(unjudged, options);
+        options.qualityByEye = true;
+        EXPECT_EQ(workingBytes(unjudged, options), plain) << unjudged.width;
+    }
 }
 
 TEST(ConversionCostTest, TheBudgetAndTheRefusalFollowTheMemoryLeft) {

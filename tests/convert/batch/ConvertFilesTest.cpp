@@ -1,3 +1,4 @@
+#include "AnimatedGif.h"
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "Saving.h"
@@ -220,26 +221,97 @@ TEST_F(ConvertFilesTest, QualitiesChosenByEyeAreReportedUnderTheQualityValue) {
     EXPECT_LT(QFileInfo(sink_.outputs.value(2)).size(), QFileInfo(sink_.outputs.value(0)).size());
 }
 
-// Only a picture whose size is not fixed by a box may be made smaller to fit.
-TEST_F(ConvertFilesTest, OnlyPicturesWithoutAFixedBoxAreMadeSmallerToFitTheLimit) {
-    options_.perCall = [this](int call) {
-        ConversionOptions s = options_.base;
-        s.sizeLimitBytes = 1638;
-        s.format = formatChoiceFor(QStringLiteral("JPEG"));
-        s.sizeConversion = call != 1;
-        s.fitMode = call == 2 ? FitMode::Fit : call == 3 ? FitMode::Pad : FitMode::Fill;
-        return s;
+// Quality by eye would judge an animation by its first frame: it gets the fixed quality instead,
+// every frame kept, and is counted as not judged. Two frames are an animation as three are.
+TEST_F(ConvertFilesTest, AnAnimationIntoWebpWithQualityByEyeKeepsItsFramesAtTheFixedQuality) {
+    const std::vector<Rgb> palette{{200, 40, 40}, {40, 200, 40}, {0, 0, 255}};
+    const auto gif = [&](const QString& name, int frames) {
+        std::vector<test::GifPatch> patches{{0, 0, 64, 64, 0, 100}};
+        for (int i = 1; i < frames; ++i)
+            patches.push_back({8 * i, 8 * i, 24, 24, i % 3, 100});
+        return test::writeBytes(sources_.filePath(name),
+                                test::gifOfPatches(64, 64, palette, patches, 0));
     };
-    QStringList files;
-    for (const char* name : {"own.png", "fit.png", "pad.png", "fill.png"})
-        files << source(QLatin1String(name), test::noise(800, 600));
-    const BatchResult result = run(files);
-    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
-    QStringList over;
-    for (const auto& file : result.overLimit)
-        over << QFileInfo(file.output.display()).fileName();
-    EXPECT_EQ(over, (QStringList{QStringLiteral("pad.jpg"), QStringLiteral("fill.jpg")}));
-    EXPECT_LT(test::readImage(sink_.outputs.value(0)).width(), 800) << "own size, made smaller";
+    const QString three = gif(QStringLiteral("three.gif"), 3);
+    VImage stack = VImage::new_from_file(three.toUtf8(), VImage::option()->set("n", -1)).copy();
+    const QString webp = sources_.filePath(QStringLiteral("three.webp"));
+    stack.webpsave(webp.toUtf8(), VImage::option()->set("lossless", true));
+    const QStringList files{gif(QStringLiteral("two.gif"), 2), three, webp};
+    const auto convert = [&](bool byEye) {
+        options_.base.sizeConversion = false;
+        options_.base.format = formatChoiceFor(QStringLiteral("WEBP"));
+        options_.base.qualityFactor = 40; // quality value 85
+        options_.base.qualityByEye = byEye;
+        sink_.outputs.clear();
+        place_.startedAt = place_.startedAt.addSecs(60);
+        return run(files);
+    };
+    const BatchResult fixed = convert(false);
+    ASSERT_EQ(fixed.outcome, BatchResult::Outcome::Completed);
+    const QStringList fixedOutputs = sink_.outputs;
+    const BatchResult byEye = convert(true);
+    ASSERT_EQ(byEye.outcome, BatchResult::Outcome::Completed)
+        << message::finalMessage(byEye).toStdString();
+    ASSERT_EQ(sink_.outputs.size(), 3);
+    EXPECT_TRUE(byEye.qualitiesByEye.isEmpty());
+    EXPECT_EQ(byEye.notJudgedByEye, 3);
+    EXPECT_EQ(fixed.notJudgedByEye, 0);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(sink_.outputs[i].toStdString());
+        const VImage frames =
+            VImage::new_from_file(sink_.outputs[i].toUtf8(), VImage::option()->set("n", -1));
+        EXPECT_EQ(frames.get_typeof("n-pages") ? frames.get_int("n-pages") : 1, i == 0 ? 2 : 3);
+        EXPECT_EQ(frames.height(), 64 * (i == 0 ? 2 : 3));
+        QFile a(sink_.outputs[i]);
+        QFile b(fixedOutputs[i]);
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_EQ(a.readAll(), b.readAll())
+            << "the fixed quality, encoded as without quality by eye";
+    }
+}
+
+// Only a picture whose size is not fixed by a box may be made smaller to fit, with quality by
+// eye or without; each of these gives a 640 × 480 picture of noise before the limit.
+TEST_F(ConvertFilesTest, OnlyPicturesWithoutAFixedBoxAreMadeSmallerToFitTheLimit) {
+    const struct {
+        const char* name;
+        bool sizeConversion;
+        BoxSize box;
+        FitMode mode;
+        bool byEye;
+        bool shrinks;
+    } rows[] = {
+        {"own", false, {640, 480}, FitMode::Pad, false, true},
+        {"fit", true, {640, 480}, FitMode::Fit, false, true},
+        {"pad", true, {640, 480}, FitMode::Pad, false, false},
+        {"fill", true, {640, 480}, FitMode::Fill, false, false},
+        {"percent-pad", true, {0, 0, 80}, FitMode::Pad, false, true},
+        {"width-fill", true, {640, 0}, FitMode::Fill, false, true},
+        {"pad-eye", true, {640, 480}, FitMode::Pad, true, false},
+        {"percent-pad-eye", true, {0, 0, 80}, FitMode::Pad, true, true},
+        {"height-fill-eye", true, {0, 480}, FitMode::Fill, true, true},
+    };
+    // One batch a row: which file starts when is the scheduler's business.
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        options_.base.sizeLimitBytes = 1638;
+        options_.base.format = formatChoiceFor(QStringLiteral("JPEG"));
+        options_.base.sizeConversion = row.sizeConversion;
+        options_.base.box = row.box;
+        options_.base.fitMode = row.mode;
+        options_.base.qualityByEye = row.byEye;
+        sink_.outputs.clear();
+        place_.startedAt = place_.startedAt.addSecs(60);
+        const QString file =
+            source(QLatin1String(row.name) + QLatin1String(".png"), test::noise(800, 600));
+        const BatchResult result = run({file});
+        ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed);
+        ASSERT_EQ(sink_.outputs.size(), 1);
+        EXPECT_EQ(result.overLimit.size(), row.shrinks ? 0 : 1);
+        EXPECT_EQ(QFileInfo(sink_.outputs[0]).size() <= 1638, row.shrinks);
+        const VImage out = test::readImage(sink_.outputs[0]);
+        EXPECT_EQ(out.width() < 640, row.shrinks) << out.width();
+    }
 }
 
 TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {

@@ -235,6 +235,40 @@ TEST(FaultTest, AFileTooDearForTheMemoryLeftIsRefusedAndTheBatchGoesOn) {
     EXPECT_EQ(message::text(result.failures[0]), QStringLiteral("エラー:  8 In Load\n") + bomb);
 }
 
+// Judging a picture's quality by eye would take more than half the memory left (600 × 450
+// judged holds some 70 MB): the picture is not refused but gets the fixed quality, as without
+// quality by eye, and is counted as not judged; a small one beside it is still judged.
+TEST(FaultTest, APictureTooDearToJudgeByEyeGetsTheFixedQualityInstead) {
+    QTemporaryDir sources;
+    const QStringList pictures{
+        test::writeImage(test::noise(160, 120), sources.filePath(QStringLiteral("small.png"))),
+        test::writeImage(test::noise(600, 450), sources.filePath(QStringLiteral("large.png")))};
+    const auto convert = [&](bool byEye, QList<QByteArray>& outputs) {
+        OneBatch batch;
+        batch.options.base.sizeConversion = false;
+        batch.options.base.format = formatChoiceFor(QStringLiteral("JPEG"));
+        batch.options.base.qualityByEye = byEye;
+        batch.place.memoryLeft = 100.0 * 1024 * 1024;
+        const BatchResult result = batch.run(pictures);
+        for (const QString& output : batch.sink.outputs) {
+            QFile file(output);
+            outputs << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        }
+        return result;
+    };
+    QList<QByteArray> fixed;
+    QList<QByteArray> byEye;
+    ASSERT_EQ(convert(false, fixed).outcome, BatchResult::Outcome::Completed);
+    const BatchResult result = convert(true, byEye);
+    ASSERT_EQ(result.outcome, BatchResult::Outcome::Completed)
+        << message::finalMessage(result).toStdString();
+    ASSERT_EQ(byEye.size(), 2);
+    EXPECT_EQ(result.qualitiesByEye.size(), 1);
+    EXPECT_EQ(result.notJudgedByEye, 1);
+    EXPECT_NE(byEye[0], fixed[0]) << "the small one judged";
+    EXPECT_EQ(byEye[1], fixed[1]) << "the large one at the fixed quality";
+}
+
 const test::Rgb kRed{200, 30, 30};
 const test::Rgb kBlue{30, 30, 200};
 

@@ -71,6 +71,13 @@ TEST(MessagesTest, SizesCountIn1024sWithOneDecimal) {
               QStringLiteral("見た目で選んだ画質: 84〜95（中央値 88.5）"));
     EXPECT_EQ(message::qualitiesByEye({91, 91}), QStringLiteral("見た目で選んだ画質: 91"));
     EXPECT_EQ(message::qualitiesByEye({}), QString());
+    // Pictures given the fixed quality instead are counted apart, never among the qualities.
+    EXPECT_EQ(message::qualitiesByEye({95, 84, 90}, 3),
+              QStringLiteral("見た目で選んだ画質: 84〜95（中央値 90）、3 枚は判定なし"));
+    EXPECT_EQ(message::qualitiesByEye({91}, 1),
+              QStringLiteral("見た目で選んだ画質: 91、1 枚は判定なし"));
+    EXPECT_EQ(message::qualitiesByEye({}, 2),
+              QStringLiteral("見た目で選んだ画質: なし（2 枚は判定なし）"));
 }
 
 } // namespace

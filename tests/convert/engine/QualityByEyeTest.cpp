@@ -140,6 +140,27 @@ TEST(QualityByEyeTest, WithASizeLimitTheSmallerOfTheTwoIsKept) {
     EXPECT_LT(limited.quality, byEye.quality);
     EXPECT_EQ(limited.bytes,
               encodeWithin(picture, jpeg, 100, {tight, false}, realEncoder(jpeg)).bytes);
+    EXPECT_TRUE(limited.judgedByEye);
+    // One nothing can meet: the limit's smallest, smaller than what looks the same, said to be
+    // over the limit.
+    const LimitedEncoding hopeless =
+        encodeByEye(picture, jpeg, 100, {100, false}, realEncoder(jpeg));
+    EXPECT_FALSE(hopeless.within);
+    EXPECT_LT(hopeless.bytes.size(), byEye.bytes.size());
+    EXPECT_EQ(
+        hopeless.bytes,
+        encodeWithin(picture, jpeg, byEye.quality - 1, {100, false}, realEncoder(jpeg)).bytes);
+    // An encoder whose lower qualities come out larger (padded past the end of the JPEG): what
+    // looks the same is then the smaller, and kept.
+    const QualityEncoder padded = [&](const VImage& image, int quality, bool palette) {
+        return encodedAtQuality(image, jpeg, quality, palette) +
+               QByteArray(10000 * (100 - quality), '\0');
+    };
+    const LimitedEncoding byEyePadded = encodeByEye(picture, jpeg, 100, {}, padded);
+    const LimitedEncoding smaller = encodeByEye(picture, jpeg, 100, {100, false}, padded);
+    EXPECT_FALSE(smaller.within);
+    EXPECT_EQ(smaller.bytes, byEyePadded.bytes);
+    EXPECT_EQ(smaller.quality, byEyePadded.quality);
 }
 
 TEST(QualityByEyeTest, TheDistanceOverSquaresIsTheLibrarysWithNoMarginLeftOut) {
@@ -205,6 +226,21 @@ TEST(QualityByEyeTest, LosslessFormatsAndHugeOrTinyPicturesAreNotJudged) {
         });
     EXPECT_EQ(result.bytes, "77 ...");
     EXPECT_EQ(encodes, 1);
+    EXPECT_FALSE(result.judgedByEye);
+    // An animation, its frames stacked, would be judged by its first frame alone: the ceiling.
+    EXPECT_FALSE(judgedByEye(jpeg, 64, 64, 2));
+    VImage frames = VImage::black(64, 128, VImage::option()->set("bands", 3)).copy();
+    frames.set("page-height", 64);
+    encodes = 0;
+    const LimitedEncoding animation =
+        encodeByEye(frames, *outputFormatFor(FormatCode::Webp), 77, {},
+                    [&](const VImage& image, int quality, bool palette) {
+                        ++encodes;
+                        return leadingQuality(image, quality, palette);
+                    });
+    EXPECT_EQ(animation.bytes, "77 ...");
+    EXPECT_EQ(encodes, 1);
+    EXPECT_FALSE(animation.judgedByEye);
 }
 
 } // namespace
