@@ -189,6 +189,11 @@ TEST(MachineMemoryTest, AvailableMemoryAndAddressSpace) {
     EXPECT_EQ(addressSpaceLeftBytes(600000 * 1024, "Name:\tquillmorph-cli\nVmSize:\t  294528 kB\n"),
               (600000.0 - 294528) * 1024);
     EXPECT_EQ(addressSpaceLeftBytes(RLIM_INFINITY, "VmSize:\t  294528 kB\n"), kNone);
+    // Nine threads of 8 MiB stacks and a second malloc arena took 128 MiB of a batch on two
+    // cores beyond what was mapped as it started.
+    EXPECT_EQ(addressSpaceForThreadsBytes(8 * 1024 * 1024, 2), 128 * kMB);
+    EXPECT_EQ(addressSpaceForThreadsBytes(RLIM_INFINITY, 2), 128 * kMB);
+    EXPECT_EQ(addressSpaceForThreadsBytes(8 * 1024 * 1024, 8), 320 * kMB);
 }
 
 // A container's limit (v1), a desktop session's (v2, set on a group above the process's), and
