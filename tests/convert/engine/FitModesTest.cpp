@@ -334,6 +334,27 @@ TEST(AnimationTest, AGifReadInPartsShowsEveryFrameAsTheWholeFileDoes) {
         EXPECT_EQ(gifFramesIn(device, 64), whole.get_int("n-pages"));
         EXPECT_LE(device.largestRead, 64);
         EXPECT_LE(device.bytesRead, gif.size() + 64);
+        // Cut from the file, the parts are the same; a source over a part keeps its bytes alive.
+        QTemporaryDir dir;
+        const QString file = test::writeBytes(dir.filePath(QStringLiteral("long.gif")), gif);
+        std::optional<std::vector<GifPart>> fromFile = gifPartsOfFile(file.toStdString(), mostPages);
+        ASSERT_TRUE(fromFile);
+        ASSERT_EQ(fromFile->size(), parts->size());
+        for (size_t i = 0; i < parts->size(); ++i)
+            EXPECT_EQ((*fromFile)[i].bytes, (*parts)[i].bytes) << "part " << i;
+        const GifPart& last = parts->back();
+        const VImage expected = rgba(VImage::new_from_buffer(
+            last.bytes.constData(), size_t(last.bytes.size()), "",
+            VImage::option()->set("page", last.firstPage)->set("n", last.pages)));
+        VImage read;
+        {
+            const vips::VSource source = gifPartSource(std::move(fromFile->back()));
+            fromFile.reset();
+            read = rgba(VImage::new_from_source(source, "",
+                                                VImage::option()->set("page", last.firstPage)->set("n", last.pages)));
+        }
+        ASSERT_EQ(read.height(), expected.height());
+        EXPECT_EQ((read - expected).abs().max(), 0);
     }
     // A canvas that would take most of a part to paint is refused, not cut short; a file cut
     // short counts its whole frames.
