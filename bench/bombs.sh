@@ -5,10 +5,14 @@
 # tool measured and, given QUILLMORPH_BASELINE, another build beside it (before and after).
 #
 #   bench/bombs.sh            # a Markdown table on standard output
+#   bench/bombs.sh long-gifs  # only GIFs of 4000-4200 frames, 150-400 MB each (1 GB in $TMPDIR)
+#   bench/bombs.sh attention  # only the fill and attention crop to WEBP under ulimit -v, six runs
 #
 # Environment: QUILLMORPH_CLI [build/src/cli/quillmorph-cli], QUILLMORPH_BASELINE [none].
-# Needs vips (libvips-tools) and GNU time. A few minutes; peaks of up to 8 GB before the fix.
+# Needs vips (libvips-tools) and GNU time, python3 for the long GIFs. A few minutes; peaks of
+# up to 8 GB before the fix.
 set -uo pipefail
+only=${1:-}
 
 here=$(cd "$(dirname "$0")" && pwd)
 cli=${QUILLMORPH_CLI:-$here/../build/src/cli/quillmorph-cli}
@@ -40,6 +44,22 @@ photo() { # width height file: blurred noise, as hard to compress as a photo
         vips copy c.v rgb.v --interpretation srgb && vips jpegsave rgb.v "$3" --Q 90
 }
 
+# The long GIFs and the noise PNGs are made only for the cases that use them.
+if [ "$only" = long-gifs ]; then
+    "$here/long_gif.py" gif-147mb.gif 4200 176
+    "$here/long_gif.py" gif-181mb.gif 4200 196 && cp gif-181mb.gif gif-181mb-b.gif
+    "$here/long_gif.py" gif-409mb.gif 4200 295
+    "$here/long_gif.py" gif-4000-frames.gif 4000 196
+fi
+noise_png() { # width height file: noise no encoder can shrink
+    vips gaussnoise n.v "$1" "$2" --sigma 80 --mean 128 && vips bandjoin "n.v n.v n.v" n3.v &&
+        vips cast n3.v c.v uchar && vips copy c.v rgb.v --interpretation srgb && vips pngsave rgb.v "$3"
+}
+if [ "$only" = attention ]; then
+    noise_png 2000 1500 noise-3mp.png
+    noise_png 6000 4000 noise-24mp.png
+fi
+
 gif_bomb 20000 20000 gif-20000.gif
 gif_bomb 31622 31622 gif-31622.gif
 cp gif-31622.gif gif-31622-b.gif
@@ -48,6 +68,7 @@ photo 2828 2121 photo-6mp.jpg
 photo 5657 4243 photo-24mp.jpg
 cp photo-24mp.jpg photo-24mp-b.jpg
 vips crop photo-6mp.jpg small.png 0 0 64 48
+vips crop photo-6mp.jpg small.jpg 0 0 640 480
 
 # tool, limits, then the command line's arguments: "peak MB, exit status, first error line".
 measure() {
@@ -84,6 +105,22 @@ if [ -n "$baseline" ]; then
 else
     echo "| case | limit | result |"
     echo "|---|---|---|"
+fi
+if [ "$only" = long-gifs ]; then
+    row "a 147 MB GIF of 4200 frames into 100 x 100 WEBP" "ulimit -v 480000" --size 100x100 --format WEBP gif-147mb.gif small.png
+    row "two 181 MB GIFs of 4200 frames into 100 x 100 WEBP" "" --size 100x100 --format WEBP gif-181mb.gif gif-181mb-b.gif
+    row "a 409 MB GIF of 4200 frames into 100 x 100 WEBP" "" --size 100x100 --format WEBP gif-409mb.gif
+    row "a 170 MB GIF of 4000 frames into 100 x 100 WEBP" "" --size 100x100 --format WEBP gif-4000-frames.gif
+    exit 0
+fi
+if [ "$only" = attention ]; then
+    for limit in 300000 400000; do
+        for run in 1 2 3 4 5 6; do
+            row "3 MP and 24 MP noise PNGs and a small JPEG, fill by attention into WEBP, run $run" "ulimit -v $limit" \
+                --size 600x450 --mode fill --crop attention --format WEBP noise-3mp.png noise-24mp.png small.jpg
+        done
+    done
+    exit 0
 fi
 row "GIF of 29 bytes declaring 20000 x 20000, into 600 x 450" "" --size 600x450 gif-20000.gif
 row "GIF declaring 31622 x 31622, into 600 x 450" "" --size 600x450 gif-31622.gif

@@ -113,6 +113,17 @@ double decodingBytes(const SourceHeader& header, double boxPixels) {
     return perPixel * pixels;
 }
 
+// What a GIF's file costs beside its pixels: libvips' GIF loader holds the whole file, mapped
+// as it is opened and again as it is opened for its frames or into a box; one read in parts
+// holds its parts as well, about the file once more (bench/bombs.sh, docs/reliability.md).
+double gifFileBytes(const SourceHeader& header, const OutputFormat* format) {
+    if (loaderFamily(header.loader) != "Nsgif")
+        return 0;
+    const bool inParts =
+        format && keepsAnimation(header, *format) && header.pages > kGifLoaderFrames;
+    return (inParts ? 3.0 : 2.0) * double(header.fileBytes);
+}
+
 } // namespace
 
 double workingBytes(const SourceHeader& header, const ConversionOptions& options) {
@@ -122,6 +133,7 @@ double workingBytes(const SourceHeader& header, const ConversionOptions& options
     const double outputPixels = boxed ? boxPixels : double(header.width) * header.height;
     double bytes = decodingBytes(header, boxPixels);
     bytes += unpackedInMemoryBytes(header, options, discThresholdBytes());
+    bytes += gifFileBytes(header, options.format.row);
     if (const OutputFormat* format = options.format.row) {
         // An animation streams a frame at a time, but for its table of every output row.
         const bool animated = keepsAnimation(header, *format);

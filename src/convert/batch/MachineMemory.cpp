@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStorageInfo>
+#include <QThread>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -84,6 +85,16 @@ double addressSpaceLeftBytes(rlim_t limit, const QByteArray& status) {
     return std::max(0.0, double(limit) - valueOf(status, "VmSize").value_or(0));
 }
 
+double addressSpaceForThreadsBytes(rlim_t stackLimit, int cores, const QByteArray& status) {
+    constexpr double kDefaultStack = 8.0 * 1024 * 1024;
+    constexpr double kArena = 64.0 * 1024 * 1024;
+    constexpr int kThreadsPerCore = 4;
+    const double stack = stackLimit == RLIM_INFINITY ? kDefaultStack : double(stackLimit);
+    const double running = valueOf(status, "Threads").value_or(1);
+    const double stacks = std::max(0.0, kThreadsPerCore * std::max(1, cores) + 1 - running) * stack;
+    return stacks + (running < 2 ? kArena : 0.0);
+}
+
 double cgroupMemoryLeftBytes(const QByteArray& cgroups, const QString& root) {
     double least = kNoLimit;
     // "0::/user.slice/…" (v2), or "4:memory:/docker/…" (v1, controllers listed by name).
@@ -108,11 +119,19 @@ double memoryLeftForThisProcess() {
     struct rlimit addressSpace {};
     const rlim_t limit =
         ::getrlimit(RLIMIT_AS, &addressSpace) == 0 ? addressSpace.rlim_cur : RLIM_INFINITY;
-    const double least =
-        std::min({availableMemoryBytes(contentsOf(QStringLiteral("/proc/meminfo"))),
-                  addressSpaceLeftBytes(limit, contentsOf(QStringLiteral("/proc/self/status"))),
-                  cgroupMemoryLeftBytes(contentsOf(QStringLiteral("/proc/self/cgroup")),
-                                        QStringLiteral("/sys/fs/cgroup"))});
+    struct rlimit stack {};
+    const rlim_t stackLimit =
+        ::getrlimit(RLIMIT_STACK, &stack) == 0 ? stack.rlim_cur : RLIM_INFINITY;
+    // Under ulimit -v, threads started after this would take the margin the files were given:
+    // GLib aborts when an allocation then fails. A byte, not 0 (not known), when none is left.
+    const QByteArray status = contentsOf(QStringLiteral("/proc/self/status"));
+    const double addressSpaceLeft = std::max(
+        1.0, addressSpaceLeftBytes(limit, status) -
+                 addressSpaceForThreadsBytes(stackLimit, QThread::idealThreadCount(), status));
+    const double least = std::min(
+        {availableMemoryBytes(contentsOf(QStringLiteral("/proc/meminfo"))), addressSpaceLeft,
+         cgroupMemoryLeftBytes(contentsOf(QStringLiteral("/proc/self/cgroup")),
+                               QStringLiteral("/sys/fs/cgroup"))});
     return least == kNoLimit ? 0.0 : least;
 }
 

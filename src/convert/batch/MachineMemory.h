@@ -18,6 +18,13 @@ double availableMemoryBytes(const QByteArray& meminfo);
 // text) says is mapped already (VmSize).
 double addressSpaceLeftBytes(rlim_t limit, const QByteArray& status);
 
+// The address space a batch's threads map beyond what is mapped as it starts, which an
+// address-space limit must leave room for: a stack of stackLimit (RLIMIT_STACK; 8 MiB when
+// unlimited) for each thread the workers and libvips start on cores cores beyond the threads
+// running (status's Threads): four a core and the main thread, as nine were seen on two; and
+// while only the main thread runs, the second malloc arena its first worker maps (64 MiB).
+double addressSpaceForThreadsBytes(rlim_t stackLimit, int cores, const QByteArray& status);
+
 // The memory left under the limits of the process's control group and of every group above it
 // (cgroup v2 memory.max, v1 memory.limit_in_bytes): each limit less what its group uses beyond
 // the page cache it can drop. cgroups is /proc/self/cgroup's text; root is where the groups

@@ -16,8 +16,6 @@ using vips::VImage;
 namespace {
 
 constexpr const char* kPageHeight = "page-height";
-// A GIF longer than its loader reads is held whole while it is cut into parts.
-constexpr qint64 kMostGifBytes = qint64(512) * 1024 * 1024;
 
 StepStatus sizing(EngineStatus st) {
     return {st, Stage::Size};
@@ -101,18 +99,15 @@ VImage resampledTo(const VImage& in, int width, int rows) {
 class FrameReader {
 public:
     // Parts are flattened onto colour, since some hold transparency where others have none.
-    FrameReader(const LeadImage& image, const std::optional<std::vector<GifPart>>& parts,
-                quint32 colour)
+    FrameReader(const LeadImage& image, std::optional<std::vector<GifPart>> parts, quint32 colour)
         : image_(image), colour_(colour) {
         if (!parts)
             return;
-        for (const GifPart& part : *parts) {
-            VipsBlob* blob = vips_blob_copy(part.bytes.constData(), size_t(part.bytes.size()));
+        for (GifPart& part : *parts) {
+            std::string pages =
+                "page=" + std::to_string(part.firstPage) + ",n=" + std::to_string(part.pages);
             parts_.push_back(
-                {vips::VSource::new_from_blob(blob),
-                 "page=" + std::to_string(part.firstPage) + ",n=" + std::to_string(part.pages),
-                 part.firstPage, part.pages});
-            vips_area_unref(VIPS_AREA(blob));
+                {gifPartSource(std::move(part)), std::move(pages), part.firstPage, part.pages});
         }
     }
 
@@ -304,12 +299,13 @@ StepStatus FitAnimation(LeadImage& LEAD1, const FitRequest& request) {
             placeByAttention(LEAD1, layout, request.backColor);
         std::optional<std::vector<GifPart>> parts;
         if (frames > kGifLoaderFrames) {
-            parts = gifParts(LEAD1.sourceBytes(kMostGifBytes));
+            parts = gifPartsOfFile(LEAD1.sourceName());
             if (!parts)
                 return {status::kImageTooLarge, Stage::Load};
         }
-        const VImage stack = scaledFrames(FrameReader(LEAD1, parts, request.backColor), layout,
-                                          header.width, header.height, frames, request.backColor);
+        const VImage stack =
+            scaledFrames(FrameReader(LEAD1, std::move(parts), request.backColor), layout,
+                         header.width, header.height, frames, request.backColor);
         VImage out = placedFrames(stack, layout, frames, request.backColor).copy();
         out.set(kPageHeight, layout.height);
         if (stack.get_typeof("delay") != 0)

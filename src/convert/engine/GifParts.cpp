@@ -1,6 +1,7 @@
 #include "engine/GifParts.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <algorithm>
 #include <memory>
 #include <unordered_map>
@@ -28,17 +29,68 @@ struct GifBlocks {
     std::vector<qint64> frameEnds;
 };
 
-std::optional<GifBlocks> blocksOf(const QByteArray& gif) {
-    const auto* data = reinterpret_cast<const uchar*>(gif.constData());
+// A GIF held in memory, byte by byte.
+class BytesInMemory {
+public:
+    explicit BytesInMemory(const QByteArray& gif)
+        : data_(reinterpret_cast<const uchar*>(gif.constData())), size_(gif.size()) {}
+    qint64 size() const { return size_; }
+    uchar at(qint64 i) { return data_[i]; }
+    QByteArray range(qint64 from, qint64 length) const {
+        return QByteArray(reinterpret_cast<const char*>(data_) + from, qsizetype(length));
+    }
+
+private:
+    const uchar* data_;
+    qint64 size_;
+};
+
+// A GIF read from a device front to back through a window of at most window bytes: a file of
+// thousands of frames is counted without being held, nor mapped, whole.
+class BytesThroughWindow {
+public:
+    BytesThroughWindow(QIODevice& device, qint64 window)
+        : device_(device), size_(device.size()),
+          window_(size_t(std::clamp<qint64>(window, 16, std::max<qint64>(16, size_)))) {}
+    qint64 size() const { return size_; }
+    // A byte the device cannot give reads as a trailer, which ends the walk.
+    uchar at(qint64 i) {
+        if (i < start_ || i >= start_ + filled_) {
+            filled_ = 0;
+            start_ = i;
+            if (device_.seek(i)) {
+                const qint64 got =
+                    device_.read(reinterpret_cast<char*>(window_.data()), qint64(window_.size()));
+                filled_ = std::max<qint64>(0, got);
+            }
+            if (filled_ == 0)
+                return uchar(kTrailer);
+        }
+        return window_[size_t(i - start_)];
+    }
+    // Short where the device gave less, as a file cut since it was counted.
+    QByteArray range(qint64 from, qint64 length) const {
+        return device_.seek(from) ? device_.read(length) : QByteArray();
+    }
+
+private:
+    QIODevice& device_;
+    qint64 size_;
+    std::vector<uchar> window_;
+    qint64 start_ = 0;
+    qint64 filled_ = 0;
+};
+
+template <typename Bytes> std::optional<GifBlocks> blocksOf(Bytes& gif) {
     const qint64 size = gif.size();
-    if (size < 13 || !gif.startsWith("GIF"))
+    if (size < 13 || gif.at(0) != 'G' || gif.at(1) != 'I' || gif.at(2) != 'F')
         return std::nullopt;
     GifBlocks blocks;
-    qint64 at = 13 + colourTableBytes(data[10]);
+    qint64 at = 13 + colourTableBytes(gif.at(10));
     blocks.screenEnd = at;
     const auto subBlocksEnd = [&] {
         while (at < size) {
-            const uchar length = data[at++];
+            const uchar length = gif.at(at++);
             if (length == 0)
                 return true;
             at += length;
@@ -46,13 +98,13 @@ std::optional<GifBlocks> blocksOf(const QByteArray& gif) {
         return false;
     };
     while (at < size) {
-        const uchar kind = data[at++];
+        const uchar kind = gif.at(at++);
         if (kind == 0x21) {
             ++at;
             if (!subBlocksEnd())
                 break;
         } else if (kind == 0x2C && at + 10 <= size) {
-            at += 9 + colourTableBytes(data[at + 8]) + 1;
+            at += 9 + colourTableBytes(gif.at(at + 8)) + 1;
             if (!subBlocksEnd())
                 break;
             blocks.frameEnds.push_back(at);
@@ -61,6 +113,11 @@ std::optional<GifBlocks> blocksOf(const QByteArray& gif) {
         }
     }
     return blocks;
+}
+
+std::optional<GifBlocks> blocksOf(const QByteArray& gif) {
+    BytesInMemory bytes(gif);
+    return blocksOf(bytes);
 }
 
 void appendWord(QByteArray& out, int value) {
@@ -100,7 +157,8 @@ void appendImageData(QByteArray& out, const std::vector<uchar>& indices) {
     out.append('\0');
 }
 
-// A frame shown for no time and left in place, whose pixels of index kUnpainted leave the canvas be.
+// A frame shown for no time and left in place, whose pixels of index kUnpainted leave the canvas
+// be.
 void appendStillFrame(QByteArray& out, int left, int top, int width, int height,
                       const std::vector<quint32>& palette, const std::vector<uchar>& indices) {
     out.append("\x21\xF9\x04\x05\x00\x00", 6);
@@ -165,7 +223,8 @@ public:
         out.reserve(size_t(x1 - x0) * (y1 - y0));
         for (int y = y0; y < y1; ++y) {
             for (int x = x0; x < x1; ++x)
-                out.push_back(canvas.painted(x, y) ? index_.at(canvas.rgb(x, y)) : uchar(kUnpainted));
+                out.push_back(canvas.painted(x, y) ? index_.at(canvas.rgb(x, y))
+                                                   : uchar(kUnpainted));
         }
         return out;
     }
@@ -211,25 +270,37 @@ std::optional<int> appendPainting(QByteArray& out, const Canvas& canvas, int mos
     return frames;
 }
 
-// The canvas as the frames of part leave it for the next: a last, empty frame added, decoded.
-Canvas canvasAfter(const GifPart& part) {
-    QByteArray probe = part.bytes;
-    probe.chop(1);
-    appendStillFrame(probe, 0, 0, 1, 1, {}, {uchar(kUnpainted)});
-    probe.append(kTrailer);
-    VImage page = VImage::new_from_buffer(
-        probe.constData(), size_t(probe.size()), "",
-        VImage::option()->set("page", part.firstPage + part.pages)->set("n", 1));
-    if (page.bands() < 3)
-        page = page.colourspace(VIPS_INTERPRETATION_sRGB);
-    if (!page.has_alpha())
-        page = page.bandjoin_const({255});
-    page = page.cast(VIPS_FORMAT_UCHAR);
-    size_t size = 0;
-    Canvas canvas{page.width(), page.height(), {page.write_to_memory(&size), g_free}};
-    if (size != size_t(canvas.width) * canvas.height * 4)
-        throw VError("the canvas came out in another layout");
-    return canvas;
+// The canvas as the frames of part leave it for the next: a last, empty frame added for a
+// moment (to the part itself, which may be most of a long file, rather than to a copy), decoded.
+Canvas canvasAfter(GifPart& part) {
+    const qsizetype size = part.bytes.size();
+    part.bytes.chop(1);
+    appendStillFrame(part.bytes, 0, 0, 1, 1, {}, {uchar(kUnpainted)});
+    part.bytes.append(kTrailer);
+    const auto restore = [&] {
+        part.bytes.truncate(size - 1);
+        part.bytes.append(kTrailer);
+    };
+    try {
+        VImage page = VImage::new_from_buffer(
+            part.bytes.constData(), size_t(part.bytes.size()), "",
+            VImage::option()->set("page", part.firstPage + part.pages)->set("n", 1));
+        if (page.bands() < 3)
+            page = page.colourspace(VIPS_INTERPRETATION_sRGB);
+        if (!page.has_alpha())
+            page = page.bandjoin_const({255});
+        page = page.cast(VIPS_FORMAT_UCHAR);
+        size_t bytes = 0;
+        Canvas canvas{page.width(), page.height(), {page.write_to_memory(&bytes), g_free}};
+        if (bytes != size_t(canvas.width) * canvas.height * 4)
+            throw VError("the canvas came out in another layout");
+        page = VImage();
+        restore();
+        return canvas;
+    } catch (const VError&) {
+        restore();
+        throw;
+    }
 }
 
 } // namespace
@@ -239,18 +310,25 @@ int gifFramesIn(const QByteArray& gif) {
     return blocks ? int(blocks->frameEnds.size()) : 0;
 }
 
-int gifFramesInFile(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+int gifFramesIn(QIODevice& gif, qint64 window) {
+    if (!gif.isOpen() || gif.isSequential())
         return 0;
-    const uchar* mapped = file.map(0, file.size());
-    if (!mapped)
-        return gifFramesIn(file.readAll());
-    return gifFramesIn(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(file.size())));
+    BytesThroughWindow bytes(gif, window);
+    const std::optional<GifBlocks> blocks = blocksOf(bytes);
+    return blocks ? int(blocks->frameEnds.size()) : 0;
 }
 
-std::optional<std::vector<GifPart>> gifParts(const QByteArray& gif, int mostPages) {
+int gifFramesInFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    // Unbuffered: the window is the only copy of the file's bytes.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() <= 0)
+        return 0;
+    return gifFramesIn(file);
+}
+
+namespace {
+
+template <typename Bytes> std::optional<std::vector<GifPart>> partsOf(Bytes& gif, int mostPages) {
     const std::optional<GifBlocks> blocks = blocksOf(gif);
     if (!blocks || blocks->frameEnds.empty() || mostPages < 4)
         return std::nullopt;
@@ -260,9 +338,13 @@ std::optional<std::vector<GifPart>> gifParts(const QByteArray& gif, int mostPage
     const int roomInPart = mostPages - 1;
     std::vector<GifPart> parts;
     int next = std::min(frames, roomInPart);
-    parts.push_back({gif.left(ends[size_t(next - 1)]) + kTrailer, 0, next});
+    QByteArray first = gif.range(0, ends[size_t(next - 1)]);
+    if (first.size() != ends[size_t(next - 1)])
+        return std::nullopt;
+    parts.push_back({std::move(first.append(kTrailer)), 0, next});
+    const QByteArray screen = gif.range(0, blocks->screenEnd);
     while (next < frames) {
-        QByteArray bytes = gif.left(blocks->screenEnd);
+        QByteArray bytes = screen;
         // A canvas of too many colours would leave most of a part to painting it.
         const std::optional<int> painted =
             appendPainting(bytes, canvasAfter(parts.back()), roomInPart / 2);
@@ -271,11 +353,45 @@ std::optional<std::vector<GifPart>> gifParts(const QByteArray& gif, int mostPage
         const int painting = *painted;
         const int taken = std::min(frames - next, roomInPart - painting);
         const qint64 from = ends[size_t(next - 1)];
-        bytes.append(gif.mid(from, ends[size_t(next + taken - 1)] - from)).append(kTrailer);
+        const QByteArray own = gif.range(from, ends[size_t(next + taken - 1)] - from);
+        if (own.size() != ends[size_t(next + taken - 1)] - from)
+            return std::nullopt;
+        bytes.append(own).append(kTrailer);
         parts.push_back({std::move(bytes), painting, taken});
         next += taken;
     }
     return parts;
+}
+
+} // namespace
+
+std::optional<std::vector<GifPart>> gifParts(const QByteArray& gif, int mostPages) {
+    BytesInMemory bytes(gif);
+    return partsOf(bytes, mostPages);
+}
+
+std::optional<std::vector<GifPart>> gifPartsOfFile(const std::string& path, int mostPages) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() <= 0)
+        return std::nullopt;
+    BytesThroughWindow bytes(file, kGifReadWindow);
+    return partsOf(bytes, mostPages);
+}
+
+vips::VSource gifPartSource(GifPart&& part) {
+    // The blob owns the part's bytes (VipsArea's client is ours to use): the bytes of a long
+    // GIF are held once, not once more as a copy for libvips.
+    auto bytes = std::make_unique<QByteArray>(std::move(part.bytes));
+    VipsBlob* blob = vips_blob_new(
+        [](void*, void* area) {
+            delete static_cast<QByteArray*>(static_cast<VipsArea*>(area)->client);
+            return 0;
+        },
+        bytes->constData(), size_t(bytes->size()));
+    VIPS_AREA(blob)->client = bytes.release();
+    vips::VSource source = vips::VSource::new_from_blob(blob);
+    vips_area_unref(VIPS_AREA(blob));
+    return source;
 }
 
 } // namespace quillmorph

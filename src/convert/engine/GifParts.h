@@ -1,14 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <optional>
 #include <string>
 #include <vector>
+#include <vips/vips8>
 
 namespace quillmorph {
 
 // The most frames libvips' GIF loader reads; it drops any beyond with a warning only.
 inline constexpr int kGifLoaderFrames = 4097;
+
+// The most bytes of a GIF file held at once while its frames are counted.
+inline constexpr qint64 kGifReadWindow = 1 << 20;
 
 // One piece of a GIF too long for libvips' loader: a GIF of its own whose pages from firstPage
 // on are frames of the original, shown exactly as they are in it.
@@ -22,6 +27,10 @@ struct GifPart {
 // A file cut short counts the frames it holds whole, as the loader does.
 int gifFramesIn(const QByteArray& gif);
 
+// Frames in the GIF read from gif (open, not sequential), as above, through a window of at most
+// window bytes. Any thread.
+int gifFramesIn(QIODevice& gif, qint64 window = kGifReadWindow);
+
 // Frames in the GIF file at path, as gifFramesIn. Any thread.
 int gifFramesInFile(const std::string& path);
 
@@ -32,5 +41,13 @@ int gifFramesInFile(const std::string& path);
 // that a part has no room for the original's. Throws vips::VError.
 std::optional<std::vector<GifPart>> gifParts(const QByteArray& gif,
                                              int mostPages = kGifLoaderFrames);
+
+// gifParts of the GIF file at path, read through it: what is held is the parts, not the file
+// as well. Nothing also when the file cannot be read whole. Throws vips::VError.
+std::optional<std::vector<GifPart>> gifPartsOfFile(const std::string& path,
+                                                   int mostPages = kGifLoaderFrames);
+
+// A libvips source over part's bytes, which it takes without copying them. Any thread.
+vips::VSource gifPartSource(GifPart&& part);
 
 } // namespace quillmorph

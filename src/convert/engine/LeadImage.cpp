@@ -8,6 +8,7 @@
 #include "files/SourceFile.h"
 #include "files/SystemError.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <string_view>
@@ -148,6 +149,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
         }
         header = headerOf(loader, file, turned);
+        header.fileBytes = QFileInfo(QString::fromStdString(source_->loaderName())).size();
         // The loader stops at its last frame as if the file ended there: its true length counts.
         if (header.pages >= kGifLoaderFrames && loaderFamily(loader) == "Nsgif")
             header.pages = std::max(header.pages, gifFramesInFile(source_->loaderName()));

@@ -37,6 +37,8 @@ struct SourceHeader {
     bool chromaSubsampled = false; // a JPEG whose colour planes have fewer samples
     bool turned = false;           // its orientation turns or mirrors it
     int pages = 1; // pages or frames in the file (a GIF's all, though its loader reads 4097)
+    // The file's size: some loaders hold all of it.
+    qint64 fileBytes = 0;
 };
 
 // One image instance of the imaging engine, over a lazy libvips pipeline: nothing is decoded

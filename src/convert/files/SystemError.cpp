@@ -34,13 +34,13 @@ constexpr ErrnoStatus kErrnoStatuses[] = {
 };
 
 // How the libraries under libvips say an allocation failed (libvips, libjpeg, libpng, libtiff,
-// libheif, ImageMagick, cairo, C++), lower case. A thread libvips cannot start (GLib's "Error
-// creating thread") is memory too: its stack is what the address space no longer has.
+// libheif, libwebp, ImageMagick, cairo, C++), lower case. A thread libvips cannot start (GLib's
+// "Error creating thread") is memory too: its stack is what the address space no longer has.
 constexpr const char* kOutOfMemoryWordings[] = {
-    "out of memory",    "insufficient memory", "not enough memory",  "memory allocation",
-    "allocationfailed", "cannot allocate",     "failed to allocate", "unable to allocate",
-    "unable to calloc", "calloc failed",       "bad_alloc",          "unable to create thread",
-    "creating thread",
+    "out of memory",    "insufficient memory",  "not enough memory",  "memory allocation",
+    "allocationfailed", "cannot allocate",      "failed to allocate", "unable to allocate",
+    "unable to calloc", "calloc failed",        "bad_alloc",          "unable to create thread",
+    "creating thread",  "picture memory error",
 };
 
 // Where libvips writes its own disc images and nothing else. Its disc sink hands on the system's

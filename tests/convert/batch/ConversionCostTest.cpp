@@ -66,6 +66,15 @@ TEST(ConversionCostTest, EstimatesCoverWhatConvertingReallyHeld) {
     jxlAlpha.alpha = true;
     SourceHeader gif = header("VipsForeignLoadNsgifFile", 4000, 3000, 4);
     gif.alpha = true;
+    // Long GIFs whose frames are few pixels: the loader and the parts hold their files.
+    const auto longGif = [](int side, int frames, qint64 fileBytes) {
+        SourceHeader h = header("VipsForeignLoadNsgifFile", side, side, 4);
+        h.pages = frames;
+        h.fileBytes = fileBytes;
+        return h;
+    };
+    ConversionOptions webpBox = into("WEBP");
+    webpBox.box = BoxSize{100, 100};
     const struct {
         const char* what;
         SourceHeader source;
@@ -83,6 +92,9 @@ TEST(ConversionCostTest, EstimatesCoverWhatConvertingReallyHeld) {
         {"a 12 MP JPEG at own size into JXL", header("VipsForeignLoadJpegFile", 4000, 3000), into("JXL", false), 565},
         {"a 12 MP JPEG at own size into AVIF", header("VipsForeignLoadJpegFile", 4000, 3000), into("AVIF", false), 323},
         {"a 12 MP JPEG at own size into BMP", header("VipsForeignLoadJpegFile", 4000, 3000), into("BMP", false), 167},
+        {"a 181 MB GIF of 4200 frames read in parts", longGif(196, 4200, 183045201), webpBox, 517},
+        {"a 409 MB GIF of 4200 frames read in parts", longGif(295, 4200, 414532401), webpBox, 790},
+        {"a 170 MB GIF of 4000 frames read whole", longGif(196, 4000, 174328801), webpBox, 328},
     };
     for (const auto& peak : peaks) {
         const double estimate = workingBytes(peak.source, peak.options) / kMB;
@@ -246,6 +258,10 @@ TEST(MachineMemoryTest, AvailableMemoryAndAddressSpace) {
     EXPECT_EQ(addressSpaceLeftBytes(600000 * 1024, "Name:\tquillmorph-cli\nVmSize:\t  294528 kB\n"),
               (600000.0 - 294528) * 1024);
     EXPECT_EQ(addressSpaceLeftBytes(RLIM_INFINITY, "VmSize:\t  294528 kB\n"), kNone);
+    // A batch on two cores ran nine threads of 8 MiB stacks, three of them as it started.
+    EXPECT_EQ(addressSpaceForThreadsBytes(8 * 1024 * 1024, 2, "VmSize:\t  254620 kB\nThreads:\t3\n"), 48 * kMB);
+    EXPECT_EQ(addressSpaceForThreadsBytes(RLIM_INFINITY, 2, "Threads:\t1\n"), (64 + 64) * kMB);
+    EXPECT_EQ(addressSpaceForThreadsBytes(8 * 1024 * 1024, 2, "Threads:\t12\n"), 0) << "a window's threads run";
 }
 
 // A container's limit (v1), a desktop session's (v2, set on a group above the process's), and

@@ -4,6 +4,7 @@
 #include "engine/Animation.h"
 #include "engine/FitAndPad.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -272,6 +273,22 @@ TEST(AnimationTest, PatchedFramesComeOutWhole) {
     }
 }
 
+// A GIF in memory that tells how much of it each read asked for.
+class ReadsRecorded : public QBuffer {
+public:
+    explicit ReadsRecorded(const QByteArray& bytes) { setData(bytes); }
+    qint64 largestRead = 0;
+    qint64 bytesRead = 0;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        largestRead = std::max(largestRead, maxSize);
+        const qint64 got = QBuffer::readData(data, maxSize);
+        bytesRead += std::max<qint64>(0, got);
+        return got;
+    }
+};
+
 // A GIF longer than libvips' loader reads is read in parts, each first painting the canvas the
 // frames before left: every frame shows as in the whole file, transparency and disposal alike,
 // and a canvas of more colours than one frame holds takes several frames to paint.
@@ -311,6 +328,33 @@ TEST(AnimationTest, AGifReadInPartsShowsEveryFrameAsTheWholeFileDoes) {
         ASSERT_EQ(joined.height(), whole.height());
         EXPECT_EQ((joined - whole).abs().max(), 0);
         EXPECT_EQ(gifFramesIn(gif), whole.get_int("n-pages"));
+        // From a file, the frames are counted through a window far smaller than the file.
+        ReadsRecorded device(gif);
+        ASSERT_TRUE(device.open(QIODevice::ReadOnly));
+        EXPECT_EQ(gifFramesIn(device, 64), whole.get_int("n-pages"));
+        EXPECT_LE(device.largestRead, 64);
+        EXPECT_LE(device.bytesRead, gif.size() + 64);
+        // Cut from the file, the parts are the same; a source over a part keeps its bytes alive.
+        QTemporaryDir dir;
+        const QString file = test::writeBytes(dir.filePath(QStringLiteral("long.gif")), gif);
+        std::optional<std::vector<GifPart>> fromFile = gifPartsOfFile(file.toStdString(), mostPages);
+        ASSERT_TRUE(fromFile);
+        ASSERT_EQ(fromFile->size(), parts->size());
+        for (size_t i = 0; i < parts->size(); ++i)
+            EXPECT_EQ((*fromFile)[i].bytes, (*parts)[i].bytes) << "part " << i;
+        const GifPart& last = parts->back();
+        const VImage expected = rgba(VImage::new_from_buffer(
+            last.bytes.constData(), size_t(last.bytes.size()), "",
+            VImage::option()->set("page", last.firstPage)->set("n", last.pages)));
+        VImage read;
+        {
+            const vips::VSource source = gifPartSource(std::move(fromFile->back()));
+            fromFile.reset();
+            read = rgba(VImage::new_from_source(source, "",
+                                                VImage::option()->set("page", last.firstPage)->set("n", last.pages)));
+        }
+        ASSERT_EQ(read.height(), expected.height());
+        EXPECT_EQ((read - expected).abs().max(), 0);
     }
     // A canvas that would take most of a part to paint is refused, not cut short; a file cut
     // short counts its whole frames.

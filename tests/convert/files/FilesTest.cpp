@@ -77,6 +77,7 @@ TEST(SystemErrorTest, LibrariesMessagesOfTheSameCauseGiveOneStatus) {
         {"jxlsave: std::bad_alloc", status::kOutOfMemory},
         {"vips_g_thread_new: unable to create thread", status::kOutOfMemory},
         {"GLib: Error creating thread: Resource temporarily unavailable", status::kOutOfMemory},
+        {"vips2webp: picture memory error", status::kOutOfMemory}, // libwebp's picture
         {"VipsJpeg: Premature end of input file", status::kCorruptData},
     };
     for (const auto& m : messages)
