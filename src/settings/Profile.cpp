@@ -157,21 +157,6 @@ void Profile::writeString(const QString& section, const QString& key, const QStr
     lines_.insert(sectionAt < 0 ? lines_.size() : at, Line{keyBytes + '=' + value, lineBreak_});
 }
 
-QStringList Profile::keys(const QString& section) const {
-    const QByteArray wanted = section.toUtf8();
-    QStringList keys;
-    bool inSection = false;
-    for (const Line& line : lines_) {
-        if (const auto name = sectionName(line.text)) {
-            inSection = sameName(*name, wanted);
-            continue;
-        }
-        if (const qsizetype eq = keyEnd(line.text); inSection && eq > 0)
-            keys << QString::fromUtf8(line.text.left(eq).trimmed());
-    }
-    return keys;
-}
-
 QList<std::pair<QString, QString>> Profile::entries(const QString& section) const {
     const QByteArray wanted = section.toUtf8();
     QList<std::pair<QString, QString>> entries;

@@ -46,10 +46,8 @@ public:
     // section at the end. Every other byte is kept as it was.
     void writeString(const QString& section, const QString& key, const QString& value);
 
-    // The keys of section, in the file's order, as spelt there.
-    QStringList keys(const QString& section) const;
-    // The keys of section with their values (as readString gives them), in one pass over the
-    // file: a section of thousands of keys is read in linear time.
+    // The keys of section, in the file's order, as spelt there, with their values (as
+    // readString gives them), in one pass over the file: thousands of keys read in linear time.
     QList<std::pair<QString, QString>> entries(const QString& section) const;
 
     // Takes key's line out of section; every other byte is kept.
