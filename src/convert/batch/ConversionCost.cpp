@@ -116,48 +116,88 @@ double decodingBytes(const SourceHeader& header, double boxPixels) {
 // What a GIF's file costs beside its pixels: libvips' GIF loader holds the whole file, mapped
 // as it is opened and again as it is opened for its frames or into a box; one read in parts
 // holds its parts as well, about the file once more (bench/bombs.sh, docs/reliability.md).
-double gifFileBytes(const SourceHeader& header, const OutputFormat* format) {
+double gifFileBytes(const SourceHeader& header, const ConversionPlan& plan) {
     if (loaderFamily(header.loader) != "Nsgif")
         return 0;
-    const bool inParts =
-        format && keepsAnimation(header, *format) && header.pages > kGifLoaderFrames;
+    const bool inParts = plan.animated && header.pages > kGifLoaderFrames;
     return (inParts ? 3.0 : 2.0) * double(header.fileBytes);
 }
 
-} // namespace
+// Bytes libvips unpacks the file into before it gives a pixel: WebP's loader writes what it
+// reads whole, a still at the size it shrinks to on load, an animation every frame at canvas
+// size with four bands; 0 for the loaders that stream.
+double unpackedBytes(const SourceHeader& header, const ConversionPlan& plan) {
+    if (loaderFamily(header.loader) != "Webp")
+        return 0;
+    const double canvas = double(header.width) * header.height;
+    // Every frame of an animation is unpacked at canvas size, into a box too (measured with
+    // bench/temp_disk.sh), with an alpha band unless every frame covers the canvas solidly,
+    // which its first frame's header cannot tell.
+    if (plan.animated)
+        return 4 * canvas * header.pages;
+    const double bands = header.alpha ? 4 : 3;
+    double scale = 1;
+    if (plan.fit.sizeConversion && header.width > 0 && header.height > 0) {
+        const double across = double(plan.fit.boxWidth) / header.width;
+        const double down = double(plan.fit.boxHeight) / header.height;
+        // A still shrinks on load, no further than the side that needs the most pixels.
+        scale = std::min(1.0, plan.fit.mode == FitMode::Fill ? std::max(across, down)
+                                                             : std::min(across, down));
+    }
+    return bands * canvas * scale * scale;
+}
 
-double workingBytes(const SourceHeader& header, const ConversionOptions& options) {
-    const bool boxed = options.sizeConversion && options.box;
-    const BoxSize box = boxed ? options.box->forPicture(header.width, header.height) : BoxSize{};
-    const double boxPixels = boxed ? double(box.width) * box.height : 0.0;
-    const double outputPixels = boxed ? boxPixels : double(header.width) * header.height;
-    double bytes = decodingBytes(header, boxPixels);
-    bytes += unpackedInMemoryBytes(header, options, discThresholdBytes());
-    bytes += gifFileBytes(header, options.format.row);
-    if (const OutputFormat* format = options.format.row) {
+// The pixels the output holds as the cost model counts them: the box's (or the picture's own).
+double outputPixelsOf(const SourceHeader& header, const ConversionPlan& plan) {
+    return plan.fit.sizeConversion ? double(plan.fit.boxWidth) * plan.fit.boxHeight
+                                   : double(header.width) * header.height;
+}
+
+// What decoding, unpacking and encoding the file as planned hold at once, beside judging by eye:
+// what its loader holds to decode it (a few rows where it streams or shrinks on load into a box,
+// the whole picture where it cannot) and what the output format's encoder holds of the output
+// pixels.
+double workingBytes(const SourceHeader& header, const ConversionPlan& plan,
+                    double unpackedInMemory) {
+    const bool boxed = plan.fit.sizeConversion;
+    const double outputPixels = outputPixelsOf(header, plan);
+    double bytes = decodingBytes(header, boxed ? outputPixels : 0.0);
+    bytes += unpackedInMemory;
+    bytes += gifFileBytes(header, plan);
+    if (const OutputFormat* format = plan.format) {
         // An animation streams a frame at a time, but for its table of every output row.
-        const bool animated = keepsAnimation(header, *format);
-        const double frames = animated ? header.pages : 1;
-        if (animated)
-            bytes += 4.0 * (boxed ? box.height : header.height) * frames;
+        const double frames = plan.frames;
+        if (plan.animated)
+            bytes += 4.0 * (boxed ? plan.fit.boxHeight : header.height) * frames;
         // A GIF read in parts: each part's decoder holds a canvas, and cutting the parts holds
         // one more, the frames painting it, and its decoder's.
-        if (animated && header.pages > kGifLoaderFrames) {
+        if (plan.animated && header.pages > kGifLoaderFrames) {
             const double parts = std::ceil(frames / (kGifLoaderFrames / 2.0));
             bytes += (4 * parts + 10) * double(header.width) * header.height;
         }
         bytes += encoderBytesPerPixel(*format) * outputPixels;
         // The file-size limit holds the fitted pixels, every frame of them, to encode them again,
         // and where the picture may be made smaller to fit, a copy 0.9 × 0.9 its size beside them.
-        if (options.sizeLimitBytes > 0 && sizeLimitApplies(*format))
-            bytes +=
-                3 * (mayShrinkForSizeLimit(options) ? 1 + 0.9 * 0.9 : 1) * outputPixels * frames;
-        // A picture not judged has the fixed quality, at no cost of its own.
-        if (options.qualityByEye && judgedByEye(*format, boxed ? box.width : header.width,
-                                                boxed ? box.height : header.height, int(frames)))
-            bytes += bytesJudgingByEye(outputPixels);
+        if (plan.withinSizeLimit())
+            bytes += 3 * (plan.mayShrink ? 1 + 0.9 * 0.9 : 1) * outputPixels * frames;
     }
     return bytes;
+}
+
+} // namespace
+
+PlannedCost costOf(const SourceHeader& header, const ConversionPlan& plan, double discThreshold) {
+    PlannedCost cost;
+    cost.unpackedBytes = unpackedBytes(header, plan);
+    const bool onDisc = cost.unpackedBytes > discThreshold;
+    cost.temporaryFolderBytes = onDisc ? cost.unpackedBytes : 0;
+    // A still's unpacking is in its loader's measured cost already.
+    const double unpackedInMemory = plan.animated && !onDisc ? cost.unpackedBytes : 0;
+    // A picture not judged has the fixed quality, at no cost of its own.
+    if (plan.judgedByEye)
+        cost.judgingBytes = bytesJudgingByEye(outputPixelsOf(header, plan));
+    cost.workingBytes = workingBytes(header, plan, unpackedInMemory) + cost.judgingBytes;
+    return cost;
 }
 
 double relativeCost(const SourceHeader& header) {
@@ -182,45 +222,6 @@ double bytesInFlightBudget(double memoryLeft) {
         return kMinBytesInFlight;
     const double floor = std::min(kMinBytesInFlight, memoryLeft / 2);
     return std::clamp(memoryLeft / 4, floor, kMaxBytesInFlight);
-}
-
-double unpackedBytes(const SourceHeader& header, const ConversionOptions& options) {
-    if (loaderFamily(header.loader) != "Webp")
-        return 0;
-    const bool animated =
-        options.format.row != nullptr && keepsAnimation(header, *options.format.row);
-    const double canvas = double(header.width) * header.height;
-    // Every frame of an animation is unpacked at canvas size, into a box too (measured with
-    // bench/temp_disk.sh), with an alpha band unless every frame covers the canvas solidly,
-    // which its first frame's header cannot tell.
-    if (animated)
-        return 4 * canvas * header.pages;
-    const double bands = header.alpha ? 4 : 3;
-    double scale = 1;
-    if (options.sizeConversion && options.box && header.width > 0 && header.height > 0) {
-        const BoxSize box = options.box->forPicture(header.width, header.height);
-        const double across = double(box.width) / header.width;
-        const double down = double(box.height) / header.height;
-        // A still shrinks on load, no further than the side that needs the most pixels.
-        scale = std::min(1.0, options.fitMode == FitMode::Fill ? std::max(across, down)
-                                                               : std::min(across, down));
-    }
-    return bands * canvas * scale * scale;
-}
-
-double temporaryFolderBytes(const SourceHeader& header, const ConversionOptions& options,
-                            double discThreshold) {
-    const double bytes = unpackedBytes(header, options);
-    return bytes > discThreshold ? bytes : 0;
-}
-
-double unpackedInMemoryBytes(const SourceHeader& header, const ConversionOptions& options,
-                             double discThreshold) {
-    // A still's unpacking is in its loader's measured cost already.
-    const bool animated =
-        options.format.row != nullptr && keepsAnimation(header, *options.format.row);
-    const double bytes = animated ? unpackedBytes(header, options) : 0;
-    return bytes <= discThreshold ? bytes : 0;
 }
 
 bool tooDearForTemporarySpace(double bytes, double spaceLeft) {

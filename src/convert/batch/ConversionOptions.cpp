@@ -36,11 +36,6 @@ bool followsOther(const QString& text) {
 
 } // namespace
 
-bool mayShrinkForSizeLimit(const ConversionOptions& options) {
-    return !options.sizeConversion || options.fitMode == FitMode::Fit ||
-           (options.box && options.box->followsPicture());
-}
-
 std::optional<int> boxSideFromText(const QString& text) {
     const auto value = numberFromText(text.trimmed());
     if (!value)

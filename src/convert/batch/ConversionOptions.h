@@ -51,11 +51,6 @@ struct ConversionOptions {
                                // (QualityByEye.h); the quality value is its ceiling
 };
 
-// True when a picture converted with options may be made smaller than its fitted size to meet
-// the file-size limit: nothing fixes its size (size conversion off, fit inside the box, or a
-// box that follows each picture's shape). Quality by eye has no say in it.
-bool mayShrinkForSizeLimit(const ConversionOptions& options);
-
 // The box side typed by the user: the text as a single-precision number, rounded half to
 // even; empty unless the result is 1…32767.
 std::optional<int> boxSideFromText(const QString& text);

@@ -54,34 +54,23 @@ QByteArray dayOf(const QByteArray& exif, const FilePath& path) {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec).toString(u"yyyyMMdd").toLatin1();
 }
 
-// What quality by eye does for one picture: nothing (not asked for, or a lossless format), a
-// judgement, or the fixed quality in its place (a picture it cannot judge, or no memory for it).
-enum class ByEye { Off, Judged, NotJudged };
-
-ByEye byEyeFor(const LeadImage& LEAD1, const OutputFormat& format, const ConversionOptions& options,
-               bool animated, bool memoryToJudge) {
-    if (!options.qualityByEye || !qualityByEyeApplies(format))
-        return ByEye::Off;
-    const bool judged = memoryToJudge && judgedByEye(format, int(LEAD1.width()),
-                                                     int(LEAD1.height()), animated ? 2 : 1);
-    return judged ? ByEye::Judged : ByEye::NotJudged;
-}
-
-// LEAD1 into a temporary output, held to the file-size limit where one is set and applies, at
-// the quality chosen by eye where byEye says so.
-StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputFormat& format,
-                  const ConversionOptions& options, ByEye byEye, PreparedFile& prepared) {
-    const SizeLimit limit{options.sizeLimitBytes, mayShrinkForSizeLimit(options)};
+// LEAD1 into a temporary output, as plan says: at the quality given or chosen by eye, held to
+// the file-size limit where one applies.
+StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const ConversionOptions& options,
+                  const ConversionPlan& plan, PreparedFile& prepared) {
+    const OutputFormat& format = *plan.format;
+    const SizeLimit limit{plan.withinSizeLimit() ? options.sizeLimitBytes : 0, plan.mayShrink};
     LimitedEncoding result;
     StepStatus st;
-    if (byEye == ByEye::Judged) {
+    bool judged = plan.judgedByEye;
+    if (judged) {
         st = EncodeByEye(LEAD1, folder, format, options.qualityFactor, limit, prepared.output,
                          options.keepExif, result);
         // The metric may still find no memory: the picture then has the fixed quality.
-        byEye = result.judgedByEye ? ByEye::Judged : ByEye::NotJudged;
-        if (st.ok() && byEye == ByEye::Judged)
+        judged = result.judgedByEye;
+        if (st.ok() && judged)
             prepared.qualityByEye = result.quality;
-    } else if (options.sizeLimitBytes <= 0 || !sizeLimitApplies(format)) {
+    } else if (!plan.withinSizeLimit()) {
         st =
             Encode(LEAD1, folder, format, options.qualityFactor, prepared.output, options.keepExif);
     } else {
@@ -90,7 +79,7 @@ StepStatus encode(const LeadImage& LEAD1, const Folder& folder, const OutputForm
     }
     if (st.ok() && !result.within)
         prepared.overLimit = OverLimit{{}, result.bytes.size(), options.sizeLimitBytes};
-    prepared.notJudgedByEye = st.ok() && byEye == ByEye::NotJudged;
+    prepared.notJudgedByEye = st.ok() && plan.byEye() && !judged;
     return st;
 }
 
@@ -107,38 +96,26 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
         return prepared;
     }
     const ConversionOptions& options = file.options;
-    FitRequest fit{options.sizeConversion, 0, 0, options.backColor, options.fitMode, options.crop,
-                   options.noEnlarge};
-    if (options.sizeConversion) {
-        if (!options.box) {
-            prepared.failure = Failure::of(Failure::Kind::BoxSize, {});
-            return prepared;
-        }
+    const ConversionPlan& plan = file.plan;
+    if (plan.noBox) {
+        prepared.failure = Failure::of(Failure::Kind::BoxSize, {});
+        return prepared;
     }
     LeadImage& LEAD1 = file.images.LEAD1;
-    if (options.sizeConversion) {
-        const BoxSize box = options.box->forPicture(LEAD1.width(), LEAD1.height());
-        fit.boxWidth = box.width;
-        fit.boxHeight = box.height;
-        // A box of the picture's own shape has nothing to pad or crop; a margin would appear
-        // only where never-enlarge keeps a smaller picture inside a larger share.
-        if (options.box->followsPicture())
-            fit.mode = FitMode::Fit;
-    }
     const auto report = [&](PadStep step) {
         prepared.reports << (step == PadStep::Fill ? Failure::Kind::FillFailed
                                                    : Failure::Kind::CombineFailed);
     };
-    const OutputFormat* format = options.format.row;
     // Into GIF and WEBP an animation keeps its frames; elsewhere its first frame is the picture.
-    const bool animated = format && keepsAnimation(LEAD1.header(), *format);
-    const StepStatus fitted =
-        animated ? FitAnimation(LEAD1, fit) : FitAndPad(LEAD1, file.images.LEAD_work, fit, report);
+    const StepStatus fitted = plan.animated
+                                  ? FitAnimation(LEAD1, plan.fit)
+                                  : FitAndPad(LEAD1, file.images.LEAD_work, plan.fit, report);
     if (!fitted.ok()) {
         prepared.failure = Failure::engine(fitted, file.path);
         return prepared;
     }
 
+    const OutputFormat* format = plan.format;
     if (!format) {
         prepared.failure = Failure::unknownFormat(options.format.unknownText, {});
         return prepared;
@@ -154,8 +131,7 @@ PreparedFile prepareFile(StartedFile& file, const Folder& folder) {
             prepared.fields.date = dayOf(LEAD1.exif(), file.path);
     }
     prepared.extension = format->extension;
-    const ByEye byEye = byEyeFor(LEAD1, *format, options, animated, file.memoryToJudge);
-    if (const StepStatus st = encode(LEAD1, folder, *format, options, byEye, prepared); !st.ok()) {
+    if (const StepStatus st = encode(LEAD1, folder, options, plan, prepared); !st.ok()) {
         prepared.failure = Failure::engine(st, file.path);
         return prepared;
     }

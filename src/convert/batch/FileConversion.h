@@ -2,6 +2,7 @@
 
 #include "batch/BatchResult.h"
 #include "batch/ConversionOptions.h"
+#include "batch/ConversionPlan.h"
 #include "batch/DropListing.h"
 #include "batch/Failure.h"
 #include "engine/LeadImage.h"
@@ -22,15 +23,15 @@ struct ImagePair {
 };
 
 // A file with its header opened, so that what converting it will cost is known before it
-// starts; options are set when it starts.
+// starts; options and the plan made from them are set when it starts.
 struct StartedFile {
     FilePath path;
     ConversionOptions options;
+    ConversionPlan plan;
     ImagePair images;
     std::optional<Failure> failure; // a load failure, reported when the file's turn comes
     bool skipped = false;           // not a picture, found inside a dropped folder
     double cost = 0;                // relative CPU cost of converting it (ConversionCost.h)
-    bool memoryToJudge = true; // false: no memory for quality by eye; the fixed quality is used
 
     // Nothing to decode or encode: done on the batch's thread when its turn comes.
     bool needsNoWorker() const { return skipped || failure.has_value(); }
@@ -59,7 +60,7 @@ struct PreparedFile {
 // thread.
 StartedFile openFile(const BatchItem& item, const std::shared_ptr<ColourTransforms>& transforms);
 
-// Fits, pads and encodes file with its options into a temporary output in folder. Any thread.
+// Fits, pads and encodes file as its plan says into a temporary output in folder. Any thread.
 PreparedFile prepareFile(StartedFile& file, const Folder& folder);
 
 // prepareFile on a worker thread: nothing once abandoned is set, an exception from the

@@ -95,22 +95,27 @@ void Pipeline::forgetFinished() {
 
 bool Pipeline::startOne() {
     const ConversionOptions options = options_.current();
+    const double discThreshold = discThresholdBytes();
+    // Each waiting file's plan under the options as they are now, made once per step.
+    std::map<int, ConversionPlan> plans;
+    const auto planOf = [&](int index) -> const ConversionPlan& {
+        auto it = plans.find(index);
+        if (it == plans.end()) {
+            const SourceHeader& header = jobs_.at(index)->started.images.LEAD1.header();
+            it = plans.emplace(index, planFor(header, options, discThreshold)).first;
+        }
+        return it->second;
+    };
     // Quality by eye's metric is the one part a file can do without: it then has the fixed
     // quality rather than be refused.
-    ConversionOptions fixedQuality = options;
-    fixedQuality.qualityByEye = false;
-    const double discThreshold = discThresholdBytes();
     const Scheduler::Step step = scheduler_.next(
         [&](int index) {
-            const SourceHeader& header = jobs_.at(index)->started.images.LEAD1.header();
-            const double bytes = workingBytes(header, options);
-            return Scheduler::Weight{bytes, bytes - workingBytes(header, fixedQuality)};
+            const PlannedCost& cost = planOf(index).cost;
+            return Scheduler::Weight{cost.workingBytes, cost.judgingBytes};
         },
         [&](int index) {
-            return tooDearForTemporarySpace(
-                temporaryFolderBytes(jobs_.at(index)->started.images.LEAD1.header(), options,
-                                     discThreshold),
-                temporarySpaceLeft_);
+            return tooDearForTemporarySpace(planOf(index).cost.temporaryFolderBytes,
+                                            temporarySpaceLeft_);
         });
     // Its failure is told when its turn comes.
     for (const int index : step.refused) {
@@ -122,7 +127,9 @@ bool Pipeline::startOne() {
         return false;
     const std::shared_ptr<FileJob> job = jobs_.at(*step.start);
     job->started.options = options;
-    job->started.memoryToJudge = !step.withoutSpare;
+    job->started.plan = planOf(*step.start);
+    if (step.withoutSpare)
+        job->started.plan.judgedByEye = false;
     job->state = FileJob::State::Running;
     pool_.post([job, folder = folder_, results = shared_, abandoned = abandoned_] {
         PreparedFile prepared = prepareOnWorker(job->started, folder, *abandoned);

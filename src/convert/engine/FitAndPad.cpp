@@ -75,4 +75,14 @@ StepStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& r
     return padOntoMargin(LEAD1, LEAD_work, plan, true, request.backColor, report);
 }
 
+PictureSize fittedSize(const FitRequest& request, int sourceWidth, int sourceHeight) {
+    if (!request.sizeConversion)
+        return {sourceWidth, sourceHeight};
+    if (request.mode == FitMode::Pad)
+        return {request.boxWidth, request.boxHeight};
+    const ScalePlan plan = planScale(request.mode, request.boxWidth, request.boxHeight, sourceWidth,
+                                     sourceHeight, request.noEnlarge);
+    return {plan.width, plan.height};
+}
+
 } // namespace quillmorph

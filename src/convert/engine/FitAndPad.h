@@ -31,4 +31,11 @@ enum class PadStep { Fill, Combine };
 StepStatus FitAndPad(LeadImage& LEAD1, LeadImage& LEAD_work, const FitRequest& request,
                      const std::function<void(PadStep)>& report);
 
+// The size FitAndPad leaves a picture of sourceWidth × sourceHeight in, as request says.
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+};
+PictureSize fittedSize(const FitRequest& request, int sourceWidth, int sourceHeight);
+
 } // namespace quillmorph

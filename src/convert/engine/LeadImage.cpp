@@ -2,17 +2,13 @@
 
 #include "engine/ColourImport.h"
 #include "engine/ColourTransforms.h"
-#include "engine/GifParts.h"
-#include "engine/JpegCheck.h"
-#include "engine/LoaderFamily.h"
-#include "files/SourceFile.h"
-#include "files/SystemError.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 #include <vector>
+
+// What a LeadImage does to its pixels (Size, Crop, Fill, Combine); the file behind them is
+// LeadImageSource.cpp's.
 
 namespace quillmorph {
 
@@ -20,9 +16,6 @@ using vips::VError;
 using vips::VImage;
 
 namespace {
-
-// An SVG larger than this is no drawing a person made.
-constexpr qint64 kMaxSvgBytes = qint64(256) * 1024 * 1024;
 
 std::vector<double> rgbOf(quint32 colour) {
     return {double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF)};
@@ -63,109 +56,12 @@ bool sizeIsUsable(float w, float h) {
            h <= VIPS_MAX_COORD;
 }
 
-QByteArray exifOf(const VImage& image) {
-    if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
-        return {};
-    size_t size = 0;
-    const void* data = image.get_blob(VIPS_META_EXIF_NAME, &size);
-    return QByteArray(static_cast<const char*>(data), qsizetype(size));
-}
-
-bool flagOf(const VImage& image, const char* field) {
-    return image.get_typeof(field) != 0 && image.get_int(field) != 0;
-}
-
-// file: as loaded, turned upright.
-SourceHeader headerOf(const char* loader, const VImage& file, bool turned) {
-    const char* const chroma = "jpeg-chroma-subsample";
-    return {loader,
-            file.width(),
-            file.height(),
-            flagOf(file, "interlaced") || flagOf(file, "jpeg-multiscan"),
-            int(VIPS_IMAGE_SIZEOF_PEL(file.get_image())),
-            file.has_alpha(),
-            file.get_typeof(chroma) != 0 && !g_str_has_prefix(file.get_string(chroma), "4:4:4"),
-            turned,
-            file.get_typeof("n-pages") != 0 ? std::max(1, file.get_int("n-pages")) : 1};
-}
-
 // Size and Crop report to the sizing step.
 StepStatus sizing(EngineStatus st) {
     return {st, Stage::Size};
 }
 
 } // namespace
-
-EngineStatus statusFromVipsError(const VError& e, EngineStatus fallback) {
-    vips_error_clear();
-    return statusFromLibraryMessage(QString::fromUtf8(e.what()), fallback);
-}
-
-NotAnImageError::NotAnImageError(const FilePath& path)
-    : std::runtime_error("not an image: " + path.native().toStdString()) {}
-
-EngineStatus LeadImage::Load(const FilePath& path) {
-    image_ = VImage();
-    header_ = {};
-    exif_.clear();
-    source_.reset();
-    svg_.reset();
-    pristine_ = false;
-    coloursPending_ = false;
-    flatColour_.reset();
-    frameHeight_ = 0;
-
-    EngineStatus openStatus = status::kOk;
-    source_ = SourceFile::open(path, openStatus);
-    if (!source_)
-        return openStatus;
-    const char* loader = vips_foreign_find_load(source_->loaderName().c_str());
-    if (!loader) {
-        vips_error_clear();
-        source_.reset();
-        throw NotAnImageError(path);
-    }
-    SourceHeader header;
-    try {
-        // librsvg follows links in a drawing to files beside it; from memory it has no folder
-        // to look in, so a hostile SVG cannot paint the user's files into the picture.
-        if (std::string_view(loader) == "VipsForeignLoadSvgFile") {
-            const QByteArray drawing = source_->contents(kMaxSvgBytes);
-            if (drawing.isEmpty())
-                return status::kImageTooLarge;
-            svg_.reset(vips_blob_copy(drawing.constData(), size_t(drawing.size())),
-                       [](VipsBlob* blob) { vips_area_unref(VIPS_AREA(blob)); });
-        }
-        VImage file = opened(VImage::option()
-                                 ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                 ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
-        if (double(file.width()) * file.height() > kMaxPixels ||
-            double(VIPS_IMAGE_SIZEOF_LINE(file.get_image())) > kMaxRowBytes)
-            return status::kImageTooLarge;
-        exif_ = exifOf(file);
-        const bool turned = vips_image_get_orientation(file.get_image()) > 1;
-        if (turned) {
-            // Turning the image needs random access to its rows.
-            file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
-        }
-        header = headerOf(loader, file, turned);
-        header.fileBytes = QFileInfo(QString::fromStdString(source_->loaderName())).size();
-        // The loader stops at its last frame as if the file ended there: its true length counts.
-        if (header.pages >= kGifLoaderFrames && loaderFamily(loader) == "Nsgif")
-            header.pages = std::max(header.pages, gifFramesInFile(source_->loaderName()));
-        cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
-        // A resize reopens the file through thumbnail, so an lcms transform built here would
-        // go unused: a profile is applied only once the loaded pixels are wanted.
-        coloursPending_ = needsProfileTransform(file);
-        image_ = coloursPending_ ? file : normalisedSrgb(file);
-    } catch (const VError& e) {
-        image_ = VImage();
-        return statusFromVipsError(e, status::kCorruptData);
-    }
-    header_ = std::move(header);
-    pristine_ = true;
-    return status::kOk;
-}
 
 float LeadImage::width() const {
     return isEmpty() ? 0.0f : float(image_.width());
@@ -327,23 +223,6 @@ VImage LeadImage::rgb8() const {
     return flattenedRgb(pixels(), 0xFFFFFF);
 }
 
-VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
-                                  vips::VOption* options) const {
-    if (svg_)
-        return VImage::thumbnail_buffer(svg_.get(), width,
-                                        options->set("option_string", loaderOptions.c_str()));
-    return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
-                             options);
-}
-
-QByteArray LeadImage::sourceBytes(qint64 maxBytes) const {
-    return source_ && !svg_ ? source_->contents(maxBytes) : QByteArray();
-}
-
-std::string LeadImage::sourceName() const {
-    return source_ && !svg_ ? source_->loaderName() : std::string();
-}
-
 void LeadImage::holdFrames(VImage frames, int frameHeight) {
     image_ = std::move(frames);
     frameHeight_ = frameHeight;
@@ -356,25 +235,8 @@ void LeadImage::useColourTransforms(std::shared_ptr<ColourTransforms> transforms
     transforms_ = std::move(transforms);
 }
 
-bool LeadImage::sourceEndsBeforeItsLastRow() const {
-    return source_ && loaderFamily(header_.loader) == "Jpeg" &&
-           jpegEndsBeforeItsLastRow(source_->loaderName().c_str());
-}
-
 VImage LeadImage::pixels() const {
     return coloursPending_ ? normalisedSrgb(image_, transforms_.get()) : image_;
-}
-
-VImage LeadImage::opened(vips::VOption* options) const {
-    if (svg_)
-        return VImage::svgload_buffer(svg_.get(), options);
-    return VImage::new_from_file(source_->loaderName().c_str(), options);
-}
-
-VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
-    if (svg_)
-        return VImage::thumbnail_buffer(svg_.get(), width, options);
-    return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
 StepStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback) const {
@@ -383,23 +245,6 @@ StepStatus LeadImage::failureStatus(const VError& e, EngineStatus fallback) cons
     if (const StepStatus fault = sourceFault(Stage::Size); !fault.ok())
         return fault;
     return sizing(fallback);
-}
-
-StepStatus LeadImage::sourceFault(Stage step) const {
-    if (!source_)
-        return {status::kOk, step};
-    try {
-        opened(VImage::option()
-                   ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                   ->set("fail_on", VIPS_FAIL_ON_TRUNCATED))
-            .avg();
-    } catch (const VError& again) {
-        // The one place damage met by a later step becomes the load's failure. A decode that
-        // ran out of memory or files says nothing of the source: it stays with the step.
-        const EngineStatus st = statusFromVipsError(again, status::kCorruptData);
-        return {st, st == status::kCorruptData ? Stage::Load : step};
-    }
-    return {status::kOk, step};
 }
 
 } // namespace quillmorph

@@ -24,6 +24,22 @@ SourceHeader header(const std::string& loader, int width, int height, int bytesP
     return h;
 }
 
+// The costs of the plan the batch makes for a file of header converted with options.
+PlannedCost costOf(const SourceHeader& header, const ConversionOptions& options,
+                   double discThreshold = discThresholdBytes()) {
+    return planFor(header, options, discThreshold).cost;
+}
+double workingBytes(const SourceHeader& header, const ConversionOptions& options) {
+    return costOf(header, options).workingBytes;
+}
+double unpackedBytes(const SourceHeader& header, const ConversionOptions& options) {
+    return costOf(header, options).unpackedBytes;
+}
+double temporaryFolderBytes(const SourceHeader& header, const ConversionOptions& options,
+                            double discThreshold) {
+    return costOf(header, options, discThreshold).temporaryFolderBytes;
+}
+
 ConversionOptions into(const char* format, bool box = true) {
     ConversionOptions options;
     options.sizeConversion = box;

@@ -140,38 +140,5 @@ TEST(BoxSideTest, PercentsAndOneSideFollowThePicture) {
     EXPECT_EQ((BoxSize{0, 0, 1}).forPicture(30, 5000), (BoxSize{1, 50}));
 }
 
-// Whether a picture may be made smaller to meet the size limit: only where nothing fixes its
-// size. Quality by eye changes nothing.
-TEST(BoxSideTest, APictureMayShrinkForTheSizeLimitOnlyWhereNoBoxFixesItsSize) {
-    const struct {
-        const char* what;
-        bool sizeConversion;
-        BoxSize box;
-        bool pad, fit, fill; // may shrink in each mode
-    } rows[] = {
-        {"a fixed box", true, {600, 450}, false, true, false},
-        {"a width only", true, {600, 0}, true, true, true},
-        {"a height only", true, {0, 450}, true, true, true},
-        {"a percent", true, {0, 0, 50}, true, true, true},
-        {"size conversion off", false, {600, 450}, true, true, true},
-    };
-    for (const auto& row : rows) {
-        for (const bool byEye : {false, true}) {
-            for (const auto& [mode, expected] : {std::pair{FitMode::Pad, row.pad},
-                                                 {FitMode::Fit, row.fit},
-                                                 {FitMode::Fill, row.fill}}) {
-                ConversionOptions options;
-                options.sizeConversion = row.sizeConversion;
-                options.box = row.box;
-                options.fitMode = mode;
-                options.qualityByEye = byEye;
-                options.sizeLimitBytes = 20 * 1024;
-                EXPECT_EQ(mayShrinkForSizeLimit(options), expected)
-                    << row.what << ", mode " << int(mode) << (byEye ? ", by eye" : "");
-            }
-        }
-    }
-}
-
 } // namespace
 } // namespace quillmorph
