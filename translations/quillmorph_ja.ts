@@ -747,7 +747,7 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     <message>
         <source>&#x3000;</source>
         <extracomment>between two fields of the name pattern&apos;s help line</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>&#x3000;</translation>
     </message>
     <message>
         <source>出力ファイル名のパターン（空欄で元のファイル名）:</source>
