@@ -464,6 +464,95 @@ Options:
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>--name: a name cannot begin with &quot;%1&quot;: the outputs would be hidden files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--name: a name cannot hold a line break or another control character (U+%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between two items of a list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>make the dated folder in DIR instead of the Desktop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>one of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fit into a box of W x H pixels (size conversion on); Wx* or *xH: that side, the other follows the picture; P%: each picture at P percent of its own size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>keep each image&apos;s own size (size conversion off)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>each picture at the lowest quality that looks the same, by the Butteraugli metric; the quality value is the ceiling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>margin colour: #RRGGBB or a colour name such as white</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>report a failed file on standard error and go on</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>how a picture meets the box: pad (the whole box, the picture centred on the margin colour), fit (the picture&apos;s own scaled size, no margin) or fill (the whole box, the overflow cropped)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>what a fill keeps: centre, or attention (the busiest part)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a picture smaller than the box keeps its own size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>keep the date taken, camera, exposure, artist, copyright and description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers, maker notes, thumbnails, XMP or IPTC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give each output its source&apos;s modification time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>every output at most SIZE: KB, or with K or M (300K, 1.5M); the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG as a palette, GIF with fewer colours); outputs of a free size are made smaller to fit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the choices of a preset (mail, blog, sns-square, wallpaper, thumbnail, web-webp, its label such as メール用, or one saved in the window); options given go over it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>list the presets: the name, a tab, the label</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>name the outputs by PATTERN: %1 (e.g. {name}_{w}x{h}, shop_{n})</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>show this text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>show the version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
@@ -477,52 +566,37 @@ A folder stands for the pictures in it and its subfolders; their outputs keep
 its tree. Files inside folders that are not pictures are skipped.
 Options not given come from the stored settings (or their defaults); --keep-going
 and the options after it are off unless given.
-
-  --output-dir DIR    make the dated folder in DIR instead of the Desktop
-  --format NAME       one of %1
-  --size WxH          fit into a box of W x H pixels (size conversion on); Wx*
-                      or *xH: that side, the other follows the picture; P%:
-                      each picture at P percent of its own size
-  --no-size           keep each image&apos;s own size (size conversion off)
-  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
-  --quality auto      each picture at the lowest quality that looks the same, by
-                      the Butteraugli metric; the quality value is the ceiling
-  --background COLOR  margin colour: #RRGGBB or a colour name such as white
-  --keep-going        report a failed file on standard error and go on
-  --mode MODE         how a picture meets the box: pad (the whole box, the picture
-                      centred on the margin colour), fit (the picture&apos;s own scaled
-                      size, no margin) or fill (the whole box, the overflow cropped)
-  --crop WHERE        what a fill keeps: centre, or attention (the busiest part)
-  --no-enlarge        a picture smaller than the box keeps its own size
-  --keep-metadata     keep the date taken, camera, exposure, artist, copyright and
-                      description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,
-                      maker notes, thumbnails, XMP or IPTC
-  --keep-dates        give each output its source&apos;s modification time
-  --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
-                      the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
-                      as a palette, GIF with fewer colours); outputs of a free size
-                      are made smaller to fit
-  --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,
-                      thumbnail, web-webp, its label such as メール用, or one
-                      saved in the window); options given go over it
-  --list-presets      list the presets: the name, a tab, the label
-  --name PATTERN      name the outputs by PATTERN: {name} the source&apos;s name, {n}
-                      its number in the batch, {w} and {h} the size, {date} the
-                      day taken (YYYYMMDD), {preset} (e.g. {name}_{w}x{h}, shop_{n})
-  --help              show this text
-  --version           show the version
-
-Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
 --keep-going, any file failed), 2 usage error.
 </source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--name: a name cannot begin with &quot;%1&quot;: the outputs would be hidden files</source>
+        <source>the source&apos;s name</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--name: a name cannot hold a line break or another control character (U+%1)</source>
+        <source>its number in the batch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the day taken (YYYYMMDD)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the preset&apos;s name</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -632,14 +706,6 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
         <translation>Example: %1</translation>
     </message>
     <message>
-        <source>出力ファイル名のパターン（空欄で元のファイル名）:
-{name} 元の名前&#x3000;{n} バッチ内の番号&#x3000;{w} {h} 幅と高さ
-{date} 撮影日 (YYYYMMDD)&#x3000;{preset} プリセット名</source>
-        <translation>Output file name pattern (empty: the source&apos;s name):
-{name} source name   {n} number in the batch   {w} {h} width and height
-{date} date taken (YYYYMMDD)   {preset} preset name</translation>
-    </message>
-    <message>
         <source>元のファイル名</source>
         <translation>Source file names</translation>
     </message>
@@ -654,6 +720,15 @@ Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
     <message>
         <source>改行や制御文字は名前に使えません。</source>
         <translation>Line breaks and control characters cannot be in a name.</translation>
+    </message>
+    <message>
+        <source>&#x3000;</source>
+        <extracomment>between two fields of the name pattern&apos;s help line</extracomment>
+        <translation>   </translation>
+    </message>
+    <message>
+        <source>出力ファイル名のパターン（空欄で元のファイル名）:</source>
+        <translation>Output file name pattern (empty: the source&apos;s name):</translation>
     </message>
 </context>
 <context>

@@ -471,6 +471,95 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
         <translation>--quality には「%1」ではなく、0 ～ 100 の数値か auto を指定してください</translation>
     </message>
     <message>
+        <source>--name: a name cannot begin with &quot;%1&quot;: the outputs would be hidden files</source>
+        <translation>--name: 「%1」で始まる名前は出力が隠しファイルになるため使えません</translation>
+    </message>
+    <message>
+        <source>--name: a name cannot hold a line break or another control character (U+%1)</source>
+        <translation>--name: 改行や制御文字 (U+%1) は名前に使えません</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between two items of a list</comment>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>make the dated folder in DIR instead of the Desktop</source>
+        <translation>日時付きのフォルダをデスクトップではなく DIR に作る</translation>
+    </message>
+    <message>
+        <source>one of %1</source>
+        <translation>画像形式: %1 のいずれか</translation>
+    </message>
+    <message>
+        <source>fit into a box of W x H pixels (size conversion on); Wx* or *xH: that side, the other follows the picture; P%: each picture at P percent of its own size</source>
+        <translation>幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)。Wx* か *xH: その辺だけ合わせ、もう片方は画像に従う。P%: 各画像を元の大きさの P パーセントにする</translation>
+    </message>
+    <message>
+        <source>keep each image&apos;s own size (size conversion off)</source>
+        <translation>画像をそれぞれ元のサイズのままにする (サイズ変換オフ)</translation>
+    </message>
+    <message>
+        <source>quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)</source>
+        <translation>解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)</translation>
+    </message>
+    <message>
+        <source>each picture at the lowest quality that looks the same, by the Butteraugli metric; the quality value is the ceiling</source>
+        <translation>画像ごとに、見た目が変わらない最低の画質を Butteraugli で選ぶ。解像度が上限になる</translation>
+    </message>
+    <message>
+        <source>margin colour: #RRGGBB or a colour name such as white</source>
+        <translation>余白色: #RRGGBB、または white などの色の名前</translation>
+    </message>
+    <message>
+        <source>report a failed file on standard error and go on</source>
+        <translation>失敗したファイルを標準エラー出力に書いて次へ進む</translation>
+    </message>
+    <message>
+        <source>how a picture meets the box: pad (the whole box, the picture centred on the margin colour), fit (the picture&apos;s own scaled size, no margin) or fill (the whole box, the overflow cropped)</source>
+        <translation>サイズの合わせ方: pad (枠の大きさにして、余白色の上の中央に置く)、fit (余白なしで枠の中に収める)、fill (枠いっぱいにして、はみ出た部分を切り抜く)</translation>
+    </message>
+    <message>
+        <source>what a fill keeps: centre, or attention (the busiest part)</source>
+        <translation>fill で残す部分: centre (中央) または attention (主な被写体)</translation>
+    </message>
+    <message>
+        <source>a picture smaller than the box keeps its own size</source>
+        <translation>枠より小さい画像は拡大せず、元のサイズのままにする</translation>
+    </message>
+    <message>
+        <source>keep the date taken, camera, exposure, artist, copyright and description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers, maker notes, thumbnails, XMP or IPTC</source>
+        <translation>撮影日時、カメラ、露出、作者、著作権、説明を残す (JPEG、PNG、WEBP、AVIF)。位置情報 (GPS)、シリアル番号、メーカーノート、サムネイル、XMP、IPTC は残さない</translation>
+    </message>
+    <message>
+        <source>give each output its source&apos;s modification time</source>
+        <translation>出力ファイルの更新日時を元のファイルと同じにする</translation>
+    </message>
+    <message>
+        <source>every output at most SIZE: KB, or with K or M (300K, 1.5M); the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG as a palette, GIF with fewer colours); outputs of a free size are made smaller to fit</source>
+        <translation>出力ファイルをそれぞれ SIZE 以下にする: KB 単位、または K、M を付ける (300K、1.5M)。収まる中で最高の画質で保存する (JPEG、CMP、WEBP、AVIF、JXL。PNG はパレット画像に、GIF は色を減らす)。大きさが決まっていない出力は、収まるまで小さくする</translation>
+    </message>
+    <message>
+        <source>the choices of a preset (mail, blog, sns-square, wallpaper, thumbnail, web-webp, its label such as メール用, or one saved in the window); options given go over it</source>
+        <translation>プリセットの設定で変換する (mail、blog、sns-square、wallpaper、thumbnail、web-webp、メール用 などの表示名、またはウィンドウで保存したもの)。指定したオプションはプリセットより優先する</translation>
+    </message>
+    <message>
+        <source>list the presets: the name, a tab, the label</source>
+        <translation>プリセットを一覧にする: 名前、タブ、表示名</translation>
+    </message>
+    <message>
+        <source>name the outputs by PATTERN: %1 (e.g. {name}_{w}x{h}, shop_{n})</source>
+        <translation>出力ファイル名を PATTERN で付ける: %1 (例: {name}_{w}x{h}、shop_{n})</translation>
+    </message>
+    <message>
+        <source>show this text</source>
+        <translation>この説明を表示する</translation>
+    </message>
+    <message>
+        <source>show the version</source>
+        <translation>バージョンを表示する</translation>
+    </message>
+    <message>
         <source>Usage: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                       [--quality Q|auto] [--background COLOR] [--keep-going]
                       [--mode pad|fit|fill] [--crop centre|attention] [--no-enlarge]
@@ -484,43 +573,6 @@ A folder stands for the pictures in it and its subfolders; their outputs keep
 its tree. Files inside folders that are not pictures are skipped.
 Options not given come from the stored settings (or their defaults); --keep-going
 and the options after it are off unless given.
-
-  --output-dir DIR    make the dated folder in DIR instead of the Desktop
-  --format NAME       one of %1
-  --size WxH          fit into a box of W x H pixels (size conversion on); Wx*
-                      or *xH: that side, the other follows the picture; P%:
-                      each picture at P percent of its own size
-  --no-size           keep each image&apos;s own size (size conversion off)
-  --quality Q         quality value, 100 best (JPEG, CMP, WEBP, AVIF, JXL)
-  --quality auto      each picture at the lowest quality that looks the same, by
-                      the Butteraugli metric; the quality value is the ceiling
-  --background COLOR  margin colour: #RRGGBB or a colour name such as white
-  --keep-going        report a failed file on standard error and go on
-  --mode MODE         how a picture meets the box: pad (the whole box, the picture
-                      centred on the margin colour), fit (the picture&apos;s own scaled
-                      size, no margin) or fill (the whole box, the overflow cropped)
-  --crop WHERE        what a fill keeps: centre, or attention (the busiest part)
-  --no-enlarge        a picture smaller than the box keeps its own size
-  --keep-metadata     keep the date taken, camera, exposure, artist, copyright and
-                      description (JPEG, PNG, WEBP, AVIF); never GPS, serial numbers,
-                      maker notes, thumbnails, XMP or IPTC
-  --keep-dates        give each output its source&apos;s modification time
-  --max-size SIZE     every output at most SIZE: KB, or with K or M (300K, 1.5M);
-                      the best quality that fits (JPEG, CMP, WEBP, AVIF, JXL; PNG
-                      as a palette, GIF with fewer colours); outputs of a free size
-                      are made smaller to fit
-  --preset NAME       the choices of a preset (mail, blog, sns-square, wallpaper,
-                      thumbnail, web-webp, its label such as メール用, or one
-                      saved in the window); options given go over it
-  --list-presets      list the presets: the name, a tab, the label
-  --name PATTERN      name the outputs by PATTERN: {name} the source&apos;s name, {n}
-                      its number in the batch, {w} and {h} the size, {date} the
-                      day taken (YYYYMMDD), {preset} (e.g. {name}_{w}x{h}, shop_{n})
-  --help              show this text
-  --version           show the version
-
-Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
---keep-going, any file failed), 2 usage error.
 </source>
         <translation>使用法: quillmorph-cli [--output-dir DIR] [--format NAME] [--size WxH | --no-size]
                        [--quality Q|auto] [--background COLOR] [--keep-going]
@@ -536,52 +588,39 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
 その出力は同じツリーに並び、画像でないファイルは変換しません。
 指定しなかったオプションは、保存された設定 (または既定値) に従います。
 ただし --keep-going とそれより後のオプションは、指定しなければオフです。
-
-  --output-dir DIR    日時付きのフォルダをデスクトップではなく DIR に作る
-  --format NAME       画像形式: %1 のいずれか
-  --size WxH          幅 W、高さ H ピクセルの枠に収める (サイズ変換オン)。Wx* か
-                      *xH: その辺だけ合わせ、もう片方は画像に従う。P%: 各画像を
-                      元の大きさの P パーセントにする
-  --no-size           画像をそれぞれ元のサイズのままにする (サイズ変換オフ)
-  --quality Q         解像度、100 が最高 (JPEG、CMP、WEBP、AVIF、JXL)
-  --quality auto      画像ごとに、見た目が変わらない最低の画質を Butteraugli で
-                      選ぶ。解像度が上限になる
-  --background COLOR  余白色: #RRGGBB、または white などの色の名前
-  --keep-going        失敗したファイルを標準エラー出力に書いて次へ進む
-  --mode MODE         サイズの合わせ方: pad (枠の大きさにして、余白色の上の中央に
-                      置く)、fit (余白なしで枠の中に収める)、fill (枠いっぱいに
-                      して、はみ出た部分を切り抜く)
-  --crop WHERE        fill で残す部分: centre (中央) または attention (主な被写体)
-  --no-enlarge        枠より小さい画像は拡大せず、元のサイズのままにする
-  --keep-metadata     撮影日時、カメラ、露出、作者、著作権、説明を残す
-                      (JPEG、PNG、WEBP、AVIF)。位置情報 (GPS)、シリアル番号、
-                      メーカーノート、サムネイル、XMP、IPTC は残さない
-  --keep-dates        出力ファイルの更新日時を元のファイルと同じにする
-  --max-size SIZE     出力ファイルをそれぞれ SIZE 以下にする: KB 単位、または K、M を
-                      付ける (300K、1.5M)。収まる中で最高の画質で保存する (JPEG、
-                      CMP、WEBP、AVIF、JXL。PNG はパレット画像に、GIF は色を減らす)。
-                      大きさが決まっていない出力は、収まるまで小さくする
-  --preset NAME       プリセットの設定で変換する (mail、blog、sns-square、wallpaper、
-                      thumbnail、web-webp、メール用 などの表示名、またはウィンドウで
-                      保存したもの)。指定したオプションはプリセットより優先する
-  --list-presets      プリセットを一覧にする: 名前、タブ、表示名
-  --name PATTERN      出力ファイル名を PATTERN で付ける: {name} 元の名前、{n} バッチ
-                      内の番号、{w} と {h} 大きさ、{date} 撮影日 (YYYYMMDD)、
-                      {preset} (例: {name}_{w}x{h}、shop_{n})
-  --help              この説明を表示する
-  --version           バージョンを表示する
-
-終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
+</translation>
+    </message>
+    <message>
+        <source>Exit status: 0 all files converted, 1 the batch ended on a failure (or, with
+--keep-going, any file failed), 2 usage error.
+</source>
+        <translation>終了ステータス: 0 すべてを変換した、1 失敗で中止した、2 コマンドラインの誤り。
 --keep-going のときは、失敗したファイルが 1 つでもあれば 1 です。
 </translation>
     </message>
     <message>
-        <source>--name: a name cannot begin with &quot;%1&quot;: the outputs would be hidden files</source>
-        <translation>--name: 「%1」で始まる名前は出力が隠しファイルになるため使えません</translation>
+        <source>the source&apos;s name</source>
+        <translation>元の名前</translation>
     </message>
     <message>
-        <source>--name: a name cannot hold a line break or another control character (U+%1)</source>
-        <translation>--name: 改行や制御文字 (U+%1) は名前に使えません</translation>
+        <source>its number in the batch</source>
+        <translation>バッチ内の番号</translation>
+    </message>
+    <message>
+        <source>the width</source>
+        <translation>幅</translation>
+    </message>
+    <message>
+        <source>the height</source>
+        <translation>高さ</translation>
+    </message>
+    <message>
+        <source>the day taken (YYYYMMDD)</source>
+        <translation>撮影日 (YYYYMMDD)</translation>
+    </message>
+    <message>
+        <source>the preset&apos;s name</source>
+        <translation>プリセット名</translation>
     </message>
 </context>
 <context>
@@ -690,12 +729,6 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>出力ファイル名のパターン（空欄で元のファイル名）:
-{name} 元の名前&#x3000;{n} バッチ内の番号&#x3000;{w} {h} 幅と高さ
-{date} 撮影日 (YYYYMMDD)&#x3000;{preset} プリセット名</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>元のファイル名</source>
         <translation type="unfinished"></translation>
     </message>
@@ -709,6 +742,15 @@ FILE を quillmorph のウィンドウにドロップしたときと同じよう
     </message>
     <message>
         <source>改行や制御文字は名前に使えません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000;</source>
+        <extracomment>between two fields of the name pattern&apos;s help line</extracomment>
+        <translation>&#x3000;</translation>
+    </message>
+    <message>
+        <source>出力ファイル名のパターン（空欄で元のファイル名）:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

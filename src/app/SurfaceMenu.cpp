@@ -2,6 +2,7 @@
 
 #include "engine/SizeLimit.h"
 #include "files/NamePattern.h"
+#include "files/PatternFields.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -134,12 +135,21 @@ TextCheck patternExample(const QString& text) {
                                                 QStringLiteral(".jpg"))};
 }
 
+// The fields as two lines under the prompt; the second begins after the picture's size.
+QString patternPrompt() {
+    constexpr qsizetype kOnFirstLine = 4;
+    const QStringList fields = describedPatternFields();
+    //: between two fields of the name pattern's help line
+    const QString gap = SurfaceMenu::tr("　");
+    return SurfaceMenu::tr("出力ファイル名のパターン（空欄で元のファイル名）:") +
+           QLatin1Char('\n') + fields.mid(0, kOnFirstLine).join(gap) + QLatin1Char('\n') +
+           fields.mid(kOnFirstLine).join(gap);
+}
+
 } // namespace
 
 void SurfaceMenu::chooseNamePattern() {
-    const QString prompt = tr("出力ファイル名のパターン（空欄で元のファイル名）:\n"
-                              "{name} 元の名前　{n} バッチ内の番号　{w} {h} 幅と高さ\n"
-                              "{date} 撮影日 (YYYYMMDD)　{preset} プリセット名");
+    const QString prompt = patternPrompt();
     if (const auto chosen = dialogs_.askText(window_, prompt, namePattern_, patternExample);
         chosen && NamePattern::parse(*chosen))
         setNamePattern(*chosen);

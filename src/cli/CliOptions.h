@@ -36,6 +36,4 @@ std::optional<CliRequest> parseCommandLine(const QByteArrayList& arguments,
 // The lines of --list-presets: each preset's name for --preset, a tab, its label.
 QString presetList(const std::vector<Preset>& presets);
 
-QString cliUsage();
-
 } // namespace quillmorph

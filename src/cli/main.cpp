@@ -1,4 +1,5 @@
 #include "CliOptions.h"
+#include "CliUsage.h"
 #include "ConsoleSink.h"
 #include "OrcGuard.h"
 #include "batch/ConvertFiles.h"

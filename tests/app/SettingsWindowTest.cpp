@@ -1,5 +1,6 @@
 #include "TestImages.h"
 #include "WindowTest.h"
+#include "options/Language.h"
 
 #include <QAction>
 #include <QApplication>
@@ -372,6 +373,17 @@ TEST_F(StoredSettings, PresetsShowInTheControlsAndAreStoredApart) {
     nextText_ = QStringLiteral("shop_{n}");
     control<QAction>("chooseNamePattern")->trigger();
     EXPECT_EQ(log_.takeLast(), QStringLiteral("例: shop_007.jpg"));
+    // Under the question, every field of a pattern with what it stands for, in the words a
+    // Japanese desktop's translation gives them.
+    {
+        QObject translations;
+        installTranslations(translations, {QStringLiteral("ja")});
+        control<QAction>("chooseNamePattern")->trigger();
+        log_.takeLast();
+    }
+    EXPECT_EQ(textPrompt_, QStringLiteral("出力ファイル名のパターン（空欄で元のファイル名）:\n"
+                                          "{name} 元の名前　{n} バッチ内の番号　{w} 幅　{h} 高さ\n"
+                                          "{date} 撮影日 (YYYYMMDD)　{preset} プリセット名"));
     EXPECT_EQ(window_->currentOptions().presetName, QString());
     EXPECT_EQ(control<QAction>("namePattern")->text(), QStringLiteral("shop_{n}"));
     nextText_ = QStringLiteral("お店");

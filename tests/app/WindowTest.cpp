@@ -77,8 +77,9 @@ UserDialogs WindowTest::recordingDialogs() {
         return nextColour_;
     };
     dialogs.chooseSizeLimit = [this](QWidget*, int, int) { return nextSizeLimit_; };
-    dialogs.askText = [this](QWidget*, const QString&, const QString&,
+    dialogs.askText = [this](QWidget*, const QString& prompt, const QString&,
                              const std::function<TextCheck(const QString&)>& check) {
+        textPrompt_ = prompt;
         if (nextText_)
             log_ << check(*nextText_).note;
         return nextText_;

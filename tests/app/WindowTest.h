@@ -86,6 +86,7 @@ protected:
     std::optional<FilePath> nextFolder_;
     std::optional<int> nextSizeLimit_; // the file-size limit dialog's answer
     std::optional<QString> nextText_;  // a text field's answer; its note goes to log_
+    QString textPrompt_;               // what the last text field asked
     FilePath folderOffered_;
     QList<QUrl> openedUrls_;
     bool openFolder_ = false;

@@ -35,11 +35,6 @@ QByteArray cutToLength(QByteArray title, qsizetype length) {
 } // namespace
 
 std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badPart, Fault* fault) {
-    static const struct {
-        const char* name;
-        Field field;
-    } kFields[] = {{"name", Field::Name}, {"n", Field::Number},  {"w", Field::Width},
-                   {"h", Field::Height},  {"date", Field::Date}, {"preset", Field::Preset}};
     const auto refuse = [&](const QString& part,
                             Fault why = Fault::Part) -> std::optional<NamePattern> {
         if (badPart)
@@ -58,7 +53,7 @@ std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badP
     QString literal;
     const auto flush = [&] {
         if (!literal.isEmpty())
-            pattern.parts_ << Part{Field::Text, literal.toUtf8()};
+            pattern.parts_ << Part{std::nullopt, literal.toUtf8()};
         literal.clear();
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -79,13 +74,14 @@ std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badP
         if (close < 0)
             return refuse(text.mid(i));
         const QString name = text.mid(i + 1, close - i - 1);
-        const auto known = std::find_if(std::begin(kFields), std::end(kFields), [&](const auto& f) {
+        const auto fields = patternFields();
+        const auto known = std::find_if(fields.begin(), fields.end(), [&](const PatternField& f) {
             return name == QLatin1String(f.name);
         });
-        if (known == std::end(kFields))
+        if (known == fields.end())
             return refuse(text.mid(i, close - i + 1));
         flush();
-        pattern.parts_ << Part{known->field, {}};
+        pattern.parts_ << Part{known->kind, {}};
         i = close;
     }
     flush();
@@ -94,34 +90,35 @@ std::optional<NamePattern> NamePattern::parse(const QString& text, QString* badP
 
 bool NamePattern::usesDate() const {
     return std::any_of(parts_.begin(), parts_.end(),
-                       [](const Part& p) { return p.field == Field::Date; });
+                       [](const Part& p) { return p.field == PatternFieldKind::Date; });
 }
 
 QByteArray NamePattern::expand(const NameFields& fields) const {
     QByteArray title;
     for (const Part& part : parts_) {
-        switch (part.field) {
-        case Field::Text:
+        if (!part.field) {
             title += part.text;
-            break;
-        case Field::Name:
+            continue;
+        }
+        switch (*part.field) {
+        case PatternFieldKind::Name:
             title += fields.name;
             break;
-        case Field::Number: {
+        case PatternFieldKind::Number: {
             const int width = int(QByteArray::number(std::max(fields.count, 1)).size());
             title += QByteArray::number(fields.number).rightJustified(width, '0');
             break;
         }
-        case Field::Width:
+        case PatternFieldKind::Width:
             title += QByteArray::number(fields.width);
             break;
-        case Field::Height:
+        case PatternFieldKind::Height:
             title += QByteArray::number(fields.height);
             break;
-        case Field::Date:
+        case PatternFieldKind::Date:
             title += fields.date;
             break;
-        case Field::Preset:
+        case PatternFieldKind::Preset:
             title += fields.preset.toUtf8();
             break;
         }

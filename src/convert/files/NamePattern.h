@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/PatternFields.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,8 +20,8 @@ struct NameFields {
     QString preset;  // the preset the batch runs with; empty for none
 };
 
-// An output name pattern such as "{name}_{w}x{h}" or "shop_{n}": text with the fields {name},
-// {n}, {w}, {h}, {date} and {preset}; "{{" and "}}" stand for a brace. The name it gives never
+// An output name pattern such as "{name}_{w}x{h}" or "shop_{n}": text with the fields of
+// patternFields(); "{{" and "}}" stand for a brace. The name it gives never
 // holds a '/' or NUL, so an output cannot leave its folder.
 class NamePattern {
 public:
@@ -52,10 +54,9 @@ public:
     }
 
 private:
-    enum class Field { Text, Name, Number, Width, Height, Date, Preset };
     struct Part {
-        Field field;
-        QByteArray text; // Field::Text only
+        std::optional<PatternFieldKind> field; // nothing: text as written
+        QByteArray text;                       // text only
     };
     QString text_;
     QList<Part> parts_;
