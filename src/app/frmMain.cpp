@@ -9,6 +9,7 @@
 #include "WindowTips.h"
 #include "engine/OutputFormat.h"
 #include "frontend/OptionsFromChoices.h"
+#include "frontend/Places.h"
 #include "options/HomePage.h"
 #include "options/MarginColour.h"
 
@@ -29,7 +30,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace quillmorph {
@@ -247,7 +247,7 @@ void frmMain::Form_Load() {
 
     desktopPath_ = start_.desktopPath;
     if (desktopPath_.isEmpty())
-        desktopPath_ = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        desktopPath_ = places::desktopFolder();
     // A fresh account may have no Desktop folder yet; the dated folders need their parent.
     QDir().mkpath(desktopPath_);
     surfaceMenu_->setDesktop(desktopPath_);
@@ -406,7 +406,8 @@ void frmMain::takeHandedOverFiles(const FilePaths& files, const QString& preset)
     // A preset's batch runs with its choices over the window's; the controls stay as they are.
     std::optional<ConversionOptions> fixed;
     if (!preset.isEmpty()) {
-        const auto found = findPreset(allPresets(Profile::fromFile(settingsFilePath())), preset);
+        const auto found =
+            findPreset(allPresets(Profile::fromFile(places::settingsFilePath())), preset);
         if (!found) {
             dialogs_.showWarning(this, tr("プリセット「%1」が見つかりません。").arg(preset));
             return;
