@@ -23,8 +23,8 @@ public:
 
 } // namespace
 
-void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed,
-                   const QString& program) {
+void openWithProgram(QObject* owner, const QUrl& url, std::function<void()> failed,
+                     const QString& program) {
     auto* opener = new Opener(owner);
     // Its complaints belong on our standard error, where they went before.
     opener->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -48,7 +48,7 @@ void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed
                      [tell](int code, QProcess::ExitStatus how) {
                          tell(how == QProcess::NormalExit && code == 0);
                      });
-    // The encoded URL keeps the bytes of a name that is not UTF-8; xdg-open decodes it.
+    // The encoded URL keeps the bytes of a name that is not UTF-8; the opener decodes it.
     opener->start(program, {QString::fromLatin1(url.toEncoded())});
 }
 

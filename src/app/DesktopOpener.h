@@ -8,12 +8,16 @@ class QObject;
 
 namespace quillmorph {
 
-// Opens url with the desktop's opener, program (xdg-open), run as a child of owner, and calls
-// failed when it could not start, crashed or ended with a status other than 0: an opener that
-// finds nothing for a folder or a page says so only through its exit status (which
-// QDesktopServices::openUrl never reads). GUI thread; failed runs there too.
-void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed,
-                   const QString& program = QStringLiteral("xdg-open"));
+// Opens url (a folder or a page) as the desktop opens it, and calls failed when that could not
+// be done. Each system has its own implementation file. GUI thread; failed runs there too.
+void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed);
+
+// Opens url with an opener program, run as a child of owner, and calls failed when it could
+// not start, crashed or ended with a status other than 0: an opener that finds nothing for a
+// folder or a page says so only through its exit status (which QDesktopServices::openUrl never
+// reads). GUI thread; failed runs there too.
+void openWithProgram(QObject* owner, const QUrl& url, std::function<void()> failed,
+                     const QString& program);
 
 // Where url points, for the user to copy: a local file's path (its bytes decoded only to be
 // shown), or the address.

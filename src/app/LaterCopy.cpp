@@ -1,6 +1,7 @@
 #include "LaterCopy.h"
 
 #include "SingleInstance.h"
+#include "frontend/Places.h"
 #include "settings/Presets.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,8 @@ namespace {
 // The running window would refuse the preset in a box of its own, far from whoever typed the
 // name or clicked a file manager's action for a preset deleted since.
 bool presetKnown(const QString& preset, const UserDialogs& dialogs, std::FILE* terminal) {
-    if (preset.isEmpty() || findPreset(allPresets(Profile::fromFile(settingsFilePath())), preset))
+    if (preset.isEmpty() ||
+        findPreset(allPresets(Profile::fromFile(places::settingsFilePath())), preset))
         return true;
     const QString text =
         QCoreApplication::translate("quillmorph::frmMain", "プリセット「%1」が見つかりません。");

@@ -1,5 +1,7 @@
 #include "PresetMenu.h"
 
+#include "frontend/Places.h"
+
 #include <QAction>
 #include <QDateTime>
 #include <QFileInfo>
@@ -11,7 +13,7 @@ namespace quillmorph {
 PresetMenu::PresetMenu(const UserDialogs& dialogs, QWidget* window,
                        std::function<StoredChoices()> current, QWidget* parent)
     : QMenu(tr("プリセット"), parent), dialogs_(dialogs), window_(window),
-      current_(std::move(current)), settingsFile_(settingsFilePath()) {
+      current_(std::move(current)), settingsFile_(places::settingsFilePath()) {
     setObjectName(QStringLiteral("presetMenu"));
     connect(this, &QMenu::aboutToShow, this, &PresetMenu::refresh);
     rebuild();

@@ -1,19 +1,15 @@
 #include "SingleInstance.h"
 
+#include "MeetingPlace.h"
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
-
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillmorph {
 
@@ -53,45 +49,7 @@ QString fileName(const QString& folder, const char* suffix) {
     if (folder.isEmpty())
         return {};
     return QDir(folder).filePath(
-        QStringLiteral("quillmorph-%1.%2").arg(quint64(::getuid())).arg(QLatin1String(suffix)));
-}
-
-// A folder of this user's that nobody else can enter, and no link to one.
-bool isPrivateFolder(const QString& path) {
-    struct stat info {};
-    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &info) == 0 &&
-           S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
-// path as a private folder: made so when missing; one of the user's own is closed to others.
-bool madePrivate(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    ::mkdir(name.constData(), 0700);
-    struct stat info {};
-    if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != ::getuid())
-        return false;
-    return (info.st_mode & 077) == 0 || ::chmod(name.constData(), 0700) == 0;
-}
-
-// Only this user may stand at the other end: another user could otherwise listen in our place
-// and swallow the files, or hand this window paths of theirs.
-bool peerIsThisUser(qintptr descriptor) {
-    struct ucred peer {};
-    socklen_t size = sizeof peer;
-    return descriptor >= 0 &&
-           ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-           peer.uid == ::geteuid();
-}
-
-// A lock or socket that is not this user's own file was left by someone else: never trusted.
-void removeUnlessOwn(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::lstat(name.constData(), &info) == 0 &&
-        (info.st_uid != ::getuid() || S_ISLNK(info.st_mode)))
-        ::unlink(name.constData());
+        QStringLiteral("quillmorph-%1.%2").arg(meeting::userTag(), QLatin1String(suffix)));
 }
 
 // A lock of ours is written right after it is made; one still without its process long after
@@ -112,20 +70,14 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
 }
 
 QString SingleInstance::userFolder() {
-    // Read directly: without it, Qt would offer a folder in the shared temporary folder.
-    return meetingFolder(
-        qEnvironmentVariable("XDG_RUNTIME_DIR"),
-        {QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
-             .filePath(QStringLiteral("quillmorph")),
-         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-             .filePath(QStringLiteral("quillmorph/run"))});
+    return meetingFolder(meeting::sessionFolder(), meeting::fallbackFolders());
 }
 
 QString SingleInstance::meetingFolder(const QString& runtime, const QStringList& fallbacks) {
-    if (isPrivateFolder(runtime))
+    if (meeting::isPrivateFolder(runtime))
         return runtime;
     for (const QString& folder : fallbacks) {
-        if (!folder.isEmpty() && QDir::isAbsolutePath(folder) && madePrivate(folder))
+        if (!folder.isEmpty() && QDir::isAbsolutePath(folder) && meeting::madePrivate(folder))
             return folder;
     }
     return {};
@@ -135,8 +87,8 @@ bool SingleInstance::claim() {
     if (folder_.isEmpty())
         return true;
     const QString lockPath = fileName(folder_, "lock");
-    removeUnlessOwn(lockPath);
-    removeUnlessOwn(serverName_);
+    meeting::removeUnlessOwn(lockPath);
+    meeting::removeUnlessOwn(serverName_);
     if (!lock_.tryLock(0) && lock_.error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
         QString host;
@@ -163,7 +115,7 @@ bool SingleInstance::handOver(const FilePaths& files, int timeoutMs, const QStri
     for (;;) {
         socket.connectToServer(serverName_);
         if (socket.waitForConnected(int(deadline.remainingTime()))) {
-            if (!peerIsThisUser(socket.socketDescriptor()))
+            if (!meeting::peerIsThisUser(socket))
                 return false;
             break;
         }
@@ -194,7 +146,7 @@ bool SingleInstance::handOver(const FilePaths& files, int timeoutMs, const QStri
 
 void SingleInstance::onNewConnection() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        if (!peerIsThisUser(socket->socketDescriptor())) {
+        if (!meeting::peerIsThisUser(*socket)) {
             socket->abort();
             socket->deleteLater();
             continue;

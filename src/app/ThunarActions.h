@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileManagerActions.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -13,11 +15,7 @@ namespace quillmorph {
 // are pure and any thread unless said otherwise.
 
 // What our actions say, in the language of the moment the user asks for them.
-struct ThunarMenu {
-    QString submenu;       // the submenu holding our actions
-    QString windowChoices; // the action that converts with the window's current choices
-    std::vector<std::pair<QString, QString>> presets; // name (for --preset), label
-};
+using ThunarMenu = FileManagerMenu;
 
 // A new text of uca.xml, or why the file was refused (then bytes is empty).
 struct UcaEdit {

@@ -9,27 +9,21 @@
 #include "WindowTips.h"
 #include "engine/OutputFormat.h"
 #include "frontend/OptionsFromChoices.h"
+#include "frontend/Places.h"
 #include "options/HomePage.h"
 #include "options/MarginColour.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace quillmorph {
@@ -57,21 +51,6 @@ void colourCaption(QWidget* caption, const QColor& ground, const QColor& ink) {
     palette.setColor(QPalette::Window, ground);
     palette.setColor(QPalette::WindowText, ink);
     caption->setPalette(palette);
-}
-
-FilePaths localFiles(const QMimeData* data) {
-    if (!data || !data->hasUrls())
-        return {};
-    // The raw list keeps each name's bytes; QUrl::toLocalFile would decode them as UTF-8.
-    const QString uriList = QStringLiteral("text/uri-list");
-    if (data->hasFormat(uriList))
-        return localFilesFromUriList(data->data(uriList));
-    FilePaths files;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            files << FilePath(url.toLocalFile());
-    }
-    return files;
 }
 
 } // namespace
@@ -194,22 +173,6 @@ void frmMain::createControls() {
     addSurfaceMenuKeys();
 }
 
-void frmMain::addSurfaceMenuKeys() {
-    // Shift+F10 everywhere, and the menu key where the platform sends it only as a key (X11
-    // turns it into a keyboard context menu event, which eventFilter and contextMenuEvent take).
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
-        auto* shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, &frmMain::openSurfaceMenuFromKeyboard);
-    }
-    // X11 sends the menu key's event to the box with the focus, which hands it straight to its
-    // line edit, past any filter there.
-    for (QComboBox* box : {cobFormat, cobWidth, cobHeight, cobiQuality}) {
-        box->installEventFilter(this);
-        box->lineEdit()->installEventFilter(this);
-    }
-}
-
 void frmMain::connectControls() {
     connect(chkMode, &QCheckBox::toggled, this, &frmMain::storeOptions);
     connect(surfaceMenu_, &SurfaceMenu::changed, this, &frmMain::menuChanged);
@@ -247,7 +210,7 @@ void frmMain::Form_Load() {
 
     desktopPath_ = start_.desktopPath;
     if (desktopPath_.isEmpty())
-        desktopPath_ = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        desktopPath_ = places::desktopFolder();
     // A fresh account may have no Desktop folder yet; the dated folders need their parent.
     QDir().mkpath(desktopPath_);
     surfaceMenu_->setDesktop(desktopPath_);
@@ -307,92 +270,6 @@ void frmMain::paintEvent(QPaintEvent*) {
     note_->paint(painter, colourFromBgr(backColor_));
 }
 
-QWidget* frmMain::controlAt(const QPoint& pos) const {
-    QWidget* control = childAt(pos);
-    while (control && control->parentWidget() != this)
-        control = control->parentWidget();
-    return control;
-}
-
-bool frmMain::isFreeSurface(const QPoint& pos) const {
-    const QWidget* control = controlAt(pos);
-    return !control || qobject_cast<const QLabel*>(control) || control == progress_;
-}
-
-bool frmMain::isDropTarget(const QPoint& pos) const {
-    const QWidget* control = controlAt(pos);
-    return isFreeSurface(pos) || control == cobWidth || control == cobHeight;
-}
-
-void frmMain::openSurfaceMenuFromKeyboard() {
-    // Under the control in hand, as a keyboard's menu opens, wherever the pointer is.
-    const QWidget* focus = focusWidget();
-    const QPoint at = focus && isAncestorOf(focus) ? focus->mapTo(this, QPoint(0, focus->height()))
-                                                   : QPoint(0, 0);
-    surfaceMenu_->popup(mapToGlobal(at));
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    // A box keeps its edit menu for the mouse; the keyboard's menu key means the window's.
-    if (event->type() == QEvent::ContextMenu &&
-        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-        openSurfaceMenuFromKeyboard();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmMain::contextMenuEvent(QContextMenuEvent* event) {
-    if (event->reason() == QContextMenuEvent::Keyboard) {
-        openSurfaceMenuFromKeyboard();
-        event->accept();
-        return;
-    }
-    // The boxes keep their own edit menus; a button or the check box has no business with it.
-    if (!isFreeSurface(event->pos())) {
-        event->ignore();
-        return;
-    }
-    surfaceMenu_->popup(event->globalPos());
-    event->accept();
-}
-
-bool frmMain::takesFiles(const QDropEvent& event) const {
-    return batches_->takesFiles() && event.possibleActions().testFlag(Qt::CopyAction) &&
-           !localFiles(event.mimeData()).isEmpty();
-}
-
-void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-    // Taken wherever it enters: a refused enter would hide the rest of the drag from the
-    // window, and the move that always follows tells the user where a drop is welcome.
-    if (takesFiles(*event)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-void frmMain::dragMoveEvent(QDragMoveEvent* event) {
-    if (takesFiles(*event) && isDropTarget(event->position().toPoint())) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-void frmMain::dropEvent(QDropEvent* event) {
-    if (!takesFiles(*event) || !isDropTarget(event->position().toPoint())) {
-        event->ignore();
-        return;
-    }
-    // Copy, never move: the sources stay where they are.
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    batches_->take(localFiles(event->mimeData()));
-}
-
 void frmMain::endSession() {
     batches_->endSession();
     // A box still waiting for its answer would keep the program alive after the window.
@@ -406,7 +283,8 @@ void frmMain::takeHandedOverFiles(const FilePaths& files, const QString& preset)
     // A preset's batch runs with its choices over the window's; the controls stay as they are.
     std::optional<ConversionOptions> fixed;
     if (!preset.isEmpty()) {
-        const auto found = findPreset(allPresets(Profile::fromFile(settingsFilePath())), preset);
+        const auto found =
+            findPreset(allPresets(Profile::fromFile(places::settingsFilePath())), preset);
         if (!found) {
             dialogs_.showWarning(this, tr("プリセット「%1」が見つかりません。").arg(preset));
             return;

@@ -5,6 +5,7 @@
 #include "WindowBatches.h"
 #include "frmMain.h"
 #include "frontend/OptionsFromChoices.h"
+#include "frontend/Places.h"
 #include "options/QualityFactor.h"
 #include "settings/StoredChoices.h"
 
@@ -15,7 +16,7 @@
 namespace quillmorph {
 
 void frmMain::LoadSettings() {
-    const QString path = settingsFilePath();
+    const QString path = places::settingsFilePath();
     QStringList notices;
     if (const QString tooLarge = settingsFileNotice(path); !tooLarge.isEmpty())
         notices << tooLarge;
@@ -65,7 +66,7 @@ StoredChoices frmMain::choices() const {
 
 void frmMain::SaveSettings() {
     // A failed save is not the user's business at the moment they leave.
-    saveStoredChoices(settingsFilePath(), choices());
+    saveStoredChoices(places::settingsFilePath(), choices());
 }
 
 void frmMain::cobiQuality_Change(const QString& text) {

@@ -1,14 +1,16 @@
 #include "AppIcon.h"
+#include "FileManagerActions.h"
 #include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"
-#include "ThunarActions.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "engine/ImagingEngine.h"
 #include "frmMain.h"
+#include "frontend/Places.h"
 #include "frontend/PrivateTempFolder.h"
 #include "frontend/TerminationSignals.h"
+#include "frontend/ThisProcess.h"
 #include "options/Language.h"
 #include "settings/Presets.h"
 
@@ -16,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -51,38 +52,26 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "                           (~/.config/Thunar/uca.xml), with the presets\n"
     "  --remove-thunar-action   take it away again, leaving the other actions as they are\n");
 
-// Thunar's menu in the language of the moment, with every preset, the user's too.
-quillmorph::ThunarMenu thunarMenu() {
-    quillmorph::ThunarMenu menu{
+// The file manager's menu in the language of the moment, with every preset, the user's too.
+quillmorph::FileManagerMenu fileManagerMenu() {
+    quillmorph::FileManagerMenu menu{
         QCoreApplication::translate("quillmorph", "quillmorph で変換"),
         QCoreApplication::translate("quillmorph", "ウィンドウの現在の設定で"),
         {}};
-    for (const quillmorph::Preset& preset :
-         quillmorph::allPresets(quillmorph::Profile::fromFile(quillmorph::settingsFilePath())))
+    for (const quillmorph::Preset& preset : quillmorph::allPresets(
+             quillmorph::Profile::fromFile(quillmorph::places::settingsFilePath())))
         menu.presets.emplace_back(preset.name, preset.label);
     return menu;
 }
 
-int changeThunarActions(bool install) {
-    const QString path = quillmorph::thunarActionsPath();
-    const quillmorph::ThunarMenu menu = thunarMenu();
-    const QString fault = quillmorph::rewriteThunarActions(path, [&](const QByteArray& current) {
-        return install ? quillmorph::withThunarActions(current, menu)
-                       : quillmorph::withoutThunarActions(current);
-    });
-    if (!fault.isEmpty()) {
-        std::fprintf(stderr, "quillmorph: %s\n", fault.toLocal8Bit().constData());
+int changeFileManagerActions(bool install) {
+    const quillmorph::FileManagerChange change =
+        quillmorph::changeFileManagerActions(install, fileManagerMenu());
+    if (!change.fault.isEmpty()) {
+        std::fprintf(stderr, "quillmorph: %s\n", change.fault.toLocal8Bit().constData());
         return 1;
     }
-    // Thunar reads the file only when it starts.
-    const QString done =
-        install ? QCoreApplication::translate(
-                      "quillmorph", "Thunar の右クリックメニューに「%1」を加えました: %2\n"
-                                    "Thunar を開き直すと表示されます (thunar -q で終了できます)。")
-                : QCoreApplication::translate(
-                      "quillmorph", "Thunar の右クリックメニューから「%1」を除きました: %2\n"
-                                    "Thunar を開き直すと消えます (thunar -q で終了できます)。");
-    std::printf("%s\n", done.arg(menu.submenu, path).toLocal8Bit().constData());
+    std::printf("%s\n", change.done.toLocal8Bit().constData());
     return 0;
 }
 
@@ -103,7 +92,7 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
     if (install || std::strcmp(argv[1], "--remove-thunar-action") == 0) {
         QCoreApplication core(argc, argv);
         quillmorph::installTranslations(core);
-        return changeThunarActions(install);
+        return changeFileManagerActions(install);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         std::printf("quillmorph %s\n", QUILLMORPH_VERSION);
@@ -152,8 +141,9 @@ int main(int argc, char** argv) {
     // Only one window per user: a later copy hands its files over and ends without loading.
     // A file manager's action has no terminal to tell of an unknown preset: a box does.
     if (!instance.claim())
-        return quillmorph::endAsLaterCopy(instance, start.files, start.preset, dialogs,
-                                          ::isatty(STDERR_FILENO) == 1 ? stderr : nullptr);
+        return quillmorph::endAsLaterCopy(
+            instance, start.files, start.preset, dialogs,
+            quillmorph::thisProcess::standardErrorIsTerminal() ? stderr : nullptr);
     start.instance = &instance;
     quillmorph::frmMain window(start, dialogs);
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,

@@ -3,10 +3,10 @@
 #include "batch/Messages.h"
 #include "batch/StatusSentences.h"
 #include "frontend/TerminationSignals.h"
+#include "frontend/ThisProcess.h"
 
 #include <QCoreApplication>
 #include <cstdio>
-#include <unistd.h>
 
 namespace quillmorph {
 
@@ -16,7 +16,7 @@ constexpr int kNameColumns = 40;
 
 } // namespace
 
-ConsoleSink::ConsoleSink() : showProgress_(::isatty(STDERR_FILENO) == 1) {
+ConsoleSink::ConsoleSink() : showProgress_(thisProcess::standardErrorIsTerminal()) {
     clock_.start();
 }
 

@@ -6,6 +6,7 @@
 #include "batch/Messages.h"
 #include "batch/StatusSentences.h"
 #include "engine/ImagingEngine.h"
+#include "frontend/Places.h"
 #include "frontend/PrivateTempFolder.h"
 #include "frontend/TerminationSignals.h"
 #include "options/Language.h"
@@ -14,7 +15,6 @@
 #include "settings/StoredChoices.h"
 
 #include <QCoreApplication>
-#include <QStandardPaths>
 #include <QTextStream>
 #include <cstdio>
 
@@ -30,12 +30,12 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
 
     QString error;
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString desktop = places::desktopFolder();
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
     // What the settings file could not give is said once, on stderr, before anything else.
-    const QString settingsPath = settingsFilePath();
+    const QString settingsPath = places::settingsFilePath();
     QStringList notices;
     if (const QString tooLarge = settingsFileNotice(settingsPath); !tooLarge.isEmpty())
         notices << tooLarge;

@@ -1,11 +1,10 @@
 #include "frontend/PrivateTempFolder.h"
 
+#include "frontend/ThisProcess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <cerrno>
-#include <csignal>
-#include <unistd.h>
 
 namespace quillmorph {
 
@@ -19,10 +18,6 @@ qint64 ownerProcess(const QString& name) {
     bool ok = false;
     const qint64 pid = rest.section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
     return ok && pid > 0 ? pid : 0;
-}
-
-bool processIsGone(qint64 pid) {
-    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 QString folderTemplate() {
@@ -72,7 +67,7 @@ void PrivateTempFolder::removeLeftovers(const QString& parent) {
         const QFileInfo info(dir.filePath(name));
         const qint64 pid = ownerProcess(name);
         // Another user's folder, or one whose process still runs, is not ours to take.
-        if (pid == 0 || info.ownerId() != ::getuid() || !processIsGone(pid))
+        if (pid == 0 || !thisProcess::ownedByThisUser(info) || !thisProcess::processIsGone(pid))
             continue;
         QDir(info.filePath()).removeRecursively();
     }

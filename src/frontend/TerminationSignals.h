@@ -11,6 +11,7 @@ namespace quillmorph {
 // signal ends the process as if nothing had been handled, so a program stuck in a long file can
 // still be ended. One instance per process at a time; lives on a thread with an event loop when
 // received() is wanted, any thread otherwise.
+// Each system has its own implementation file; the signals named are POSIX's.
 class TerminationSignals : public QObject {
     Q_OBJECT
 
@@ -31,6 +32,7 @@ Q_SIGNALS:
 private:
     void onWake();
 
+    // How the handler wakes this object's thread: a pipe it writes a byte to.
     int pipe_[2] = {-1, -1};
     QSocketNotifier* notifier_ = nullptr; // a child
 };

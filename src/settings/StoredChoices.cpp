@@ -4,19 +4,9 @@
 #include "files/NamePattern.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace quillmorph {
-
-QString settingsFilePath() {
-    const QString windir = qEnvironmentVariable("windir");
-    if (!windir.isEmpty())
-        return QDir(windir).filePath(QStringLiteral("quillmorph.ini"));
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .filePath(QStringLiteral("quillmorph/quillmorph.ini"));
-}
 
 namespace {
 

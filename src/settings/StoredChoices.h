@@ -73,10 +73,6 @@ struct StoredChoices {
     friend bool operator==(const StoredChoices&, const StoredChoices&) = default;
 };
 
-// Where the settings file lives: $windir/quillmorph.ini when windir is set, otherwise
-// quillmorph/quillmorph.ini in the user's configuration folder.
-QString settingsFilePath();
-
 // The six stored choices and the later keys, each from the profile or its default; a colour
 // outside 0…16777215 reads as white. A name pattern that would hide the outputs or put a
 // control character into their names is read as none, with a line for the user in notices.

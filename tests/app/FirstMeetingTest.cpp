@@ -1,16 +1,10 @@
 #include "BatchEndText.h"
-#include "DesktopOpener.h"
-#include "frontend/PrivateTempFolder.h"
 #include "EventLoop.h"
 #include "LauncherEntry.h"
 #include "SurfaceNote.h"
 #include "TestImages.h"
 #include "WindowTest.h"
 
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace quillmorph::test {
@@ -98,49 +92,6 @@ TEST(LauncherEntry, ShowsTheShareOfFilesDoneWhileThereIsACount) {
     EXPECT_EQ(LauncherEntry::properties(3, 12),
               (QVariantMap{{"progress", 0.25}, {"progress-visible", true}}));
     EXPECT_EQ(LauncherEntry::properties(0, 0), (QVariantMap{{"progress-visible", false}}));
-}
-
-// True once every opener owner started has ended (and told how).
-bool openersEnded(const QObject& owner) {
-    const QList<QProcess*> openers = owner.findChildren<QProcess*>();
-    return std::all_of(openers.begin(), openers.end(),
-                       [](const QProcess* p) { return p->state() == QProcess::NotRunning; });
-}
-
-// The opener's exit status, not its start, says whether the folder or page was opened.
-TEST(DesktopOpener, AFailureIsToldByTheOpenersExitStatus) {
-    QTemporaryDir dir;
-    const QString seen = dir.filePath(QStringLiteral("argument"));
-    const QString script = writeBytes(dir.filePath(QStringLiteral("opener")),
-                                      "#!/bin/sh\nprintf %s \"$1\" > \"$(dirname \"$0\")/argument\"\n"
-                                      "printf %s \"$TMPDIR\" > \"$(dirname \"$0\")/tmpdir\"\n");
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
-    const struct {
-        QString program;
-        bool fails;
-    } rows[] = {{QStringLiteral("true"), false}, {QStringLiteral("false"), true},
-                {dir.filePath(QStringLiteral("missing")), true},
-                {QStringLiteral("/bin/sh"), true}}; // sh reading a URL as its script: status 127
-    for (const auto& row : rows) {
-        QObject owner;
-        bool failed = false;
-        openOnDesktop(&owner, QUrl::fromEncoded("file:///tmp/pic%FF"), [&] { failed = true; }, row.program);
-        ASSERT_TRUE(runEventsUntil([&] { return openersEnded(owner); }, 20000));
-        EXPECT_EQ(failed, row.fails) << row.program.toStdString();
-    }
-    QObject owner;
-    const QByteArray outside = qgetenv("TMPDIR");
-    {
-        // The opener may outlive this process's own temporary folder: it gets the one outside.
-        const PrivateTempFolder folder;
-        ASSERT_TRUE(folder.isValid());
-        openOnDesktop(&owner, QUrl::fromEncoded("file:///tmp/pic%FF"), {}, script);
-        ASSERT_TRUE(runEventsUntil([&] { return openersEnded(owner); }, 20000));
-    }
-    EXPECT_EQ(readBytes(seen), "file:///tmp/pic%FF") << "the bytes of the name, encoded";
-    EXPECT_EQ(readBytes(dir.filePath(QStringLiteral("tmpdir"))),
-              outside.isEmpty() ? QFile::encodeName(QDir::tempPath()) : outside);
-    EXPECT_EQ(placeOf(QUrl::fromEncoded("file:///tmp/pic%E5%86%99")), QStringLiteral("/tmp/pic写"));
 }
 
 } // namespace

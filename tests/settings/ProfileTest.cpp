@@ -79,16 +79,6 @@ TEST(StoredChoicesTest, ColoursOutside24BitsReadAsWhite) {
     }
 }
 
-TEST(StoredChoicesTest, WindirDecidesWhereTheFileLives) {
-    const QByteArray saved = qgetenv("windir");
-    qputenv("windir", "/tmp/somewhere");
-    EXPECT_EQ(settingsFilePath(), QStringLiteral("/tmp/somewhere/quillmorph.ini"));
-    qunsetenv("windir");
-    EXPECT_TRUE(settingsFilePath().endsWith(QLatin1String("/quillmorph/quillmorph.ini")));
-    if (!saved.isEmpty())
-        qputenv("windir", saved);
-}
-
 } // namespace
 } // namespace quillmorph
 

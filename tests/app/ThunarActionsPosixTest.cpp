@@ -1,3 +1,5 @@
+#include "FileManagerActions.h"
+#include "TestImages.h"
 #include "ThunarActions.h"
 
 #include <QDir>
@@ -143,6 +145,44 @@ TEST(ThunarActionsTest, WritesTheFileOnlyWhenItChangesAndNeverOverABrokenOne) {
     EXPECT_TRUE(rewriteThunarActions(path, add).contains(path));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), broken);
+}
+
+// What --install-thunar-action and --remove-thunar-action do: the user's own actions file, and
+// a line that says where it is and that Thunar has to start again; a broken file stays as it is.
+TEST(ThunarActionsTest, TheFileManagersActionsGoIntoTheUsersThunarFileAndSaySo) {
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString path = config.filePath(QStringLiteral("Thunar/uca.xml"));
+
+    const FileManagerChange added = changeFileManagerActions(true, kMenu);
+    EXPECT_EQ(added.done,
+              QStringLiteral("Thunar の右クリックメニューに「quillmorph で変換」を加えました: ") +
+                  path +
+                  QStringLiteral("\nThunar を開き直すと表示されます (thunar -q で終了できます)。"));
+    EXPECT_EQ(added.fault, QString());
+    const QByteArray ours = withThunarActions({}, kMenu).bytes;
+    EXPECT_EQ(readBytes(path), ours);
+
+    const FileManagerChange removed = changeFileManagerActions(false, kMenu);
+    EXPECT_EQ(removed.done,
+              QStringLiteral("Thunar の右クリックメニューから「quillmorph で変換」を除きました: ") +
+                  path +
+                  QStringLiteral("\nThunar を開き直すと消えます (thunar -q で終了できます)。"));
+    EXPECT_EQ(readBytes(path), withoutThunarActions(ours).bytes);
+
+    writeBytes(path, "<actions><action>");
+    const FileManagerChange refused = changeFileManagerActions(true, kMenu);
+    EXPECT_EQ(refused.done, QString());
+    EXPECT_TRUE(refused.fault.contains(path)) << refused.fault.toStdString();
+    EXPECT_EQ(readBytes(path), "<actions><action>");
+
+    if (hadConfig)
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

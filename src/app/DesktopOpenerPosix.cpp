@@ -1,0 +1,13 @@
+#include "DesktopOpener.h"
+
+#include <utility>
+
+namespace quillmorph {
+
+void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed) {
+    // The freedesktop opener hands a folder to the file manager and a page to the browser the
+    // user chose; it decodes the encoded URL, so a name's bytes arrive as they are.
+    openWithProgram(owner, url, std::move(failed), QStringLiteral("xdg-open"));
+}
+
+} // namespace quillmorph
