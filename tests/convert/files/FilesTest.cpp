@@ -2,6 +2,8 @@
 #include "files/FileNames.h"
 #include "files/FileSystem.h"
 #include "files/OutputFolder.h"
+#include "files/PartialOutput.h"
+#include "files/SourceFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,6 +86,57 @@ TEST(FileSystemTest, SizeAndModificationTimeOfAFileToTheSecond) {
     EXPECT_EQ(modificationTimeOf(path), QDateTime(QDate(2019, 5, 4), QTime(10, 20, 30)));
     EXPECT_EQ(fileSizeOf(dir.filePath(QStringLiteral("missing"))), 0);
     EXPECT_FALSE(modificationTimeOf(dir.filePath(QStringLiteral("missing"))).isValid());
+}
+
+// Written through the name it gives, invisible in the folder until committed, never over a name
+// taken meanwhile, and gone without a trace when dropped.
+TEST(PartialOutputTest, AnOutputAppearsWholeUnderItsNameOnlyWhenCommitted) {
+    QTemporaryDir dir;
+    const Folder folder = Folder::open(dir.path());
+    PartialOutput output;
+    ASSERT_EQ(output.create(folder), status::kOk);
+    QFile writer(output.temporaryPath().display());
+    ASSERT_TRUE(writer.open(QIODevice::WriteOnly));
+    ASSERT_EQ(writer.write("pixels"), 6);
+    writer.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList()) << "nothing visible before the commit";
+    QFile taken(dir.filePath(QStringLiteral("taken.jpg")));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    EXPECT_EQ(output.commit(folder, "taken.jpg"), status::kOutputExists);
+    EXPECT_EQ(output.commit(folder, "out.jpg"), status::kOk);
+    QFile out(dir.filePath(QStringLiteral("out.jpg")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), "pixels");
+    EXPECT_EQ(QFileInfo(taken).size(), 0);
+
+    {
+        PartialOutput dropped;
+        ASSERT_EQ(dropped.create(folder), status::kOk);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({QStringLiteral("out.jpg"), QStringLiteral("taken.jpg")}));
+    EXPECT_EQ(PartialOutput().commit(folder, "x.jpg"), status::kNoImage);
+}
+
+// A source read on a stream of its own from its start; a folder is not read at all.
+TEST(SourceFileTest, ReadsOnAStreamOfItsOwnOnlyARegularFile) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("a.jpg")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write("JFIF"), 4);
+    file.close();
+    EngineStatus opened = status::kEngineFailure;
+    const auto source = SourceFile::open(file.fileName(), opened);
+    ASSERT_EQ(opened, status::kOk);
+    EXPECT_EQ(source->contents(100), "JFIF");
+    const ReadStream stream = openRegularForReading(source->loaderName().c_str());
+    ASSERT_TRUE(stream);
+    char bytes[8] = {};
+    EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, stream.get()), 4u);
+    EXPECT_STREQ(bytes, "JFIF");
+    EXPECT_FALSE(openRegularForReading(QFile::encodeName(dir.path()).constData()));
 }
 
 TEST(OutputFolderTest, JapaneseLocaleGivesDigitsOnly) {
