@@ -1,44 +1,15 @@
 #include "batch/DropListing.h"
 
-#include "files/FileNames.h"
-#include "files/SystemError.h"
+#include "files/FileSystem.h"
 
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
-#include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace quillmorph {
 
 namespace {
-
-enum class Kind { File, Folder, Other };
-
-Kind kindOf(const FilePath& path, unsigned char type) {
-    if (type == DT_REG)
-        return Kind::File;
-    if (type == DT_DIR)
-        return Kind::Folder;
-    struct stat info {};
-    if (type == DT_UNKNOWN) {
-        if (::lstat(path.c_str(), &info) != 0)
-            return Kind::Other;
-        if (S_ISREG(info.st_mode))
-            return Kind::File;
-        if (S_ISDIR(info.st_mode))
-            return Kind::Folder;
-        if (!S_ISLNK(info.st_mode))
-            return Kind::Other;
-    } else if (type != DT_LNK) {
-        return Kind::Other;
-    }
-    // A link counts when it leads to a file; one to a folder might lead back up the tree.
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
-}
 
 // The C locale's collation is byte order, with no numeric mode; file managers there still
 // put "b2" before "b10".
@@ -46,10 +17,6 @@ QLocale collationLocale() {
     const QLocale locale;
     return locale.language() == QLocale::C ? QLocale(QLocale::English) : locale;
 }
-
-struct CloseDir {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 class FolderLister {
 public:
@@ -59,29 +26,17 @@ public:
     }
 
     void list(const FilePath& folder, const QByteArray& relative, QList<BatchItem>& out) {
-        const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
-        if (!dir) {
-            out << BatchItem{folder, relative, true,
-                             statusFromErrno(errno, FileRole::Named, status::kNotAFile)};
+        const FolderEntries entries = listFolder(folder);
+        if (entries.status != status::kOk) {
+            out << BatchItem{folder, relative, true, entries.status};
             return;
         }
         std::vector<Named> files;
         std::vector<Named> folders;
-        while (const dirent* entry = ::readdir(dir.get())) {
-            const QByteArray name(entry->d_name);
-            if (name.startsWith('.'))
-                continue;
-            switch (kindOf(folder.child(name), entry->d_type)) {
-            case Kind::File:
-                files.push_back(named(name));
-                break;
-            case Kind::Folder:
-                folders.push_back(named(name));
-                break;
-            case Kind::Other:
-                break;
-            }
-        }
+        for (const QByteArray& name : entries.files)
+            files.push_back(named(name));
+        for (const QByteArray& name : entries.folders)
+            folders.push_back(named(name));
         for (const Named& file : sorted(std::move(files)))
             out << BatchItem{folder.child(file.name), relative, true, status::kOk};
         for (const Named& sub : sorted(std::move(folders)))

@@ -8,10 +8,10 @@
 #include "engine/KeptExif.h"
 #include "engine/QualityByEye.h"
 #include "files/FileNames.h"
+#include "files/FileSystem.h"
 
 #include <QDateTime>
 #include <new>
-#include <sys/stat.h>
 
 namespace quillmorph {
 
@@ -48,10 +48,10 @@ namespace {
 QByteArray dayOf(const QByteArray& exif, const FilePath& path) {
     if (QByteArray taken = exifDateTaken(exif); !taken.isEmpty())
         return taken;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    const QDateTime changed = modificationTimeOf(path);
+    if (!changed.isValid())
         return {};
-    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec).toString(u"yyyyMMdd").toLatin1();
+    return changed.toString(u"yyyyMMdd").toLatin1();
 }
 
 // LEAD1 into a temporary output, as plan says: at the quality given or chosen by eye, held to

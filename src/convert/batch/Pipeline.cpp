@@ -1,9 +1,9 @@
 #include "batch/Pipeline.h"
 
 #include "batch/ConversionCost.h"
-#include "batch/MachineMemory.h"
 #include "engine/Animation.h"
 #include "engine/ColourTransforms.h"
+#include "system/MachineMemory.h"
 
 #include <QThread>
 #include <algorithm>

@@ -1,25 +1,17 @@
 #include "batch/SizeSummary.h"
 
+#include "files/FileSystem.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 #include <iterator>
-#include <sys/stat.h>
 
 namespace quillmorph {
 
-namespace {
-
-qint64 fileSize(const FilePath& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? qint64(info.st_size) : 0;
-}
-
-} // namespace
-
 void SizeTotals::add(const FilePath& source, const FilePath& output) {
-    sources += fileSize(source);
-    outputs += fileSize(output);
+    sources += fileSizeOf(source);
+    outputs += fileSizeOf(output);
     ++files;
 }
 

@@ -1,12 +1,12 @@
 #include "engine/Butteraugli.h"
 
+#include "system/Allocator.h"
+
 #include <algorithm>
 #include <cmath>
 #include <jxl/butteraugli.h>
 #include <jxl/butteraugli_cxx.h>
-#include <malloc.h>
 #include <memory>
-#include <mutex>
 
 namespace quillmorph {
 
@@ -43,19 +43,6 @@ std::vector<unsigned char> packed(const VImage& rgb8) {
     return {bytes, bytes + size};
 }
 
-// One evaluation allocates and frees some 300 MB of planes. glibc handed blocks that large back
-// to the system at once, and every evaluation faulted its pages in afresh: a fifth of its time
-// went to the kernel. Kept in the heap, they are reused. Each worker's heap keeps at most 160 MB
-// free at its top: with 1 GB, 44 photos at 1280 × 960 peaked at 900 MB instead of 640 (660 now)
-// for 5 % less CPU.
-void keepLargeBlocks() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        mallopt(M_MMAP_THRESHOLD, 32 << 20);
-        mallopt(M_TRIM_THRESHOLD, 160 << 20);
-    });
-}
-
 // libjxl's p-norm distance (the mean of the p-, 2p- and 4p-norms of the map) over the pixels
 // at least margin inside each square × square tile of the map.
 double pNormWithin(const float* map, size_t stride, int width, int height, int square, int margin) {
@@ -88,7 +75,8 @@ double pNormWithin(const float* map, size_t stride, int width, int height, int s
 Butteraugli::Butteraugli(const VImage& reference, int square, int margin)
     : width_(reference.width()), height_(reference.height()), square_(square), margin_(margin),
       reference_(packed(asRgb8(reference))) {
-    keepLargeBlocks();
+    // Some 300 MB of planes an evaluation, reused by the next one (Allocator.h).
+    keepLargeBlocksInHeap();
 }
 
 std::optional<double> Butteraugli::distanceTo(const QByteArray& encoded) const {

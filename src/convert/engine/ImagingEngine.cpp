@@ -1,11 +1,10 @@
 #include "engine/ImagingEngine.h"
 
+#include "system/Allocator.h"
+
 #include <vips/vips.h>
 // vector.h is not self-contained: after vips.h.
 #include <vips/vector.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace quillmorph {
 
@@ -20,15 +19,7 @@ int vipsWarningsOnThisThread() {
 }
 
 bool startImagingEngine(const char* argv0, VectorCode vectorCode) {
-#ifdef __GLIBC__
-    // Every worker thread would get a malloc arena of its own that keeps freed image buffers;
-    // two arenas hold a batch's memory to what it really uses.
-    mallopt(M_ARENA_MAX, 2);
-    // glibc raises its mmap threshold to the largest block freed so far, after which image
-    // buffers of a few MB are carved from the heaps and strand memory between them: a batch's
-    // peak then wandered by 20 % from run to run. A fixed 1 MiB hands them back on free.
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
-#endif
+    tuneAllocatorForImages();
     if (VIPS_INIT(argv0) != 0)
         return false;
     // Damaged files are reported through statuses; vips' own warnings would only be noise, but
@@ -44,13 +35,11 @@ bool startImagingEngine(const char* argv0, VectorCode vectorCode) {
 }
 
 void releaseFreedMemory() {
-#ifdef __GLIBC__
-    // glibc gives back only the free memory at the top of a heap; what a batch freed between
-    // blocks still in use stays resident, and a window open for days then sat on 50 MB more
-    // after one batch than after the one before (docs/reliability.md). Once a batch, not once
-    // a file: between files the pages would only be faulted in again.
-    malloc_trim(0);
-#endif
+    // What a batch freed between blocks still in use would stay resident, and a window open for
+    // days then sat on 50 MB more after one batch than after the one before
+    // (docs/reliability.md). Once a batch, not once a file: between files the pages would only
+    // be faulted in again.
+    returnFreedMemory();
 }
 
 } // namespace quillmorph

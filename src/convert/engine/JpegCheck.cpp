@@ -1,11 +1,9 @@
 #include "engine/JpegCheck.h"
 
+#include "files/SourceFile.h"
+
 #include <csetjmp>
 #include <cstdio>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 // jpeglib.h wants FILE and size_t declared first.
 #include <jerror.h>
 #include <jpeglib.h>
@@ -33,27 +31,6 @@ void onMessage(j_common_ptr cinfo, int level) {
 
 void silently(j_common_ptr) {}
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The file for reading, never waiting for a writer (a name swapped for a pipe): null unless it
-// is a regular file.
-std::unique_ptr<std::FILE, FileCloser> openRegular(const char* name) {
-    const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0)
-        return nullptr;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
-    if (!file)
-        ::close(fd);
-    return file;
-}
-
 // Decodes every row of file into cinfo; false when libjpeg gave up. Nothing that needs
 // destroying may live across the jump: the row comes from libjpeg's own pool.
 bool decodeAll(jpeg_decompress_struct& cinfo, Checker& checker, std::FILE* file) {
@@ -77,7 +54,7 @@ bool decodeAll(jpeg_decompress_struct& cinfo, Checker& checker, std::FILE* file)
 } // namespace
 
 bool jpegEndsBeforeItsLastRow(const char* name) {
-    const auto file = openRegular(name);
+    const ReadStream file = openRegularForReading(name);
     if (!file)
         return false;
     Checker checker;

@@ -1,7 +1,5 @@
 #include "files/FileNames.h"
 
-#include <sys/stat.h>
-
 namespace quillmorph {
 
 QByteArray GetBaseName(const FilePath& path) {
@@ -16,16 +14,6 @@ QByteArray ufnGetFileTitle(const QByteArray& name) {
             return name.left(i);
     }
     return name;
-}
-
-bool nameIsTaken(const FilePath& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-bool isFolder(const FilePath& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 QByteArray freeOutputName(const Folder& folder, const QByteArray& title,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/FilePath.h"
+#include "files/FileSystem.h"
 #include "files/Folder.h"
 
 #include <QByteArray>
@@ -19,11 +20,5 @@ QByteArray ufnGetFileTitle(const QByteArray& name);
 // has taken it already. The chosen path is added to taken.
 QByteArray freeOutputName(const Folder& folder, const QByteArray& title,
                           const QByteArray& extension, QSet<FilePath>& taken);
-
-// True when something, even a dangling link, has this name.
-bool nameIsTaken(const FilePath& path);
-
-// True when path is a folder or a link to one.
-bool isFolder(const FilePath& path);
 
 } // namespace quillmorph

@@ -1,10 +1,9 @@
 #include "files/FilePath.h"
 
+#include "files/FileSystem.h"
+
 #include <QByteArrayList>
-#include <cerrno>
 #include <glib.h>
-#include <unistd.h>
-#include <vector>
 
 namespace quillmorph {
 
@@ -84,12 +83,8 @@ FilePath FilePath::child(const QByteArray& name) const {
 
 FilePath FilePath::absolute() const {
     QByteArray whole = bytes_;
-    if (!whole.startsWith('/')) {
-        std::vector<char> cwd(4096);
-        while (!::getcwd(cwd.data(), cwd.size()) && errno == ERANGE)
-            cwd.resize(cwd.size() * 2);
-        whole = QByteArray(cwd.data()) + '/' + whole;
-    }
+    if (!whole.startsWith('/'))
+        whole = currentFolder() + '/' + whole;
     QByteArrayList kept;
     for (const QByteArray& segment : whole.split('/')) {
         if (segment.isEmpty() || segment == ".")
@@ -107,10 +102,7 @@ FilePath FilePath::absolute() const {
 namespace {
 
 bool isThisMachine(const QByteArray& host) {
-    if (host.isEmpty() || host == "localhost")
-        return true;
-    char name[256] = {};
-    return ::gethostname(name, sizeof name - 1) == 0 && host == name;
+    return host.isEmpty() || host == "localhost" || isThisHostName(host);
 }
 
 } // namespace

@@ -10,6 +10,14 @@ namespace quillmorph {
 // A path as the bytes the file system holds. Names need not be valid UTF-8 (Latin-1 or
 // Shift_JIS names unpacked from old archives), so a path never makes a round trip through
 // QString: it is opened, named and renamed by its bytes, and decoded only to be shown.
+//
+// On Linux the bytes are the name itself, passed to the system as they are. A Windows name is
+// UTF-16 that need not be valid either (an unpaired surrogate is a legal name there), so it is
+// kept as WTF-8 in the same byte string: UTF-8, with each unpaired surrogate written as the
+// three bytes its code point would take. That is lossless both ways and is plain UTF-8 for
+// every valid name, so everything above the system calls (names, extensions, '/' splits,
+// display(), portableText()) works unchanged; only the files room's …Windows.cpp converts, at
+// the call, WTF-8 to UTF-16 and back ('/' and '\' both separators there).
 class FilePath {
 public:
     FilePath() = default;

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "files/FilePath.h"
+#include "files/SystemHandle.h"
 
 #include <QByteArray>
 #include <memory>
 
 namespace quillmorph {
 
-// A folder held open by its descriptor: what is made in it lands in this very folder, whatever
-// its path comes to name meanwhile (renamed, or swapped for a link to somewhere else). Copies
-// share the descriptor, which closes with the last of them. Any thread.
+// A folder held open by the system's handle: what is made in it lands in this very folder,
+// whatever its path comes to name meanwhile (renamed, or swapped for a link to somewhere
+// else). Copies share the handle, which closes with the last of them. Any thread.
 class Folder {
 public:
     // No folder: isOpen() is false.
@@ -18,9 +19,9 @@ public:
     // followed, or a file).
     static Folder open(const FilePath& path);
 
-    bool isOpen() const { return descriptor_ != nullptr; }
-    // The descriptor *at functions take; -1 when not open.
-    int fd() const;
+    bool isOpen() const { return handle_ != nullptr; }
+    // What the system calls that make and name things in it take; null when not open.
+    const SystemHandle* handle() const { return handle_.get(); }
     // Where it was opened: for what is shown and reported.
     const FilePath& path() const { return path_; }
 
@@ -36,10 +37,9 @@ public:
     bool isGone() const;
 
 private:
-    struct Descriptor;
-    Folder(std::shared_ptr<const Descriptor> descriptor, FilePath path);
+    Folder(std::shared_ptr<const SystemHandle> handle, FilePath path);
 
-    std::shared_ptr<const Descriptor> descriptor_;
+    std::shared_ptr<const SystemHandle> handle_;
     FilePath path_;
 };
 

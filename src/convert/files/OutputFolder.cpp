@@ -1,9 +1,6 @@
 #include "files/OutputFolder.h"
 
-#include "files/FileNames.h"
-
-#include <cerrno>
-#include <sys/stat.h>
+#include "files/FileSystem.h"
 
 namespace quillmorph {
 
@@ -28,7 +25,8 @@ bool makeFolders(const FilePath& path) {
     const FilePath above = path.parent();
     if (above != path && !above.isEmpty() && !makeFolders(above))
         return false;
-    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
+    const MadeFolder made = makeFolder(path);
+    return made == MadeFolder::Made || (made == MadeFolder::Exists && isFolder(path));
 }
 
 FilePath createOutputFolder(const FilePath& parent, const QString& name, bool makeParent) {
@@ -38,9 +36,10 @@ FilePath createOutputFolder(const FilePath& parent, const QString& name, bool ma
         FilePath candidate = parent.child(n == 1 ? name : name + QStringLiteral(" (%1)").arg(n));
         if (nameIsTaken(candidate))
             continue;
-        if (::mkdir(candidate.c_str(), 0777) == 0)
+        const MadeFolder made = makeFolder(candidate);
+        if (made == MadeFolder::Made)
             return candidate;
-        if (errno != EEXIST)
+        if (made == MadeFolder::Refused)
             return {}; // not a name clash: the parent refuses new folders
     }
     return {};

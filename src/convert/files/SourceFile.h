@@ -2,24 +2,25 @@
 
 #include "files/EngineStatus.h"
 #include "files/FilePath.h"
+#include "files/SystemHandle.h"
 
 #include <QByteArray>
+#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace quillmorph {
 
 // A source file opened once, for reading, without waiting for a writer, and checked to be a
-// regular file that holds something. Loaders reach it by the name of its descriptor
-// (/proc/self/fd/N), so every later read (a loader that reopens to shrink on load, a decode
-// again) comes from the very file checked: a path swapped meanwhile for a pipe or another file
-// changes nothing, and none can block. The descriptor is closed with the last owner.
+// regular file that holds something. Loaders reach it by a name the system gives what was
+// opened (on Linux, its descriptor's), so every later read (a loader that reopens to shrink on
+// load, a decode again) comes from the very file checked: a path swapped meanwhile for a pipe
+// or another file changes nothing, and none can block. It is closed with the last owner.
 class SourceFile {
 public:
     // The file at path, or why it cannot be read (status::kOk with a file).
     static std::shared_ptr<const SourceFile> open(const FilePath& path, EngineStatus& status);
 
-    ~SourceFile();
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
 
@@ -29,10 +30,20 @@ public:
     QByteArray contents(qint64 maxBytes) const;
 
 private:
-    explicit SourceFile(int fd);
+    explicit SourceFile(SystemHandle file);
 
-    int fd_;
+    SystemHandle file_;
     std::string name_;
 };
+
+struct StreamCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using ReadStream = std::unique_ptr<std::FILE, StreamCloser>;
+
+// The file name names (a loaderName()) opened for reading from its start on a stream of its
+// own, never waiting for a writer (a name swapped for a pipe); null unless it is a regular
+// file. Any thread.
+ReadStream openRegularForReading(const char* name);
 
 } // namespace quillmorph

@@ -1,37 +1,14 @@
 #include "files/SystemError.h"
 
+#include "files/SystemErrorWordings.h"
+
 #include <QDir>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <iterator>
 
 namespace quillmorph {
 
 namespace {
-
-struct ErrnoStatus {
-    int error;
-    EngineStatus named;     // status::kOk: the fallback
-    EngineStatus newOutput; // status::kOk: the fallback
-};
-
-// In the order a message is searched: where a text names two errors, the first row wins.
-constexpr ErrnoStatus kErrnoStatuses[] = {
-    {ENOSPC, status::kDiskFull, status::kDiskFull},
-    {EDQUOT, status::kDiskFull, status::kDiskFull},
-    {EACCES, status::kAccessDenied, status::kAccessDenied},
-    {EPERM, status::kAccessDenied, status::kAccessDenied},
-    {EROFS, status::kAccessDenied, status::kAccessDenied},
-    {ENOENT, status::kFileNotFound, status::kFolderMissing},
-    {ENOTDIR, status::kOk, status::kFolderMissing},
-    {EISDIR, status::kNotAFile, status::kOk},
-    {ENOMEM, status::kOutOfMemory, status::kOutOfMemory},
-    {ENAMETOOLONG, status::kNameTooLong, status::kNameTooLong},
-    // A limit of the process or the system, whichever file meets it: not the file's fault.
-    {ENFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
-    {EMFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
-};
 
 // How the libraries under libvips say an allocation failed (libvips, libjpeg, libpng, libtiff,
 // libheif, libwebp, ImageMagick, cairo, C++), lower case. A thread libvips cannot start (GLib's
@@ -48,11 +25,9 @@ constexpr const char* kOutOfMemoryWordings[] = {
 // -1", after the saver's own "write error" with the system's error; disc images are also opened
 // by name in the temporary folder.
 constexpr const char* kDiscImageWriters[] = {"wbuffer_write: ", "vips__write: "};
-constexpr int kTemporaryFolderErrors[] = {ENOSPC, EDQUOT, EFBIG};
 
-// True when a line of text starting with writer names error on it or the line after.
-bool writerMetError(const QString& text, const char* writer, int error) {
-    const QString wording = QString::fromLocal8Bit(std::strerror(error));
+// True when a line of text starting with writer has wording on it or on the line after.
+bool writerMetError(const QString& text, const char* writer, const QString& wording) {
     for (qsizetype at = text.indexOf(QLatin1String(writer)); at >= 0;
          at = text.indexOf(QLatin1String(writer), at + 1)) {
         if (at > 0 && text[at - 1] != QLatin1Char('\n'))
@@ -65,29 +40,18 @@ bool writerMetError(const QString& text, const char* writer, int error) {
     return false;
 }
 
-EngineStatus orFallback(EngineStatus status, EngineStatus fallback) {
-    return status != status::kOk ? status : fallback;
-}
-
 } // namespace
-
-EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback) {
-    for (const ErrnoStatus& row : kErrnoStatuses) {
-        if (row.error == error)
-            return orFallback(role == FileRole::Named ? row.named : row.newOutput, fallback);
-    }
-    return fallback;
-}
 
 bool isTemporaryWriteFailure(const QString& text, const QString& temporaryFolder) {
     const QString folder = QDir::cleanPath(temporaryFolder);
     if (!folder.isEmpty() &&
         text.contains(QStringLiteral("unable to write to \"") + folder + QLatin1Char('/')))
         return true;
+    const QStringList wordings = temporaryFolderFullWordings();
     return std::any_of(
         std::begin(kDiscImageWriters), std::end(kDiscImageWriters), [&](const char* writer) {
-            return std::any_of(std::begin(kTemporaryFolderErrors), std::end(kTemporaryFolderErrors),
-                               [&](int e) { return writerMetError(text, writer, e); });
+            return std::any_of(wordings.begin(), wordings.end(),
+                               [&](const QString& w) { return writerMetError(text, writer, w); });
         });
 }
 
@@ -100,15 +64,6 @@ EngineStatus statusFromLibraryMessage(const QString& text, EngineStatus fallback
             return status::kOutOfMemory;
     }
     return statusFromSystemMessage(text, fallback);
-}
-
-EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback) {
-    for (const ErrnoStatus& row : kErrnoStatuses) {
-        if (row.named != status::kOk &&
-            text.contains(QString::fromLocal8Bit(std::strerror(row.error)), Qt::CaseInsensitive))
-            return row.named;
-    }
-    return fallback;
 }
 
 } // namespace quillmorph

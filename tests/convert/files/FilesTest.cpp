@@ -1,12 +1,14 @@
 #include "files/EngineStatus.h"
 #include "files/FileNames.h"
+#include "files/FileSystem.h"
 #include "files/OutputFolder.h"
-#include "files/SystemError.h"
+#include "files/PartialOutput.h"
+#include "files/SourceFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace quillmorph {
@@ -46,65 +48,95 @@ TEST(FileNamesTest, CollidingOutputsGetNumberedNames) {
     EXPECT_EQ(freeOutputName(folder, "b", ".png", fresh), "b (2).png");
 }
 
-TEST(SystemErrorTest, AMissingNameMeansWhatWasBeingDone) {
-    EXPECT_EQ(statusFromErrno(ENOENT, FileRole::Named, status::kWriteFailed), status::kFileNotFound);
-    EXPECT_EQ(statusFromErrno(ENOENT, FileRole::NewOutput, status::kWriteFailed), status::kFolderMissing);
-    EXPECT_EQ(statusFromErrno(ENOTDIR, FileRole::Named, status::kNotAFile), status::kNotAFile);
-    EXPECT_EQ(statusFromErrno(EDQUOT, FileRole::NewOutput, status::kWriteFailed), status::kDiskFull);
-    EXPECT_EQ(statusFromErrno(ENOMEM, FileRole::NewOutput, status::kWriteFailed), status::kOutOfMemory);
-    EXPECT_EQ(statusFromErrno(EMFILE, FileRole::Named, status::kAccessDenied), status::kTooManyOpenFiles);
-    EXPECT_EQ(statusFromErrno(ENFILE, FileRole::NewOutput, status::kWriteFailed), status::kTooManyOpenFiles);
-    EXPECT_EQ(statusFromErrno(ENAMETOOLONG, FileRole::NewOutput, status::kWriteFailed), status::kNameTooLong);
-    EXPECT_EQ(statusFromSystemMessage(QStringLiteral("write: ") + QString::fromLocal8Bit(std::strerror(EROFS)),
-                                      status::kEngineFailure),
-              status::kAccessDenied);
-    EXPECT_EQ(statusFromSystemMessage(QStringLiteral("bad Huffman code"), status::kCorruptData),
-              status::kCorruptData);
+// What a drop reads of a folder: its files, a link to one among them, and its folders; nothing
+// hidden, no link to a folder, no dangling link.
+TEST(FileSystemTest, AFolderListsItsFilesAndFoldersNothingHiddenNorLinkedFolders) {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    for (const char* name : {"a.jpg", ".hidden.jpg", "sub/b.png"}) {
+        ASSERT_TRUE(root.mkpath(QFileInfo(root.filePath(QString::fromUtf8(name))).path()));
+        QFile file(root.filePath(QString::fromUtf8(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(root.mkdir(QStringLiteral(".hidden")));
+    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("a.jpg")), root.filePath(QStringLiteral("link.jpg"))));
+    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("sub")), root.filePath(QStringLiteral("up"))));
+    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("gone.jpg")), root.filePath(QStringLiteral("dangling.jpg"))));
+
+    FolderEntries entries = listFolder(dir.path());
+    EXPECT_EQ(entries.status, status::kOk);
+    std::sort(entries.files.begin(), entries.files.end());
+    EXPECT_EQ(entries.files, QByteArrayList({"a.jpg", "link.jpg"}));
+    EXPECT_EQ(entries.folders, QByteArrayList({"sub"}));
+    EXPECT_EQ(listFolder(root.filePath(QStringLiteral("missing"))).status, status::kFileNotFound);
+    EXPECT_EQ(listFolder(root.filePath(QStringLiteral("a.jpg"))).status, status::kNotAFile);
 }
 
-// The same cause, whichever library meets it first, as each words it.
-TEST(SystemErrorTest, LibrariesMessagesOfTheSameCauseGiveOneStatus) {
-    const struct {
-        const char* text;
-        EngineStatus status;
-    } messages[] = {
-        {"VipsJpeg: Insufficient memory (case 4)", status::kOutOfMemory},
-        {"out of memory --- size == 1525MB", status::kOutOfMemory},
-        {"pngload: Insufficient memory for save_buffer", status::kOutOfMemory},
-        {"tiff2vips: Cannot allocate decompression stream", status::kOutOfMemory},
-        {"heifload: Memory allocation error: Cannot allocate image memory.", status::kOutOfMemory},
-        {"magickload: PixelCacheAllocationFailed `x.bmp'", status::kOutOfMemory},
-        {"jxlsave: std::bad_alloc", status::kOutOfMemory},
-        {"vips_g_thread_new: unable to create thread", status::kOutOfMemory},
-        {"GLib: Error creating thread: Resource temporarily unavailable", status::kOutOfMemory},
-        {"vips2webp: picture memory error", status::kOutOfMemory}, // libwebp's picture
-        {"VipsJpeg: Premature end of input file", status::kCorruptData},
-    };
-    for (const auto& m : messages)
-        EXPECT_EQ(statusFromLibraryMessage(QString::fromUtf8(m.text), status::kCorruptData), m.status) << m.text;
-    // libvips' own disc images, unpacked into the temporary folder, are the picture's: too large.
-    // An output's saver fails through the same disc sink, but the system's words are its own.
-    const auto unixError = [](int error) { return QStringLiteral("\nunix error: ") + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('\n'); };
-    for (const int error : {ENOSPC, EDQUOT, EFBIG}) {
-        EXPECT_EQ(statusFromLibraryMessage(QStringLiteral("wbuffer_write: write failed") + unixError(error), status::kCorruptData),
-                  status::kImageTooLarge) << error;
-        EXPECT_EQ(statusFromLibraryMessage(QStringLiteral("vips__write: write failed") + unixError(error), status::kCorruptData),
-                  status::kImageTooLarge) << error;
+TEST(FileSystemTest, SizeAndModificationTimeOfAFileToTheSecond) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write("12345"), 5);
+    ASSERT_TRUE(file.flush()); // else closing writes, and the time is now
+    const QDateTime changed(QDate(2019, 5, 4), QTime(10, 20, 30, 700));
+    ASSERT_TRUE(file.setFileTime(changed, QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(fileSizeOf(path), 5);
+    EXPECT_EQ(modificationTimeOf(path), QDateTime(QDate(2019, 5, 4), QTime(10, 20, 30)));
+    EXPECT_EQ(fileSizeOf(dir.filePath(QStringLiteral("missing"))), 0);
+    EXPECT_FALSE(modificationTimeOf(dir.filePath(QStringLiteral("missing"))).isValid());
+}
+
+// Written through the name it gives, invisible in the folder until committed, never over a name
+// taken meanwhile, and gone without a trace when dropped.
+TEST(PartialOutputTest, AnOutputAppearsWholeUnderItsNameOnlyWhenCommitted) {
+    QTemporaryDir dir;
+    const Folder folder = Folder::open(dir.path());
+    PartialOutput output;
+    ASSERT_EQ(output.create(folder), status::kOk);
+    QFile writer(output.temporaryPath().display());
+    ASSERT_TRUE(writer.open(QIODevice::WriteOnly));
+    ASSERT_EQ(writer.write("pixels"), 6);
+    writer.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList()) << "nothing visible before the commit";
+    QFile taken(dir.filePath(QStringLiteral("taken.jpg")));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    EXPECT_EQ(output.commit(folder, "taken.jpg"), status::kOutputExists);
+    EXPECT_EQ(output.commit(folder, "out.jpg"), status::kOk);
+    QFile out(dir.filePath(QStringLiteral("out.jpg")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), "pixels");
+    EXPECT_EQ(QFileInfo(taken).size(), 0);
+
+    {
+        PartialOutput dropped;
+        ASSERT_EQ(dropped.create(folder), status::kOk);
     }
-    const QString saverFailed = QStringLiteral("/out/x.png: write error") + unixError(ENOSPC) +
-                                QStringLiteral("wbuffer_write: write failed") + unixError(-1) +
-                                QStringLiteral("vips2png: unable to write to target /out/x.png\n");
-    EXPECT_EQ(statusFromLibraryMessage(saverFailed, status::kCorruptData), status::kDiskFull);
-    const QString unmade = QStringLiteral("VipsImage: unable to write to \"") + QDir::tempPath() +
-                           QStringLiteral("/vips-0-1.v\"") + unixError(ENOENT);
-    EXPECT_EQ(statusFromLibraryMessage(unmade, status::kCorruptData), status::kImageTooLarge);
-    EXPECT_TRUE(isTemporaryWriteFailure(QStringLiteral("VipsImage: unable to write to \"/t/q/vips-0-1.v\"") + unixError(EACCES), QStringLiteral("/t/q/")));
-    EXPECT_FALSE(isTemporaryWriteFailure(QStringLiteral("VipsImage: unable to write to \"/t/qq/vips-0-1.v\"") + unixError(EACCES), QStringLiteral("/t/q")));
-    // The system's own words, in the language of the desktop.
-    for (const int error : {EMFILE, ENFILE}) {
-        const QString text = QStringLiteral("unable to open \"/p/x.jpg\": ") + QString::fromLocal8Bit(std::strerror(error));
-        EXPECT_EQ(statusFromLibraryMessage(text, status::kCorruptData), status::kTooManyOpenFiles) << error;
-    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({QStringLiteral("out.jpg"), QStringLiteral("taken.jpg")}));
+    EXPECT_EQ(PartialOutput().commit(folder, "x.jpg"), status::kNoImage);
+}
+
+// A source read on a stream of its own from its start; a folder is not read at all.
+TEST(SourceFileTest, ReadsOnAStreamOfItsOwnOnlyARegularFile) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("a.jpg")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write("JFIF"), 4);
+    file.close();
+    EngineStatus opened = status::kEngineFailure;
+    const auto source = SourceFile::open(file.fileName(), opened);
+    ASSERT_EQ(opened, status::kOk);
+    EXPECT_EQ(source->contents(100), "JFIF");
+    const ReadStream stream = openRegularForReading(source->loaderName().c_str());
+    ASSERT_TRUE(stream);
+    char bytes[8] = {};
+    EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, stream.get()), 4u);
+    EXPECT_STREQ(bytes, "JFIF");
+    EXPECT_FALSE(openRegularForReading(QFile::encodeName(dir.path()).constData()));
 }
 
 TEST(OutputFolderTest, JapaneseLocaleGivesDigitsOnly) {

@@ -6,10 +6,11 @@
 
 namespace quillmorph {
 
-// How much memory this process can still be given, from the three places that limit it: the
-// machine's available memory, the address space the process may map (ulimit -v) and the
-// memory limit of its control group (a container, a systemd unit). Each part returns infinity
-// when it sets no limit. Any thread.
+// The parts of memoryLeftForThisProcess (MachineMemory.h) on Linux, as functions of the texts
+// and limits they read: the machine's available memory, the address space the process may map
+// (ulimit -v) and the memory limit of its control group (a container, a systemd unit). Each
+// part returns infinity when it sets no limit. Any thread. Only MachineMemoryPosix.cpp and its
+// test include this.
 
 // MemAvailable of meminfo (/proc/meminfo's text), in bytes; infinity when it is not there.
 double availableMemoryBytes(const QByteArray& meminfo);
@@ -30,12 +31,5 @@ double addressSpaceForThreadsBytes(rlim_t stackLimit, int cores, const QByteArra
 // the page cache it can drop. cgroups is /proc/self/cgroup's text; root is where the groups
 // are mounted (/sys/fs/cgroup, v1 controllers in folders of their names).
 double cgroupMemoryLeftBytes(const QByteArray& cgroups, const QString& root);
-
-// The least of the three for this process now; 0 when none of them is known.
-double memoryLeftForThisProcess();
-
-// The bytes this process may still write into the temporary folder (TMPDIR, else /tmp), where
-// libvips unpacks what it cannot stream; 0 when not known.
-double temporaryFolderSpaceLeft();
 
 } // namespace quillmorph

@@ -1,8 +1,8 @@
-#include "batch/MachineMemory.h"
+#include "system/MachineMemoryPosix.h"
+#include "system/MachineMemory.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStorageInfo>
 #include <QThread>
 #include <algorithm>
 #include <limits>
@@ -133,11 +133,6 @@ double memoryLeftForThisProcess() {
          cgroupMemoryLeftBytes(contentsOf(QStringLiteral("/proc/self/cgroup")),
                                QStringLiteral("/sys/fs/cgroup"))});
     return least == kNoLimit ? 0.0 : least;
-}
-
-double temporaryFolderSpaceLeft() {
-    const QStorageInfo storage(QDir::tempPath());
-    return storage.isValid() ? double(std::max<qint64>(0, storage.bytesAvailable())) : 0.0;
 }
 
 } // namespace quillmorph

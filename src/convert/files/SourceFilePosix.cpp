@@ -1,6 +1,7 @@
 #include "files/SourceFile.h"
 
 #include "files/SystemError.h"
+#include "files/SystemHandlePosix.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -34,7 +35,7 @@ std::shared_ptr<const SourceFile> SourceFile::open(const FilePath& path, EngineS
         status = statusFromErrno(errno, FileRole::Named, status::kAccessDenied);
         return nullptr;
     }
-    std::shared_ptr<const SourceFile> file(new SourceFile(fd));
+    std::shared_ptr<const SourceFile> file(new SourceFile(SystemHandle(fd)));
     // What was opened is what counts.
     status = ::fstat(fd, &info) == 0
                  ? statusOf(info)
@@ -42,20 +43,18 @@ std::shared_ptr<const SourceFile> SourceFile::open(const FilePath& path, EngineS
     return status == status::kOk ? file : nullptr;
 }
 
-SourceFile::SourceFile(int fd) : fd_(fd), name_("/proc/self/fd/" + std::to_string(fd)) {}
-
-SourceFile::~SourceFile() {
-    ::close(fd_);
-}
+SourceFile::SourceFile(SystemHandle file)
+    : file_(std::move(file)), name_("/proc/self/fd/" + std::to_string(fdOf(file_))) {}
 
 QByteArray SourceFile::contents(qint64 maxBytes) const {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0 || info.st_size > maxBytes)
+    if (::fstat(fdOf(file_), &info) != 0 || info.st_size > maxBytes)
         return {};
     QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t got = ::pread(fd_, bytes.data() + done, size_t(bytes.size() - done), done);
+        const ssize_t got =
+            ::pread(fdOf(file_), bytes.data() + done, size_t(bytes.size() - done), done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -64,6 +63,21 @@ QByteArray SourceFile::contents(qint64 maxBytes) const {
     }
     bytes.truncate(done);
     return bytes;
+}
+
+ReadStream openRegularForReading(const char* name) {
+    const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0)
+        return nullptr;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    ReadStream file(::fdopen(fd, "rb"));
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 } // namespace quillmorph
