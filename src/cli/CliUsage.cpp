@@ -52,13 +52,21 @@ int columns(QStringView text) {
     return width;
 }
 
-// English breaks only at spaces ("{name}_{w}x{h}" stays whole); Japanese, which has none,
-// wherever Unicode's line breaking allows next to a wide character.
-bool breaksAt(const QString& text, qsizetype pos) {
+// English breaks only at spaces ("{name}_{w}x{h}" stays whole, and so does a Japanese label such
+// as メール用 within it); Japanese, which has none, wherever Unicode's line breaking allows next
+// to a wide character. A text is Japanese when most of its columns are wide.
+bool breaksAt(const QString& text, qsizetype pos, bool japanese) {
     if (pos <= 0 || pos >= text.size())
         return pos > 0;
-    return text.at(pos - 1).isSpace() || isWide(text.at(pos - 1).unicode()) ||
-           isWide(text.at(pos).unicode());
+    return text.at(pos - 1).isSpace() ||
+           (japanese && (isWide(text.at(pos - 1).unicode()) || isWide(text.at(pos).unicode())));
+}
+
+bool isMostlyWide(QStringView text) {
+    int wide = 0;
+    for (const char32_t c : text.toUcs4())
+        wide += isWide(c) ? 2 : 0;
+    return 2 * wide > columns(text);
 }
 
 QString trimmedEnd(QString line) {
@@ -95,8 +103,9 @@ QStringList wrappedLines(const QString& text, int width) {
     QString line;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
     qsizetype start = 0;
+    const bool japanese = isMostlyWide(text);
     for (qsizetype pos = finder.toNextBoundary(); pos > 0; pos = finder.toNextBoundary()) {
-        if (!breaksAt(text, pos))
+        if (!breaksAt(text, pos, japanese))
             continue;
         const QString piece = text.mid(start, pos - start);
         start = pos;

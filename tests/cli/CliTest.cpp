@@ -704,6 +704,9 @@ TEST(CliUsageTest, LinesBreakWhereTheLanguageAllows) {
     EXPECT_EQ(wrappedLines(QStringLiteral("元の画像、大きさ"), 8),
               (QStringList{QStringLiteral("元の画"), QStringLiteral("像、大き"),
                            QStringLiteral("さ")}));
+    EXPECT_EQ(wrappedLines(QStringLiteral("such as メール用, or one"), 12),
+              (QStringList{QStringLiteral("such as"), QStringLiteral("メール用, or"),
+                           QStringLiteral("one")}));
     EXPECT_EQ(wrappedLines(QString(), 10), QStringList{QString()});
 }
 
