@@ -1,5 +1,6 @@
 #include "LaterCopy.h"
 #include "RunningCopy.h"
+#include "ScopedVariable.h"
 #include "SingleInstance.h"
 #include "TestImages.h"
 #include "WindowTest.h"
@@ -15,26 +16,6 @@
 
 namespace quillmorph::test {
 namespace {
-
-// Sets an environment variable for the life of the object.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const QString& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name)) {
-        qputenv(name, QFile::encodeName(value));
-    }
-    ~ScopedVariable() {
-        if (had_)
-            qputenv(name_, saved_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray saved_;
-};
 
 class StartUp : public WindowTest {
 protected:

@@ -1,4 +1,5 @@
 #include "FileManagerActions.h"
+#include "ScopedVariable.h"
 #include "TestImages.h"
 #include "ThunarActions.h"
 
@@ -152,9 +153,7 @@ TEST(ThunarActionsTest, WritesTheFileOnlyWhenItChangesAndNeverOverABrokenOne) {
 TEST(ThunarActionsTest, TheFileManagersActionsGoIntoTheUsersThunarFileAndSaySo) {
     QTemporaryDir config;
     ASSERT_TRUE(config.isValid());
-    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const test::ScopedVariable configHome("XDG_CONFIG_HOME", config.path());
     const QString path = config.filePath(QStringLiteral("Thunar/uca.xml"));
 
     const FileManagerChange added = changeFileManagerActions(true, kMenu);
@@ -178,11 +177,6 @@ TEST(ThunarActionsTest, TheFileManagersActionsGoIntoTheUsersThunarFileAndSaySo) 
     EXPECT_EQ(refused.done, QString());
     EXPECT_TRUE(refused.fault.contains(path)) << refused.fault.toStdString();
     EXPECT_EQ(readBytes(path), "<actions><action>");
-
-    if (hadConfig)
-        qputenv("XDG_CONFIG_HOME", savedConfig);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "frontend/Places.h"
 
+#include "ScopedVariable.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -22,10 +24,8 @@ TEST(PlacesPosixTest, WindirDecidesWhereTheFileLives) {
 TEST(PlacesPosixTest, TheDesktopIsTheOneTheAccountNames) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const QByteArray savedHome = qgetenv("HOME");
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    const test::ScopedVariable homeVariable("HOME", home.path());
+    const test::ScopedVariable config("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")));
     EXPECT_EQ(places::desktopFolder(), home.filePath(QStringLiteral("Desktop")));
     ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral(".config"))));
     QFile dirs(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
@@ -33,10 +33,6 @@ TEST(PlacesPosixTest, TheDesktopIsTheOneTheAccountNames) {
     dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     dirs.close();
     EXPECT_EQ(places::desktopFolder(), home.filePath(QStringLiteral("Schreibtisch")));
-    qputenv("HOME", savedHome);
-    qputenv("XDG_CONFIG_HOME", savedConfig);
-    if (savedConfig.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace
