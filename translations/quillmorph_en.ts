@@ -195,6 +195,13 @@
     </message>
 </context>
 <context>
+    <name>Places</name>
+    <message>
+        <source>設定ファイル %1 のあるフォルダーには書き込めないため、設定は %2 に保存します。</source>
+        <translation>The folder of the settings file %1 cannot be written; your choices are saved in %2.</translation>
+    </message>
+</context>
+<context>
     <name>Presets</name>
     <message>
         <source>メール用</source>

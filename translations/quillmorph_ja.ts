@@ -190,6 +190,13 @@
     </message>
 </context>
 <context>
+    <name>Places</name>
+    <message>
+        <source>設定ファイル %1 のあるフォルダーには書き込めないため、設定は %2 に保存します。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Presets</name>
     <message>
         <source>メール用</source>

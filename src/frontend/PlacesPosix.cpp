@@ -5,6 +5,11 @@
 
 namespace quillmorph::places {
 
+SettingsFiles settingsFiles() {
+    const QString path = settingsFilePath();
+    return {path, path, {}};
+}
+
 QString settingsFilePath() {
     const QString windir = qEnvironmentVariable("windir");
     if (!windir.isEmpty())
