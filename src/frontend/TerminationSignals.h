@@ -1,17 +1,18 @@
 #pragma once
 
 #include <QObject>
-
-class QSocketNotifier;
+#include <memory>
 
 namespace quillmorph {
 
 // Turns SIGINT, SIGTERM and SIGHUP into a request to stop, for as long as it lives: the handler
-// only records the signal and wakes a pipe, and the work is done on the owner's thread. A second
+// only records the signal and wakes the owner's thread, where the work is done. A second
 // signal ends the process as if nothing had been handled, so a program stuck in a long file can
 // still be ended. One instance per process at a time; lives on a thread with an event loop when
 // received() is wanted, any thread otherwise.
-// Each system has its own implementation file; the signals named are POSIX's.
+// Each system has its own implementation file. On Windows the console's events stand for the
+// signals: Ctrl+C for SIGINT, Ctrl+Break for SIGBREAK, closing the console, logging off and
+// shutting down for SIGTERM.
 class TerminationSignals : public QObject {
     Q_OBJECT
 
@@ -32,9 +33,9 @@ Q_SIGNALS:
 private:
     void onWake();
 
-    // How the handler wakes this object's thread: a pipe it writes a byte to.
-    int pipe_[2] = {-1, -1};
-    QSocketNotifier* notifier_ = nullptr; // a child
+    // How the handler wakes this object's thread, as the system has it.
+    struct Wake;
+    std::unique_ptr<Wake> wake_;
 };
 
 } // namespace quillmorph

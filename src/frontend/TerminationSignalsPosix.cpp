@@ -34,12 +34,19 @@ void onSignal(int signalNumber) {
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+// A pipe the handler writes a byte to.
+struct TerminationSignals::Wake {
+    int pipe[2] = {-1, -1};
+    QSocketNotifier* notifier = nullptr; // a child of the object
+};
+
+TerminationSignals::TerminationSignals(QObject* parent)
+    : QObject(parent), wake_(std::make_unique<Wake>()) {
     caughtSignal = 0;
-    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) == 0) {
-        wakeFd = pipe_[1];
-        notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::onWake);
+    if (::pipe2(wake_->pipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        wakeFd = wake_->pipe[1];
+        wake_->notifier = new QSocketNotifier(wake_->pipe[0], QSocketNotifier::Read, this);
+        connect(wake_->notifier, &QSocketNotifier::activated, this, &TerminationSignals::onWake);
     }
     struct sigaction action {};
     action.sa_handler = onSignal;
@@ -54,8 +61,8 @@ TerminationSignals::~TerminationSignals() {
     for (std::size_t i = 0; i < kSignals.size(); ++i)
         ::sigaction(kSignals[i], &previous[i], nullptr);
     wakeFd = -1;
-    delete notifier_;
-    for (const int fd : pipe_) {
+    delete wake_->notifier;
+    for (const int fd : wake_->pipe) {
         if (fd >= 0)
             ::close(fd);
     }
@@ -67,7 +74,7 @@ int TerminationSignals::caught() {
 
 void TerminationSignals::onWake() {
     char bytes[16];
-    while (::read(pipe_[0], bytes, sizeof bytes) > 0) {
+    while (::read(wake_->pipe[0], bytes, sizeof bytes) > 0) {
     }
     if (const int signalNumber = caught(); signalNumber != 0)
         Q_EMIT received(signalNumber);
