@@ -6,7 +6,6 @@
 #include "frontend/ThisProcess.h"
 
 #include <QCoreApplication>
-#include <cstdio>
 
 namespace quillmorph {
 
@@ -60,23 +59,20 @@ bool ConsoleSink::cancelRequested() const {
 void ConsoleSink::clearProgress() {
     if (!progressShown_)
         return;
-    err_ << "\r\033[K" << Qt::flush;
+    err_.text() << "\r\033[K" << Qt::flush;
     progressShown_ = false;
 }
 
 void ConsoleSink::printProblem(const QString& text) {
     clearProgress();
-    err_ << text << Qt::endl;
+    err_.text() << text << Qt::endl;
     drawProgress();
 }
 
 void ConsoleSink::printPath(const FilePath& path) {
     // A name goes out as the bytes it has, so that a script can open what it reads; only
     // control characters are escaped, which would split its line or drive the terminal.
-    const QByteArray bytes = path.printable();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    out_.writeBytes(path.printable() + '\n');
 }
 
 void ConsoleSink::drawProgress() {
@@ -87,7 +83,7 @@ void ConsoleSink::drawProgress() {
     QString name = current_;
     if (name.size() > kNameColumns)
         name = QStringLiteral("…") + name.right(kNameColumns - 1);
-    err_ << "\r\033[K" << index_ << '/' << count_ << "  " << name << "  "
+    err_.text() << "\r\033[K" << index_ << '/' << count_ << "  " << name << "  "
          << QCoreApplication::translate("quillmorph-cli", "%1 files/s")
                 .arg(QString::number(rate, 'f', 1))
          << Qt::flush;

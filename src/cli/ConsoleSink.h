@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Console.h"
 #include "batch/BatchInterfaces.h"
 #include "batch/Messages.h"
 
 #include <QElapsedTimer>
-#include <QTextStream>
 
 namespace quillmorph {
 
@@ -35,7 +35,8 @@ private:
     void drawProgress();
 
     const bool showProgress_;
-    QTextStream err_{stderr};
+    ConsoleStream out_{ConsoleStream::Which::Output};
+    ConsoleStream err_{ConsoleStream::Which::Error};
     QElapsedTimer clock_;
     int done_ = 0;
     int index_ = 0;

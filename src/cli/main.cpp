@@ -1,5 +1,6 @@
 #include "CliOptions.h"
 #include "CliUsage.h"
+#include "Console.h"
 #include "ConsoleSink.h"
 #include "OrcGuard.h"
 #include "batch/ConvertFiles.h"
@@ -16,7 +17,6 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
-#include <cstdio>
 
 using namespace quillmorph;
 
@@ -26,16 +26,17 @@ int main(int argc, char** argv) {
     const PrivateTempFolder tempFolder;
     QCoreApplication::setApplicationName(QStringLiteral("quillmorph"));
     installTranslations(app);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    ConsoleStream standardOutput(ConsoleStream::Which::Output);
+    ConsoleStream standardError(ConsoleStream::Which::Error);
+    QTextStream& out = standardOutput.text();
+    QTextStream& err = standardError.text();
 
     QString error;
     const QString desktop = places::desktopFolder();
-    QByteArrayList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
+    const QByteArrayList arguments = commandLineArguments(argc, argv);
     // What the settings file could not give is said once, on stderr, before anything else.
-    const QString settingsPath = places::settingsFilePath();
+    // Only read here: taking an old file over is left to the window, which saves.
+    const QString settingsPath = places::settingsFiles().readPath;
     QStringList notices;
     if (const QString tooLarge = settingsFileNotice(settingsPath); !tooLarge.isEmpty())
         notices << tooLarge;

@@ -2,6 +2,7 @@
 #include "CliOptionTable.h"
 #include "CliOptions.h"
 #include "CliUsage.h"
+#include "Console.h"
 #include "TestImages.h"
 #include "batch/SizeSummary.h"
 #include "files/PatternFields.h"
@@ -848,6 +849,24 @@ TEST(CliOptionsTest, TheWindowsChoicesReadAsTheirOptions) {
     }
     EXPECT_EQ(conversionOptions(choices).qualityFactor, 128);
     EXPECT_EQ(conversionOptions(choices).sizeLimitBytes, 2048);
+}
+
+// A Windows name reaches FilePath whole: UTF-8 where it is valid, an unpaired surrogate as the
+// three bytes of its code point, where Qt's encoder would write '?'.
+TEST(CliArgumentsTest, WindowsNamesBecomeWtf8) {
+    const std::pair<std::u16string_view, QByteArray> rows[] = {
+        {u"photo.jpg", "photo.jpg"},
+        {u"\u5199\u771f\u2460", "\xe5\x86\x99\xe7\x9c\x9f\xe2\x91\xa0"},
+        {u"\U0001F600", "\xf0\x9f\x98\x80"},
+        {u"a\xd800", "a\xed\xa0\x80"},
+        {u"\xdc00", "\xed\xb0\x80"},
+        {u"\xd800x", "\xed\xa0\x80x"},
+        {u"\xdc00\xd800", "\xed\xb0\x80\xed\xa0\x80"},
+    };
+    for (const auto& [text, bytes] : rows) {
+        const QStringView view(text.data(), qsizetype(text.size()));
+        EXPECT_EQ(toWtf8(view), bytes) << view.toString().toStdString();
+    }
 }
 
 } // namespace
