@@ -1,4 +1,5 @@
 #include "frontend/SettingsPlaces.h"
+#include "options/Language.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,9 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceRow{"VW", "V", "U", false}, PlaceRow{"W", "W", "U", false},
                       PlaceRow{"V", "V", "U", false}, PlaceRow{"", "U", "U", false}));
 
-TEST(SettingsPlacesNoticeTest, NamesBothFiles) {
+TEST(SettingsPlacesNoticeTest, NamesBothFilesInEitherLanguage) {
     EXPECT_EQ(places::chooseSettingsFiles(factsFrom(QStringLiteral("b"))).notice,
               QStringLiteral("設定ファイル B のあるフォルダーには書き込めないため、設定は U に保存します。"));
+    QObject owner; // takes the translation away again
+    installTranslations(owner, {QStringLiteral("en-GB")});
+    EXPECT_EQ(places::chooseSettingsFiles(factsFrom(QStringLiteral("b"))).notice,
+              QStringLiteral("The folder of the settings file B cannot be written; your choices are "
+                             "saved in U."));
 }
 
 class TakeOverTest : public ::testing::Test {
