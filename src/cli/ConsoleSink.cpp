@@ -84,9 +84,9 @@ void ConsoleSink::drawProgress() {
     if (name.size() > kNameColumns)
         name = QStringLiteral("…") + name.right(kNameColumns - 1);
     err_.text() << "\r\033[K" << index_ << '/' << count_ << "  " << name << "  "
-         << QCoreApplication::translate("quillmorph-cli", "%1 files/s")
-                .arg(QString::number(rate, 'f', 1))
-         << Qt::flush;
+                << QCoreApplication::translate("quillmorph-cli", "%1 files/s")
+                       .arg(QString::number(rate, 'f', 1))
+                << Qt::flush;
     progressShown_ = true;
 }
 

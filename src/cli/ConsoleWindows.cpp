@@ -15,7 +15,7 @@ class ConsoleDevice : public QIODevice {
 public:
     explicit ConsoleDevice(ConsoleStream::Which which)
         : handle_(GetStdHandle(which == ConsoleStream::Which::Output ? STD_OUTPUT_HANDLE
-                                                                      : STD_ERROR_HANDLE)) {
+                                                                     : STD_ERROR_HANDLE)) {
         DWORD mode = 0;
         console_ = GetConsoleMode(handle_, &mode) != 0;
         // The progress line rewrites itself with the terminal's escapes.

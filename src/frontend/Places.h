@@ -16,7 +16,8 @@ SettingsFiles settingsFiles();
 
 // The settings file, read and saved: $windir/quillmorph.ini when windir is set, otherwise
 // quillmorph/quillmorph.ini in the user's configuration folder. On Windows the file
-// settingsFiles() saves to, which first takes over the bytes of the file read (takeOverSettingsFile).
+// settingsFiles() saves to, which first takes over the bytes of the file read
+// (takeOverSettingsFile).
 QString settingsFilePath();
 
 // The user's Desktop folder, where the dated folders go unless another folder is chosen.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <windows.h>
+
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -90,14 +91,13 @@ QString virtualStoreCopy(const QString& localAppData, const QString& windowsFold
 
 SettingsFacts settingsFacts(const QString& programFolder) {
     const QString appData = variableOr("APPDATA", knownFolder(FOLDERID_RoamingAppData));
-    const QString localAppData =
-        variableOr("LOCALAPPDATA", knownFolder(FOLDERID_LocalAppData));
+    const QString localAppData = variableOr("LOCALAPPDATA", knownFolder(FOLDERID_LocalAppData));
     const QString windows = variableOr("windir", windowsDirectory());
     SettingsFacts facts;
     facts.besideProgram = candidate(QDir(programFolder).filePath(kFileName));
-    facts.besideProgram.writable =
-        facts.besideProgram.exists && !isReadOnlyFile(facts.besideProgram.path) &&
-        folderTakesFiles(programFolder);
+    facts.besideProgram.writable = facts.besideProgram.exists &&
+                                   !isReadOnlyFile(facts.besideProgram.path) &&
+                                   folderTakesFiles(programFolder);
     facts.userFolder = candidate(QDir(appData).filePath(QStringLiteral("quillmorph/") + kFileName));
     facts.virtualStore = candidate(virtualStoreCopy(localAppData, windows));
     facts.windowsFolder = candidate(QDir(windows).filePath(kFileName));

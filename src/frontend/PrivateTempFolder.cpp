@@ -33,28 +33,36 @@ PrivateTempFolder::PrivateTempFolder() {
     dir_.emplace(folderTemplate());
     if (!dir_->isValid())
         return;
-    if (qEnvironmentVariableIsSet("TMPDIR"))
-        previousTmpdir_ = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(dir_->path()));
+    for (const QByteArray& name : thisProcess::temporaryFolderVariables()) {
+        previous_.append({name, qEnvironmentVariableIsSet(name.constData())
+                                    ? std::optional(qgetenv(name.constData()))
+                                    : std::nullopt});
+        qputenv(name.constData(), QFile::encodeName(dir_->path()));
+    }
 }
 
 PrivateTempFolder::~PrivateTempFolder() {
     if (!isValid())
         return;
-    if (previousTmpdir_)
-        qputenv("TMPDIR", *previousTmpdir_);
-    else
-        qunsetenv("TMPDIR");
+    for (const auto& [name, value] : previous_) {
+        if (value)
+            qputenv(name.constData(), *value);
+        else
+            qunsetenv(name.constData());
+    }
     // QTemporaryDir removes the folder with everything in it as it goes.
 }
 
 QProcessEnvironment PrivateTempFolder::environmentOutside() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QFileInfo folder(environment.value(QStringLiteral("TMPDIR")));
     const QString ours =
         QLatin1String(kPrefix) + QString::number(QCoreApplication::applicationPid()) + u'-';
-    if (folder.fileName().startsWith(ours))
-        environment.insert(QStringLiteral("TMPDIR"), folder.path());
+    for (const QByteArray& name : thisProcess::temporaryFolderVariables()) {
+        const QString variable = QString::fromLatin1(name);
+        const QFileInfo folder(environment.value(variable));
+        if (folder.fileName().startsWith(ours))
+            environment.insert(variable, folder.path());
+    }
     return environment;
 }
 

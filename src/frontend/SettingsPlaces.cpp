@@ -12,7 +12,8 @@ namespace quillmorph::places {
 namespace {
 
 QString shown(const QString& path) {
-    return QString::fromUtf8(FilePath::fromNative(QDir::toNativeSeparators(path).toUtf8()).printable());
+    return QString::fromUtf8(
+        FilePath::fromNative(QDir::toNativeSeparators(path).toUtf8()).printable());
 }
 
 // The file whose values a first start takes, when the user's folder has none yet.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QtGlobal>
 
 class QFileInfo;
@@ -16,5 +17,8 @@ bool ownedByThisUser(const QFileInfo& file);
 
 // True when the standard error stream is a terminal (a person reads it as it comes).
 bool standardErrorIsTerminal();
+
+// The environment variables this process and its libraries take the temporary folder from.
+QByteArrayList temporaryFolderVariables();
 
 } // namespace quillmorph::thisProcess

@@ -19,4 +19,8 @@ bool standardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+QByteArrayList temporaryFolderVariables() {
+    return {QByteArrayLiteral("TMPDIR")};
+}
+
 } // namespace quillmorph::thisProcess

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 #include <windows.h>
+
 #include <aclapi.h>
 
 namespace quillmorph::thisProcess {
@@ -41,8 +42,7 @@ std::vector<BYTE> tokenSid(HANDLE token, TOKEN_INFORMATION_CLASS what) {
 } // namespace
 
 bool processIsGone(qint64 pid) {
-    const Handle process(
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid)));
+    const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid)));
     // No such process; one of another user's session refuses access and so still runs.
     if (!process)
         return GetLastError() == ERROR_INVALID_PARAMETER;
@@ -77,6 +77,11 @@ bool standardErrorIsTerminal() {
     // A console answers for its mode; a file, a pipe and NUL (a character device too) do not.
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+QByteArrayList temporaryFolderVariables() {
+    // GetTempPath, and so Qt, asks TMP first; GLib, and so libvips, asks TEMP.
+    return {QByteArrayLiteral("TMP"), QByteArrayLiteral("TEMP")};
 }
 
 } // namespace quillmorph::thisProcess

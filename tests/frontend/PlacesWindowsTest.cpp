@@ -1,5 +1,5 @@
-#include "frontend/Places.h"
 #include "frontend/PlacesWindows.h"
+#include "frontend/Places.h"
 
 #include "ScopedVariable.h"
 
@@ -43,9 +43,8 @@ TEST_F(PlacesWindowsTest, NamesTheFourPlaces) {
     EXPECT_EQ(facts.userFolder.path, in("Roaming/quillmorph/quillmorph.ini"));
     QString windowsTail = in("Windows");
     windowsTail.remove(0, 2); // the drive
-    EXPECT_EQ(facts.virtualStore.path,
-              in("Local") + QStringLiteral("/VirtualStore") + windowsTail +
-                  QStringLiteral("/quillmorph.ini"));
+    EXPECT_EQ(facts.virtualStore.path, in("Local") + QStringLiteral("/VirtualStore") + windowsTail +
+                                           QStringLiteral("/quillmorph.ini"));
     EXPECT_EQ(facts.windowsFolder.path, in("Windows/quillmorph.ini"));
     EXPECT_FALSE(facts.besideProgram.exists || facts.userFolder.exists ||
                  facts.virtualStore.exists || facts.windowsFolder.exists);
@@ -70,8 +69,8 @@ TEST_F(PlacesWindowsTest, SeesFilesAndAReadOnlyOneBesideTheProgram) {
 
 // The old file in the Windows folder gives its bytes to the user's own, and stays as it was.
 TEST_F(PlacesWindowsTest, TakesTheWindowsFoldersFileOverOnce) {
-    ASSERT_FALSE(QFile::exists(QDir(QCoreApplication::applicationDirPath())
-                                   .filePath(QStringLiteral("quillmorph.ini"))));
+    ASSERT_FALSE(QFile::exists(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillmorph.ini"))));
     const QByteArray old = "[V1.00202]\r\niWidth=640\r\n[Other]\r\nx=\x93\xfa\r\n";
     put(in("Windows/quillmorph.ini"), old);
     const places::SettingsFiles files = places::settingsFiles();

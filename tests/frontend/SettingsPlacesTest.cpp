@@ -13,7 +13,8 @@ using places::SettingsFacts;
 using places::SettingsFiles;
 
 struct PlaceRow {
-    const char* found; // B beside the program (b: read-only), U user's folder, V VirtualStore, W Windows
+    const char*
+        found; // B beside the program (b: read-only), U user's folder, V VirtualStore, W Windows
     const char* read;
     const char* write;
     bool notice;
@@ -23,8 +24,8 @@ class SettingsPlacesTest : public ::testing::TestWithParam<PlaceRow> {};
 
 SettingsFacts factsFrom(const QString& found) {
     SettingsFacts facts;
-    facts.besideProgram = {QStringLiteral("B"), found.contains(QLatin1Char('B')) ||
-                                                    found.contains(QLatin1Char('b')),
+    facts.besideProgram = {QStringLiteral("B"),
+                           found.contains(QLatin1Char('B')) || found.contains(QLatin1Char('b')),
                            found.contains(QLatin1Char('B'))};
     facts.userFolder = {QStringLiteral("U"), found.contains(QLatin1Char('U')), true};
     facts.virtualStore = {QStringLiteral("V"), found.contains(QLatin1Char('V')), true};
@@ -34,7 +35,8 @@ SettingsFacts factsFrom(const QString& found) {
 
 TEST_P(SettingsPlacesTest, FollowsTheOrderOfPlaces) {
     const PlaceRow row = GetParam();
-    const SettingsFiles files = places::chooseSettingsFiles(factsFrom(QString::fromUtf8(row.found)));
+    const SettingsFiles files =
+        places::chooseSettingsFiles(factsFrom(QString::fromUtf8(row.found)));
     EXPECT_EQ(files.readPath, QString::fromUtf8(row.read)) << row.found;
     EXPECT_EQ(files.writePath, QString::fromUtf8(row.write)) << row.found;
     EXPECT_EQ(!files.notice.isEmpty(), row.notice) << row.found;
@@ -50,12 +52,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SettingsPlacesNoticeTest, NamesBothFilesInEitherLanguage) {
     EXPECT_EQ(places::chooseSettingsFiles(factsFrom(QStringLiteral("b"))).notice,
-              QStringLiteral("設定ファイル B のあるフォルダーには書き込めないため、設定は U に保存します。"));
+              QStringLiteral(
+                  "設定ファイル B のあるフォルダーには書き込めないため、設定は U に保存します。"));
     QObject owner; // takes the translation away again
     installTranslations(owner, {QStringLiteral("en-GB")});
-    EXPECT_EQ(places::chooseSettingsFiles(factsFrom(QStringLiteral("b"))).notice,
-              QStringLiteral("The folder of the settings file B cannot be written; your choices are "
-                             "saved in U."));
+    EXPECT_EQ(
+        places::chooseSettingsFiles(factsFrom(QStringLiteral("b"))).notice,
+        QStringLiteral("The folder of the settings file B cannot be written; your choices are "
+                       "saved in U."));
 }
 
 class TakeOverTest : public ::testing::Test {
@@ -87,7 +91,8 @@ TEST_F(TakeOverTest, CopiesEveryByteIntoANewFolderAndLeavesTheOldFile) {
 TEST_F(TakeOverTest, KeepsAFileAlreadyThere) {
     put(path("old.ini"), "[V1.00202]\niWidth=1\n");
     put(path("mine.ini"), "[V1.00202]\niWidth=2\n");
-    EXPECT_EQ(places::takeOverSettingsFile({path("old.ini"), path("mine.ini"), {}}), path("mine.ini"));
+    EXPECT_EQ(places::takeOverSettingsFile({path("old.ini"), path("mine.ini"), {}}),
+              path("mine.ini"));
     EXPECT_EQ(bytesOf(path("mine.ini")), QByteArray("[V1.00202]\niWidth=2\n"));
 }
 

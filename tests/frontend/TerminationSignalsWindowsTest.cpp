@@ -1,5 +1,5 @@
-#include "frontend/TerminationSignals.h"
 #include "frontend/TerminationSignalsWindows.h"
+#include "frontend/TerminationSignals.h"
 
 #include "EventLoop.h"
 
@@ -35,7 +35,8 @@ TEST(TerminationSignalsWindowsTest, CtrlBreakIsReceivedOnTheOwnersThreadAndASeco
     EXPECT_EQ(TerminationSignals::caught(), SIGBREAK);
 }
 
-// Closing the console: the process lives on while the owner finishes, as long as the system lets it.
+// Closing the console: the process lives on while the owner finishes, as long as the system lets
+// it.
 TEST(TerminationSignalsWindowsTest, ClosingWaitsForTheOwnerToGo) {
     auto stop = std::make_unique<TerminationSignals>();
     std::optional<int> received;
