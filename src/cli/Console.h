@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QIODevice>
 #include <QTextStream>
 #include <memory>
@@ -30,14 +29,5 @@ private:
     std::unique_ptr<QIODevice> device_; // what text() writes to, where the system needs one
     QTextStream text_;
 };
-
-// The arguments after the program's name, as the bytes a FilePath keeps: on POSIX argv's own;
-// on Windows the UTF-16 command line as WTF-8 (toWtf8), so that no name is lost. After the
-// QCoreApplication is made.
-QByteArrayList commandLineArguments(int argc, char** argv);
-
-// UTF-16 as WTF-8: UTF-8 for every valid text, and a surrogate without its partner as the three
-// bytes its code point would take, so that a Windows name comes back whole. Any thread.
-QByteArray toWtf8(QStringView text);
 
 } // namespace quillmorph

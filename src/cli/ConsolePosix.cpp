@@ -24,11 +24,4 @@ void ConsoleStream::writeBytes(const QByteArray& bytes) {
     std::fflush(stream);
 }
 
-QByteArrayList commandLineArguments(int argc, char** argv) {
-    QByteArrayList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    return arguments;
-}
-
 } // namespace quillmorph

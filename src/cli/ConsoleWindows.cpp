@@ -1,6 +1,5 @@
 #include "Console.h"
 
-#include <QCoreApplication>
 #include <QStringDecoder>
 #include <optional>
 #include <windows.h>
@@ -90,15 +89,6 @@ ConsoleStream::~ConsoleStream() {
 void ConsoleStream::writeBytes(const QByteArray& bytes) {
     text_.flush();
     device_->write(bytes);
-}
-
-QByteArrayList commandLineArguments(int, char**) {
-    // argv is the command line in the ANSI code page, which has no room for most names.
-    QByteArrayList arguments;
-    const QStringList wide = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < wide.size(); ++i)
-        arguments << toWtf8(wide.at(i));
-    return arguments;
 }
 
 } // namespace quillmorph

@@ -7,6 +7,7 @@
 #include "batch/Messages.h"
 #include "batch/StatusSentences.h"
 #include "engine/ImagingEngine.h"
+#include "frontend/CommandLine.h"
 #include "frontend/Places.h"
 #include "frontend/PrivateTempFolder.h"
 #include "frontend/TerminationSignals.h"

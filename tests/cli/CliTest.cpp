@@ -2,10 +2,10 @@
 #include "CliOptionTable.h"
 #include "CliOptions.h"
 #include "CliUsage.h"
-#include "Console.h"
 #include "TestImages.h"
 #include "batch/SizeSummary.h"
 #include "files/PatternFields.h"
+#include "frontend/CommandLine.h"
 #include "frontend/OptionsFromChoices.h"
 #include "options/Language.h"
 

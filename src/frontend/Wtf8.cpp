@@ -1,4 +1,4 @@
-#include "Console.h"
+#include "frontend/CommandLine.h"
 
 namespace quillmorph {
 

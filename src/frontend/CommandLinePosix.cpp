@@ -1,0 +1,12 @@
+#include "frontend/CommandLine.h"
+
+namespace quillmorph {
+
+QByteArrayList commandLineArguments(int argc, char** argv) {
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    return arguments;
+}
+
+} // namespace quillmorph
