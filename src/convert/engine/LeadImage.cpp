@@ -97,11 +97,7 @@ StepStatus LeadImage::Size(float w, float h) {
             const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
             const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
             image_ = exactSize(
-                normalisedSrgb(thumbnailOf(viaW, VImage::option()
-                                                     ->set("height", viaH)
-                                                     ->set("size", VIPS_SIZE_FORCE)
-                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
-                               transforms_.get()),
+                normalisedSrgb(thumbnailOf(viaW, viaH), transforms_.get()),
                 viaW, viaH);
             if (viaW != tw || viaH != th)
                 image_ = resampled(image_, tw, th);
@@ -153,6 +149,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     exif_ = other.exif_;
     source_ = other.source_;
     svg_ = other.svg_;
+    jxl_ = other.jxl_;
     transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;
