@@ -2,6 +2,7 @@
 
 #include "engine/JxlCodec.h"
 #include "engine/LeadImage.h"
+#include "engine/VipsAbilities.h"
 #include "system/Allocator.h"
 
 #include <algorithm>
@@ -83,7 +84,7 @@ Butteraugli::Butteraugli(const VImage& reference, int square, int margin)
 
 std::optional<double> Butteraugli::distanceTo(const QByteArray& encoded) const {
     // A libvips without JPEG XL's loader has its saver's stand-in (FormatWriters.h) too.
-    if (vips_type_find("VipsOperation", "jxlload_buffer") == 0 && looksLikeJxl(encoded)) {
+    if (!hasVipsOperation("jxlload_buffer") && looksLikeJxl(encoded)) {
         const DecodedJxl jxl = decodedJxl(encoded, double(width_) * height_, kMaxRowBytes);
         if (jxl.tooLarge)
             throw VError("the encoding's size differs from the picture's");

@@ -5,11 +5,11 @@
 #include "engine/JfifTarget.h"
 #include "engine/JxlCodec.h"
 #include "engine/PsdWriter.h"
+#include "engine/VipsAbilities.h"
 
 #include <QByteArray>
 #include <QtEndian>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -44,14 +44,6 @@ QByteArray takeBlob(VipsBlob* blob) {
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
 }
 
-bool hasOperation(const char* name) {
-    return vips_type_find("VipsOperation", name) != 0;
-}
-
-bool vipsAtLeast(int major, int minor, int micro = 0) {
-    const std::array<int, 3> running{vips_version(0), vips_version(1), vips_version(2)};
-    return running >= std::array<int, 3>{major, minor, micro};
-}
 
 // What a saver writes besides the pixels: libvips 8.15 replaced strip with keep, which the
 // savers read first; the image holds no metadata but the EXIF kept, so none or all is said.
@@ -66,7 +58,7 @@ VOption* keeping(VOption* options, bool strip) {
 // ImageMagick writes only to a name or to memory. A libvips without it (the Windows build's)
 // gets the same bytes from writers of ours.
 void encodeWithMagick(const VImage& image, const VTarget& target, const OutputFormat& format) {
-    if (!hasOperation("magicksave_buffer")) {
+    if (!hasVipsOperation("magicksave_buffer")) {
         if (format.code == FormatCode::Bmp)
             writeBmp(image, target);
         else if (format.code == FormatCode::Pct)
@@ -165,7 +157,7 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
         return;
     }
     case Writer::Vips: {
-        if (format.code == FormatCode::Jxl && !hasOperation(targetSaver(format).c_str())) {
+        if (format.code == FormatCode::Jxl && !hasVipsOperation(targetSaver(format).c_str())) {
             writeJxl(image, target, quality);
             return;
         }
@@ -224,9 +216,9 @@ void writeBytes(const FilePath& file, const QByteArray& bytes) {
 bool canWrite(const OutputFormat& format) {
     switch (format.writer) {
     case Writer::Jfif:
-        return hasOperation("jpegsave_target");
+        return hasVipsOperation("jpegsave_target");
     case Writer::Vips:
-        return format.code == FormatCode::Jxl || hasOperation(targetSaver(format).c_str());
+        return format.code == FormatCode::Jxl || hasVipsOperation(targetSaver(format).c_str());
     case Writer::Magick:
     case Writer::Psd:
         return true;

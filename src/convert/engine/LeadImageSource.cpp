@@ -5,6 +5,7 @@
 #include "engine/JpegCheck.h"
 #include "engine/JxlCodec.h"
 #include "engine/LoaderFamily.h"
+#include "engine/VipsAbilities.h"
 #include "files/SourceFile.h"
 #include "files/SystemError.h"
 
@@ -31,9 +32,9 @@ constexpr qint64 kMaxJxlBytes = qint64(1024) * 1024 * 1024;
 // own loader has, so that it is costed alike (LoaderFamily.h).
 constexpr const char* kOwnJxlLoader = "Jxl";
 
-// True when libvips has no JPEG XL loader and the file at name begins as one.
+// True when libvips has no JPEG XL loader (or it is blocked) and the file at name begins as one.
 bool readsAsOwnJxl(const std::string& name) {
-    if (vips_type_find("VipsOperation", "jxlload_source") != 0)
+    if (hasVipsOperation("jxlload_source"))
         return false;
     const ReadStream file = openRegularForReading(name.c_str());
     QByteArray head(12, '\0');
@@ -95,15 +96,13 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     source_ = SourceFile::open(path, openStatus);
     if (!source_)
         return openStatus;
-    const char* loader = vips_foreign_find_load(source_->loaderName().c_str());
+    const char* loader = readsAsOwnJxl(source_->loaderName())
+                             ? kOwnJxlLoader
+                             : vips_foreign_find_load(source_->loaderName().c_str());
     if (!loader) {
         vips_error_clear();
-        if (readsAsOwnJxl(source_->loaderName())) {
-            loader = kOwnJxlLoader;
-        } else {
-            source_.reset();
-            throw NotAnImageError(path);
-        }
+        source_.reset();
+        throw NotAnImageError(path);
     }
     SourceHeader header;
     try {

@@ -2,6 +2,7 @@
 #include "engine/ClassicWriters.h"
 #include "engine/FormatWriters.h"
 #include "engine/JxlCodec.h"
+#include "engine/LeadImage.h"
 #include "engine/OutputFormat.h"
 
 #include <QByteArray>
@@ -217,6 +218,52 @@ TEST(JxlReaderTest, RefusesTooLargeDamagedAndForeignBytes) {
     EXPECT_THROW(decodedJxl(file.left(file.size() / 2), 1e9, 1e9), vips::VError);
     EXPECT_FALSE(looksLikeJxl(QByteArray("\x89PNG\r\n\x1a\n", 8)));
     EXPECT_THROW(decodedJxl(QByteArray("\x89PNG\r\n\x1a\n", 8), 1e9, 1e9), vips::VError);
+}
+
+// A libvips as the Windows build's: without ImageMagick's saver nor JPEG XL.
+class WithoutMagickOrJxlTest : public ::testing::Test {
+protected:
+    void SetUp() override { block(true); }
+    void TearDown() override { block(false); }
+    static void block(bool state) {
+        for (const char* name : {"VipsForeignSaveMagick", "VipsForeignSaveJxl", "VipsForeignLoadJxl"})
+            vips_operation_block_set(name, state);
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(WithoutMagickOrJxlTest, OurWritersAndReaderStandIn) {
+    const VImage picture = busyPicture(61, 9, false);
+    for (const OutputFormat& format : outputFormats())
+        EXPECT_TRUE(canWrite(format)) << format.name;
+    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Bmp), 2), written(writeBmp, picture));
+    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Pct), 2), written(writePict, picture));
+    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Ras), 2),
+              written(writeSunRaster, picture));
+    const QByteArray jxl = encodedAtQuality(picture, *outputFormatFor(FormatCode::Jxl), 90, false);
+    const QString name = dir_.filePath(QStringLiteral("picture.jxl"));
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(jxl), jxl.size());
+    file.close();
+
+    // libvips' own, for what the engine makes of the file.
+    block(false);
+    EXPECT_EQ(jxl, encodedAtQuality(picture, *outputFormatFor(FormatCode::Jxl), 90, false));
+    const std::optional<double> theirDistance = Butteraugli(picture).distanceTo(jxl);
+    LeadImage theirs;
+    ASSERT_EQ(theirs.Load(name), status::kOk);
+    const VImage theirPixels = theirs.rgb8().copy_memory();
+    block(true);
+
+    EXPECT_EQ(Butteraugli(picture).distanceTo(jxl), theirDistance);
+    LeadImage image;
+    ASSERT_EQ(image.Load(name), status::kOk);
+    EXPECT_EQ(image.header().loader, "Jxl");
+    EXPECT_TRUE(samePixels(theirPixels, image.rgb8()));
+    ASSERT_EQ(image.Size(30, 4).status, status::kOk);
+    EXPECT_EQ(image.rgb8().width(), 30);
+    EXPECT_EQ(image.rgb8().height(), 4);
 }
 
 } // namespace
