@@ -119,7 +119,7 @@ void saveWithVips(const VImage& image, const VTarget& target, const OutputFormat
                   const Encoding& how, int quality, bool strip) {
     // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
     // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
-    // no tRNS. No later libvips (8.18 neither) says it mended that, so every one gets it.
+    // no tRNS. 8.18 makes the same bytes with it as without, and names no mend: kept for all.
     const bool fewerColours = how.palette && format.code == FormatCode::Gif;
     const VImage input = how.palette && !fewerColours ? image.bandjoin_const({255}) : image;
     VOption* options = keeping(VImage::option()->set("in", input)->set("target", target), strip);

@@ -193,7 +193,8 @@ DecodedJxl decodedJxl(const QByteArray& bytes, double maxPixels, double maxRowBy
             pixels.num_channels = info.num_color_channels + info.num_extra_channels;
             pixels.data_type = layout.type;
             const double row = double(info.xsize) * pixels.num_channels * layout.sampleBytes;
-            if (info.xsize >= VIPS_MAX_COORD || info.ysize >= VIPS_MAX_COORD ||
+            const double mostSide = VIPS_MAX_COORD;
+            if (info.xsize >= mostSide || info.ysize >= mostSide ||
                 double(info.xsize) * info.ysize > maxPixels || row > maxRowBytes) {
                 out.tooLarge = true;
                 return out;
