@@ -103,26 +103,26 @@ QByteArray pictHeader(int width, int height) {
     putBig16(out, 0x0001); // clip region: the whole frame
     putBig16(out, 0x000a);
     putRect(out, width, height);
-    putBig16(out, 0x009a);    // DirectBitsRect
+    putBig16(out, 0x009a);     // DirectBitsRect
     putBig32(out, 0x000000ff); // base address
     // The field has 15 bits; a wider picture's value wraps, as ImageMagick's does.
     putBig16(out, quint16(0x8000 | ((4 * width) & 0x7fff)));
     putRect(out, width, height);
-    putBig16(out, 0);      // pixmap version
-    putBig16(out, 4);      // packed by component planes
-    putBig32(out, 0);      // packed size
-    putBig32(out, 0);      // horizontal resolution
-    putBig32(out, 0);      // vertical resolution
-    putBig16(out, 16);     // direct pixels
-    putBig16(out, 32);     // bits a pixel
-    putBig16(out, 3);      // components
-    putBig16(out, 8);      // bits a component
-    putBig32(out, 0);      // plane bytes
-    putBig32(out, 0);      // colour table
-    putBig32(out, 0);      // reserved
+    putBig16(out, 0);            // pixmap version
+    putBig16(out, 4);            // packed by component planes
+    putBig32(out, 0);            // packed size
+    putBig32(out, 0);            // horizontal resolution
+    putBig32(out, 0);            // vertical resolution
+    putBig16(out, 16);           // direct pixels
+    putBig16(out, 32);           // bits a pixel
+    putBig16(out, 3);            // components
+    putBig16(out, 8);            // bits a component
+    putBig32(out, 0);            // plane bytes
+    putBig32(out, 0);            // colour table
+    putBig32(out, 0);            // reserved
     putRect(out, width, height); // source
     putRect(out, width, height); // destination
-    putBig16(out, 0x0040); // transfer mode: dither copy
+    putBig16(out, 0x0040);       // transfer mode: dither copy
     return out;
 }
 

@@ -44,9 +44,8 @@ QByteArray takeBlob(VipsBlob* blob) {
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
 }
 
-
 // What a saver writes besides the pixels: libvips 8.15 replaced strip with keep, which the
-// savers read first; the image holds no metadata but the EXIF kept, so none or all is said.
+// savers read first; the image holds no metadata but the EXIF kept, so none or that is kept.
 VOption* keeping(VOption* options, bool strip) {
     if (!vipsAtLeast(8, 15))
         return options->set("strip", strip);

@@ -23,8 +23,8 @@ namespace {
 constexpr int kEffort = 7;
 
 JxlThreadParallelRunnerPtr runner() {
-    JxlThreadParallelRunnerPtr made = JxlThreadParallelRunnerMake(
-        nullptr, size_t(std::max(1, vips_concurrency_get())));
+    JxlThreadParallelRunnerPtr made =
+        JxlThreadParallelRunnerMake(nullptr, size_t(std::max(1, vips_concurrency_get())));
     if (!made)
         throw VError("libjxl could not start its threads");
     return made;
@@ -131,8 +131,7 @@ double jxlDistanceForQuality(int quality) {
 void writeJxl(const VImage& image, const VTarget& target, int quality) {
     const VImage eightBit = asEightBit(image);
     size_t size = 0;
-    const std::unique_ptr<void, decltype(&g_free)> pixels(eightBit.write_to_memory(&size),
-                                                          &g_free);
+    const std::unique_ptr<void, decltype(&g_free)> pixels(eightBit.write_to_memory(&size), &g_free);
     const JxlThreadParallelRunnerPtr threads = runner();
     const JxlEncoderPtr encoder = JxlEncoderMake(nullptr);
     check(!encoder, "JxlEncoderCreate");
@@ -142,8 +141,8 @@ void writeJxl(const VImage& image, const VTarget& target, int quality) {
     describe(encoder.get(), eightBit);
     JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder.get(), nullptr);
     check(!settings ||
-              JxlEncoderFrameSettingsSetOption(settings, JXL_ENC_FRAME_SETTING_DECODING_SPEED,
-                                               0) != JXL_ENC_SUCCESS ||
+              JxlEncoderFrameSettingsSetOption(settings, JXL_ENC_FRAME_SETTING_DECODING_SPEED, 0) !=
+                  JXL_ENC_SUCCESS ||
               JxlEncoderSetFrameDistance(settings, float(jxlDistanceForQuality(quality))) !=
                   JXL_ENC_SUCCESS ||
               JxlEncoderFrameSettingsSetOption(settings, JXL_ENC_FRAME_SETTING_EFFORT, kEffort) !=
@@ -187,8 +186,7 @@ DecodedJxl decodedJxl(const QByteArray& bytes, double maxPixels, double maxRowBy
     for (;;) {
         switch (JxlDecoderProcessInput(dec)) {
         case JXL_DEC_BASIC_INFO: {
-            check(JxlDecoderGetBasicInfo(dec, &info) != JXL_DEC_SUCCESS,
-                  "JxlDecoderGetBasicInfo");
+            check(JxlDecoderGetBasicInfo(dec, &info) != JXL_DEC_SUCCESS, "JxlDecoderGetBasicInfo");
             layout = layoutOf(info);
             pixels.num_channels = info.num_color_channels + info.num_extra_channels;
             pixels.data_type = layout.type;
@@ -203,8 +201,8 @@ DecodedJxl decodedJxl(const QByteArray& bytes, double maxPixels, double maxRowBy
         }
         case JXL_DEC_COLOR_ENCODING: {
             size_t size = 0;
-            check(JxlDecoderGetICCProfileSize(dec, &pixels, JXL_COLOR_PROFILE_TARGET_DATA,
-                                              &size) != JXL_DEC_SUCCESS,
+            check(JxlDecoderGetICCProfileSize(dec, &pixels, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+                      JXL_DEC_SUCCESS,
                   "JxlDecoderGetICCProfileSize");
             icc.resize(size);
             check(JxlDecoderGetColorAsICCProfile(dec, &pixels, JXL_COLOR_PROFILE_TARGET_DATA,

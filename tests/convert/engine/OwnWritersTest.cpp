@@ -29,16 +29,16 @@ VImage busyPicture(int width, int height, bool grey) {
     const VImage x = xy.extract_band(0);
     const VImage y = xy.extract_band(1);
     const auto channel = [&](int a, int b) { return (x * a + y * b).remainder_const({251}); };
-    VImage picture = grey ? channel(37, 11) : VImage::bandjoin({channel(37, 11), channel(5, 53),
-                                                                channel(91, 7)});
+    VImage picture = grey ? channel(37, 11)
+                          : VImage::bandjoin({channel(37, 11), channel(5, 53), channel(91, 7)});
     if (width > 150) {
         picture = picture.copy_memory();
         picture.draw_rect(std::vector<double>(size_t(picture.bands()), 200.0), 20, 0, 140, height,
                           VImage::option()->set("fill", true));
     }
     return picture.cast(VIPS_FORMAT_UCHAR)
-        .copy(VImage::option()->set("interpretation", grey ? VIPS_INTERPRETATION_B_W
-                                                           : VIPS_INTERPRETATION_sRGB));
+        .copy(VImage::option()->set("interpretation",
+                                    grey ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
 VImage threeBands(const VImage& image) {
@@ -57,8 +57,7 @@ bool samePixels(const VImage& a, const VImage& b) {
     return (a3.cast(VIPS_FORMAT_INT) - b3.cast(VIPS_FORMAT_INT)).abs().max() == 0;
 }
 
-template <typename Writer>
-QByteArray written(Writer write, const VImage& picture) {
+template <typename Writer> QByteArray written(Writer write, const VImage& picture) {
     const VTarget target = VTarget::new_to_memory();
     write(picture, target);
     VipsBlob* blob = nullptr;
@@ -80,8 +79,8 @@ VImage decoded(const QByteArray& bytes, VImage (*load)(VipsBlob*, vips::VOption*
 // ImageMagick tells a PICT by its name only.
 VImage magickDecoded(const QByteArray& bytes, FormatCode code) {
     const QTemporaryDir dir;
-    const QString name = dir.filePath(QStringLiteral("file") +
-                                      QLatin1String(outputFormatFor(code)->extension));
+    const QString name =
+        dir.filePath(QStringLiteral("file") + QLatin1String(outputFormatFor(code)->extension));
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return VImage();
@@ -137,18 +136,19 @@ TEST_P(ClassicWriterTest, GivesImageMagicksBytesAndThePicturesPixels) {
 
 INSTANTIATE_TEST_SUITE_P(
     ThreeFormats, ClassicWriterTest,
-    ::testing::Values(ClassicCase{FormatCode::Bmp, writeBmp, 61, 9, false, "f89f33a778cc9a3d"},
-                      ClassicCase{FormatCode::Bmp, writeBmp, 301, 5, true, "92ecd534f66f3fdd"},
-                      ClassicCase{FormatCode::Bmp, writeBmp, 1, 3, false, "d201c3b7a38740d3"},
-                      ClassicCase{FormatCode::Pct, writePict, 61, 9, false, "d2b74b440f3002a1"},
-                      ClassicCase{FormatCode::Pct, writePict, 301, 5, true, "cb229e8e0aa54e9b"},
-                      ClassicCase{FormatCode::Pct, writePict, 67, 4, false, "fd84bcc4f2f7bfbe"},
-                      ClassicCase{FormatCode::Pct, writePict, 66, 4, true, "569e4c1f6e1fb46e"},
-                      ClassicCase{FormatCode::Pct, writePict, 3, 2, false, "43af618d3979a421"},
-                      ClassicCase{FormatCode::Pct, writePict, 2, 3, false, "dbde295b769bb7f7"},
-                      ClassicCase{FormatCode::Ras, writeSunRaster, 61, 9, false, "06d6d949c8d7d86d"},
-                      ClassicCase{FormatCode::Ras, writeSunRaster, 301, 5, true, "1ffedcf1c4e804d7"},
-                      ClassicCase{FormatCode::Ras, writeSunRaster, 1, 3, true, "42883e06eac65edb"}));
+    ::testing::Values(
+        ClassicCase{FormatCode::Bmp, writeBmp, 61, 9, false, "f89f33a778cc9a3d"},
+        ClassicCase{FormatCode::Bmp, writeBmp, 301, 5, true, "92ecd534f66f3fdd"},
+        ClassicCase{FormatCode::Bmp, writeBmp, 1, 3, false, "d201c3b7a38740d3"},
+        ClassicCase{FormatCode::Pct, writePict, 61, 9, false, "d2b74b440f3002a1"},
+        ClassicCase{FormatCode::Pct, writePict, 301, 5, true, "cb229e8e0aa54e9b"},
+        ClassicCase{FormatCode::Pct, writePict, 67, 4, false, "fd84bcc4f2f7bfbe"},
+        ClassicCase{FormatCode::Pct, writePict, 66, 4, true, "569e4c1f6e1fb46e"},
+        ClassicCase{FormatCode::Pct, writePict, 3, 2, false, "43af618d3979a421"},
+        ClassicCase{FormatCode::Pct, writePict, 2, 3, false, "dbde295b769bb7f7"},
+        ClassicCase{FormatCode::Ras, writeSunRaster, 61, 9, false, "06d6d949c8d7d86d"},
+        ClassicCase{FormatCode::Ras, writeSunRaster, 301, 5, true, "1ffedcf1c4e804d7"},
+        ClassicCase{FormatCode::Ras, writeSunRaster, 1, 3, true, "42883e06eac65edb"}));
 
 TEST(ClassicWriterTest, RowsArePaddedAndSizesCounted) {
     const VImage picture = busyPicture(61, 9, false);
@@ -232,8 +232,8 @@ TEST(JxlReaderTest, DecodesAsJxlloadDoes) {
 }
 
 TEST(JxlReaderTest, RefusesTooLargeDamagedAndForeignBytes) {
-    const QByteArray file = encodedAtQuality(busyPicture(67, 41, false),
-                                             *outputFormatFor(FormatCode::Jxl), 90, false);
+    const QByteArray file =
+        encodedAtQuality(busyPicture(67, 41, false), *outputFormatFor(FormatCode::Jxl), 90, false);
     EXPECT_TRUE(decodedJxl(file, 67 * 41 - 1, 1e9).tooLarge);
     EXPECT_TRUE(decodedJxl(file, 1e9, 67 * 3 - 1).tooLarge);
     EXPECT_FALSE(decodedJxl(file, 67 * 41, 67 * 3).tooLarge);
@@ -248,7 +248,8 @@ protected:
     void SetUp() override { block(true); }
     void TearDown() override { block(false); }
     static void block(bool state) {
-        for (const char* name : {"VipsForeignSaveMagick", "VipsForeignSaveJxl", "VipsForeignLoadJxl"})
+        for (const char* name :
+             {"VipsForeignSaveMagick", "VipsForeignSaveJxl", "VipsForeignLoadJxl"})
             vips_operation_block_set(name, state);
     }
     QTemporaryDir dir_;
@@ -258,8 +259,10 @@ TEST_F(WithoutMagickOrJxlTest, OurWritersAndReaderStandIn) {
     const VImage picture = busyPicture(61, 9, false);
     for (const OutputFormat& format : outputFormats())
         EXPECT_TRUE(canWrite(format)) << format.name;
-    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Bmp), 2), written(writeBmp, picture));
-    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Pct), 2), written(writePict, picture));
+    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Bmp), 2),
+              written(writeBmp, picture));
+    EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Pct), 2),
+              written(writePict, picture));
     EXPECT_EQ(encodedImage(picture, *outputFormatFor(FormatCode::Ras), 2),
               written(writeSunRaster, picture));
     const QByteArray jxl = encodedAtQuality(picture, *outputFormatFor(FormatCode::Jxl), 90, false);
