@@ -69,7 +69,7 @@ void describe(JxlEncoder* encoder, const VImage& image) {
 }
 
 void putEncoded(JxlEncoder* encoder, const VTarget& target) {
-    std::vector<uint8_t> buffer(64 * 1024);
+    std::vector<uint8_t> buffer(size_t(64) * 1024);
     JxlEncoderStatus status = JXL_ENC_NEED_MORE_OUTPUT;
     while (status == JXL_ENC_NEED_MORE_OUTPUT) {
         uint8_t* next = buffer.data();
