@@ -37,9 +37,9 @@ bool readsAsOwnJxl(const std::string& name) {
     if (hasVipsOperation("jxlload_source"))
         return false;
     const ReadStream file = openRegularForReading(name.c_str());
-    QByteArray head(12, '\0');
     if (!file)
         return false;
+    QByteArray head(12, '\0');
     head.resize(qsizetype(std::fread(head.data(), 1, size_t(head.size()), file.get())));
     return looksLikeJxl(head);
 }
