@@ -42,7 +42,10 @@ Kind kindOf(const FilePath& path, const WIN32_FIND_DATAW& entry) {
     const DWORD attributes = entry.dwFileAttributes;
     if (attributes & FILE_ATTRIBUTE_DEVICE)
         return Kind::Other;
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    // Only a link or a junction leads elsewhere; other reparse points (OneDrive's) are the
+    // file or folder itself. The tag is in dwReserved0; Wine leaves it 0 for a link.
+    const DWORD tag = entry.dwReserved0;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) || (tag != 0 && !IsReparseTagNameSurrogate(tag)))
         return isFolderAttribute(attributes) ? Kind::Folder : Kind::File;
     // A link or junction to a folder might lead back up the tree: never entered. One to a file
     // counts when it leads to one.

@@ -16,11 +16,16 @@ SystemHandle openFolder(const std::wstring& path) {
         path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    // A junction or a link is never followed: it might lead anywhere.
-    if (!folder.isOpen() || !::GetFileInformationByHandle(handleOf(folder), &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!folder.isOpen() ||
+        !::GetFileInformationByHandleEx(handleOf(folder), FileAttributeTagInfo, &info,
+                                        sizeof info) ||
+        !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    // A junction or a link is never followed: it might lead anywhere. Other reparse points (a
+    // OneDrive folder's) are the folder itself.
+    if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        IsReparseTagNameSurrogate(info.ReparseTag))
         return {};
     return folder;
 }

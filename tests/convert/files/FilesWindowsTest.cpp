@@ -5,10 +5,14 @@
 #include "files/SourceFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstring>
+#include <vector>
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winioctl.h>
 
 namespace quillmorph {
 namespace {
@@ -138,23 +142,60 @@ TEST(FilesWindowsTest, ASourceHeldCannotBeReplacedNorRenamed) {
     EXPECT_EQ(status, status::kFileNotFound);
 }
 
-// A folder link might lead anywhere: never opened, never listed; a held folder stays put.
-TEST(FilesWindowsTest, AFolderLinkIsRefusedAndAHeldFolderCannotBeRenamed) {
+// A junction to target at link, as mklink /J makes one (no privilege needed, unlike a symbolic
+// link); false when the file system makes none.
+bool makeJunction(const std::wstring& link, const std::wstring& target) {
+    if (!::CreateDirectoryW(link.c_str(), nullptr))
+        return false;
+    const HANDLE folder = ::CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // REPARSE_DATA_BUFFER's mount point form: tag, length, reserved, then the substitute name
+    // ("\??\" + target) and the print name, each ended by a zero.
+    const std::wstring names = L"\\??\\" + target + L'\0' + target + L'\0';
+    std::vector<WORD> buffer = {0, 0, 0, 0, 0, WORD((target.size() + 4) * 2),
+                                WORD((target.size() + 5) * 2), WORD(target.size() * 2)};
+    buffer.insert(buffer.end(), names.begin(), names.end());
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(buffer.data(), &tag, sizeof tag);
+    buffer[2] = WORD(buffer.size() * 2 - 8);
+    DWORD returned = 0;
+    const bool made = ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                        DWORD(buffer.size() * 2), nullptr, 0, &returned, nullptr);
+    ::CloseHandle(folder);
+    return made;
+}
+
+// A folder link might lead anywhere: never opened, never listed.
+TEST(FilesWindowsTest, AFolderLinkIsRefused) {
     QTemporaryDir dir;
     const std::wstring real = toWide(FilePath(dir.filePath(QStringLiteral("real"))));
     const std::wstring link = toWide(FilePath(dir.filePath(QStringLiteral("link"))));
     ASSERT_TRUE(::CreateDirectoryW(real.c_str(), nullptr));
-    ASSERT_TRUE(::CreateSymbolicLinkW(link.c_str(), real.c_str(),
-                                      SYMBOLIC_LINK_FLAG_DIRECTORY |
-                                          SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
+    const bool linked = ::CreateSymbolicLinkW(link.c_str(), real.c_str(),
+                                              SYMBOLIC_LINK_FLAG_DIRECTORY |
+                                                  SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+                        nameIsTaken(fromWide(link));
+    if (!linked && !makeJunction(link, real))
+        GTEST_SKIP() << "this file system makes no folder links (Wine's does not)";
     EXPECT_FALSE(Folder::open(fromWide(link)).isOpen());
     EXPECT_FALSE(Folder::open(dir.path()).child("link").isOpen());
     EXPECT_EQ(listFolder(dir.path()).folders, QByteArrayList({"real"}));
-    const Folder held = Folder::open(fromWide(real));
-    ASSERT_TRUE(held.isOpen());
-    const std::wstring renamed = real + L"2";
-    EXPECT_FALSE(::MoveFileExW(real.c_str(), renamed.c_str(), 0));
-    EXPECT_FALSE(held.isGone());
+}
+
+// Held open, the output folder stays where it is: no rename, no removal.
+TEST(FilesWindowsTest, AHeldFolderCannotBeRenamedNorRemoved) {
+    QTemporaryDir dir;
+    const std::wstring path = toWide(FilePath(dir.filePath(QStringLiteral("出力"))));
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
+    {
+        const Folder held = Folder::open(fromWide(path));
+        ASSERT_TRUE(held.isOpen());
+        EXPECT_FALSE(::MoveFileExW(path.c_str(), (path + L"2").c_str(), 0));
+        EXPECT_FALSE(::RemoveDirectoryW(path.c_str()));
+        EXPECT_FALSE(held.isGone());
+        EXPECT_TRUE(held.child("sub").isOpen());
+    }
+    EXPECT_TRUE(::MoveFileExW(path.c_str(), (path + L"2").c_str(), 0));
 }
 
 } // namespace
