@@ -58,6 +58,8 @@ TEST(SystemErrorWindowsTest, TheSystemsWordingsInALibrarysMessage) {
                                        status::kCorruptData),
               status::kImageTooLarge);
     EXPECT_EQ(statusFromSystemMessage(QStringLiteral("bad Huffman code"), status::kCorruptData), status::kCorruptData);
+    EXPECT_TRUE(isTemporaryWriteFailure(QStringLiteral("VipsImage: unable to write to \"C:\\t\\q\\vips-0-1.v\""), QStringLiteral("C:/t/q")));
+    EXPECT_FALSE(isTemporaryWriteFailure(QStringLiteral("VipsImage: unable to write to \"C:\\t\\qq\\vips-0-1.v\""), QStringLiteral("C:/t/q")));
 }
 
 } // namespace
