@@ -16,10 +16,10 @@ namespace {
 
 // What is at path, a link or junction followed to where it leads; nothing when there is none.
 std::optional<BY_HANDLE_FILE_INFORMATION> followedInfo(const FilePath& path) {
-    const SystemHandle file = systemHandle(
-        ::CreateFileW(toWide(path).c_str(), FILE_READ_ATTRIBUTES,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const SystemHandle file =
+        systemHandle(::CreateFileW(toWide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.isOpen() || !::GetFileInformationByHandle(handleOf(file), &info))
         return std::nullopt;
@@ -45,7 +45,8 @@ Kind kindOf(const FilePath& path, const WIN32_FIND_DATAW& entry) {
     // Only a link or a junction leads elsewhere; other reparse points (OneDrive's) are the
     // file or folder itself. The tag is in dwReserved0; Wine leaves it 0 for a link.
     const DWORD tag = entry.dwReserved0;
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) || (tag != 0 && !IsReparseTagNameSurrogate(tag)))
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        (tag != 0 && !IsReparseTagNameSurrogate(tag)))
         return isFolderAttribute(attributes) ? Kind::Folder : Kind::File;
     // A link or junction to a folder might lead back up the tree: never entered. One to a file
     // counts when it leads to one.
@@ -97,8 +98,9 @@ FolderEntries listFolder(const FilePath& folder) {
     FolderEntries entries;
     WIN32_FIND_DATAW entry{};
     const std::wstring pattern = toWide(folder.child(QByteArray("*")));
-    const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE find =
+        ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                           FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // A drive's root has no "." nor "..": nothing found is an empty folder. A file in the
@@ -141,8 +143,8 @@ QByteArray currentFolder() {
 
 bool isThisHostName(const QByteArray& host) {
     // The NetBIOS name and the DNS one both name this machine in a file: URI, in any case.
-    for (const COMPUTER_NAME_FORMAT format : {ComputerNameNetBIOS, ComputerNameDnsHostname,
-                                              ComputerNameDnsFullyQualified}) {
+    for (const COMPUTER_NAME_FORMAT format :
+         {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
         wchar_t name[256] = {};
         DWORD size = DWORD(std::size(name));
         if (::GetComputerNameExW(format, name, &size) &&

@@ -12,10 +12,10 @@ namespace {
 // Held without FILE_SHARE_DELETE, the folder can be neither renamed nor removed, nor swapped
 // for a junction, while it is open; what is made in it may still be.
 SystemHandle openFolder(const std::wstring& path) {
-    SystemHandle folder = systemHandle(::CreateFileW(
-        path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    SystemHandle folder = systemHandle(
+        ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_ATTRIBUTE_TAG_INFO info{};
     if (!folder.isOpen() ||
         !::GetFileInformationByHandleEx(handleOf(folder), FileAttributeTagInfo, &info,

@@ -41,10 +41,10 @@ FilePath PartialOutput::nameOf(const SystemHandle& file) {
 bool PartialOutput::takeTimesOf(const FilePath& source) {
     if (!file_.isOpen())
         return false;
-    const SystemHandle from = systemHandle(
-        ::CreateFileW(toWide(source).c_str(), FILE_READ_ATTRIBUTES,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const SystemHandle from =
+        systemHandle(::CreateFileW(toWide(source).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     FILETIME accessed{};
     FILETIME modified{};
     if (!from.isOpen() || !::GetFileTime(handleOf(from), nullptr, &accessed, &modified))

@@ -42,9 +42,9 @@ std::shared_ptr<const SourceFile> SourceFile::open(const FilePath& path, EngineS
     }
     // Shared for reading only: while it is held, nobody can change, rename, replace or delete
     // the file at this name, so loaders that open it again by name read the very file checked.
-    SystemHandle file = systemHandle(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                   nullptr, OPEN_EXISTING,
-                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    SystemHandle file =
+        systemHandle(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.isOpen()) {
         status = statusFromLastError(FileRole::Named, status::kAccessDenied);
         return nullptr;

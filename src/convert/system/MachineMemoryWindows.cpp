@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <limits>
 #include <windows.h>
-#include <psapi.h>
+
+#include <psapi.h> // after windows.h, whose types it uses
 
 namespace quillmorph {
 
@@ -38,8 +39,8 @@ double jobMemoryLeftBytes(const JobMemoryLimits& limits, double processUsed) {
 JobMemoryLimits jobMemoryLimits() {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
     // No handle: the job this process is in, if any.
-    if (!::QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &info,
-                                     sizeof info, nullptr))
+    if (!::QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &info, sizeof info,
+                                     nullptr))
         return {};
     const DWORD flags = info.BasicLimitInformation.LimitFlags;
     JobMemoryLimits limits;
