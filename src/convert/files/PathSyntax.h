@@ -17,6 +17,10 @@ char separatorFor(const QByteArray& path);
 // "\\server\share\"); 0 for a relative path.
 qsizetype pathRootLength(const QByteArray& path);
 
+// What path is compared by for naming one file: its bytes; on Windows, whose names ignore case,
+// upper-cased.
+QByteArray sameFileKey(const QByteArray& path);
+
 // The path a local file: URI's percent-decoded path names ("/C:/x.jpg" is "C:/x.jpg" on Windows).
 QByteArray pathOfFileUri(const QByteArray& uriPath);
 

@@ -14,6 +14,10 @@ qsizetype pathRootLength(const QByteArray& path) {
     return path.startsWith('/') ? 1 : 0;
 }
 
+QByteArray sameFileKey(const QByteArray& path) {
+    return path;
+}
+
 QByteArray pathOfFileUri(const QByteArray& uriPath) {
     return uriPath;
 }

@@ -1,5 +1,6 @@
 #include "files/PathSyntax.h"
 
+#include <QString>
 #include <algorithm>
 
 namespace quillmorph {
@@ -43,6 +44,11 @@ qsizetype pathRootLength(const QByteArray& path) {
     }
     // "\x": the root of the current drive.
     return !path.isEmpty() && isPathSeparator(path[0]) ? 1 : 0;
+}
+
+QByteArray sameFileKey(const QByteArray& path) {
+    // Only a key: a name that is not valid UTF-8 at worst shares one and is numbered needlessly.
+    return QString::fromUtf8(path).toUpper().toUtf8();
 }
 
 QByteArray pathOfFileUri(const QByteArray& uriPath) {

@@ -1,3 +1,4 @@
+#include "files/FileNames.h"
 #include "files/FilePathWindows.h"
 #include "files/FileSystem.h"
 #include "files/Folder.h"
@@ -60,6 +61,10 @@ TEST(FilePathWindowsTest, DrivesSharesAndBothSeparators) {
     EXPECT_EQ(FilePath::fromNative("C:/a").child(QByteArray("b")), FilePath::fromNative("C:/a/b"));
     EXPECT_EQ(FilePath::fromNative("C:/a\\..\\b/./c").absolute(), FilePath::fromNative("C:/b/c"));
     EXPECT_EQ(FilePath::fromNative("\\\\pc\\share\\..").absolute(), FilePath::fromNative("\\\\pc\\share\\"));
+    QTemporaryDir dir;
+    QSet<FilePath> taken;
+    EXPECT_EQ(freeOutputName(Folder::open(dir.path()), "IMG", ".JPG", taken), "IMG.JPG");
+    EXPECT_EQ(freeOutputName(Folder::open(dir.path()), "img", ".jpg", taken), "img (2).jpg") << "names ignore case";
     EXPECT_EQ(localFilesFromUriList("file:///C:/My%20Pictures/a.jpg\r\n"),
               FilePaths({FilePath::fromNative("C:/My Pictures/a.jpg")}));
 }
