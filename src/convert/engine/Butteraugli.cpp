@@ -1,5 +1,8 @@
 #include "engine/Butteraugli.h"
 
+#include "engine/JxlCodec.h"
+#include "engine/LeadImage.h"
+#include "engine/VipsAbilities.h"
 #include "system/Allocator.h"
 
 #include <algorithm>
@@ -80,6 +83,13 @@ Butteraugli::Butteraugli(const VImage& reference, int square, int margin)
 }
 
 std::optional<double> Butteraugli::distanceTo(const QByteArray& encoded) const {
+    // A libvips without JPEG XL's loader has its saver's stand-in (FormatWriters.h) too.
+    if (!hasVipsOperation("jxlload_buffer") && looksLikeJxl(encoded)) {
+        const DecodedJxl jxl = decodedJxl(encoded, double(width_) * height_, kMaxRowBytes);
+        if (jxl.tooLarge)
+            throw VError("the encoding's size differs from the picture's");
+        return distanceTo(jxl.image);
+    }
     // libvips reads encoded's bytes in place: the picture is used up before they go.
     const VImage decoded =
         VImage::new_from_buffer(encoded.constData(), size_t(encoded.size()), "",

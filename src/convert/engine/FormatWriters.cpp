@@ -1,8 +1,11 @@
 #include "engine/FormatWriters.h"
 
 #include "engine/Animation.h"
+#include "engine/ClassicWriters.h"
 #include "engine/JfifTarget.h"
+#include "engine/JxlCodec.h"
 #include "engine/PsdWriter.h"
+#include "engine/VipsAbilities.h"
 
 #include <QByteArray>
 #include <QtEndian>
@@ -41,10 +44,30 @@ QByteArray takeBlob(VipsBlob* blob) {
     return QByteArray(static_cast<const char*>(data), qsizetype(size));
 }
 
-// ImageMagick writes only to a name or to memory.
-void encodeWithMagick(const VImage& image, const VTarget& target, const char* format) {
+// What a saver writes besides the pixels: libvips 8.15 replaced strip with keep, which the
+// savers read first; the image holds no metadata but the EXIF kept, so none or that is kept.
+VOption* keeping(VOption* options, bool strip) {
+    if (!vipsAtLeast(8, 15))
+        return options->set("strip", strip);
+    constexpr int kKeepNone = 0; // VIPS_FOREIGN_KEEP_NONE, VIPS_FOREIGN_KEEP_EXIF
+    constexpr int kKeepExif = 1;
+    return options->set("keep", strip ? kKeepNone : kKeepExif);
+}
+
+// ImageMagick writes only to a name or to memory. A libvips without it (the Windows build's)
+// gets the same bytes from writers of ours.
+void encodeWithMagick(const VImage& image, const VTarget& target, const OutputFormat& format) {
+    if (!hasVipsOperation("magicksave_buffer")) {
+        if (format.code == FormatCode::Bmp)
+            writeBmp(image, target);
+        else if (format.code == FormatCode::Pct)
+            writePict(image, target);
+        else
+            writeSunRaster(image, target);
+        return;
+    }
     putBytes(target, takeBlob(image.magicksave_buffer(
-                         VImage::option()->set("format", format)->set("strip", true))));
+                         keeping(VImage::option()->set("format", format.saver), true))));
 }
 
 constexpr int kAnimatedGifEffort = 4;
@@ -58,9 +81,9 @@ QByteArray bytesOf(const VTarget& memory) {
     return takeBlob(blob);
 }
 
-// libvips 8.14's webpsave writes an EXIF chunk of its own (orientation, resolution, pixel size)
-// whatever strip says: taken out of the RIFF container, with its flag in VP8X. A container this
-// does not understand is left as the encoder made it.
+// libvips 8.14.0 and 8.14.1's webpsave writes an EXIF chunk of its own (orientation,
+// resolution, pixel size) whatever strip says: taken out of the RIFF container, with its flag
+// in VP8X. A container this does not understand is left as the encoder made it.
 QByteArray withoutExifChunk(const QByteArray& webp) {
     constexpr qsizetype kHeader = 12;
     constexpr qsizetype kChunkHeader = 8;
@@ -95,11 +118,10 @@ void saveWithVips(const VImage& image, const VTarget& target, const OutputFormat
                   const Encoding& how, int quality, bool strip) {
     // libvips 8.14 hands a three-band picture to libimagequant as if it had four bands,
     // which reads past the pixels; an opaque alpha gives it the layout it expects and adds
-    // no tRNS.
+    // no tRNS. 8.18 makes the same bytes with it as without, and names no mend: kept for all.
     const bool fewerColours = how.palette && format.code == FormatCode::Gif;
     const VImage input = how.palette && !fewerColours ? image.bandjoin_const({255}) : image;
-    VOption* options =
-        VImage::option()->set("in", input)->set("target", target)->set("strip", strip);
+    VOption* options = keeping(VImage::option()->set("in", input)->set("target", target), strip);
     if (fewerColours) {
         // The palette's bits are what shrinks a GIF most (18-30 % a bit), from 7 down to 1.
         options->set("bitdepth", std::clamp(1 + (quality - 1) * 7 / 99, 1, 7));
@@ -130,12 +152,16 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
     switch (format.writer) {
     case Writer::Jfif: {
         const JfifTarget jfif(target);
-        image.jpegsave_target(jfif.target(),
-                              VImage::option()->set("Q", quality)->set("strip", strip));
+        image.jpegsave_target(jfif.target(), keeping(VImage::option()->set("Q", quality), strip));
         return;
     }
     case Writer::Vips: {
-        if (strip && format.code == FormatCode::Webp) {
+        if (format.code == FormatCode::Jxl && !hasVipsOperation(targetSaver(format).c_str())) {
+            writeJxl(image, target, quality);
+            return;
+        }
+        // 8.14.2 mended webpsave's strip.
+        if (strip && format.code == FormatCode::Webp && !vipsAtLeast(8, 14, 2)) {
             // libwebp builds the whole file in memory anyway; one copy more mends it.
             const VTarget memory = VTarget::new_to_memory();
             saveWithVips(image, memory, format, how, quality, strip);
@@ -146,7 +172,7 @@ void encode(const VImage& rgb8, const VTarget& target, const OutputFormat& forma
         return;
     }
     case Writer::Magick:
-        encodeWithMagick(image, target, format.saver);
+        encodeWithMagick(image, target, format);
         return;
     case Writer::Psd:
         // ImageMagick's Q16 build writes 16-bit PSD; we promise 8 bits per channel.
@@ -189,11 +215,10 @@ void writeBytes(const FilePath& file, const QByteArray& bytes) {
 bool canWrite(const OutputFormat& format) {
     switch (format.writer) {
     case Writer::Jfif:
-        return vips_type_find("VipsOperation", "jpegsave_target") != 0;
+        return hasVipsOperation("jpegsave_target");
     case Writer::Vips:
-        return vips_type_find("VipsOperation", targetSaver(format).c_str()) != 0;
+        return format.code == FormatCode::Jxl || hasVipsOperation(targetSaver(format).c_str());
     case Writer::Magick:
-        return vips_type_find("VipsOperation", "magicksave_buffer") != 0;
     case Writer::Psd:
         return true;
     }

@@ -41,8 +41,8 @@ using ExifDataPtr = std::unique_ptr<ExifData, decltype(&exif_data_unref)>;
 // libvips keeps blocks up to this size; a larger one is not a photo's.
 constexpr qsizetype kMaxExif = 1 << 20;
 
-// A JPEG carries EXIF in one APP1 segment of at most 65 533 bytes, and libvips 8.14 drops a
-// larger block whole. On writing, libvips adds the resolution, the size and the versions to
+// A JPEG carries EXIF in one APP1 segment of at most 65 533 bytes, and libvips (8.14 as 8.18)
+// drops a larger block whole. On writing, libvips adds the resolution, the size and the versions to
 // the block (some 120 bytes): the kept block leaves room for them.
 constexpr qsizetype kMaxKeptExif = 65533 - 1024;
 

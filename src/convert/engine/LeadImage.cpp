@@ -96,13 +96,8 @@ StepStatus LeadImage::Size(float w, float h) {
             // 30000 × 30000 into a 7 × 5 box took 17 s and 570 MB. Below that, a resize.
             const int viaW = std::max(tw, int(std::ceil(image_.width() * kLeastLoadScale)));
             const int viaH = std::max(th, int(std::ceil(image_.height() * kLeastLoadScale)));
-            image_ = exactSize(
-                normalisedSrgb(thumbnailOf(viaW, VImage::option()
-                                                     ->set("height", viaH)
-                                                     ->set("size", VIPS_SIZE_FORCE)
-                                                     ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)),
-                               transforms_.get()),
-                viaW, viaH);
+            image_ =
+                exactSize(normalisedSrgb(thumbnailOf(viaW, viaH), transforms_.get()), viaW, viaH);
             if (viaW != tw || viaH != th)
                 image_ = resampled(image_, tw, th);
         } else {
@@ -153,6 +148,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     exif_ = other.exif_;
     source_ = other.source_;
     svg_ = other.svg_;
+    jxl_ = other.jxl_;
     transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;

@@ -28,7 +28,8 @@ public:
 
 // What a loaded file's header tells before any pixel is decoded.
 struct SourceHeader {
-    std::string loader; // the vips loader that recognised the file (its class name)
+    std::string loader; // the vips loader that recognised the file (its class name), or "Jxl"
+                        // for a JPEG XL the engine decoded itself
     int width = 0;      // upright, after EXIF orientation
     int height = 0;
     bool interlaced = false;       // a progressive JPEG, an interlaced PNG
@@ -134,12 +135,14 @@ private:
     vips::VImage pixels() const;
     // The source loaded again, whole or through libvips' shrinking loader.
     vips::VImage opened(vips::VOption* options) const;
-    vips::VImage thumbnailOf(int width, vips::VOption* options) const;
+    // The source at width × height through libvips' shrinking loader, or resized when decoded.
+    vips::VImage thumbnailOf(int width, int height) const;
     // Why Size or Crop failed with e: the cause the message names, a damaged source, or fallback.
     StepStatus failureStatus(const vips::VError& e, EngineStatus fallback) const;
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
     std::shared_ptr<VipsBlob> svg_;            // an SVG source, read into memory
+    vips::VImage jxl_; // a JPEG XL decoded whole by the engine, where libvips has no loader
     vips::VImage image_;
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it

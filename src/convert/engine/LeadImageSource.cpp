@@ -3,7 +3,9 @@
 #include "engine/ColourImport.h"
 #include "engine/GifParts.h"
 #include "engine/JpegCheck.h"
+#include "engine/JxlCodec.h"
 #include "engine/LoaderFamily.h"
+#include "engine/VipsAbilities.h"
 #include "files/SourceFile.h"
 #include "files/SystemError.h"
 
@@ -23,6 +25,24 @@ namespace {
 
 // An SVG larger than this is no drawing a person made.
 constexpr qint64 kMaxSvgBytes = qint64(256) * 1024 * 1024;
+// A JPEG XL of a billion pixels, even lossless, stays under this.
+constexpr qint64 kMaxJxlBytes = qint64(1024) * 1024 * 1024;
+
+// The loader name a JPEG XL decoded by the engine itself is known by: the family libvips'
+// own loader has, so that it is costed alike (LoaderFamily.h).
+constexpr const char* kOwnJxlLoader = "Jxl";
+
+// True when libvips has no JPEG XL loader (or it is blocked) and the file at name begins as one.
+bool readsAsOwnJxl(const std::string& name) {
+    if (hasVipsOperation("jxlload_source"))
+        return false;
+    const ReadStream file = openRegularForReading(name.c_str());
+    if (!file)
+        return false;
+    QByteArray head(12, '\0');
+    head.resize(qsizetype(std::fread(head.data(), 1, size_t(head.size()), file.get())));
+    return looksLikeJxl(head);
+}
 
 QByteArray exifOf(const VImage& image) {
     if (image.get_typeof(VIPS_META_EXIF_NAME) == 0)
@@ -66,6 +86,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     exif_.clear();
     source_.reset();
     svg_.reset();
+    jxl_ = VImage();
     pristine_ = false;
     coloursPending_ = false;
     flatColour_.reset();
@@ -75,7 +96,9 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     source_ = SourceFile::open(path, openStatus);
     if (!source_)
         return openStatus;
-    const char* loader = vips_foreign_find_load(source_->loaderName().c_str());
+    const char* loader = readsAsOwnJxl(source_->loaderName())
+                             ? kOwnJxlLoader
+                             : vips_foreign_find_load(source_->loaderName().c_str());
     if (!loader) {
         vips_error_clear();
         source_.reset();
@@ -91,6 +114,15 @@ EngineStatus LeadImage::Load(const FilePath& path) {
                 return status::kImageTooLarge;
             svg_.reset(vips_blob_copy(drawing.constData(), size_t(drawing.size())),
                        [](VipsBlob* blob) { vips_area_unref(VIPS_AREA(blob)); });
+        }
+        if (std::string_view(loader) == kOwnJxlLoader) {
+            const QByteArray bytes = source_->contents(kMaxJxlBytes);
+            if (bytes.isEmpty())
+                return status::kImageTooLarge;
+            const DecodedJxl decoded = decodedJxl(bytes, kMaxPixels, kMaxRowBytes);
+            if (decoded.tooLarge)
+                return status::kImageTooLarge;
+            jxl_ = decoded.image;
         }
         VImage file = opened(VImage::option()
                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
@@ -128,6 +160,10 @@ VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
     if (svg_)
         return VImage::thumbnail_buffer(svg_.get(), width,
                                         options->set("option_string", loaderOptions.c_str()));
+    if (!jxl_.is_null()) {
+        const std::unique_ptr<vips::VOption> unused(options);
+        return jxl_.thumbnail_image(width);
+    }
     return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
                              options);
 }
@@ -148,10 +184,22 @@ bool LeadImage::sourceEndsBeforeItsLastRow() const {
 VImage LeadImage::opened(vips::VOption* options) const {
     if (svg_)
         return VImage::svgload_buffer(svg_.get(), options);
+    if (!jxl_.is_null()) {
+        // Decoded whole already: no loader's options apply.
+        const std::unique_ptr<vips::VOption> unused(options);
+        return jxl_;
+    }
     return VImage::new_from_file(source_->loaderName().c_str(), options);
 }
 
-VImage LeadImage::thumbnailOf(int width, vips::VOption* options) const {
+VImage LeadImage::thumbnailOf(int width, int height) const {
+    if (!jxl_.is_null())
+        return jxl_.thumbnail_image(
+            width, VImage::option()->set("height", height)->set("size", VIPS_SIZE_FORCE));
+    vips::VOption* const options = VImage::option()
+                                       ->set("height", height)
+                                       ->set("size", VIPS_SIZE_FORCE)
+                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     if (svg_)
         return VImage::thumbnail_buffer(svg_.get(), width, options);
     return VImage::thumbnail(source_->loaderName().c_str(), width, options);
