@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 #include <gtest/gtest.h>
+#include <vips/vips8>
 #include <windows.h>
 #include <winioctl.h>
 
@@ -117,6 +118,22 @@ TEST(FilesWindowsTest, ACommitNeverReplacesAFileNorSeesAHiddenOne) {
     EXPECT_EQ(listFolder(dir.path()).files, QByteArrayList({"taken.jpg"})) << "the temporary is hidden";
     ASSERT_TRUE(::SetFileAttributesW(taken.c_str(), FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(listFolder(dir.path()).files, QByteArrayList());
+}
+
+// libvips, on a C library of its own, opens both by name while they are held: it writes the
+// output and reads the source.
+TEST(FilesWindowsTest, LibvipsWritesTheOutputAndReadsTheSourceByTheirNames) {
+    QTemporaryDir dir;
+    const Folder folder = Folder::open(dir.path()).child(wtf8FromWide(L"アルバム"));
+    PartialOutput output;
+    ASSERT_EQ(output.create(folder), status::kOk);
+    vips::VImage::black(7, 5).pngsave(output.temporaryPath().c_str());
+    ASSERT_EQ(output.commit(folder, wtf8FromWide(L"写真①.png")), status::kOk);
+    EngineStatus opened = status::kEngineFailure;
+    const auto source = SourceFile::open(folder.path().child(wtf8FromWide(L"写真①.png")), opened);
+    ASSERT_EQ(opened, status::kOk);
+    EXPECT_EQ(source->contents(1000).left(4), "\x89PNG");
+    EXPECT_EQ(vips::VImage::new_from_file(source->loaderName().c_str()).width(), 7);
 }
 
 // Shared for reading only while held: the file at the name cannot be changed, renamed or
