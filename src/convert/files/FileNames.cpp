@@ -1,5 +1,7 @@
 #include "files/FileNames.h"
 
+#include "files/PathSyntax.h"
+
 namespace quillmorph {
 
 QByteArray GetBaseName(const FilePath& path) {
@@ -18,10 +20,13 @@ QByteArray ufnGetFileTitle(const QByteArray& name) {
 
 QByteArray freeOutputName(const Folder& folder, const QByteArray& title,
                           const QByteArray& extension, QSet<FilePath>& taken) {
+    const auto key = [&](const QByteArray& name) {
+        return FilePath::fromNative(sameFileKey(folder.path().child(name).native()));
+    };
     QByteArray name = title + extension;
-    for (int n = 2; taken.contains(folder.path().child(name)) || folder.holds(name); ++n)
+    for (int n = 2; taken.contains(key(name)) || folder.holds(name); ++n)
         name = title + " (" + QByteArray::number(n) + ')' + extension;
-    taken.insert(folder.path().child(name));
+    taken.insert(key(name));
     return name;
 }
 

@@ -17,7 +17,7 @@ QByteArray GetBaseName(const FilePath& path);
 QByteArray ufnGetFileTitle(const QByteArray& name);
 
 // title + extension, or title (2) + extension, (3) … when folder holds that name or this batch
-// has taken it already. The chosen path is added to taken.
+// has taken it already (names compared as the system does). The chosen path is added to taken.
 QByteArray freeOutputName(const Folder& folder, const QByteArray& title,
                           const QByteArray& extension, QSet<FilePath>& taken);
 

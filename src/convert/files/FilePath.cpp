@@ -1,6 +1,7 @@
 #include "files/FilePath.h"
 
 #include "files/FileSystem.h"
+#include "files/PathSyntax.h"
 
 #include <QByteArrayList>
 #include <glib.h>
@@ -64,29 +65,57 @@ FilePath FilePath::fromPortableText(const QString& text) {
     return FilePath(QByteArray::fromPercentEncoding(text.toUtf8()));
 }
 
+namespace {
+
+qsizetype lastSeparatorIn(const QByteArray& path) {
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (isPathSeparator(path[i]))
+            return i;
+    }
+    return -1;
+}
+
+QByteArrayList namesIn(const QByteArray& path) {
+    QByteArrayList names;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || isPathSeparator(path[i])) {
+            names << path.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    return names;
+}
+
+} // namespace
+
 QByteArray FilePath::fileName() const {
-    return bytes_.mid(bytes_.lastIndexOf('/') + 1);
+    return bytes_.mid(lastSeparatorIn(bytes_) + 1);
 }
 
 FilePath FilePath::parent() const {
-    const qsizetype cut = bytes_.lastIndexOf('/');
+    const qsizetype cut = lastSeparatorIn(bytes_);
     if (cut < 0)
         return FilePath(QByteArray("."));
-    return FilePath(cut == 0 ? QByteArray("/") : bytes_.left(cut));
+    const qsizetype root = pathRootLength(bytes_);
+    return FilePath(bytes_.left(cut < root ? root : cut));
 }
 
 FilePath FilePath::child(const QByteArray& name) const {
-    if (bytes_.isEmpty() || bytes_.endsWith('/'))
+    if (bytes_.isEmpty() || isPathSeparator(bytes_.back()))
         return FilePath(bytes_ + name);
-    return FilePath(bytes_ + '/' + name);
+    return FilePath(bytes_ + separatorFor(bytes_) + name);
 }
 
 FilePath FilePath::absolute() const {
     QByteArray whole = bytes_;
-    if (!whole.startsWith('/'))
-        whole = currentFolder() + '/' + whole;
+    if (pathRootLength(whole) == 0) {
+        const QByteArray current = currentFolder();
+        whole = current + separatorFor(current) + whole;
+    }
+    const qsizetype root = pathRootLength(whole);
     QByteArrayList kept;
-    for (const QByteArray& segment : whole.split('/')) {
+    for (const QByteArray& segment : namesIn(whole.mid(root))) {
         if (segment.isEmpty() || segment == ".")
             continue;
         if (segment == "..") {
@@ -96,7 +125,11 @@ FilePath FilePath::absolute() const {
         }
         kept << segment;
     }
-    return FilePath('/' + kept.join('/'));
+    const char separator = separatorFor(whole);
+    QByteArray rooted = whole.left(root);
+    if (!kept.isEmpty() && !rooted.isEmpty() && !isPathSeparator(rooted.back()))
+        rooted += separator;
+    return FilePath(rooted + kept.join(separator));
 }
 
 namespace {
@@ -124,7 +157,7 @@ FilePaths localFilesFromUriList(const QByteArray& uriList) {
         if (!rest.startsWith('/'))
             continue;
         // Percent-decoding yields the name's own bytes, whatever their encoding.
-        files << FilePath::fromNative(QByteArray::fromPercentEncoding(rest));
+        files << FilePath::fromNative(pathOfFileUri(QByteArray::fromPercentEncoding(rest)));
     }
     return files;
 }

@@ -44,9 +44,12 @@ bool writerMetError(const QString& text, const char* writer, const QString& word
 
 bool isTemporaryWriteFailure(const QString& text, const QString& temporaryFolder) {
     const QString folder = QDir::cleanPath(temporaryFolder);
-    if (!folder.isEmpty() &&
-        text.contains(QStringLiteral("unable to write to \"") + folder + QLatin1Char('/')))
-        return true;
+    // libvips names the file as the system spells it: on Windows with '\'.
+    const QString inFolder = folder + QLatin1Char('/');
+    for (const QString& spelt : {inFolder, QDir::toNativeSeparators(inFolder)}) {
+        if (!folder.isEmpty() && text.contains(QStringLiteral("unable to write to \"") + spelt))
+            return true;
+    }
     const QStringList wordings = temporaryFolderFullWordings();
     return std::any_of(
         std::begin(kDiscImageWriters), std::end(kDiscImageWriters), [&](const char* writer) {
