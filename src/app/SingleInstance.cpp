@@ -23,6 +23,12 @@ const QByteArray kPresetMark("preset=");
 constexpr char kReceived = '\x06';
 constexpr quint32 kMaxHandOver = 16 * 1024 * 1024;
 
+// A full path as the system spells one ('/' first; a drive or a server on Windows). A ':' first
+// would name one of Qt's resources, never a file.
+bool isFullPath(const QByteArray& path) {
+    return !path.startsWith(':') && QDir::isAbsolutePath(QString::fromUtf8(path));
+}
+
 // The paths of a well-formed payload, and the preset it names; no paths for anything else,
 // which is refused whole.
 FilePaths handedOverFiles(QByteArray payload, QString& preset) {
@@ -37,7 +43,7 @@ FilePaths handedOverFiles(QByteArray payload, QString& preset) {
     }
     FilePaths files;
     for (const QByteArray& path : payload.chopped(1).split('\0')) {
-        if (!path.startsWith('/'))
+        if (!isFullPath(path))
             return {};
         files << FilePath::fromNative(path);
     }
@@ -59,7 +65,8 @@ constexpr qint64 kUnwrittenLockAgeMs = 10000;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
-    : QObject(parent), folder_(folder), serverName_(fileName(folder, "socket")),
+    : QObject(parent), folder_(folder),
+      serverName_(meeting::serverName(fileName(folder, "socket"))),
       lock_(fileName(folder, "lock")) {
     if (!folder.isEmpty())
         QDir().mkpath(folder);
@@ -88,7 +95,7 @@ bool SingleInstance::claim() {
         return true;
     const QString lockPath = fileName(folder_, "lock");
     meeting::removeUnlessOwn(lockPath);
-    meeting::removeUnlessOwn(serverName_);
+    meeting::removeUnlessOwn(fileName(folder_, "socket"));
     if (!lock_.tryLock(0) && lock_.error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
         QString host;

@@ -13,8 +13,9 @@ class QLocalSocket;
 namespace quillmorph {
 
 // Keeps to one running copy per user: the first copy holds a lock file and listens on a local
-// socket beside it; a later copy finds the lock taken and can hand its files to the first one.
-// Both ends talk only to a process of the same user. Lives on the GUI thread.
+// socket beside it (on Windows, a pipe named for the user and the session); a later copy finds
+// the lock taken and can hand its files to the first one. Both ends talk only to a process of
+// the same user. Lives on the GUI thread.
 class SingleInstance : public QObject {
     Q_OBJECT
 
