@@ -71,7 +71,7 @@ TEST_F(MeetingPlaceWindowsTest, OnlyThisUserMayOpenThePipeAndEachEndSeesTheOther
     QList<FilePaths> received;
     QObject::connect(&first, &SingleInstance::filesReceived,
                      [&](const FilePaths& got) { received << got; });
-    EXPECT_TRUE(SingleInstance(folder()).handOver(files, 5000))
+    EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(files), 5000), 6)
         << "the server's view of the client";
     EXPECT_EQ(received, QList<FilePaths>({files}));
     EXPECT_EQ(
