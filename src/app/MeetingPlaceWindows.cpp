@@ -134,15 +134,18 @@ LocalMemory<void> privateDescriptor() {
     return LocalMemory<void>(descriptor);
 }
 
+// Through a handle to the folder itself (a link is not followed), the descriptor as it is:
+// protected, so nothing is inherited from the folder above. (Wine applies a DACL set so, and
+// not one given to SetSecurityInfo.)
 bool closeToOthers(const QString& path, PSECURITY_DESCRIPTOR descriptor) {
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    PACL dacl = nullptr;
-    std::wstring name = wide(path);
-    return ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
-           ::SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
-                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                   nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    const HANDLE opened = ::CreateFileW(
+        wide(path).c_str(), WRITE_DAC | READ_CONTROL,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    const Handle folder(opened);
+    return ::SetKernelObjectSecurity(folder.get(), DACL_SECURITY_INFORMATION, descriptor) != FALSE;
 }
 
 bool pipeIsTheUsersAlone(HANDLE pipe, const QByteArray& user) {
