@@ -26,7 +26,8 @@ public:
 
     // Where the copies of one user meet: a folder of theirs that nobody else can enter (see
     // meetingFolder), from the session's runtime folder and the user's cache and configuration
-    // folders. Never the shared temporary folder.
+    // folders (on Windows, the local application data and the user's temporary folder). Never
+    // the shared temporary folder.
     static QString userFolder();
     // runtime when it is the user's own, not a link and closed to everyone else; otherwise the
     // first of the fallbacks that is, or can be made, such a folder (made 0700 when missing, an
