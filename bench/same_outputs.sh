@@ -4,14 +4,11 @@
 #
 #   bench/same_outputs.sh BEFORE_CLI AFTER_CLI [PHOTOS_DIR...]
 #
-# Settings: a 600×450 JPEG q100 (the window's defaults), b 1280×960 JPEG q88, c own size PNG,
-# d own size JPEG q100, then b in every other format, in the fit and fill (attention) modes, by
-# percent, one side and never enlarged, held to 115 KB, by eye (alone and with the limit), and
-# photo information kept. Prints one line per setting and exits 1 on any difference.
+# Settings: bench/settings.sh. Prints one line per setting and exits 1 on any difference.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-[ $# -ge 2 ] || { sed -n '2,10p' "$0" >&2; exit 2; }
+[ $# -ge 2 ] || { sed -n '2,7p' "$0" >&2; exit 2; }
 before=$1 after=$2
 shift 2
 dirs=("$@")
@@ -19,35 +16,10 @@ dirs=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-declare -A settings=(
-    [a]="--size 600x450 --format JPEG --quality 100"
-    [b]="--size 1280x960 --format JPEG --quality 88"
-    [c]="--no-size --format PNG"
-    [d]="--no-size --format JPEG --quality 100"
-    [b-cmp]="--size 1280x960 --format CMP --quality 88"
-    [b-webp]="--size 1280x960 --format WEBP --quality 88"
-    [b-fit]="--size 1280x960 --format JPEG --quality 88 --mode fit"
-    [b-fill]="--size 1280x960 --format JPEG --quality 88 --mode fill --crop attention"
-    [b-max]="--size 1280x960 --format JPEG --quality 88 --max-size 115K"
-    [b-exif]="--size 1280x960 --format JPEG --quality 88 --keep-metadata --keep-dates"
-    [b-bmp]="--size 1280x960 --format BMP"
-    [b-png]="--size 1280x960 --format PNG"
-    [b-gif]="--size 1280x960 --format GIF"
-    [b-psd]="--size 1280x960 --format PSD"
-    [b-pct]="--size 1280x960 --format PCT"
-    [b-ras]="--size 1280x960 --format RAS"
-    [b-tiff]="--size 1280x960 --format TIFF"
-    [b-avif]="--size 1280x960 --format AVIF --quality 88"
-    [b-jxl]="--size 1280x960 --format JXL --quality 88"
-    [b-png-max]="--size 1280x960 --format PNG --max-size 300K"
-    [pct50]="--size 50% --format JPEG --quality 88 --max-size 115K"
-    [side]="--size 800x* --format WEBP --quality 88 --no-enlarge"
-    [b-eye]="--size 1280x960 --format JPEG --quality auto"
-    [b-eye-webp]="--size 1280x960 --format WEBP --quality auto --max-size 115K"
-)
+# shellcheck source=bench/settings.sh
+source "$here/settings.sh"
 status=0
-for name in a b c d b-cmp b-webp b-fit b-fill b-max b-exif b-bmp b-png b-gif b-psd b-pct b-ras \
-    b-tiff b-avif b-jxl b-png-max pct50 side b-eye b-eye-webp; do
+for name in "${SETTING_NAMES[@]}"; do
     for dir in "${dirs[@]}"; do
         for which in before after; do
             mkdir -p "$work/$which"

@@ -10,3 +10,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Qt for Windows lives in the prefix; its build tools (moc, rcc, uic, lrelease) are Debian's.
+list(APPEND CMAKE_FIND_ROOT_PATH ${QUILLMORPH_WINDOWS_PREFIX}/qt6)
+set(CMAKE_PREFIX_PATH ${QUILLMORPH_WINDOWS_PREFIX}/qt6 ${QUILLMORPH_WINDOWS_PREFIX})
+set(QT_HOST_PATH /usr CACHE PATH "Qt's host tools")
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+# pkg-config finds the cross-built libraries' .pc files, never the host's.
+set(ENV{PKG_CONFIG_LIBDIR} ${QUILLMORPH_WINDOWS_PREFIX}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

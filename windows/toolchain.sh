@@ -139,11 +139,14 @@ build_vips() {
     done_ vips && return
     log "libvips import library and C++ API"
     local bin=$SRC/vips/package/lib dev=$SRC/vips-dev/package out=$BUILD/vips
-    rm -rf "$out" && mkdir -p "$out" "$PREFIX/bin" "$PREFIX/lib/pkgconfig" "$PREFIX/include/vips-win"
+    rm -rf "$out" "$PREFIX/include/vips-win"
+    mkdir -p "$out" "$PREFIX/bin" "$PREFIX/lib/pkgconfig" "$PREFIX/include/vips-win"
     cp "$bin/libvips-42.dll" "$PREFIX/bin/"
     (cd "$out" && gendef "$bin/libvips-42.dll" >/dev/null &&
         $HOST-dlltool -d libvips-42.def -D libvips-42.dll -l "$PREFIX/lib/libvips.dll.a")
-    cp -r "$dev/include/." "$PREFIX/include/vips-win/"
+    # Only libvips' and GLib's headers: the other libraries' headers in the package (its own
+    # libjpeg, lcms2, libexif) must never stand in for the ones our code is built against.
+    cp -r "$dev/include/vips" "$dev/include/glib-2.0" "$PREFIX/include/vips-win/"
     cp "$bin/glib-2.0/include/glibconfig.h" "$PREFIX/include/vips-win/glib-2.0/"
     local inc="-I$PREFIX/include/vips-win -I$PREFIX/include/vips-win/glib-2.0"
     for f in VConnection VError VImage VInterpolate VRegion; do
