@@ -21,6 +21,10 @@ QString serverName(const QString& socketFile) {
     return socketFile;
 }
 
+bool isFullPath(const QByteArray& path) {
+    return path.startsWith('/');
+}
+
 QString sessionFolder() {
     // Read directly: without it, Qt would offer a folder in the shared temporary folder.
     return qEnvironmentVariable("XDG_RUNTIME_DIR");

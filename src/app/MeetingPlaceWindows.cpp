@@ -196,6 +196,17 @@ QString serverName(const QString& socketFile) {
     return QFileInfo(socketFile).fileName();
 }
 
+// A drive's path ("C:\…", "C:/…") or a server's ("\\server\…"). "\p" and "C:p" are not: they
+// depend on the current drive or folder of whoever wrote them.
+bool isFullPath(const QByteArray& path) {
+    const auto separator = [&](qsizetype i) {
+        return i < path.size() && (path[i] == '/' || path[i] == '\\');
+    };
+    const char letter = path.isEmpty() ? '\0' : char(path[0] | 0x20);
+    const bool drive = letter >= 'a' && letter <= 'z' && path.size() > 1 && path[1] == ':';
+    return (drive && separator(2)) || (separator(0) && separator(1));
+}
+
 // No folder of the session's own; the names carry the session.
 QString sessionFolder() {
     return {};

@@ -23,12 +23,6 @@ const QByteArray kPresetMark("preset=");
 constexpr char kReceived = '\x06';
 constexpr quint32 kMaxHandOver = 16 * 1024 * 1024;
 
-// A full path as the system spells one ('/' first; a drive or a server on Windows). A ':' first
-// would name one of Qt's resources, never a file.
-bool isFullPath(const QByteArray& path) {
-    return !path.startsWith(':') && QDir::isAbsolutePath(QString::fromUtf8(path));
-}
-
 // The paths of a well-formed payload, and the preset it names; no paths for anything else,
 // which is refused whole.
 FilePaths handedOverFiles(QByteArray payload, QString& preset) {
@@ -43,7 +37,7 @@ FilePaths handedOverFiles(QByteArray payload, QString& preset) {
     }
     FilePaths files;
     for (const QByteArray& path : payload.chopped(1).split('\0')) {
-        if (!isFullPath(path))
+        if (!meeting::isFullPath(path))
             return {};
         files << FilePath::fromNative(path);
     }

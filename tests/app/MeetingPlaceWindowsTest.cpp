@@ -80,6 +80,19 @@ TEST_F(MeetingPlaceWindowsTest, OnlyThisUserMayOpenThePipeAndEachEndSeesTheOther
         << "a path without its drive is no full path";
 }
 
+// What a hand-over may name: a drive's path or a server's, never one that depends on the
+// current drive or folder of the copy that sent it.
+TEST(MeetingPlaceWindows, AFullPathHasItsDriveOrServer) {
+    const struct {
+        QByteArray path;
+        bool full;
+    } rows[] = {{"C:\\p\\a.png", true},     {"d:/p/a.png", true},  {"\\\\server\\s\\a.png", true},
+                {"//server/s/a.png", true}, {"\\p\\a.png", false}, {"/p/a.png", false},
+                {"C:a.png", false},         {"1:/a.png", false},   {"\xc3:/a.png", false}};
+    for (const auto& row : rows)
+        EXPECT_EQ(meeting::isFullPath(row.path), row.full) << row.path.toStdString();
+}
+
 TEST_F(MeetingPlaceWindowsTest, CopiesMeetInAFolderOfTheUsersAlone) {
     const QString fallback = root_.filePath(QStringLiteral("local/quillmorph"));
     EXPECT_FALSE(meeting::isPrivateFolder(fallback));
