@@ -55,9 +55,7 @@ void openWithProgram(QObject* owner, const QUrl& url, std::function<void()> fail
 QString placeOf(const QUrl& url) {
     if (!url.isLocalFile())
         return url.toString();
-    return FilePath::fromNative(
-               QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()))
-        .display();
+    return localFileOfUrl(url).display();
 }
 
 } // namespace quillmorph

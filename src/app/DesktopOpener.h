@@ -8,6 +8,8 @@ class QObject;
 
 namespace quillmorph {
 
+class FilePath;
+
 // Opens url (a folder or a page) as the desktop opens it, and calls failed when that could not
 // be done. Each system has its own implementation file. GUI thread; failed runs there too.
 void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed);
@@ -18,6 +20,11 @@ void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed
 // reads). GUI thread; failed runs there too.
 void openWithProgram(QObject* owner, const QUrl& url, std::function<void()> failed,
                      const QString& program);
+
+// A local file's URL made from its bytes, which need not be valid UTF-8 (or UTF-16), and the
+// bytes back from such a URL; each system spells a full path in its own way. Any thread.
+QUrl urlOfLocalFile(const FilePath& path);
+FilePath localFileOfUrl(const QUrl& url);
 
 // Where url points, for the user to copy: a local file's path (its bytes decoded only to be
 // shown), or the address.

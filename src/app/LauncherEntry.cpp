@@ -1,7 +1,5 @@
 #include "LauncherEntry.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <algorithm>
 
 namespace quillmorph {
@@ -33,20 +31,6 @@ void LauncherEntry::hide() {
         return;
     shownPercent_ = -1;
     send(properties(0, 0));
-}
-
-void LauncherEntry::send(const QVariantMap& properties) const {
-    if (appUri_.isEmpty())
-        return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    // The listeners take the signal from any object path; they match the entry by its URI.
-    QDBusMessage update = QDBusMessage::createSignal(
-        QStringLiteral("/io/github/quillmorph/LauncherEntry"),
-        QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
-    update << appUri_ << properties;
-    bus.send(update);
 }
 
 } // namespace quillmorph

@@ -7,7 +7,8 @@ namespace quillmorph {
 
 // The batch's progress on the desktop's task bar or dock, through the launcher-entry signal
 // (D-Bus, com.canonical.Unity.LauncherEntry) that KDE's task manager and GNOME's docks show.
-// Nothing happens without a session bus or a desktop entry to name. GUI thread.
+// Nothing happens without a session bus or a desktop entry to name. What is sent, and how, is
+// each system's own implementation file's (Windows' task bar shows nothing yet). GUI thread.
 class LauncherEntry {
 public:
     // desktopId names the desktop entry the task bar shows the window by (without ".desktop").

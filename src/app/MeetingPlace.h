@@ -13,6 +13,12 @@ namespace quillmorph::meeting {
 // Keeps two users' lock and socket apart where they share a folder (the user id).
 QString userTag();
 
+// The name the first copy listens by, given its socket's file in the meeting folder (empty: none).
+QString serverName(const QString& socketFile);
+
+// True for a full path as this system spells one, the only kind a hand-over names.
+bool isFullPath(const QByteArray& path);
+
 // The session's own folder for the user's programs, or empty where there is none; then the
 // folders of the user's own to try in its stead, in order.
 QString sessionFolder();

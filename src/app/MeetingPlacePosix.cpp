@@ -16,6 +16,15 @@ QString userTag() {
     return QString::number(quint64(::getuid()));
 }
 
+// A local socket is a file here, kept private by its folder.
+QString serverName(const QString& socketFile) {
+    return socketFile;
+}
+
+bool isFullPath(const QByteArray& path) {
+    return path.startsWith('/');
+}
+
 QString sessionFolder() {
     // Read directly: without it, Qt would offer a folder in the shared temporary folder.
     return qEnvironmentVariable("XDG_RUNTIME_DIR");

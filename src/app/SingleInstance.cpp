@@ -37,7 +37,7 @@ FilePaths handedOverFiles(QByteArray payload, QString& preset) {
     }
     FilePaths files;
     for (const QByteArray& path : payload.chopped(1).split('\0')) {
-        if (!path.startsWith('/'))
+        if (!meeting::isFullPath(path))
             return {};
         files << FilePath::fromNative(path);
     }
@@ -59,7 +59,8 @@ constexpr qint64 kUnwrittenLockAgeMs = 10000;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
-    : QObject(parent), folder_(folder), serverName_(fileName(folder, "socket")),
+    : QObject(parent), folder_(folder),
+      serverName_(meeting::serverName(fileName(folder, "socket"))),
       lock_(fileName(folder, "lock")) {
     if (!folder.isEmpty())
         QDir().mkpath(folder);
@@ -88,7 +89,7 @@ bool SingleInstance::claim() {
         return true;
     const QString lockPath = fileName(folder_, "lock");
     meeting::removeUnlessOwn(lockPath);
-    meeting::removeUnlessOwn(serverName_);
+    meeting::removeUnlessOwn(fileName(folder_, "socket"));
     if (!lock_.tryLock(0) && lock_.error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
         QString host;

@@ -13,8 +13,9 @@ class QLocalSocket;
 namespace quillmorph {
 
 // Keeps to one running copy per user: the first copy holds a lock file and listens on a local
-// socket beside it; a later copy finds the lock taken and can hand its files to the first one.
-// Both ends talk only to a process of the same user. Lives on the GUI thread.
+// socket beside it (on Windows, a pipe named for the user and the session); a later copy finds
+// the lock taken and can hand its files to the first one. Both ends talk only to a process of
+// the same user. Lives on the GUI thread.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -25,7 +26,8 @@ public:
 
     // Where the copies of one user meet: a folder of theirs that nobody else can enter (see
     // meetingFolder), from the session's runtime folder and the user's cache and configuration
-    // folders. Never the shared temporary folder.
+    // folders (on Windows, the local application data and the user's temporary folder). Never
+    // the shared temporary folder.
     static QString userFolder();
     // runtime when it is the user's own, not a link and closed to everyone else; otherwise the
     // first of the fallbacks that is, or can be made, such a folder (made 0700 when missing, an

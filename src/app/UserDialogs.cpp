@@ -179,15 +179,14 @@ std::optional<QColor> chooseColourInDialog(QWidget* parent, const QColor& initia
 }
 
 std::optional<FilePath> chooseFolderInDialog(QWidget* parent, const FilePath& start) {
-    const QUrl startUrl = QUrl::fromEncoded("file://" + start.native().toPercentEncoding("/"));
+    const QUrl startUrl = urlOfLocalFile(start);
     const QUrl chosen = QFileDialog::getExistingDirectoryUrl(
         parent, QString(), startUrl, QFileDialog::ShowDirsOnly, {QStringLiteral("file")});
     if (chosen.isEmpty() || !chosen.isLocalFile())
         return std::nullopt;
     // A desktop's own dialog hands the name over as the bytes of a URL; toLocalFile would
     // decode a name that is not UTF-8 into one that does not exist.
-    return FilePath::fromNative(
-        QByteArray::fromPercentEncoding(chosen.path(QUrl::FullyEncoded).toLatin1()));
+    return localFileOfUrl(chosen);
 }
 
 std::optional<int> chooseSizeLimitInDialog(QWidget* parent, int current, int maxKB) {

@@ -2,6 +2,7 @@
 
 #include "BatchEndText.h"
 #include "BatchRunner.h"
+#include "DesktopOpener.h"
 #include "SurfaceNote.h"
 #include "batch/Messages.h"
 #include "batch/StatusSentences.h"
@@ -32,7 +33,7 @@ QUrl folderUrl(const FilePath& folder) {
     if (QString::fromUtf8(bytes).toUtf8() == bytes)
         return QUrl::fromLocalFile(folder.display());
     // Decoding would replace the bytes that are not UTF-8 and name a folder that is not there.
-    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
+    return urlOfLocalFile(folder);
 }
 
 } // namespace

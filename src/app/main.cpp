@@ -1,4 +1,5 @@
 #include "AppIcon.h"
+#include "CommandLine.h"
 #include "FileManagerActions.h"
 #include "LaterCopy.h"
 #include "OrcGuard.h"
@@ -17,17 +18,17 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace {
 
 // Every argument is a file to convert, as a drop would give it: a full path, so that a copy
 // started elsewhere can hand it over.
-// The arguments' own bytes: a name need not be UTF-8.
-quillmorph::FilePaths filesFromArguments(int argc, char** argv, int first) {
+quillmorph::FilePaths filesFromArguments(const QByteArrayList& arguments) {
     quillmorph::FilePaths files;
-    for (int i = first; i < argc; ++i)
-        files << quillmorph::FilePath::fromNative(argv[i]).absolute();
+    for (const QByteArray& argument : arguments)
+        files << quillmorph::FilePath::fromNative(argument).absolute();
     return files;
 }
 
@@ -68,10 +69,10 @@ int changeFileManagerActions(bool install) {
     const quillmorph::FileManagerChange change =
         quillmorph::changeFileManagerActions(install, fileManagerMenu());
     if (!change.fault.isEmpty()) {
-        std::fprintf(stderr, "quillmorph: %s\n", change.fault.toLocal8Bit().constData());
+        quillmorph::commandLine::tell(QStringLiteral("quillmorph: %1\n").arg(change.fault), true);
         return 1;
     }
-    std::printf("%s\n", change.done.toLocal8Bit().constData());
+    quillmorph::commandLine::tell(change.done + QLatin1Char('\n'), false);
     return 0;
 }
 
@@ -81,21 +82,22 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
     if (argc != 2)
         return std::nullopt;
     if (std::strcmp(argv[1], "--help") == 0) {
-        // The core application alone, which needs no display, to translate the text.
-        QCoreApplication core(argc, argv);
-        quillmorph::installTranslations(core);
-        std::fputs(QCoreApplication::translate("quillmorph", kUsage).toLocal8Bit().constData(),
-                   stdout);
+        // An application that needs no display where there is a terminal, to translate the text.
+        const auto core = quillmorph::commandLine::answeringApplication(argc, argv);
+        quillmorph::installTranslations(*core);
+        quillmorph::commandLine::tell(QCoreApplication::translate("quillmorph", kUsage), false);
         return 0;
     }
     const bool install = std::strcmp(argv[1], "--install-thunar-action") == 0;
     if (install || std::strcmp(argv[1], "--remove-thunar-action") == 0) {
-        QCoreApplication core(argc, argv);
-        quillmorph::installTranslations(core);
+        const auto core = quillmorph::commandLine::answeringApplication(argc, argv);
+        quillmorph::installTranslations(*core);
         return changeFileManagerActions(install);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
-        std::printf("quillmorph %s\n", QUILLMORPH_VERSION);
+        const auto core = quillmorph::commandLine::answeringApplication(argc, argv);
+        quillmorph::commandLine::tell(
+            QStringLiteral("quillmorph %1\n").arg(QLatin1String(QUILLMORPH_VERSION)), false);
         return 0;
     }
     return std::nullopt;
@@ -134,10 +136,11 @@ int main(int argc, char** argv) {
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
     // `quillmorph --preset NAME FILE...`: the file managers' actions convert with a preset.
-    const bool withPreset = argc >= 3 && std::strcmp(argv[1], "--preset") == 0;
+    const QByteArrayList arguments = quillmorph::commandLine::arguments(argc, argv);
+    const bool withPreset = arguments.size() >= 2 && arguments[0] == "--preset";
     if (withPreset)
-        start.preset = QString::fromLocal8Bit(argv[2]);
-    start.files = filesFromArguments(argc, argv, withPreset ? 3 : 1);
+        start.preset = quillmorph::commandLine::text(arguments[1]);
+    start.files = filesFromArguments(arguments.mid(withPreset ? 2 : 0));
     // Only one window per user: a later copy hands its files over and ends without loading.
     // A file manager's action has no terminal to tell of an unknown preset: a box does.
     if (!instance.claim())

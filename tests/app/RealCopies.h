@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -19,6 +20,16 @@ namespace quillmorph::test {
 
 inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000) {
     return runEventsUntil(done, timeoutMs);
+}
+
+// True once a copy listens on serverName: its socket file is there, or, for a pipe's name (not
+// a path), a connection to it is taken.
+inline bool isListening(const QString& serverName) {
+    if (QDir::isAbsolutePath(serverName))
+        return QFileInfo::exists(serverName);
+    QLocalSocket probe;
+    probe.connectToServer(serverName);
+    return probe.waitForConnected(100);
 }
 
 class SingleInstanceTest : public ::testing::Test {
@@ -45,7 +56,7 @@ protected:
     std::unique_ptr<RunningCopy> startFirst(const QStringList& arguments = {}) {
         auto copy = std::make_unique<RunningCopy>(*home_, arguments);
         const QString socket = serverName();
-        EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(socket) || !copy->isRunning(); }));
+        EXPECT_TRUE(waitFor([&] { return isListening(socket) || !copy->isRunning(); }));
         EXPECT_TRUE(copy->isRunning()) << copy->process().readAllStandardError().toStdString();
         return copy;
     }

@@ -14,9 +14,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTest>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace quillmorph::test {
 namespace {
@@ -226,6 +226,20 @@ TEST_F(StoredSettings, ClosingWritesWhatTheControlsHoldWithTheTextsUnchanged) {
     EXPECT_TRUE(log_.isEmpty());
 }
 
+// A logoff or shutdown asks the session to save (on Windows, Qt's answer to WM_QUERYENDSESSION)
+// and may never close the window: the controls are saved then, and the window stays.
+TEST_F(StoredSettings, TheSessionsRequestToSaveWritesWhatTheControlsHold) {
+    openWindow();
+    control<QCheckBox>("chkMode")->setChecked(true);
+    control<QComboBox>("cobWidth")->setEditText(QStringLiteral("800"));
+    auto* session = qApp->findChild<QSessionManager*>();
+    ASSERT_NE(session, nullptr);
+    Q_EMIT qGuiApp->commitDataRequest(*session);
+    EXPECT_EQ(readBytes(settingsPath()),
+              QByteArray(kDefaultFile).replace("iSizeConv=0", "iSizeConv=1").replace("600", "800"));
+    EXPECT_TRUE(log_.isEmpty());
+}
+
 TEST_F(StoredSettings, OnlyTheFreeSurfaceOpensTheMenuWhoseKeepGoingIsStored) {
     openWithFile("[V1.00202]\niKeepGoing=1\n");
     auto* menu = control<QMenu>("surfaceMenu");
@@ -285,7 +299,7 @@ TEST_F(StoredSettings, TheMenusSaveToItemPutsTheBatchesInTheChosenFolderByItsByt
     openWithFile(kDefaultFile);
     // Latin-1 "café", as unpacked from an old archive: not UTF-8.
     const FilePath chosen = FilePath(root_.path()).child(QByteArray("caf\xe9"));
-    ASSERT_EQ(::mkdir(chosen.c_str(), 0777), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(chosen.native().toStdString()));
     nextFolder_ = chosen;
     window_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));

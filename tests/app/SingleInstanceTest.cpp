@@ -5,9 +5,21 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
+#include <QtEndian>
 
 namespace quillmorph::test {
 namespace {
+
+// A full path on this system: rest under the root ("/p/a.png" here, "C:/p/a.png" on Windows).
+FilePath rooted(const QByteArray& rest) {
+    return FilePath::fromNative(QDir::rootPath().toUtf8() + rest);
+}
+
+QByteArray frameOf(const QByteArray& payload) {
+    QByteArray frame(4, '\0');
+    qToBigEndian(quint32(payload.size()), frame.data());
+    return frame + payload;
+}
 
 TEST_F(SingleInstanceTest, OnlyOneCopyAtATimeHoldsAFolder) {
     auto first = std::make_unique<SingleInstance>(folder());
@@ -28,10 +40,8 @@ TEST_F(SingleInstanceTest, AHandOverReachesTheFirstCopyAndIsConfirmed) {
     QObject::connect(&first, &SingleInstance::filesReceived,
                      [&](const FilePaths& files) { received << files; });
     // Names from old archives are not UTF-8 (Latin-1, Shift_JIS): their bytes must arrive.
-    const FilePaths files{FilePath(QStringLiteral("/p/a b.png")),
-                          FilePath(QStringLiteral("/p/行\nbreak.jpg")), FilePath(QStringLiteral("/p/ü.gif")),
-                          FilePath::fromNative("/p/caf\xe9.png"),
-                          FilePath::fromNative("/p/\x8e\xca\x90\x5e.jpg")};
+    const FilePaths files{rooted("p/a b.png"), rooted("p/行\nbreak.jpg"), rooted("p/ü.gif"),
+                          rooted("p/caf\xe9.png"), rooted("p/\x8e\xca\x90\x5e.jpg")};
     EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(files)), 6);
     EXPECT_EQ(received, QList<FilePaths>({files}));
 }
@@ -44,7 +54,7 @@ TEST_F(SingleInstanceTest, ABadHandOverIsCutOffAndTheNextOneStillWorks) {
     QList<FilePaths> received;
     QObject::connect(&first, &SingleInstance::filesReceived,
                      [&](const FilePaths& files) { received << files; });
-    const FilePaths a = paths({QStringLiteral("/p/a.png")});
+    const FilePaths a{rooted("p/a.png")};
     const struct {
         const char* what;
         QByteArray bytes;
@@ -54,11 +64,11 @@ TEST_F(SingleInstanceTest, ABadHandOverIsCutOffAndTheNextOneStillWorks) {
         {"oversized", QByteArray("\x7f\xff\xff\xff/p/a.png", 12), -1, {}},
         {"a length past the cap by one", QByteArray("\x01\x00\x00\x01/p/a.png\0", 13), -1, {}},
         {"no payload", QByteArray(4, '\0'), -1, {}},
-        {"last path without its NUL", QByteArray("\0\0\0\x08/p/a.png", 12), -1, {}},
-        {"a relative path", QByteArray("\0\0\0\x06" "a.png\0", 10), -1, {}},
-        {"an empty path", QByteArray("\0\0\0\x0a/p/a.png\0\0", 14), -1, {}},
+        {"last path without its NUL", frameOf(a[0].native()), -1, {}},
+        {"a relative path", frameOf(QByteArray("a.png\0", 6)), -1, {}},
+        {"an empty path", frameOf(a[0].native() + QByteArray(2, '\0')), -1, {}},
         {"a second frame on one connection",
-         handOverFrame(a) + handOverFrame(paths({QStringLiteral("/p/b.png")})), 6, {a}},
+         handOverFrame(a) + handOverFrame({rooted("p/b.png")}), 6, {a}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -79,13 +89,14 @@ TEST_F(SingleInstanceTest, AHalfFrameThatStallsIsCutOffWhileOthersAreServed) {
     QLocalSocket stalled;
     stalled.connectToServer(first.serverName());
     ASSERT_TRUE(stalled.waitForConnected(5000));
-    const QByteArray frame = handOverFrame(paths({QStringLiteral("/p/stalled.png")}));
+    const QByteArray frame = handOverFrame({rooted("p/stalled.png")});
     stalled.write(frame.left(frame.size() / 2));
-    ASSERT_TRUE(stalled.waitForBytesWritten(5000));
+    // Written while the first copy, in this thread, reads: a pipe may hold no unread bytes.
+    ASSERT_TRUE(waitFor([&] { return stalled.bytesToWrite() == 0; }, 5000));
     QElapsedTimer clock;
     clock.start();
 
-    const FilePaths a = paths({QStringLiteral("/p/a.png")});
+    const FilePaths a{rooted("p/a.png")};
     EXPECT_EQ(sendToCopy(first.serverName(), handOverFrame(a)), 6);
     EXPECT_EQ(received, QList<FilePaths>({a}));
     EXPECT_LT(clock.elapsed(), SingleInstance::kHandOverTimeoutMs / 2) << "served while one stalls";
