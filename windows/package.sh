@@ -10,7 +10,7 @@ prefix=${QUILLMORPH_WINDOWS_PREFIX:-$("$here/toolchain.sh" prefix)}
 src=$(dirname "$prefix")/src
 search=("$prefix/bin" "$prefix/qt6/bin" /usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
 # What every Windows 10 and 11 has; anything else a program imports must be found and shipped.
-system_dll='^(kernel32|user32|gdi32|gdiplus|advapi32|shell32|shlwapi|ole32|oleaut32|comdlg32|comctl32|ws2_32|ntdll|bcrypt|bcryptprimitives|crypt32|secur32|iphlpapi|dnsapi|netapi32|userenv|wtsapi32|imm32|winmm|version|uxtheme|dwmapi|setupapi|mpr|authz|rpcrt4|usp10|shcore|winspool\.drv|d3d9|d3d11|d3d12|dxgi|dwrite|d2d1|dcomp|msvcrt|ucrtbase|api-ms-win-.*|ext-ms-win-.*)(\.dll)?$'
+system_dll='^(kernel32|user32|gdi32|gdiplus|advapi32|shell32|shlwapi|ole32|oleaut32|comdlg32|comctl32|ws2_32|ntdll|bcrypt|bcryptprimitives|crypt32|secur32|iphlpapi|dnsapi|netapi32|userenv|wtsapi32|imm32|winmm|version|uxtheme|dwmapi|setupapi|mpr|authz|rpcrt4|usp10|shcore|winspool\.drv|winhttp|wininet|ncrypt|netutils|dbghelp|psapi|wldap32|normaliz|d3d9|d3d11|d3d12|dxgi|dwrite|d2d1|dcomp|msvcrt|ucrtbase|api-ms-win-.*|ext-ms-win-.*)(\.dll)?$'
 
 rm -rf "$stage" && mkdir -p "$stage"/platforms "$stage"/styles "$stage"/translations "$stage"/docs "$stage"/licences
 
@@ -62,8 +62,9 @@ licence libexif "$src"/libexif-*/COPYING
 licence libjxl "$src"/jpeg-xl-*/LICENSE "$src"/jpeg-xl-*/PATENTS
 licence highway "$src"/highway-*/LICENSE
 licence brotli "$src"/brotli-*/LICENSE
-licence mingw-w64-runtime /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright \
-    /usr/share/doc/mingw-w64-x86-64-dev/copyright
+mkdir -p "$stage/licences/mingw-w64-runtime"
+cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$stage/licences/mingw-w64-runtime/gcc-copyright"
+cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/licences/mingw-w64-runtime/mingw-w64-copyright"
 sources() {
     echo "Where the sources of what is bundled here come from"
     echo

@@ -21,6 +21,9 @@ struct WindowStart {
     // takes what later copies hand over. Null when no other copy is looked for. Not owned; it
     // must outlive the window.
     SingleInstance* instance = nullptr;
+    // Where the settings go when that is not where they were read from; said once, as the
+    // window loads. Empty when they stay where they are.
+    QString settingsNotice;
 };
 
 } // namespace quillmorph

@@ -18,6 +18,8 @@ namespace quillmorph {
 void frmMain::LoadSettings() {
     const QString path = places::settingsFilePath();
     QStringList notices;
+    if (!start_.settingsNotice.isEmpty())
+        notices << start_.settingsNotice;
     if (const QString tooLarge = settingsFileNotice(path); !tooLarge.isEmpty())
         notices << tooLarge;
     const Profile profile = Profile::fromFile(path);

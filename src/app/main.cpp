@@ -1,5 +1,5 @@
 #include "AppIcon.h"
-#include "CommandLine.h"
+#include "CommandLineAnswer.h"
 #include "FileManagerActions.h"
 #include "LaterCopy.h"
 #include "OrcGuard.h"
@@ -8,6 +8,7 @@
 #include "WindowStart.h"
 #include "engine/ImagingEngine.h"
 #include "frmMain.h"
+#include "frontend/CommandLine.h"
 #include "frontend/Places.h"
 #include "frontend/PrivateTempFolder.h"
 #include "frontend/TerminationSignals.h"
@@ -136,7 +137,7 @@ int main(int argc, char** argv) {
     quillmorph::SingleInstance instance(quillmorph::SingleInstance::userFolder());
     quillmorph::WindowStart start;
     // `quillmorph --preset NAME FILE...`: the file managers' actions convert with a preset.
-    const QByteArrayList arguments = quillmorph::commandLine::arguments(argc, argv);
+    const QByteArrayList arguments = quillmorph::commandLineArguments(argc, argv);
     const bool withPreset = arguments.size() >= 2 && arguments[0] == "--preset";
     if (withPreset)
         start.preset = quillmorph::commandLine::text(arguments[1]);
@@ -148,6 +149,8 @@ int main(int argc, char** argv) {
             instance, start.files, start.preset, dialogs,
             quillmorph::thisProcess::standardErrorIsTerminal() ? stderr : nullptr);
     start.instance = &instance;
+    // Asked before anything opens the settings: the first opening takes the file over.
+    start.settingsNotice = quillmorph::places::settingsFiles().notice;
     quillmorph::frmMain window(start, dialogs);
     QObject::connect(&stopSignals, &quillmorph::TerminationSignals::received, &window,
                      &quillmorph::frmMain::endSession);

@@ -1,3 +1,4 @@
+#include "files/FilePathWindows.h"
 #include "frontend/CommandLine.h"
 
 #include <QCoreApplication>
@@ -7,11 +8,12 @@ namespace quillmorph {
 
 QByteArrayList commandLineArguments(int, char**) {
     // argv is the command line in the ANSI code page, which has no room for most names; Qt
-    // keeps the wide one.
+    // keeps the wide one, taken here as WTF-8 so that even a lone surrogate comes back whole.
     QByteArrayList arguments;
     const QStringList wide = QCoreApplication::arguments();
     for (qsizetype i = 1; i < wide.size(); ++i)
-        arguments << toWtf8(wide.at(i));
+        arguments << wtf8FromWide(std::wstring_view(
+                         reinterpret_cast<const wchar_t*>(wide.at(i).utf16()), size_t(wide.at(i).size())));
     return arguments;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace quillmorph::test {
 
@@ -11,6 +12,7 @@ CopyHome::CopyHome(const QString& root)
       runtime(QDir(root).filePath(QStringLiteral("run"))) {
     for (const QString& folder : {home, windir, runtime})
         QDir().mkpath(folder);
+    QDir().mkpath(QFileInfo(settingsPath()).path());
     // Qt insists on a runtime folder only its owner can enter.
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -20,7 +22,11 @@ QString CopyHome::desktop() const {
 }
 
 QString CopyHome::settingsPath() const {
+#ifdef _WIN32
+    return QDir(windir).filePath(QStringLiteral("quillmorph/quillmorph.ini"));
+#else
     return QDir(windir).filePath(QStringLiteral("quillmorph.ini"));
+#endif
 }
 
 QProcessEnvironment CopyHome::environment() const {
@@ -35,6 +41,9 @@ QProcessEnvironment CopyHome::environment() const {
     if (!tmpdir.isEmpty())
         env.insert(QStringLiteral("TMPDIR"), tmpdir);
     env.insert(QStringLiteral("windir"), windir);
+    // Windows keeps the settings under %APPDATA%: the same folder stands in for both.
+    env.insert(QStringLiteral("APPDATA"), windir);
+    env.insert(QStringLiteral("LOCALAPPDATA"), QDir(home).filePath(QStringLiteral("local")));
     return env;
 }
 

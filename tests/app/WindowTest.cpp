@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QThread>
 
@@ -24,8 +25,13 @@ void WindowTest::SetUp() {
     ASSERT_TRUE(QDir().mkpath(windir_));
     savedWindir_ = qgetenv("windir");
     hadWindir_ = qEnvironmentVariableIsSet("windir");
-    // Never the settings of the account running the tests.
+    // Never the settings of the account running the tests (on Windows they live in %APPDATA%).
     qputenv("windir", QFile::encodeName(windir_));
+#ifdef _WIN32
+    savedAppData_ = qgetenv("APPDATA");
+    qputenv("APPDATA", QFile::encodeName(windir_));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsPath()).path()));
+#endif
     if (createsWindowInSetUp())
         openWindow();
 }
@@ -36,6 +42,9 @@ void WindowTest::TearDown() {
         qputenv("windir", savedWindir_);
     else
         qunsetenv("windir");
+#ifdef _WIN32
+    qputenv("APPDATA", savedAppData_);
+#endif
 }
 
 void WindowTest::openWindow(WindowStart start) {
@@ -45,7 +54,11 @@ void WindowTest::openWindow(WindowStart start) {
 }
 
 QString WindowTest::settingsPath() const {
+#ifdef _WIN32
+    return QDir(windir_).filePath(QStringLiteral("quillmorph/quillmorph.ini"));
+#else
     return QDir(windir_).filePath(QStringLiteral("quillmorph.ini"));
+#endif
 }
 
 UserDialogs WindowTest::recordingDialogs() {

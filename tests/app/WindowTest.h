@@ -77,6 +77,7 @@ protected:
     QString sources_;
     QString windir_;
     QByteArray savedWindir_;
+    QByteArray savedAppData_;
     bool hadWindir_ = false;
     QStringList log_;
     QStringList notes_; // the quieter lines of each box in log_, in turn

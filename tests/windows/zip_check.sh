@@ -10,7 +10,7 @@ top=quillmorph-$version-windows-x64
 [ "$(basename "$zip")" = "$top.zip" ] || fail "named $(basename "$zip")"
 listing=$(unzip -Z1 "$zip") || { echo "zip_check: cannot read $zip" >&2; exit 1; }
 for want in quillmorph.exe quillmorph-cli.exe libvips-42.dll Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
-    Qt6Network.dll Qt6Concurrent.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
+    Qt6Network.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
     libjxl.dll liblcms2-2.dll libexif-12.dll platforms/qwindows.dll translations/qtbase_ja.qm qt.conf \
     docs/index.html docs/quillmorph.png licences/Qt/LGPL-3.0-only.txt licences/libvips/versions.json \
     licences/quillmorph/copyright licences/SOURCES.txt; do

@@ -1,4 +1,5 @@
 #include "AnimatedGif.h"
+#include "Fifo.h"
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
 #include "Saving.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace quillmorph {
 namespace {
@@ -427,6 +427,9 @@ TEST_P(BatchFailureTest, EndsWithItsMessageAndKeepsEarlierOutputs) {
 }
 
 TEST_F(ConvertFilesTest, AFolderStandsForItsPicturesInNaturalOrderWithItsTreeMirrored) {
+#ifdef _WIN32
+    GTEST_SKIP() << "links and pipes here are POSIX's; FilesWindowsTest lists a Windows folder";
+#endif
     const QString loose = source(QStringLiteral("loose.png"), test::solid(40, 30, kRedRgb));
     QDir(sources_.path()).mkpath(QStringLiteral("album/sub"));
     for (const char* name : {"b10.png", "b2.png", "B3.jpg", "x.jpg", "x.png", "sub/c.png", ".hidden.png"})
@@ -435,7 +438,7 @@ TEST_F(ConvertFilesTest, AFolderStandsForItsPicturesInNaturalOrderWithItsTreeMir
     test::writeBytes(album + QStringLiteral("/notes.txt"), "not a picture\n");
     QFile::link(album + QStringLiteral("/b2.png"), album + QStringLiteral("/link.png"));
     QFile::link(album, album + QStringLiteral("/sub/loop")); // never followed
-    ASSERT_EQ(::mkfifo(QFile::encodeName(album + QStringLiteral("/pipe.png")).constData(), 0600), 0);
+    ASSERT_TRUE(test::makeFifo(album + QStringLiteral("/pipe.png")));
 
     const BatchResult result = run({loose, album});
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);

@@ -1,6 +1,7 @@
 #include "GObjectWarnings.h"
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
+#include "Fifo.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
 #include "batch/Messages.h"
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace quillmorph {
 namespace {
@@ -195,7 +195,9 @@ std::vector<HostileCase> hostileCases() {
         {"PngClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.png")), hugePng()); }, {}},
         {"BmpClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.bmp")), hugeBmp()); }, {}},
         // A dropped folder stands for its pictures; a pipe is no file to read and must not block.
-        {"Pipe", [](const QTemporaryDir& d) { ::mkfifo(QFile::encodeName(d.filePath(QStringLiteral("pipe.jpg"))).constData(), 0600); return d.filePath(QStringLiteral("pipe.jpg")); }, {}},
+#ifndef _WIN32 // Windows has no named pipes in the file system (test::kNoFifos)
+        {"Pipe", [](const QTemporaryDir& d) { test::makeFifo(d.filePath(QStringLiteral("pipe.jpg"))); return d.filePath(QStringLiteral("pipe.jpg")); }, {}},
+#endif
         {"DanglingLink", [](const QTemporaryDir& d) {
              QFile::link(d.filePath(QStringLiteral("nothing.png")), d.filePath(QStringLiteral("link.png")));
              return d.filePath(QStringLiteral("link.png"));

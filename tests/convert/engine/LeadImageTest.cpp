@@ -1,3 +1,4 @@
+#include "Fifo.h"
 #include "GObjectWarnings.h"
 #include "Saving.h"
 #include "TestImages.h"
@@ -14,11 +15,8 @@
 #include <QtEndian>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillmorph {
 namespace {
@@ -99,8 +97,10 @@ TEST_F(LeadImageTest, TheHeaderTellsHowTheFileWillBeDecoded) {
 // Shrinking on load, turning upright and telling damage apart read the file again: from the
 // file loaded, never from whatever its path names by then (a pipe would block that read).
 TEST_F(LeadImageTest, ASourceSwappedAfterLoadingIsStillReadFromTheFileLoaded) {
+#ifdef _WIN32
+    GTEST_SKIP() << test::kNoFifos << "; a held source cannot be renamed there (SourceFileWindows)";
+#endif
     const QString source = path(QStringLiteral("photo.jpg"));
-    const QByteArray fifo = QFile::encodeName(source);
     for (const int orientation : {1, 6}) {
         SCOPED_TRACE(orientation);
         VImage red = test::solid(400, 200, {230, 10, 10});
@@ -110,14 +110,14 @@ TEST_F(LeadImageTest, ASourceSwappedAfterLoadingIsStillReadFromTheFileLoaded) {
         LeadImage image;
         ASSERT_EQ(image.Load(source), status::kOk);
         ASSERT_TRUE(QFile::rename(source, path(QStringLiteral("moved%1.jpg").arg(orientation))));
-        ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+        ASSERT_TRUE(test::makeFifo(source));
         const QString output = path(QStringLiteral("out%1.png").arg(orientation));
         auto converted = std::async(std::launch::async, [&] {
             return image.Size(50, 50).status == status::kOk &&
                    test::save(image, output, *outputFormatFor(FormatCode::Png), 2) == status::kOk;
         });
         if (converted.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK)); // let the reader go
+            test::releaseFifoReader(source); // let the reader go
             FAIL() << "waited for a writer of the pipe";
         }
         EXPECT_TRUE(converted.get());

@@ -1,17 +1,9 @@
-#include "CommandLine.h"
+#include "CommandLineAnswer.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 namespace quillmorph::commandLine {
-
-// The arguments' own bytes: a name need not be UTF-8.
-QByteArrayList arguments(int argc, char** argv) {
-    QByteArrayList all;
-    for (int i = 1; i < argc; ++i)
-        all << QByteArray(argv[i]);
-    return all;
-}
 
 QString text(const QByteArray& argument) {
     return QString::fromLocal8Bit(argument);

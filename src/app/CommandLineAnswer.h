@@ -6,14 +6,12 @@
 
 class QCoreApplication;
 
-// What the window's command line needs of the system: its arguments as the bytes a FilePath
-// holds, and where the answer to a request made on the command line alone (--help, --version,
+// What the window's command line needs of the system (its arguments: frontend/CommandLine.h):
+// how an argument reads as text, and where the answer to a request made on the command line alone (--help, --version,
 // a file manager's actions) goes: to the terminal, or into a box where a window program has no
 // console (Windows). Each system has its own implementation file. Main thread.
 namespace quillmorph::commandLine {
 
-// The arguments after the program's name; the application must exist.
-QByteArrayList arguments(int argc, char** argv);
 // An argument read as text (a preset's name).
 QString text(const QByteArray& argument);
 
