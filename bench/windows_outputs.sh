@@ -19,6 +19,8 @@ dirs=("$@")
 max_mean=${MAX_MEAN:-1} max_peak=${MAX_PEAK:-8}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# A Wine prefix of its own: no settings file of an earlier run reaches the Windows build.
+export QUILLMORPH_WINE_PREFIX=$work/wine
 # shellcheck source=bench/settings.sh
 source "$here/settings.sh"
 names=("${SETTING_NAMES[@]}")

@@ -4,6 +4,7 @@
 #include "batch/StatusSentences.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace quillmorph {
 
@@ -28,7 +29,7 @@ QString notesOf(const BatchResult& result, const BatchAfterwards& afterwards) {
         lines << message::waitingDropsStillRun(afterwards.waitingDrops);
     if (offersFolder(result)) {
         lines << QCoreApplication::translate("BatchEndText", "保存先: %1")
-                     .arg(result.outputFolder.display());
+                     .arg(QDir::toNativeSeparators(result.outputFolder.display()));
     }
     if (completed(result)) {
         lines << message::sizes(result.sizes);
