@@ -399,6 +399,10 @@ Options:
 </source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューへの追加は、このシステムではまだ使えません。</source>
+        <translation>Adding to Explorer&apos;s right-click menu is not available on this system yet.</translation>
+    </message>
 </context>
 <context>
     <name>quillmorph-cli</name>

@@ -406,6 +406,10 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
   --remove-thunar-action   それを取り除く。ほかの項目はそのまま残す
 </translation>
     </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューへの追加は、このシステムではまだ使えません。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillmorph-cli</name>
