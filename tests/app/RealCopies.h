@@ -43,6 +43,9 @@ protected:
 class RealCopies : public SingleInstanceTest {
 protected:
     void SetUp() override {
+#ifdef _WIN32
+        GTEST_SKIP() << "a started copy finds its Desktop and meeting place through the account, not the test's HOME; MeetingPlaceWindowsTest hands over through the pipe";
+#endif
         SingleInstanceTest::SetUp();
         home_ = std::make_unique<CopyHome>(root_.filePath(QStringLiteral("first")));
         sources_ = root_.filePath(QStringLiteral("sources"));

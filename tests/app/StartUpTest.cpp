@@ -157,6 +157,9 @@ TEST_F(StartUp, TheFirstCopyLoadsAsUsual) {
 }
 
 TEST_F(StartUp, FilesFromALaterCopyAreConvertedAsADropAndItLeavesTheSettingsAlone) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a started copy finds its Desktop and meeting place through the account, not the test's HOME; MeetingPlaceWindowsTest hands over through the pipe";
+#endif
     openFirstCopy();
     const QByteArray stored = "[V1.00202]\niSizeConv=1\niWidth=20\niHeight=20\n";
     writeBytes(settingsPath(), stored);
@@ -208,6 +211,9 @@ TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
 }
 
 TEST_F(StartUp, HandOversInARowEachEndWithTheirOwnMessageAndOneSentWhileItIsShownWaits) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a started copy finds its Desktop and meeting place through the account, not the test's HOME; MeetingPlaceWindowsTest hands over through the pipe";
+#endif
     openFirstCopy();
     const QStringList sources = makeSources({"a.png"});
     bool startedUnderTheMessage = false;
