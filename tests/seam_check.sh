@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a source outside the system's seam talks to the operating system itself: a system
-# header, or a system's paths or programs by name. Only files named …Posix.{cpp,h} (later
-# …Windows.{cpp,h}) may, and never under engine/ or batch/.
+# header, or a system's paths or programs by name. Only files named …Posix.{cpp,h} and
+# …Windows.{cpp,h} may, and never under engine/ or batch/.
 set -uo pipefail
 src=${1:?usage: seam_check.sh SRC_DIR}
 calls='#include <(unistd|fcntl|dirent|pwd|signal|poll|malloc|windows)\.h>|#include <sys/|#include <csignal>|/proc/|xdg-open'
