@@ -4,11 +4,39 @@
 
 #include <QDir>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iterator>
 
 namespace quillmorph {
 
 namespace {
+
+struct ErrnoStatus {
+    int error;
+    EngineStatus named;     // status::kOk: the fallback
+    EngineStatus newOutput; // status::kOk: the fallback
+};
+
+// The C library's errors, as the system calls, _wfopen and the libraries under libvips report
+// them; in the order a message is searched: where a text names two errors, the first row wins.
+constexpr ErrnoStatus kErrnoStatuses[] = {
+    {ENOSPC, status::kDiskFull, status::kDiskFull},
+#ifdef EDQUOT // POSIX's; Windows' C library has no quotas
+    {EDQUOT, status::kDiskFull, status::kDiskFull},
+#endif
+    {EACCES, status::kAccessDenied, status::kAccessDenied},
+    {EPERM, status::kAccessDenied, status::kAccessDenied},
+    {EROFS, status::kAccessDenied, status::kAccessDenied},
+    {ENOENT, status::kFileNotFound, status::kFolderMissing},
+    {ENOTDIR, status::kOk, status::kFolderMissing},
+    {EISDIR, status::kNotAFile, status::kOk},
+    {ENOMEM, status::kOutOfMemory, status::kOutOfMemory},
+    {ENAMETOOLONG, status::kNameTooLong, status::kNameTooLong},
+    // A limit of the process or the system, whichever file meets it: not the file's fault.
+    {ENFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
+    {EMFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
+};
 
 // How the libraries under libvips say an allocation failed (libvips, libjpeg, libpng, libtiff,
 // libheif, libwebp, ImageMagick, cairo, C++), lower case. A thread libvips cannot start (GLib's
@@ -41,6 +69,25 @@ bool writerMetError(const QString& text, const char* writer, const QString& word
 }
 
 } // namespace
+
+EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback) {
+    for (const ErrnoStatus& row : kErrnoStatuses) {
+        if (row.error == error) {
+            const EngineStatus status = role == FileRole::Named ? row.named : row.newOutput;
+            return status != status::kOk ? status : fallback;
+        }
+    }
+    return fallback;
+}
+
+EngineStatus errnoStatusNamedIn(const QString& text) {
+    for (const ErrnoStatus& row : kErrnoStatuses) {
+        if (row.named != status::kOk &&
+            text.contains(QString::fromLocal8Bit(std::strerror(row.error)), Qt::CaseInsensitive))
+            return row.named;
+    }
+    return status::kOk;
+}
 
 bool isTemporaryWriteFailure(const QString& text, const QString& temporaryFolder) {
     const QString folder = QDir::cleanPath(temporaryFolder);

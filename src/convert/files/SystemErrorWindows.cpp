@@ -44,21 +44,6 @@ constexpr ErrorStatus kWindowsStatuses[] = {
     {ERROR_TOO_MANY_OPEN_FILES, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
 };
 
-// The C library's errors, as _wfopen and the libraries under libvips report them.
-constexpr ErrorStatus kErrnoStatuses[] = {
-    {ENOSPC, status::kDiskFull, status::kDiskFull},
-    {EACCES, status::kAccessDenied, status::kAccessDenied},
-    {EPERM, status::kAccessDenied, status::kAccessDenied},
-    {EROFS, status::kAccessDenied, status::kAccessDenied},
-    {ENOENT, status::kFileNotFound, status::kFolderMissing},
-    {ENOTDIR, status::kOk, status::kFolderMissing},
-    {EISDIR, status::kNotAFile, status::kOk},
-    {ENOMEM, status::kOutOfMemory, status::kOutOfMemory},
-    {ENAMETOOLONG, status::kNameTooLong, status::kNameTooLong},
-    {ENFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
-    {EMFILE, status::kTooManyOpenFiles, status::kTooManyOpenFiles},
-};
-
 EngineStatus orFallback(EngineStatus status, EngineStatus fallback) {
     return status != status::kOk ? status : fallback;
 }
@@ -107,20 +92,13 @@ EngineStatus statusFromLastError(FileRole role, EngineStatus fallback) {
     return statusFromWindowsError(::GetLastError(), role, fallback);
 }
 
-EngineStatus statusFromErrno(int error, FileRole role, EngineStatus fallback) {
-    return statusIn(kErrnoStatuses, (unsigned long)error, role, fallback);
-}
-
 EngineStatus statusFromSystemMessage(const QString& text, EngineStatus fallback) {
     for (const ErrorStatus& row : kWindowsStatuses) {
         if (row.named != status::kOk && names(text, windowsWording(row.error)))
             return row.named;
     }
-    for (const ErrorStatus& row : kErrnoStatuses) {
-        if (row.named != status::kOk && names(text, errnoWording(int(row.error))))
-            return row.named;
-    }
-    return fallback;
+    const EngineStatus named = errnoStatusNamedIn(text);
+    return named != status::kOk ? named : fallback;
 }
 
 QStringList temporaryFolderFullWordings() {
