@@ -1,7 +1,8 @@
 #include "engine/ClassicWriters.h"
 
+#include "engine/ByteOrder.h"
+
 #include <QByteArray>
-#include <QtEndian>
 #include <algorithm>
 #include <glib.h>
 #include <memory>
@@ -53,26 +54,6 @@ void endTarget(const VTarget& target) {
         throw VError();
 }
 
-void putLittle16(QByteArray& out, quint16 v) {
-    const quint16 le = qToLittleEndian(v);
-    out.append(reinterpret_cast<const char*>(&le), 2);
-}
-
-void putLittle32(QByteArray& out, quint32 v) {
-    const quint32 le = qToLittleEndian(v);
-    out.append(reinterpret_cast<const char*>(&le), 4);
-}
-
-void putBig16(QByteArray& out, quint16 v) {
-    const quint16 be = qToBigEndian(v);
-    out.append(reinterpret_cast<const char*>(&be), 2);
-}
-
-void putBig32(QByteArray& out, quint32 v) {
-    const quint32 be = qToBigEndian(v);
-    out.append(reinterpret_cast<const char*>(&be), 4);
-}
-
 // RGB row bytes, padded to a multiple of unit.
 qsizetype paddedRow(int width, int unit) {
     const qsizetype bytes = qsizetype(width) * 3;
@@ -81,48 +62,48 @@ qsizetype paddedRow(int width, int unit) {
 
 // A PICT rectangle: top, left, bottom, right.
 void putRect(QByteArray& out, int width, int height) {
-    putBig16(out, 0);
-    putBig16(out, 0);
-    putBig16(out, quint16(height));
-    putBig16(out, quint16(width));
+    bytes::appendBig<quint16>(out, 0);
+    bytes::appendBig<quint16>(out, 0);
+    bytes::appendBig<quint16>(out, quint16(height));
+    bytes::appendBig<quint16>(out, quint16(width));
 }
 
 QByteArray pictHeader(int width, int height) {
     QByteArray out(512, '\0'); // room for an application's own header
-    putBig16(out, 0x0200);     // the picture's size: ImageMagick's value, unread in version 2
+    bytes::appendBig<quint16>(out, 0x0200);     // the picture's size: ImageMagick's value, unread in version 2
     putRect(out, width, height);
-    putBig16(out, 0x0011); // version 2
-    putBig16(out, 0x02ff);
-    putBig16(out, 0x0c00); // extended header: no resolution
-    putBig16(out, 0xfffe);
-    putBig16(out, 0);
-    putBig32(out, 0);
-    putBig32(out, 0);
+    bytes::appendBig<quint16>(out, 0x0011); // version 2
+    bytes::appendBig<quint16>(out, 0x02ff);
+    bytes::appendBig<quint16>(out, 0x0c00); // extended header: no resolution
+    bytes::appendBig<quint16>(out, 0xfffe);
+    bytes::appendBig<quint16>(out, 0);
+    bytes::appendBig<quint32>(out, 0);
+    bytes::appendBig<quint32>(out, 0);
     putRect(out, width, height);
-    putBig32(out, 0);
-    putBig16(out, 0x0001); // clip region: the whole frame
-    putBig16(out, 0x000a);
+    bytes::appendBig<quint32>(out, 0);
+    bytes::appendBig<quint16>(out, 0x0001); // clip region: the whole frame
+    bytes::appendBig<quint16>(out, 0x000a);
     putRect(out, width, height);
-    putBig16(out, 0x009a);     // DirectBitsRect
-    putBig32(out, 0x000000ff); // base address
+    bytes::appendBig<quint16>(out, 0x009a);     // DirectBitsRect
+    bytes::appendBig<quint32>(out, 0x000000ff); // base address
     // The field has 15 bits; a wider picture's value wraps, as ImageMagick's does.
-    putBig16(out, quint16(0x8000 | ((4 * width) & 0x7fff)));
+    bytes::appendBig<quint16>(out, quint16(0x8000 | ((4 * width) & 0x7fff)));
     putRect(out, width, height);
-    putBig16(out, 0);            // pixmap version
-    putBig16(out, 4);            // packed by component planes
-    putBig32(out, 0);            // packed size
-    putBig32(out, 0);            // horizontal resolution
-    putBig32(out, 0);            // vertical resolution
-    putBig16(out, 16);           // direct pixels
-    putBig16(out, 32);           // bits a pixel
-    putBig16(out, 3);            // components
-    putBig16(out, 8);            // bits a component
-    putBig32(out, 0);            // plane bytes
-    putBig32(out, 0);            // colour table
-    putBig32(out, 0);            // reserved
+    bytes::appendBig<quint16>(out, 0);            // pixmap version
+    bytes::appendBig<quint16>(out, 4);            // packed by component planes
+    bytes::appendBig<quint32>(out, 0);            // packed size
+    bytes::appendBig<quint32>(out, 0);            // horizontal resolution
+    bytes::appendBig<quint32>(out, 0);            // vertical resolution
+    bytes::appendBig<quint16>(out, 16);           // direct pixels
+    bytes::appendBig<quint16>(out, 32);           // bits a pixel
+    bytes::appendBig<quint16>(out, 3);            // components
+    bytes::appendBig<quint16>(out, 8);            // bits a component
+    bytes::appendBig<quint32>(out, 0);            // plane bytes
+    bytes::appendBig<quint32>(out, 0);            // colour table
+    bytes::appendBig<quint32>(out, 0);            // reserved
     putRect(out, width, height); // source
     putRect(out, width, height); // destination
-    putBig16(out, 0x0040);       // transfer mode: dither copy
+    bytes::appendBig<quint16>(out, 0x0040);       // transfer mode: dither copy
     return out;
 }
 
@@ -180,7 +161,7 @@ QByteArray pictRow(const uchar* rgb, int width) {
     const QByteArray packed = packBits(planes);
     QByteArray out;
     if (planes.size() > 200)
-        putBig16(out, quint16(packed.size()));
+        bytes::appendBig<quint16>(out, quint16(packed.size()));
     else
         out.append(char(packed.size()));
     return out + packed;
@@ -194,20 +175,20 @@ void writeBmp(const VImage& rgb8, const VTarget& target) {
     const quint32 imageBytes = quint32(rowBytes * pixels.height());
     constexpr quint32 kHeaders = 14 + 40;
     QByteArray header("BM");
-    putLittle32(header, kHeaders + imageBytes);
-    putLittle32(header, 0);
-    putLittle32(header, kHeaders);
-    putLittle32(header, 40);
-    putLittle32(header, quint32(pixels.width()));
-    putLittle32(header, quint32(pixels.height())); // positive: bottom row first
-    putLittle16(header, 1);
-    putLittle16(header, 24);
-    putLittle32(header, 0); // uncompressed
-    putLittle32(header, imageBytes);
-    putLittle32(header, 0); // no resolution, as ImageMagick writes it from libvips
-    putLittle32(header, 0);
-    putLittle32(header, 0);
-    putLittle32(header, 0);
+    bytes::appendLittle<quint32>(header, kHeaders + imageBytes);
+    bytes::appendLittle<quint32>(header, 0);
+    bytes::appendLittle<quint32>(header, kHeaders);
+    bytes::appendLittle<quint32>(header, 40);
+    bytes::appendLittle<quint32>(header, quint32(pixels.width()));
+    bytes::appendLittle<quint32>(header, quint32(pixels.height())); // positive: bottom row first
+    bytes::appendLittle<quint16>(header, 1);
+    bytes::appendLittle<quint16>(header, 24);
+    bytes::appendLittle<quint32>(header, 0); // uncompressed
+    bytes::appendLittle<quint32>(header, imageBytes);
+    bytes::appendLittle<quint32>(header, 0); // no resolution, as ImageMagick writes it from libvips
+    bytes::appendLittle<quint32>(header, 0);
+    bytes::appendLittle<quint32>(header, 0);
+    bytes::appendLittle<quint32>(header, 0);
     putBytes(target, header);
     QByteArray row(rowBytes, '\0');
     for (int y = pixels.height() - 1; y >= 0; --y) {
@@ -233,7 +214,7 @@ void writePict(const VImage& rgb8, const VTarget& target) {
     QByteArray end;
     if (written % 2 != 0)
         end.append('\0'); // opcodes start on even bytes
-    putBig16(end, 0x00ff);
+    bytes::appendBig<quint16>(end, 0x00ff);
     putBytes(target, end);
     endTarget(target);
 }
@@ -242,14 +223,14 @@ void writeSunRaster(const VImage& rgb8, const VTarget& target) {
     const RgbPixels pixels(rgb8);
     const qsizetype rowBytes = paddedRow(pixels.width(), 2);
     QByteArray header;
-    putBig32(header, 0x59a66a95);
-    putBig32(header, quint32(pixels.width()));
-    putBig32(header, quint32(pixels.height()));
-    putBig32(header, 24);
-    putBig32(header, quint32(rowBytes * pixels.height()));
-    putBig32(header, 3); // RGB rather than BGR order
-    putBig32(header, 0); // no colour map
-    putBig32(header, 0);
+    bytes::appendBig<quint32>(header, 0x59a66a95);
+    bytes::appendBig<quint32>(header, quint32(pixels.width()));
+    bytes::appendBig<quint32>(header, quint32(pixels.height()));
+    bytes::appendBig<quint32>(header, 24);
+    bytes::appendBig<quint32>(header, quint32(rowBytes * pixels.height()));
+    bytes::appendBig<quint32>(header, 3); // RGB rather than BGR order
+    bytes::appendBig<quint32>(header, 0); // no colour map
+    bytes::appendBig<quint32>(header, 0);
     putBytes(target, header);
     QByteArray row(rowBytes, '\0');
     for (int y = 0; y < pixels.height(); ++y) {

@@ -1,7 +1,8 @@
 #include "engine/PsdWriter.h"
 
+#include "engine/ByteOrder.h"
+
 #include <QByteArray>
-#include <QtEndian>
 #include <glib.h>
 #include <memory>
 
@@ -9,29 +10,19 @@ namespace quillmorph {
 
 namespace {
 
-void putBig16(QByteArray& out, quint16 v) {
-    const quint16 be = qToBigEndian(v);
-    out.append(reinterpret_cast<const char*>(&be), 2);
-}
-
-void putBig32(QByteArray& out, quint32 v) {
-    const quint32 be = qToBigEndian(v);
-    out.append(reinterpret_cast<const char*>(&be), 4);
-}
-
 QByteArray header(int width, int height) {
     QByteArray out("8BPS");
-    putBig16(out, 1);    // version
+    bytes::appendBig<quint16>(out, 1);    // version
     out.append(6, '\0'); // reserved
-    putBig16(out, 3);    // channels
-    putBig32(out, quint32(height));
-    putBig32(out, quint32(width));
-    putBig16(out, 8); // bits per channel
-    putBig16(out, 3); // RGB colour mode
-    putBig32(out, 0); // colour mode data
-    putBig32(out, 0); // image resources
-    putBig32(out, 0); // layers and masks
-    putBig16(out, 0); // raw image data follows
+    bytes::appendBig<quint16>(out, 3);    // channels
+    bytes::appendBig<quint32>(out, quint32(height));
+    bytes::appendBig<quint32>(out, quint32(width));
+    bytes::appendBig<quint16>(out, 8); // bits per channel
+    bytes::appendBig<quint16>(out, 3); // RGB colour mode
+    bytes::appendBig<quint32>(out, 0); // colour mode data
+    bytes::appendBig<quint32>(out, 0); // image resources
+    bytes::appendBig<quint32>(out, 0); // layers and masks
+    bytes::appendBig<quint16>(out, 0); // raw image data follows
     return out;
 }
 
