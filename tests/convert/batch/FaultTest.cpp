@@ -137,6 +137,8 @@ TEST(FaultTest, FullDiskIsASaveFailureWithoutPartialFile) {
         test::RecordingSink sink;
         BatchPlace place;
         place.parentFolder = disk.path();
+        // One at a time: the big file's partial output must not fill the disk under the small one.
+        place.filesInFlight = 1;
         const BatchResult result = ConvertFiles(test::paths(files), place, options, sink);
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed) << format;
         EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  13 In Save\n") + files[1]);
