@@ -1,11 +1,15 @@
 #include "ExplorerActions.h"
 #include "FileManagerActions.h"
+#include "StartArguments.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
 
 namespace quillmorph::test {
 namespace {
@@ -80,6 +84,31 @@ TEST(ExplorerActionsWindows, TheKeysAreWrittenExactlyAndRemovedWithoutATrace) {
     EXPECT_EQ(exported(dir.filePath(QStringLiteral("after.reg"))), before);
     EXPECT_EQ(refreshFileManagerActions(kMenu), QString());
     EXPECT_FALSE(fileManagerActionsInstalled());
+}
+
+// Explorer puts the file's name where %1 stands and starts the command; Windows splits it as
+// CommandLineToArgvW does (as Qt reads a program's arguments there). Every name Windows
+// allows comes through whole as the one file, with the preset named by the command.
+TEST(ExplorerActionsWindows, NamesWithShellCharactersReachTheProgramWhole) {
+    const QString program = QStringLiteral("C:\\Program Files\\q m\\quillmorph.exe");
+    const QString command = explorerActionKeys(kMenu, program)[6].values[0].data;
+    ASSERT_TRUE(command.contains(QStringLiteral("--preset-id"))) << command.toStdString();
+    for (const char* name : {"a b.png", "-a.png", "--preset x.png", "&^%PATH%'!x.png", "50% off!.jpg",
+                             "写真①.jpg", "a\\ b\\.png"}) {
+        const QString file = QStringLiteral("C:\\pics\\") + QString::fromUtf8(name);
+        const std::wstring line = QString(command).replace(QStringLiteral("%1"), file).toStdWString();
+        int count = 0;
+        LPWSTR* split = CommandLineToArgvW(line.c_str(), &count);
+        ASSERT_NE(split, nullptr);
+        QByteArrayList arguments;
+        for (int i = 1; i < count; ++i)
+            arguments << QString::fromWCharArray(split[i]).toUtf8();
+        LocalFree(split);
+        const StartArguments start = parseStartArguments(arguments);
+        EXPECT_EQ(start.preset, kMenu.presets[1].first) << name;
+        ASSERT_EQ(start.files.size(), 1) << name;
+        EXPECT_EQ(QDir::toNativeSeparators(start.files[0].display()), file) << name;
+    }
 }
 
 } // namespace
