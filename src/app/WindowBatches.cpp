@@ -28,14 +28,6 @@ bool anyFolder(const FilePaths& paths) {
     return std::any_of(paths.begin(), paths.end(), isFolder);
 }
 
-QUrl folderUrl(const FilePath& folder) {
-    const QByteArray& bytes = folder.native();
-    if (QString::fromUtf8(bytes).toUtf8() == bytes)
-        return QUrl::fromLocalFile(folder.display());
-    // Decoding would replace the bytes that are not UTF-8 and name a folder that is not there.
-    return urlOfLocalFile(folder);
-}
-
 } // namespace
 
 WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, SurfaceNote* note,
@@ -161,21 +153,21 @@ void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
         showFailures(result, afterwards);
     } else if (result.outcome == BatchResult::Outcome::Failed || !leaving) {
         if (dialogs_.showBox(window_, batchEndText(result, afterwards)))
-            openFolder(result.outputFolder);
+            openFolder(result);
     }
 }
 
 void WindowBatches::showFailures(const BatchResult& result, const BatchAfterwards& afterwards) {
     if (dialogs_.showFailures(window_, failuresSummaryText(result, afterwards),
                               message::failureTexts(result)))
-        openFolder(result.outputFolder);
+        openFolder(result);
 }
 
-void WindowBatches::openFolder(const FilePath& folder) {
-    dialogs_.openUrl(window_, folderUrl(folder),
-                     QCoreApplication::translate(
-                         "WindowBatches", "フォルダを開けませんでした。ファイルマネージャーで"
-                                          "次のフォルダを開いてください。"));
+void WindowBatches::openFolder(const BatchResult& result) {
+    dialogs_.showInFolder(window_, result.outputFolder, result.firstOutput,
+                          QCoreApplication::translate(
+                              "WindowBatches", "フォルダを開けませんでした。ファイルマネージャーで"
+                                               "次のフォルダを開いてください。"));
 }
 
 } // namespace quillmorph
