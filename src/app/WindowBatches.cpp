@@ -33,7 +33,7 @@ bool anyFolder(const FilePaths& paths) {
 WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, SurfaceNote* note,
                              const UserDialogs& dialogs, const OptionsSource& options)
     : QObject(window), window_(window), progress_(progress), note_(note), dialogs_(dialogs),
-      launcher_(QGuiApplication::desktopFileName()) {
+      launcher_(QGuiApplication::desktopFileName(), window) {
     runner_ = new BatchRunner(options, this);
     runner_->setObjectName(QStringLiteral("batchRunner"));
     cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), window);
@@ -120,6 +120,7 @@ void WindowBatches::onFinished(const BatchResult& result) {
     progress_->hide();
     note_->showHint();
     launcher_.hide();
+    launcher_.batchEnded(window_->isActiveWindow());
     cancelKey_->setEnabled(false);
     if (ending_ || closeAfterBatch_) {
         closeAfterBatch_ = false;
