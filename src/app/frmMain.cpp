@@ -7,6 +7,7 @@
 #include "SurfaceMenu.h"
 #include "SurfaceNote.h"
 #include "WindowBatches.h"
+#include "WindowFont.h"
 #include "WindowTips.h"
 #include "engine/OutputFormat.h"
 #include "frontend/OptionsFromChoices.h"
@@ -61,7 +62,8 @@ frmMain::frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("quillmorph（縮小マシン）"));
     setWindowIcon(appIcon());
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    QFont font;
+    font.setFamilies(windowFontFamilies());
     font.setPixelSize(kFontPixels);
     setFont(font);
     setAcceptDrops(true);

@@ -214,9 +214,6 @@ TEST_F(StartUp, FilesHandedOverDuringABatchAreConvertedAfterIt) {
 // Explorer starts one copy per selected file: hand-overs close together are one drop, one
 // dated folder and one box; one sent while that box is shown is a batch of its own, after it.
 TEST_F(StartUp, HandOversInARowJoinIntoOneBatchAndOneSentWhileItsMessageIsShownWaits) {
-#ifdef _WIN32
-    GTEST_SKIP() << "a started copy finds its Desktop and meeting place through the account, not the test's HOME; MeetingPlaceWindowsTest hands over through the pipe";
-#endif
     openFirstCopy();
     constexpr int kSelected = 200;
     QStringList names;
