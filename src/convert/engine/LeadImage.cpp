@@ -148,7 +148,7 @@ void LeadImage::copyFrom(const LeadImage& other) {
     exif_ = other.exif_;
     source_ = other.source_;
     svg_ = other.svg_;
-    jxl_ = other.jxl_;
+    decoded_ = other.decoded_;
     transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;

@@ -142,7 +142,7 @@ private:
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
     std::shared_ptr<VipsBlob> svg_;            // an SVG source, read into memory
-    vips::VImage jxl_; // a JPEG XL decoded whole by the engine, where libvips has no loader
+    vips::VImage decoded_; // decoded whole by the engine's own reader, where libvips has none
     vips::VImage image_;
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it

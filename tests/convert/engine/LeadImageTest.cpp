@@ -4,12 +4,14 @@
 #include "TestImages.h"
 #include "engine/ColourTransforms.h"
 #include "engine/Encoding.h"
+#include "engine/FileSource.h"
 #include "engine/FitAndPad.h"
 #include "engine/FormatWriters.h"
 #include "engine/JfifTarget.h"
 #include "engine/LeadImage.h"
 #include "engine/SizeLimit.h"
 #include "files/PartialOutput.h"
+#include "files/SourceFile.h"
 
 #include <QDir>
 #include <QtEndian>
@@ -146,6 +148,21 @@ TEST_F(LeadImageTest, NamesEndingInABracketAreReadLiterally) {
     EXPECT_EQ(image.width(), 30.0f);
     ASSERT_EQ(image.Size(15, 10).status, status::kOk);
     EXPECT_EQ(image.width(), 15.0f);
+
+    // Where loaders do not take the name, they read through what was opened, from any point.
+    EngineStatus st = status::kOk;
+    const std::shared_ptr<const SourceFile> file = SourceFile::open(odd, st);
+    ASSERT_EQ(st, status::kOk);
+    const VImage whole = VImage::new_from_source(sourceReading(file), "");
+    EXPECT_EQ(whole.width(), 30);
+    EXPECT_TRUE(test::near(test::pixelAt(whole, 29, 19), Rgb{1, 2, 3}, 0));
+    const VImage small = VImage::thumbnail_source(sourceReading(file), 6);
+    EXPECT_EQ(small.width(), 6);
+    EXPECT_TRUE(test::near(test::pixelAt(small, 5, 3), Rgb{1, 2, 3}, 0));
+    char head[8] = {};
+    EXPECT_EQ(file->readAt(1, head, 3), 3);
+    EXPECT_EQ(QByteArray(head, 3), "PNG");
+    EXPECT_EQ(file->readAt(file->size(), head, 8), 0);
 }
 
 // 30000 × 30000 declared in 116 bytes: a 7 × 5 box asks the SVG loader for a scale below the
