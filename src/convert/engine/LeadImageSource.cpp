@@ -2,7 +2,6 @@
 
 #include "engine/ClassicReaders.h"
 #include "engine/ColourImport.h"
-#include "engine/FileSource.h"
 #include "engine/GifParts.h"
 #include "engine/JpegCheck.h"
 #include "engine/JxlCodec.h"
@@ -48,11 +47,10 @@ bool readsAsOwnJxl(const std::string& name) {
     return looksLikeJxl(head);
 }
 
-// libvips' loader for file: by its name where libvips takes it as it is, else through it.
-const char* vipsLoaderOf(const std::shared_ptr<const SourceFile>& file) {
-    if (SourceFile::loadersTakeTheName())
-        return vips_foreign_find_load(file->loaderName().c_str());
-    return vips_foreign_find_load_source(sourceReading(file).get_source());
+// The name libvips opens file by, read literally: where libvips would split it at its last
+// brackets, an empty option list after it is what is split off.
+std::string literalName(const SourceFile& file) {
+    return SourceFile::loadersTakeTheName() ? file.loaderName() : file.loaderName() + "[]";
 }
 
 // Which of our readers of the old formats reads file.
@@ -123,7 +121,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     if (classic != ClassicFormat::None)
         loader = classicLoaderName(classic);
     else
-        loader = readsAsOwnJxl(source_->loaderName()) ? kOwnJxlLoader : vipsLoaderOf(source_);
+        loader = readsAsOwnJxl(source_->loaderName()) ? kOwnJxlLoader : vips_foreign_find_load(literalName(*source_).c_str());
     if (!loader) {
         vips_error_clear();
         source_.reset();
@@ -198,9 +196,6 @@ VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
         const std::unique_ptr<vips::VOption> unused(options);
         return decoded_.thumbnail_image(width);
     }
-    if (!SourceFile::loadersTakeTheName())
-        return VImage::thumbnail_source(sourceReading(source_), width,
-                                        options->set("option_string", loaderOptions.c_str()));
     return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
                              options);
 }
@@ -226,9 +221,7 @@ VImage LeadImage::opened(vips::VOption* options) const {
         const std::unique_ptr<vips::VOption> unused(options);
         return decoded_;
     }
-    if (!SourceFile::loadersTakeTheName())
-        return VImage::new_from_source(sourceReading(source_), "", options);
-    return VImage::new_from_file(source_->loaderName().c_str(), options);
+    return VImage::new_from_file(literalName(*source_).c_str(), options);
 }
 
 VImage LeadImage::thumbnailOf(int width, int height) const {
@@ -241,9 +234,7 @@ VImage LeadImage::thumbnailOf(int width, int height) const {
                                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     if (svg_)
         return VImage::thumbnail_buffer(svg_.get(), width, options);
-    if (!SourceFile::loadersTakeTheName())
-        return VImage::thumbnail_source(sourceReading(source_), width, options);
-    return VImage::thumbnail(source_->loaderName().c_str(), width, options);
+    return VImage::thumbnail(literalName(*source_).c_str(), width, options);
 }
 
 StepStatus LeadImage::sourceFault(Stage step) const {

@@ -1,5 +1,6 @@
 #include "GObjectWarnings.h"
 #include "RecordingSink.h"
+#include "Saving.h"
 #include "ScriptedOptions.h"
 #include "Fifo.h"
 #include "TestImages.h"
@@ -191,7 +192,14 @@ std::vector<HostileCase> hostileCases() {
              QByteArray png = test::readBytes(test::writeImage(photoLike(64, 64), d.filePath(QStringLiteral("crc.png"))));
              png[30] = char(png[30] ^ 0x55); // inside IHDR: its CRC no longer matches
              return test::writeBytes(d.filePath(QStringLiteral("crc.png")), png);
-         }, {}},
+         },
+#ifdef _WIN32
+         // libvips for Windows reads PNG through libspng, which lets a wrong checksum pass
+         // with a warning: the picture itself is whole.
+         {600, 450, std::nullopt}},
+#else
+         {}},
+#endif
         {"PngClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.png")), hugePng()); }, {}},
         {"BmpClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.bmp")), hugeBmp()); }, {}},
         // A dropped folder stands for its pictures; a pipe is no file to read and must not block.
@@ -217,8 +225,13 @@ std::vector<HostileCase> hostileCases() {
         {"OneByThirtyThousand", [](const QTemporaryDir& d) { return test::writeImage(test::solid(1, 30000, kRed), d.filePath(QStringLiteral("thin.png"))); }, {600, 450, std::nullopt}},
         {"ThirtyThousandByOne", [](const QTemporaryDir& d) { return test::writeImage(test::solid(30000, 1, kRed), d.filePath(QStringLiteral("flat.png"))); }, {600, 450, std::nullopt}},
         {"OddCharactersInPath", [](const QTemporaryDir& d) {
-             QDir().mkpath(d.filePath(QStringLiteral("a folder 'with' \"quotes\"")));
-             return test::writeImage(test::solid(40, 30, kRed), d.filePath(QStringLiteral("a folder 'with' \"quotes\"/it's 写真 [1].png")));
+#ifdef _WIN32 // where a name holds no double quotes
+             const QString folder = QStringLiteral("a folder 'with' «quotes» & %PATH%");
+#else
+             const QString folder = QStringLiteral("a folder 'with' \"quotes\"");
+#endif
+             QDir().mkpath(d.filePath(folder));
+             return test::writePicture(test::solid(40, 30, kRed), d.filePath(folder + QStringLiteral("/it's 写真 [1].png")));
          }, {600, 450, kRed}},
         {"SixteenBitPng", [](const QTemporaryDir& d) {
              return test::writeImage(VImage::black(40, 30).cast(VIPS_FORMAT_USHORT).new_from_image(std::vector<double>{59110, 2570, 2570})
