@@ -2,6 +2,7 @@
 
 #include "engine/ClassicReaders.h"
 #include "engine/ColourImport.h"
+#include "engine/FileSource.h"
 #include "engine/GifParts.h"
 #include "engine/JpegCheck.h"
 #include "engine/JxlCodec.h"
@@ -47,10 +48,17 @@ bool readsAsOwnJxl(const std::string& name) {
     return looksLikeJxl(head);
 }
 
-// The name libvips opens file by, read literally: where libvips would split it at its last
-// brackets, an empty option list after it is what is split off.
-std::string literalName(const SourceFile& file) {
-    return SourceFile::loadersTakeTheName() ? file.loaderName() : file.loaderName() + "[]";
+// libvips takes a name ending in a bracket for a name and its options ("shot[1]" as "shot"
+// given "1"), its loaders too: such a file (on Windows, where loaders get the file's own name)
+// is read through what was opened instead.
+bool splitByLibvips(const std::string& name) {
+    return !name.empty() && name.back() == ']';
+}
+
+const char* vipsLoaderOf(const std::shared_ptr<const SourceFile>& file) {
+    if (splitByLibvips(file->loaderName()))
+        return vips_foreign_find_load_source(sourceReading(file).get_source());
+    return vips_foreign_find_load(file->loaderName().c_str());
 }
 
 // Which of our readers of the old formats reads file.
@@ -121,7 +129,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     if (classic != ClassicFormat::None)
         loader = classicLoaderName(classic);
     else
-        loader = readsAsOwnJxl(source_->loaderName()) ? kOwnJxlLoader : vips_foreign_find_load(literalName(*source_).c_str());
+        loader = readsAsOwnJxl(source_->loaderName()) ? kOwnJxlLoader : vipsLoaderOf(source_);
     if (!loader) {
         vips_error_clear();
         source_.reset();
@@ -173,7 +181,13 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         // The loader stops at its last frame as if the file ended there: its true length counts.
         if (header.pages >= kGifLoaderFrames && loaderFamily(loader) == "Nsgif")
             header.pages = std::max(header.pages, gifFramesInFile(source_->loaderName()));
+        // libvips 8.15 on clips in thumbnail 16-bit pixels labelled 8-bit sRGB or grey.
+        const bool deepAsEightBit =
+            file.format() == VIPS_FORMAT_USHORT &&
+            (file.interpretation() == VIPS_INTERPRETATION_sRGB ||
+             file.interpretation() == VIPS_INTERPRETATION_B_W);
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
+        decodeWhole_ = cmykFile_ || (deepAsEightBit && vipsAtLeast(8, 15));
         // A resize reopens the file through thumbnail, so an lcms transform built here would
         // go unused: a profile is applied only once the loaded pixels are wanted.
         coloursPending_ = needsProfileTransform(file);
@@ -196,6 +210,9 @@ VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
         const std::unique_ptr<vips::VOption> unused(options);
         return decoded_.thumbnail_image(width);
     }
+    if (splitByLibvips(source_->loaderName()))
+        return VImage::thumbnail_source(sourceReading(source_), width,
+                                        options->set("option_string", loaderOptions.c_str()));
     return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
                              options);
 }
@@ -221,7 +238,9 @@ VImage LeadImage::opened(vips::VOption* options) const {
         const std::unique_ptr<vips::VOption> unused(options);
         return decoded_;
     }
-    return VImage::new_from_file(literalName(*source_).c_str(), options);
+    if (splitByLibvips(source_->loaderName()))
+        return VImage::new_from_source(sourceReading(source_), "", options);
+    return VImage::new_from_file(source_->loaderName().c_str(), options);
 }
 
 VImage LeadImage::thumbnailOf(int width, int height) const {
@@ -234,7 +253,9 @@ VImage LeadImage::thumbnailOf(int width, int height) const {
                                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     if (svg_)
         return VImage::thumbnail_buffer(svg_.get(), width, options);
-    return VImage::thumbnail(literalName(*source_).c_str(), width, options);
+    if (splitByLibvips(source_->loaderName()))
+        return VImage::thumbnail_source(sourceReading(source_), width, options);
+    return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 
 StepStatus LeadImage::sourceFault(Stage step) const {

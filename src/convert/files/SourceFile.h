@@ -26,9 +26,6 @@ public:
 
     // The name loaders open; valid while this lives.
     const std::string& loaderName() const { return name_; }
-    // True when loaderName() reaches libvips as it is. On Windows it is the file's own name,
-    // which libvips would split at its last brackets ("shot[1]" as "shot" given "1").
-    static bool loadersTakeTheName();
     // Up to count bytes from offset into into, read through what was opened (never moving a
     // position anybody shares); how many were read, 0 at the end, -1 on a failure. Any thread.
     qint64 readAt(qint64 offset, void* into, qint64 count) const;

@@ -46,10 +46,6 @@ std::shared_ptr<const SourceFile> SourceFile::open(const FilePath& path, EngineS
 SourceFile::SourceFile(SystemHandle file)
     : file_(std::move(file)), name_("/proc/self/fd/" + std::to_string(fdOf(file_))) {}
 
-bool SourceFile::loadersTakeTheName() {
-    return true;
-}
-
 qint64 SourceFile::readAt(qint64 offset, void* into, qint64 count) const {
     for (;;) {
         const ssize_t got = ::pread(fdOf(file_), into, size_t(count), off_t(offset));

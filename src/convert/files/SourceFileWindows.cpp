@@ -60,10 +60,6 @@ SourceFile::SourceFile(SystemHandle file)
     : file_(std::move(file)),
       name_(fromWide(plainPath(finalPathOf(handleOf(file_)))).native().toStdString()) {}
 
-bool SourceFile::loadersTakeTheName() {
-    return false;
-}
-
 qint64 SourceFile::readAt(qint64 offset, void* into, qint64 count) const {
     // Read at an offset of its own, as pread does: the handle's position is nobody's.
     OVERLAPPED at{};

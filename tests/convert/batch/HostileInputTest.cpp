@@ -109,14 +109,15 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
         ASSERT_EQ(outputs.size(), 2);
         const QString out = result.outputFolder.display() + QLatin1Char('/') +
                             QFileInfo(file).completeBaseName().section(QLatin1Char('.'), 0, 0) + QStringLiteral(".png");
-        const VImage image = test::readImage(out);
+        const VImage image = test::readPicture(out);
         EXPECT_EQ(image.width(), c.expect.width);
         EXPECT_EQ(image.height(), c.expect.height);
         EXPECT_EQ(image.bands(), 3);
         EXPECT_EQ(image.format(), VIPS_FORMAT_UCHAR);
         if (c.expect.centre) {
-            EXPECT_TRUE(test::near(test::pixelAt(image, image.width() / 2, image.height() / 2),
-                                   *c.expect.centre, 16));
+            const test::Rgb centre = test::pixelAt(image, image.width() / 2, image.height() / 2);
+            EXPECT_TRUE(test::near(centre, *c.expect.centre, 16))
+                << centre[0] << ' ' << centre[1] << ' ' << centre[2];
         }
     } else {
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);

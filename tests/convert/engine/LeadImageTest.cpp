@@ -4,6 +4,7 @@
 #include "TestImages.h"
 #include "engine/ColourTransforms.h"
 #include "engine/Encoding.h"
+#include "engine/FileSource.h"
 #include "engine/FitAndPad.h"
 #include "engine/FormatWriters.h"
 #include "engine/JfifTarget.h"
@@ -153,10 +154,16 @@ TEST_F(LeadImageTest, NamesEndingInABracketAreReadLiterally) {
     ASSERT_EQ(test::save(image, path(QStringLiteral("shot.png")), *outputFormatFor(FormatCode::Png), 2), status::kOk);
     EXPECT_TRUE(test::near(test::pixelAt(test::readImage(path(QStringLiteral("shot.png"))), 14, 9), Rgb{1, 2, 3}, 0));
 
-    // What was opened reads from any point.
+    // Where libvips would split the name it is given, loaders read through what was opened.
     EngineStatus st = status::kOk;
     const std::shared_ptr<const SourceFile> file = SourceFile::open(odd, st);
     ASSERT_EQ(st, status::kOk);
+    const VImage whole = VImage::new_from_source(sourceReading(file), "");
+    EXPECT_EQ(whole.width(), 30);
+    EXPECT_TRUE(test::near(test::pixelAt(whole, 29, 19), Rgb{1, 2, 3}, 0));
+    const VImage small = VImage::thumbnail_source(sourceReading(file), 6);
+    EXPECT_EQ(small.width(), 6);
+    EXPECT_TRUE(test::near(test::pixelAt(small, 5, 3), Rgb{1, 2, 3}, 0));
     char head[8] = {};
     EXPECT_EQ(file->readAt(1, head, 3), 3);
     EXPECT_EQ(QByteArray(head, 3), "PNG");
