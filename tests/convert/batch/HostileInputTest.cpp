@@ -53,6 +53,33 @@ QByteArray hugeBmp() {
     return QByteArray("BM") + little32(54 + 64) + little32(0) + little32(54) + info + QByteArray(64, '\x7f');
 }
 
+QByteArray big16(quint16 v) {
+    const quint16 be = qToBigEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&be), 2);
+}
+
+// A bitmap of 300 × 200 at 24 bits whose rows stop halfway.
+QByteArray cutBmp() {
+    QByteArray info = little32(40) + little32(300) + little32(200) +
+                      QByteArray("\x01\x00\x18\x00", 4) + little32(0) + little32(900 * 200) +
+                      little32(2835) + little32(2835) + little32(0) + little32(0);
+    return QByteArray("BM") + little32(54 + 900 * 200) + little32(0) + little32(54) + info +
+           QByteArray(900 * 100, '\x7f');
+}
+
+// A Sun raster of 300 × 200 at 24 bits whose rows stop halfway.
+QByteArray cutSunRaster() {
+    return big32(0x59a66a95) + big32(300) + big32(200) + big32(24) + big32(900 * 200) + big32(1) +
+           big32(0) + big32(0) + QByteArray(900 * 100, '\x7f');
+}
+
+// A Photoshop document declaring 100000 × 100000 in RGB, its merged picture a scrap.
+QByteArray hugePsd() {
+    return QByteArray("8BPS") + big16(1) + QByteArray(6, '\0') + big16(3) + big32(100000) +
+           big32(100000) + big16(8) + big16(3) + big32(0) + big32(0) + big32(0) + big16(0) +
+           QByteArray(64, '\x7f');
+}
+
 // What a file should do in a batch: convert to this size, or end the batch with a load failure.
 struct Expectation {
     int width = 0; // 0: must fail
@@ -203,6 +230,9 @@ std::vector<HostileCase> hostileCases() {
 #endif
         {"PngClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.png")), hugePng()); }, {}},
         {"BmpClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.bmp")), hugeBmp()); }, {}},
+        {"PsdClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.psd")), hugePsd()); }, {}},
+        {"BmpCutShort", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("cut.bmp")), cutBmp()); }, {}},
+        {"SunRasterCutShort", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("cut.ras")), cutSunRaster()); }, {}},
         // A dropped folder stands for its pictures; a pipe is no file to read and must not block.
 #ifndef _WIN32 // Windows has no named pipes in the file system (test::kNoFifos)
         {"Pipe", [](const QTemporaryDir& d) { test::makeFifo(d.filePath(QStringLiteral("pipe.jpg"))); return d.filePath(QStringLiteral("pipe.jpg")); }, {}},

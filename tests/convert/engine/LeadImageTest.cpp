@@ -293,19 +293,12 @@ TEST_P(SaveFormatTest, WritesTheFormatAndReloadsAtTheSameSize) {
 
     const QByteArray bytes = test::readBytes(out);
     EXPECT_EQ(bytes.mid(c.magicOffset, c.magic.size()).toHex(), c.magic.toHex());
-    // libvips for Windows reads no BMP, PSD, PCT, RAS or JXL: there the bytes and the magic
-    // stand, and OwnWritersTest holds our writers to ImageMagick's pixels on Linux.
-    const bool readable = vips_foreign_find_load(QFile::encodeName(out).constData()) != nullptr;
-    vips_error_clear();
-#ifndef _WIN32
-    ASSERT_TRUE(readable);
-#endif
-    if (readable) {
-        const VImage back = test::readImage(out);
-        EXPECT_EQ(back.width(), 61);
-        EXPECT_EQ(back.height(), 47);
-        EXPECT_TRUE(test::near(test::pixelAt(back, 30, 20), Rgb{250, 120, 10}, 12));
-    }
+    // libvips for Windows reads no BMP, PSD, PCT, RAS or JXL: there the engine's own readers
+    // do, and OwnWritersTest holds ours to ImageMagick's pixels on Linux.
+    const VImage back = test::readPicture(out);
+    EXPECT_EQ(back.width(), 61);
+    EXPECT_EQ(back.height(), 47);
+    EXPECT_TRUE(test::near(test::pixelAt(back, 30, 20), Rgb{250, 120, 10}, 12));
     EXPECT_EQ(filesIn(dir_.path()).filter(QStringLiteral(".part")).size(), 0);
 
     // Into memory, the same encoding gives the file's bytes.
