@@ -63,11 +63,10 @@ BmpHeader headerOf(const QByteArray& bytes) {
     }
     const bool palette = h.bits == 1 || h.bits == 4 || h.bits == 8;
     const bool fields = h.bits == 16 || h.bits == 32;
-    const bool readable = (h.compression == kRgb && (palette || fields || h.bits == 24)) ||
-                          (h.compression == kRle8 && h.bits == 8) ||
-                          (h.compression == kRle4 && h.bits == 4) ||
-                          ((h.compression == kBitFields || h.compression == kAlphaBitFields) &&
-                           fields);
+    const bool readable =
+        (h.compression == kRgb && (palette || fields || h.bits == 24)) ||
+        (h.compression == kRle8 && h.bits == 8) || (h.compression == kRle4 && h.bits == 4) ||
+        ((h.compression == kBitFields || h.compression == kAlphaBitFields) && fields);
     if (!readable || h.width <= 0 || h.height <= 0)
         return {};
     return h;
@@ -113,8 +112,8 @@ using Palette = std::vector<std::array<uchar, 3>>;
 
 Palette paletteOf(const QByteArray& bytes, const BmpHeader& h, qint64 at) {
     const qint64 wanted = h.coloursUsed != 0 && h.coloursUsed < (1u << h.bits)
-                             ? qint64(h.coloursUsed)
-                             : qint64(1) << h.bits;
+                              ? qint64(h.coloursUsed)
+                              : qint64(1) << h.bits;
     const int entry = h.headerBytes == 12 ? 3 : 4;
     // A palette cut short by the pixels' start has the colours before it.
     const qint64 room = (qint64(h.pixelsAt) - at) / entry;
@@ -182,8 +181,7 @@ void fillFromPalette(Picture& picture, const BmpHeader& h, const Palette& palett
                      const std::vector<uchar>& rle, ByteCursor& in) {
     const qint64 stride = (h.width * h.bits + 31) / 32 * 4;
     for (qint64 fileRow = 0; fileRow < h.height; ++fileRow) {
-        const uchar* row =
-            rle.empty() ? in.take(stride) : rle.data() + size_t(fileRow * h.width);
+        const uchar* row = rle.empty() ? in.take(stride) : rle.data() + size_t(fileRow * h.width);
         const int bits = rle.empty() ? h.bits : 8;
         uchar* out = picture.row(int(h.topDown ? fileRow : h.height - 1 - fileRow));
         for (qint64 x = 0; x < h.width; ++x) {

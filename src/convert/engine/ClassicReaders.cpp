@@ -14,10 +14,9 @@ void damaged(const char* format, const char* what) {
 }
 
 Picture::Picture(int width, int height, int bands) : image_(vips_image_new_memory()) {
-    vips_image_init_fields(image_.get_image(), width, height, bands, VIPS_FORMAT_UCHAR,
-                           VIPS_CODING_NONE,
-                           bands < 3 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB, 1.0,
-                           1.0);
+    vips_image_init_fields(
+        image_.get_image(), width, height, bands, VIPS_FORMAT_UCHAR, VIPS_CODING_NONE,
+        bands < 3 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
     if (vips_image_write_prepare(image_.get_image()) != 0)
         throw vips::VError();
     // Parts a file leaves unsaid (an RLE bitmap's skipped pixels) stay black.

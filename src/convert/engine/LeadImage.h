@@ -150,7 +150,7 @@ private:
     bool pristine_ = false;       // image_ is still the whole file, so a resize may shrink on load
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile
-    bool decodeWhole_ = false; // a resize reads the file whole: thumbnail would misread it
+    bool decodeWhole_ = false;          // a resize reads the file whole: thumbnail would misread it
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
     int frameHeight_ = 0;               // image_ holds frames of this many rows; 0: one picture
 };

@@ -122,9 +122,8 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     if (!source_)
         return openStatus;
     // BMP, PSD, PICT and Sun rasters reach libvips through ImageMagick, which it may lack.
-    const ClassicFormat classic = hasVipsOperation("magickload_buffer")
-                                      ? ClassicFormat::None
-                                      : ownClassicFormatOf(*source_);
+    const ClassicFormat classic =
+        hasVipsOperation("magickload_buffer") ? ClassicFormat::None : ownClassicFormatOf(*source_);
     const char* loader = nullptr;
     if (classic != ClassicFormat::None)
         loader = classicLoaderName(classic);
@@ -182,10 +181,9 @@ EngineStatus LeadImage::Load(const FilePath& path) {
         if (header.pages >= kGifLoaderFrames && loaderFamily(loader) == "Nsgif")
             header.pages = std::max(header.pages, gifFramesInFile(source_->loaderName()));
         // libvips 8.15 on clips in thumbnail 16-bit pixels labelled 8-bit sRGB or grey.
-        const bool deepAsEightBit =
-            file.format() == VIPS_FORMAT_USHORT &&
-            (file.interpretation() == VIPS_INTERPRETATION_sRGB ||
-             file.interpretation() == VIPS_INTERPRETATION_B_W);
+        const bool deepAsEightBit = file.format() == VIPS_FORMAT_USHORT &&
+                                    (file.interpretation() == VIPS_INTERPRETATION_sRGB ||
+                                     file.interpretation() == VIPS_INTERPRETATION_B_W);
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
         decodeWhole_ = cmykFile_ || (deepAsEightBit && vipsAtLeast(8, 15));
         // A resize reopens the file through thumbnail, so an lcms transform built here would

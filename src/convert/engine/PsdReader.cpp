@@ -92,10 +92,10 @@ vips::VImage decodedPsd(const QByteArray& bytes, const Limits& limits) {
         for (qint64 y = 0; y < h.height; ++y) {
             const uchar* row = plane.data();
             if (compression == 1) {
-                const QByteArray packed = QByteArray::fromRawData(
-                    reinterpret_cast<const char*>(
-                        in.take(packedLengths[size_t(channel * h.height + y)])),
-                    packedLengths[size_t(channel * h.height + y)]);
+                const QByteArray packed =
+                    QByteArray::fromRawData(reinterpret_cast<const char*>(in.take(
+                                                packedLengths[size_t(channel * h.height + y)])),
+                                            packedLengths[size_t(channel * h.height + y)]);
                 ByteCursor runs(packed, kFormat);
                 unpackBits(runs, plane.data(), h.width);
             } else {

@@ -42,8 +42,8 @@ SunHeader headerOf(const QByteArray& bytes) {
     h.mapBytes = in.big32();
     const bool depthRead = h.depth == 8 || h.depth == 24 || h.depth == 32;
     // ImageMagick refuses the old kind, whose length field may be zero.
-    if (!depthRead || h.type == kOld || h.type > kRgbOrder || h.mapType > 1 || (h.mapType == 1) != (h.mapBytes > 0) ||
-        h.width <= 0 || h.height <= 0)
+    if (!depthRead || h.type == kOld || h.type > kRgbOrder || h.mapType > 1 ||
+        (h.mapType == 1) != (h.mapBytes > 0) || h.width <= 0 || h.height <= 0)
         return {};
     return h;
 }
