@@ -3,6 +3,7 @@
 #include "engine/ClassicReading.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 namespace quillmorph {
@@ -73,25 +74,35 @@ const char* classicLoaderName(ClassicFormat format) {
     return "";
 }
 
-DecodedClassic decodedClassic(ClassicFormat format, const QByteArray& bytes, double maxPixels,
-                              double maxRowBytes) {
-    const classic::Limits limits{maxPixels, maxRowBytes};
-    vips::VImage image;
+namespace {
+
+vips::VImage decodedWithin(ClassicFormat format, const QByteArray& bytes,
+                           const classic::Limits& limits) {
     switch (format) {
     case ClassicFormat::Bmp:
-        image = classic::decodedBmp(bytes, limits);
-        break;
+        return classic::decodedBmp(bytes, limits);
     case ClassicFormat::Psd:
-        image = classic::decodedPsd(bytes, limits);
-        break;
+        return classic::decodedPsd(bytes, limits);
     case ClassicFormat::Pict:
-        image = classic::decodedPict(bytes, limits);
-        break;
+        return classic::decodedPict(bytes, limits);
     case ClassicFormat::SunRaster:
-        image = classic::decodedSunRaster(bytes, limits);
-        break;
+        return classic::decodedSunRaster(bytes, limits);
     case ClassicFormat::None:
-        classic::damaged("file", "not a format of ours");
+        break;
+    }
+    classic::damaged("file", "not a format of ours");
+}
+
+} // namespace
+
+DecodedClassic decodedClassic(ClassicFormat format, const QByteArray& bytes, double maxPixels,
+                              double maxRowBytes) {
+    vips::VImage image;
+    try {
+        image = decodedWithin(format, bytes, {maxPixels, maxRowBytes});
+    } catch (const std::bad_alloc&) {
+        // A small RLE bitmap may cover a picture of a billion pixels.
+        throw vips::VError("out of memory decoding the picture");
     }
     if (image.is_null())
         return {vips::VImage(), true};

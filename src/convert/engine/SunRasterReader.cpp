@@ -52,7 +52,8 @@ SunHeader headerOf(const QByteArray& bytes) {
 // 0x80 0 a single 0x80.
 std::vector<uchar> unpackedRuns(ByteCursor& in, qint64 size) {
     std::vector<uchar> out;
-    out.reserve(size_t(size));
+    // A run of three bytes gives at most 256: room for what the rest of the file can give.
+    out.reserve(size_t(std::min<qint64>(size, 86 * qint64(in.left()))));
     while (qint64(out.size()) < size) {
         const uchar value = in.u8();
         if (value != 0x80) {
