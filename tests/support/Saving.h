@@ -6,6 +6,8 @@
 #include "files/FilePath.h"
 
 #include <QByteArray>
+#include <QString>
+#include <vips/vips8>
 
 namespace quillmorph::test {
 
@@ -18,5 +20,14 @@ EngineStatus save(const LeadImage& image, const FilePath& path, const OutputForm
 // those of the file system.
 EngineStatus encodeToMemory(const LeadImage& image, const OutputFormat& format, int qualityFactor,
                             QByteArray& bytes, bool keepExif = false);
+
+// Writes image (8-bit sRGB) to path in the format its suffix names, through the engine's own
+// writers where libvips has no saver for it (BMP, PSD, PCT, RAS, JXL on Windows), else with
+// libvips' saver; the name reaches libvips as the engine gives it. Returns path.
+QString writePicture(const vips::VImage& image, const QString& path);
+
+// The picture at path as libvips reads it, or, where libvips has no loader for it, as the
+// engine's own readers give it. Throws vips::VError, or NotAnImageError when neither reads it.
+vips::VImage readPicture(const QString& path);
 
 } // namespace quillmorph::test

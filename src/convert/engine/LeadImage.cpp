@@ -89,7 +89,7 @@ StepStatus LeadImage::Size(float w, float h) {
         // thumbnail turns CMYK into RGB through a stock profile before any embedded one is
         // looked at (and its own import in linear light shifts dark tones), so CMYK files are
         // decoded whole and reduced as they stream in; they are rare outside print work.
-        if (pristine_ && !cmykFile_) {
+        if (pristine_ && !decodeWhole_) {
             // Reopening through thumbnail lets JPEG, WebP and others decode at reduced scale.
             // thumbnail hands SVG and PDF a scale below their loaders' least (1/1000)
             // unchecked, and the loader then renders the whole page: a 116-byte SVG of
@@ -148,11 +148,12 @@ void LeadImage::copyFrom(const LeadImage& other) {
     exif_ = other.exif_;
     source_ = other.source_;
     svg_ = other.svg_;
-    jxl_ = other.jxl_;
+    decoded_ = other.decoded_;
     transforms_ = other.transforms_;
     pristine_ = other.pristine_;
     coloursPending_ = other.coloursPending_;
     cmykFile_ = other.cmykFile_;
+    decodeWhole_ = other.decodeWhole_;
     flatColour_ = other.flatColour_;
     frameHeight_ = other.frameHeight_;
 }

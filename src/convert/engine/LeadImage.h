@@ -142,7 +142,7 @@ private:
 
     std::shared_ptr<const SourceFile> source_; // the file the pipeline reads from
     std::shared_ptr<VipsBlob> svg_;            // an SVG source, read into memory
-    vips::VImage jxl_; // a JPEG XL decoded whole by the engine, where libvips has no loader
+    vips::VImage decoded_; // decoded whole by the engine's own reader, where libvips has none
     vips::VImage image_;
     SourceHeader header_;
     QByteArray exif_; // the EXIF block of the file last loaded, as libvips found it
@@ -150,6 +150,7 @@ private:
     bool pristine_ = false;       // image_ is still the whole file, so a resize may shrink on load
     bool coloursPending_ = false; // image_ is the file as loaded, its profile not yet applied
     bool cmykFile_ = false; // the file holds CMYK, which thumbnail converts with the wrong profile
+    bool decodeWhole_ = false;          // a resize reads the file whole: thumbnail would misread it
     std::optional<quint32> flatColour_; // set while image_ is one colour all over
     int frameHeight_ = 0;               // image_ holds frames of this many rows; 0: one picture
 };

@@ -1,6 +1,8 @@
 #include "engine/LeadImage.h"
 
+#include "engine/ClassicReaders.h"
 #include "engine/ColourImport.h"
+#include "engine/FileSource.h"
 #include "engine/GifParts.h"
 #include "engine/JpegCheck.h"
 #include "engine/JxlCodec.h"
@@ -9,7 +11,6 @@
 #include "files/SourceFile.h"
 #include "files/SystemError.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <string_view>
 
@@ -28,6 +29,9 @@ constexpr qint64 kMaxSvgBytes = qint64(256) * 1024 * 1024;
 // A JPEG XL of a billion pixels, even lossless, stays under this.
 constexpr qint64 kMaxJxlBytes = qint64(1024) * 1024 * 1024;
 
+// A BMP or PICT of a billion pixels, uncompressed, stays under this.
+constexpr qint64 kMaxClassicBytes = qint64(4) * 1024 * 1024 * 1024;
+
 // The loader name a JPEG XL decoded by the engine itself is known by: the family libvips'
 // own loader has, so that it is costed alike (LoaderFamily.h).
 constexpr const char* kOwnJxlLoader = "Jxl";
@@ -42,6 +46,27 @@ bool readsAsOwnJxl(const std::string& name) {
     QByteArray head(12, '\0');
     head.resize(qsizetype(std::fread(head.data(), 1, size_t(head.size()), file.get())));
     return looksLikeJxl(head);
+}
+
+// libvips takes a name ending in a bracket for a name and its options ("shot[1]" as "shot"
+// given "1"), its loaders too: such a file (on Windows, where loaders get the file's own name)
+// is read through what was opened instead.
+bool splitByLibvips(const std::string& name) {
+    return !name.empty() && name.back() == ']';
+}
+
+const char* vipsLoaderOf(const std::shared_ptr<const SourceFile>& file) {
+    if (splitByLibvips(file->loaderName()))
+        return vips_foreign_find_load_source(sourceReading(file).get_source());
+    return vips_foreign_find_load(file->loaderName().c_str());
+}
+
+// Which of our readers of the old formats reads file.
+ClassicFormat ownClassicFormatOf(const SourceFile& file) {
+    QByteArray head(kClassicHeadBytes, '\0');
+    const qint64 got = file.readAt(0, head.data(), head.size());
+    head.truncate(qsizetype(std::max<qint64>(got, 0)));
+    return classicFormatOf(head);
 }
 
 QByteArray exifOf(const VImage& image) {
@@ -86,7 +111,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     exif_.clear();
     source_.reset();
     svg_.reset();
-    jxl_ = VImage();
+    decoded_ = VImage();
     pristine_ = false;
     coloursPending_ = false;
     flatColour_.reset();
@@ -96,9 +121,14 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     source_ = SourceFile::open(path, openStatus);
     if (!source_)
         return openStatus;
-    const char* loader = readsAsOwnJxl(source_->loaderName())
-                             ? kOwnJxlLoader
-                             : vips_foreign_find_load(source_->loaderName().c_str());
+    // BMP, PSD, PICT and Sun rasters reach libvips through ImageMagick, which it may lack.
+    const ClassicFormat classic =
+        hasVipsOperation("magickload_buffer") ? ClassicFormat::None : ownClassicFormatOf(*source_);
+    const char* loader = nullptr;
+    if (classic != ClassicFormat::None)
+        loader = classicLoaderName(classic);
+    else
+        loader = readsAsOwnJxl(source_->loaderName()) ? kOwnJxlLoader : vipsLoaderOf(source_);
     if (!loader) {
         vips_error_clear();
         source_.reset();
@@ -108,7 +138,7 @@ EngineStatus LeadImage::Load(const FilePath& path) {
     try {
         // librsvg follows links in a drawing to files beside it; from memory it has no folder
         // to look in, so a hostile SVG cannot paint the user's files into the picture.
-        if (std::string_view(loader) == "VipsForeignLoadSvgFile") {
+        if (loaderFamily(loader) == "Svg") {
             const QByteArray drawing = source_->contents(kMaxSvgBytes);
             if (drawing.isEmpty())
                 return status::kImageTooLarge;
@@ -122,7 +152,16 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             const DecodedJxl decoded = decodedJxl(bytes, kMaxPixels, kMaxRowBytes);
             if (decoded.tooLarge)
                 return status::kImageTooLarge;
-            jxl_ = decoded.image;
+            decoded_ = decoded.image;
+        }
+        if (classic != ClassicFormat::None) {
+            const QByteArray bytes = source_->contents(kMaxClassicBytes);
+            if (bytes.isEmpty())
+                return status::kImageTooLarge;
+            const DecodedClassic decoded = decodedClassic(classic, bytes, kMaxPixels, kMaxRowBytes);
+            if (decoded.tooLarge)
+                return status::kImageTooLarge;
+            decoded_ = decoded.image;
         }
         VImage file = opened(VImage::option()
                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
@@ -137,11 +176,16 @@ EngineStatus LeadImage::Load(const FilePath& path) {
             file = opened(VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)).autorot();
         }
         header = headerOf(loader, file, turned);
-        header.fileBytes = QFileInfo(QString::fromStdString(source_->loaderName())).size();
+        header.fileBytes = source_->size();
         // The loader stops at its last frame as if the file ended there: its true length counts.
         if (header.pages >= kGifLoaderFrames && loaderFamily(loader) == "Nsgif")
             header.pages = std::max(header.pages, gifFramesInFile(source_->loaderName()));
+        // libvips 8.15 on clips in thumbnail 16-bit pixels labelled 8-bit sRGB or grey.
+        const bool deepAsEightBit = file.format() == VIPS_FORMAT_USHORT &&
+                                    (file.interpretation() == VIPS_INTERPRETATION_sRGB ||
+                                     file.interpretation() == VIPS_INTERPRETATION_B_W);
         cmykFile_ = file.interpretation() == VIPS_INTERPRETATION_CMYK;
+        decodeWhole_ = cmykFile_ || (deepAsEightBit && vipsAtLeast(8, 15));
         // A resize reopens the file through thumbnail, so an lcms transform built here would
         // go unused: a profile is applied only once the loaded pixels are wanted.
         coloursPending_ = needsProfileTransform(file);
@@ -160,10 +204,13 @@ VImage LeadImage::reopenedSmaller(int width, const std::string& loaderOptions,
     if (svg_)
         return VImage::thumbnail_buffer(svg_.get(), width,
                                         options->set("option_string", loaderOptions.c_str()));
-    if (!jxl_.is_null()) {
+    if (!decoded_.is_null()) {
         const std::unique_ptr<vips::VOption> unused(options);
-        return jxl_.thumbnail_image(width);
+        return decoded_.thumbnail_image(width);
     }
+    if (splitByLibvips(source_->loaderName()))
+        return VImage::thumbnail_source(sourceReading(source_), width,
+                                        options->set("option_string", loaderOptions.c_str()));
     return VImage::thumbnail((source_->loaderName() + "[" + loaderOptions + "]").c_str(), width,
                              options);
 }
@@ -184,17 +231,19 @@ bool LeadImage::sourceEndsBeforeItsLastRow() const {
 VImage LeadImage::opened(vips::VOption* options) const {
     if (svg_)
         return VImage::svgload_buffer(svg_.get(), options);
-    if (!jxl_.is_null()) {
+    if (!decoded_.is_null()) {
         // Decoded whole already: no loader's options apply.
         const std::unique_ptr<vips::VOption> unused(options);
-        return jxl_;
+        return decoded_;
     }
+    if (splitByLibvips(source_->loaderName()))
+        return VImage::new_from_source(sourceReading(source_), "", options);
     return VImage::new_from_file(source_->loaderName().c_str(), options);
 }
 
 VImage LeadImage::thumbnailOf(int width, int height) const {
-    if (!jxl_.is_null())
-        return jxl_.thumbnail_image(
+    if (!decoded_.is_null())
+        return decoded_.thumbnail_image(
             width, VImage::option()->set("height", height)->set("size", VIPS_SIZE_FORCE));
     vips::VOption* const options = VImage::option()
                                        ->set("height", height)
@@ -202,6 +251,8 @@ VImage LeadImage::thumbnailOf(int width, int height) const {
                                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     if (svg_)
         return VImage::thumbnail_buffer(svg_.get(), width, options);
+    if (splitByLibvips(source_->loaderName()))
+        return VImage::thumbnail_source(sourceReading(source_), width, options);
     return VImage::thumbnail(source_->loaderName().c_str(), width, options);
 }
 

@@ -26,6 +26,11 @@ public:
 
     // The name loaders open; valid while this lives.
     const std::string& loaderName() const { return name_; }
+    // Up to count bytes from offset into into, read through what was opened (never moving a
+    // position anybody shares); how many were read, 0 at the end, -1 on a failure. Any thread.
+    qint64 readAt(qint64 offset, void* into, qint64 count) const;
+    // The file's size in bytes; -1 when the system cannot tell.
+    qint64 size() const;
     // The whole file read into memory, at most maxBytes; empty when it is larger or unreadable.
     QByteArray contents(qint64 maxBytes) const;
 

@@ -46,6 +46,19 @@ std::shared_ptr<const SourceFile> SourceFile::open(const FilePath& path, EngineS
 SourceFile::SourceFile(SystemHandle file)
     : file_(std::move(file)), name_("/proc/self/fd/" + std::to_string(fdOf(file_))) {}
 
+qint64 SourceFile::readAt(qint64 offset, void* into, qint64 count) const {
+    for (;;) {
+        const ssize_t got = ::pread(fdOf(file_), into, size_t(count), off_t(offset));
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+qint64 SourceFile::size() const {
+    struct stat info {};
+    return ::fstat(fdOf(file_), &info) == 0 ? qint64(info.st_size) : -1;
+}
+
 QByteArray SourceFile::contents(qint64 maxBytes) const {
     struct stat info {};
     if (::fstat(fdOf(file_), &info) != 0 || info.st_size > maxBytes)

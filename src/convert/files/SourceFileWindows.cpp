@@ -60,20 +60,31 @@ SourceFile::SourceFile(SystemHandle file)
     : file_(std::move(file)),
       name_(fromWide(plainPath(finalPathOf(handleOf(file_)))).native().toStdString()) {}
 
-QByteArray SourceFile::contents(qint64 maxBytes) const {
+qint64 SourceFile::readAt(qint64 offset, void* into, qint64 count) const {
+    // Read at an offset of its own, as pread does: the handle's position is nobody's.
+    OVERLAPPED at{};
+    at.Offset = DWORD(quint64(offset) & 0xFFFFFFFF);
+    at.OffsetHigh = DWORD(quint64(offset) >> 32);
+    DWORD got = 0;
+    if (::ReadFile(handleOf(file_), into, DWORD(std::min<qint64>(count, 1 << 30)), &got, &at))
+        return qint64(got);
+    return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+}
+
+qint64 SourceFile::size() const {
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(handleOf(file_), &size) || size.QuadPart > maxBytes)
+    return ::GetFileSizeEx(handleOf(file_), &size) ? qint64(size.QuadPart) : -1;
+}
+
+QByteArray SourceFile::contents(qint64 maxBytes) const {
+    const qint64 size = this->size();
+    if (size < 0 || size > maxBytes)
         return {};
-    QByteArray bytes(qsizetype(size.QuadPart), Qt::Uninitialized);
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
     qsizetype done = 0;
     while (done < bytes.size()) {
-        // Read at an offset of its own, as pread does: the handle's position is nobody's.
-        OVERLAPPED at{};
-        at.Offset = DWORD(quint64(done) & 0xFFFFFFFF);
-        at.OffsetHigh = DWORD(quint64(done) >> 32);
-        const DWORD wanted = DWORD(std::min<qsizetype>(bytes.size() - done, 1 << 30));
-        DWORD got = 0;
-        if (!::ReadFile(handleOf(file_), bytes.data() + done, wanted, &got, &at) || got == 0)
+        const qint64 got = readAt(done, bytes.data() + done, bytes.size() - done);
+        if (got <= 0)
             break;
         done += qsizetype(got);
     }

@@ -38,7 +38,7 @@ protected:
     }
 
     QString source(const QString& name, const VImage& image) const {
-        return test::writeImage(image, sources_.filePath(name));
+        return test::writePicture(image, sources_.filePath(name));
     }
     BatchResult run(const QStringList& files) {
         return ConvertFiles(test::paths(files), place_, options_, sink_);
@@ -327,7 +327,7 @@ TEST_F(ConvertFilesTest, OptionsAreReadAsEachFileStarts) {
     ASSERT_EQ(sink_.outputs.size(), 2);
     EXPECT_TRUE(sink_.outputs[0].endsWith(QLatin1String("one.gif")));
     EXPECT_TRUE(sink_.outputs[1].endsWith(QLatin1String("two.bmp")));
-    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(sink_.outputs[1]), 5, 5), {0, 255, 0}, 0));
+    EXPECT_TRUE(test::near(test::pixelAt(test::readPicture(sink_.outputs[1]), 5, 5), {0, 255, 0}, 0));
 }
 
 TEST_F(ConvertFilesTest, TheDearestFileStartsFirstAndOutputsStillComeInOrder) {

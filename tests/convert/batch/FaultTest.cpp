@@ -61,6 +61,14 @@ TEST(FaultTest, OutputFolderRemovedMidBatchIsASaveFailure) {
     };
     const QStringList files = sourceImages(batch.sources, 4);
     const BatchResult result = batch.run(files);
+#ifdef _WIN32
+    // Held open by the batch, the folder cannot be removed on Windows: the output in it goes,
+    // the rest land in it.
+    EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed);
+    EXPECT_EQ(QDir(result.outputFolder.display()).entryList(QDir::Files, QDir::Name),
+              QStringList({"s1.png", "s2.png", "s3.png"}));
+    return;
+#endif
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
     EXPECT_EQ(message::finalMessage(result), QStringLiteral("エラー:  14 In Save\n") + files[1]);
     EXPECT_FALSE(QFileInfo::exists(result.outputFolder.display()));
@@ -76,10 +84,16 @@ TEST(FaultTest, OutputFolderSwappedForALinkMidBatchLeadsNoOutputAway) {
     const QString elsewhere = batch.desktop.filePath(QStringLiteral("elsewhere"));
     const QString moved = batch.desktop.filePath(QStringLiteral("moved"));
     ASSERT_TRUE(QDir().mkpath(elsewhere));
+    QString dated;
     batch.sink.afterOutput = [&](int stored) {
         if (stored != 1)
             return;
-        const QString dated = QFileInfo(batch.sink.outputs.front()).absolutePath();
+        dated = QFileInfo(batch.sink.outputs.front()).absolutePath();
+#ifdef _WIN32
+        // Held open by the batch, the folder cannot be moved on Windows: nothing takes its place.
+        EXPECT_FALSE(QFile::rename(dated, moved));
+        return;
+#endif
         ASSERT_TRUE(QFile::rename(dated, moved));
         ASSERT_TRUE(QFile::link(elsewhere, dated));
     };
@@ -89,6 +103,10 @@ TEST(FaultTest, OutputFolderSwappedForALinkMidBatchLeadsNoOutputAway) {
         QFile::copy(sources.filePath(QLatin1String(name)), sources.filePath(QStringLiteral("album/") + QLatin1String(name)));
     const BatchResult result = batch.run(files + QStringList{sources.filePath(QStringLiteral("album"))});
     EXPECT_EQ(result.outcome, BatchResult::Outcome::Completed) << message::finalMessage(result).toStdString();
+#ifdef _WIN32
+    ASSERT_TRUE(QFileInfo(dated).isDir());
+    ASSERT_TRUE(QFile::rename(dated, moved)); // the batch has let it go
+#endif
     EXPECT_EQ(QDir(moved).entryList(QDir::Files, QDir::Name), QStringList({"s0.png", "s1.png", "s2.png"}));
     EXPECT_EQ(QDir(moved + QStringLiteral("/album")).entryList(QDir::Files, QDir::Name),
               QStringList({"s0.png", "s1.png"}));
@@ -293,7 +311,11 @@ TEST(FaultTest, LongBatchesWithManyFilesInFlightStayIntact) {
     QStringList files;
     for (int i = 0; i < kFiles; ++i) {
         files << sources.filePath(QStringLiteral("f%1.jpg").arg(i));
+#ifdef _WIN32
+        ASSERT_TRUE(QFile::copy(photo, files.back())); // a link would be a shortcut there
+#else
         ASSERT_TRUE(QFile::link(photo, files.back()));
+#endif
     }
     PngOptions options;
     options.base.box = BoxSize{40, 20}; // 64 × 48 fits as 27 × 20, between margins

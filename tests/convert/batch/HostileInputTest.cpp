@@ -1,5 +1,6 @@
 #include "GObjectWarnings.h"
 #include "RecordingSink.h"
+#include "Saving.h"
 #include "ScriptedOptions.h"
 #include "Fifo.h"
 #include "TestImages.h"
@@ -50,6 +51,33 @@ QByteArray hugeBmp() {
                       QByteArray("\x01\x00\x18\x00", 4) + little32(0) + little32(0) +
                       little32(2835) + little32(2835) + little32(0) + little32(0);
     return QByteArray("BM") + little32(54 + 64) + little32(0) + little32(54) + info + QByteArray(64, '\x7f');
+}
+
+QByteArray big16(quint16 v) {
+    const quint16 be = qToBigEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&be), 2);
+}
+
+// A bitmap of 300 × 200 at 24 bits whose rows stop halfway.
+QByteArray cutBmp() {
+    QByteArray info = little32(40) + little32(300) + little32(200) +
+                      QByteArray("\x01\x00\x18\x00", 4) + little32(0) + little32(900 * 200) +
+                      little32(2835) + little32(2835) + little32(0) + little32(0);
+    return QByteArray("BM") + little32(54 + 900 * 200) + little32(0) + little32(54) + info +
+           QByteArray(900 * 100, '\x7f');
+}
+
+// A Sun raster of 300 × 200 at 24 bits whose rows stop halfway.
+QByteArray cutSunRaster() {
+    return big32(0x59a66a95) + big32(300) + big32(200) + big32(24) + big32(900 * 200) + big32(1) +
+           big32(0) + big32(0) + QByteArray(900 * 100, '\x7f');
+}
+
+// A Photoshop document declaring 100000 × 100000 in RGB, its merged picture a scrap.
+QByteArray hugePsd() {
+    return QByteArray("8BPS") + big16(1) + QByteArray(6, '\0') + big16(3) + big32(100000) +
+           big32(100000) + big16(8) + big16(3) + big32(0) + big32(0) + big32(0) + big16(0) +
+           QByteArray(64, '\x7f');
 }
 
 // What a file should do in a batch: convert to this size, or end the batch with a load failure.
@@ -108,14 +136,15 @@ TEST_P(HostileInputTest, ConvertsCorrectlyOrEndsWithALoadMessage) {
         ASSERT_EQ(outputs.size(), 2);
         const QString out = result.outputFolder.display() + QLatin1Char('/') +
                             QFileInfo(file).completeBaseName().section(QLatin1Char('.'), 0, 0) + QStringLiteral(".png");
-        const VImage image = test::readImage(out);
+        const VImage image = test::readPicture(out);
         EXPECT_EQ(image.width(), c.expect.width);
         EXPECT_EQ(image.height(), c.expect.height);
         EXPECT_EQ(image.bands(), 3);
         EXPECT_EQ(image.format(), VIPS_FORMAT_UCHAR);
         if (c.expect.centre) {
-            EXPECT_TRUE(test::near(test::pixelAt(image, image.width() / 2, image.height() / 2),
-                                   *c.expect.centre, 16));
+            const test::Rgb centre = test::pixelAt(image, image.width() / 2, image.height() / 2);
+            EXPECT_TRUE(test::near(centre, *c.expect.centre, 16))
+                << centre[0] << ' ' << centre[1] << ' ' << centre[2];
         }
     } else {
         EXPECT_EQ(result.outcome, BatchResult::Outcome::Failed);
@@ -191,9 +220,19 @@ std::vector<HostileCase> hostileCases() {
              QByteArray png = test::readBytes(test::writeImage(photoLike(64, 64), d.filePath(QStringLiteral("crc.png"))));
              png[30] = char(png[30] ^ 0x55); // inside IHDR: its CRC no longer matches
              return test::writeBytes(d.filePath(QStringLiteral("crc.png")), png);
-         }, {}},
+         },
+#ifdef _WIN32
+         // libvips for Windows reads PNG through libspng, which lets a wrong checksum pass
+         // with a warning: the picture itself is whole.
+         {600, 450, std::nullopt}},
+#else
+         {}},
+#endif
         {"PngClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.png")), hugePng()); }, {}},
         {"BmpClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.bmp")), hugeBmp()); }, {}},
+        {"PsdClaiming100000Square", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("huge.psd")), hugePsd()); }, {}},
+        {"BmpCutShort", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("cut.bmp")), cutBmp()); }, {}},
+        {"SunRasterCutShort", [](const QTemporaryDir& d) { return test::writeBytes(d.filePath(QStringLiteral("cut.ras")), cutSunRaster()); }, {}},
         // A dropped folder stands for its pictures; a pipe is no file to read and must not block.
 #ifndef _WIN32 // Windows has no named pipes in the file system (test::kNoFifos)
         {"Pipe", [](const QTemporaryDir& d) { test::makeFifo(d.filePath(QStringLiteral("pipe.jpg"))); return d.filePath(QStringLiteral("pipe.jpg")); }, {}},
@@ -217,8 +256,13 @@ std::vector<HostileCase> hostileCases() {
         {"OneByThirtyThousand", [](const QTemporaryDir& d) { return test::writeImage(test::solid(1, 30000, kRed), d.filePath(QStringLiteral("thin.png"))); }, {600, 450, std::nullopt}},
         {"ThirtyThousandByOne", [](const QTemporaryDir& d) { return test::writeImage(test::solid(30000, 1, kRed), d.filePath(QStringLiteral("flat.png"))); }, {600, 450, std::nullopt}},
         {"OddCharactersInPath", [](const QTemporaryDir& d) {
-             QDir().mkpath(d.filePath(QStringLiteral("a folder 'with' \"quotes\"")));
-             return test::writeImage(test::solid(40, 30, kRed), d.filePath(QStringLiteral("a folder 'with' \"quotes\"/it's 写真 [1].png")));
+#ifdef _WIN32 // where a name holds no double quotes
+             const QString folder = QStringLiteral("a folder 'with' «quotes» & %PATH%");
+#else
+             const QString folder = QStringLiteral("a folder 'with' \"quotes\"");
+#endif
+             QDir().mkpath(d.filePath(folder));
+             return test::writePicture(test::solid(40, 30, kRed), d.filePath(folder + QStringLiteral("/it's 写真 [1].png")));
          }, {600, 450, kRed}},
         {"SixteenBitPng", [](const QTemporaryDir& d) {
              return test::writeImage(VImage::black(40, 30).cast(VIPS_FORMAT_USHORT).new_from_image(std::vector<double>{59110, 2570, 2570})

@@ -1,5 +1,6 @@
 #include "RecordingSink.h"
 #include "ScriptedOptions.h"
+#include "Saving.h"
 #include "TestImages.h"
 #include "batch/ConvertFiles.h"
 
@@ -197,7 +198,7 @@ TEST(KeptExifTest, OnlyTheListedPhotoInformationAndTheFileDateReachTheOutput) {
                     info.st_mtim.tv_nsec == taken[1].tv_nsec);
 #endif
 
-        const VImage out = test::readImage(output);
+        const VImage out = test::readPicture(output);
         EXPECT_EQ(out.width(), 30); // turned upright by its orientation before it was fitted
         EXPECT_EQ(out.height(), 60);
         for (const char* field : {"jpeg-thumbnail-data", VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME})

@@ -4,12 +4,14 @@
 #include "TestImages.h"
 #include "engine/ColourTransforms.h"
 #include "engine/Encoding.h"
+#include "engine/FileSource.h"
 #include "engine/FitAndPad.h"
 #include "engine/FormatWriters.h"
 #include "engine/JfifTarget.h"
 #include "engine/LeadImage.h"
 #include "engine/SizeLimit.h"
 #include "files/PartialOutput.h"
+#include "files/SourceFile.h"
 
 #include <QDir>
 #include <QtEndian>
@@ -39,9 +41,11 @@ TEST_F(LeadImageTest, LoadTellsMissingEmptyAndFolderApart) {
     EXPECT_EQ(image.Load(dir_.path()), status::kNotAFile);
     test::writeBytes(path(QStringLiteral("empty.png")), {});
     EXPECT_EQ(image.Load(path(QStringLiteral("empty.png"))), status::kEmptyFile);
+#ifndef _WIN32 // QFile::link makes a shortcut there, a file of its own
     ASSERT_TRUE(QFile::link(path(QStringLiteral("gone.png")), path(QStringLiteral("link.png"))));
     EXPECT_EQ(image.Load(path(QStringLiteral("link.png"))), status::kFileNotFound);
     EXPECT_TRUE(image.isEmpty());
+#endif
 
     // Headers past the limits: too many pixels, or rows too long to hold a strip of them.
     QByteArray v = test::readBytes(test::writeImage(VImage::black(1, 1), path(QStringLiteral("big.v"))));
@@ -146,6 +150,24 @@ TEST_F(LeadImageTest, NamesEndingInABracketAreReadLiterally) {
     EXPECT_EQ(image.width(), 30.0f);
     ASSERT_EQ(image.Size(15, 10).status, status::kOk);
     EXPECT_EQ(image.width(), 15.0f);
+
+    ASSERT_EQ(test::save(image, path(QStringLiteral("shot.png")), *outputFormatFor(FormatCode::Png), 2), status::kOk);
+    EXPECT_TRUE(test::near(test::pixelAt(test::readImage(path(QStringLiteral("shot.png"))), 14, 9), Rgb{1, 2, 3}, 0));
+
+    // Where libvips would split the name it is given, loaders read through what was opened.
+    EngineStatus st = status::kOk;
+    const std::shared_ptr<const SourceFile> file = SourceFile::open(odd, st);
+    ASSERT_EQ(st, status::kOk);
+    const VImage whole = VImage::new_from_source(sourceReading(file), "");
+    EXPECT_EQ(whole.width(), 30);
+    EXPECT_TRUE(test::near(test::pixelAt(whole, 29, 19), Rgb{1, 2, 3}, 0));
+    const VImage small = VImage::thumbnail_source(sourceReading(file), 6);
+    EXPECT_EQ(small.width(), 6);
+    EXPECT_TRUE(test::near(test::pixelAt(small, 5, 3), Rgb{1, 2, 3}, 0));
+    char head[8] = {};
+    EXPECT_EQ(file->readAt(1, head, 3), 3);
+    EXPECT_EQ(QByteArray(head, 3), "PNG");
+    EXPECT_EQ(file->readAt(file->size(), head, 8), 0);
 }
 
 // 30000 × 30000 declared in 116 bytes: a 7 × 5 box asks the SVG loader for a scale below the
@@ -170,9 +192,14 @@ TEST_F(LeadImageTest, AVectorPictureShrinksFarBelowAThousandthOfItsSize) {
 // a crop by attention lets go of; the WebP writer reads the EXIF even when it leaves it out.
 // The read after free shows in the AddressSanitizer build.
 TEST_F(LeadImageTest, AnAttentionCropOfAHeifWithExifEncodes) {
-    test::writeImage(test::solid(64, 48, {200, 30, 30}), path(QStringLiteral("photo.heic")));
+#ifdef _WIN32
+    const QString photo = path(QStringLiteral("photo.avif")); // libvips there has no HEVC
+#else
+    const QString photo = path(QStringLiteral("photo.heic"));
+#endif
+    test::writeImage(test::solid(64, 48, {200, 30, 30}), photo);
     LeadImage image;
-    ASSERT_EQ(image.Load(path(QStringLiteral("photo.heic"))), status::kOk);
+    ASSERT_EQ(image.Load(photo), status::kOk);
     ASSERT_EQ(image.Crop(0, 0, 24, 20, CropAnchor::Attention).status, status::kOk);
     QByteArray bytes;
     ASSERT_EQ(test::encodeToMemory(image, *outputFormatFor(FormatCode::Webp), 2, bytes), status::kOk);
@@ -266,19 +293,12 @@ TEST_P(SaveFormatTest, WritesTheFormatAndReloadsAtTheSameSize) {
 
     const QByteArray bytes = test::readBytes(out);
     EXPECT_EQ(bytes.mid(c.magicOffset, c.magic.size()).toHex(), c.magic.toHex());
-    // libvips for Windows reads no BMP, PSD, PCT, RAS or JXL: there the bytes and the magic
-    // stand, and OwnWritersTest holds our writers to ImageMagick's pixels on Linux.
-    const bool readable = vips_foreign_find_load(QFile::encodeName(out).constData()) != nullptr;
-    vips_error_clear();
-#ifndef _WIN32
-    ASSERT_TRUE(readable);
-#endif
-    if (readable) {
-        const VImage back = test::readImage(out);
-        EXPECT_EQ(back.width(), 61);
-        EXPECT_EQ(back.height(), 47);
-        EXPECT_TRUE(test::near(test::pixelAt(back, 30, 20), Rgb{250, 120, 10}, 12));
-    }
+    // libvips for Windows reads no BMP, PSD, PCT, RAS or JXL: there the engine's own readers
+    // do, and OwnWritersTest holds ours to ImageMagick's pixels on Linux.
+    const VImage back = test::readPicture(out);
+    EXPECT_EQ(back.width(), 61);
+    EXPECT_EQ(back.height(), 47);
+    EXPECT_TRUE(test::near(test::pixelAt(back, 30, 20), Rgb{250, 120, 10}, 12));
     EXPECT_EQ(filesIn(dir_.path()).filter(QStringLiteral(".part")).size(), 0);
 
     // Into memory, the same encoding gives the file's bytes.

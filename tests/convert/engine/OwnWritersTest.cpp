@@ -1,9 +1,12 @@
 #include "engine/Butteraugli.h"
+#include "engine/ByteOrder.h"
+#include "engine/ClassicReaders.h"
 #include "engine/ClassicWriters.h"
 #include "engine/FormatWriters.h"
 #include "engine/JxlCodec.h"
 #include "engine/LeadImage.h"
 #include "engine/OutputFormat.h"
+#include "engine/PsdWriter.h"
 #include "engine/VipsAbilities.h"
 
 #include <QByteArray>
@@ -15,6 +18,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace quillmorph {
 namespace {
@@ -232,21 +238,275 @@ TEST(JxlReaderTest, RefusesTooLargeDamagedAndForeignBytes) {
     EXPECT_THROW(decodedJxl(QByteArray("\x89PNG\r\n\x1a\n", 8), 1e9, 1e9), vips::VError);
 }
 
-// A libvips as the Windows build's: without ImageMagick's saver nor JPEG XL.
+// Files laid out by hand, as other programs write them.
+QByteArray le16(int v) {
+    QByteArray out;
+    bytes::appendLittle<quint16>(out, quint16(v));
+    return out;
+}
+QByteArray le32(qint64 v) {
+    QByteArray out;
+    bytes::appendLittle<quint32>(out, quint32(v));
+    return out;
+}
+QByteArray be16(int v) {
+    QByteArray out;
+    bytes::appendBig<quint16>(out, quint16(v));
+    return out;
+}
+QByteArray be32(qint64 v) {
+    QByteArray out;
+    bytes::appendBig<quint32>(out, quint32(v));
+    return out;
+}
+QByteArray hex(const char* digits) {
+    return QByteArray::fromHex(digits);
+}
+
+// A bitmap of an info header of infoBytes: masks (red, green, blue, alpha) inside a longer one,
+// after a 40-byte one for bit fields; palette entries blue, green, red, zero.
+QByteArray bmpFile(int width, int height, int bits, quint32 compression, const QByteArray& palette,
+                   const QByteArray& pixels, quint32 infoBytes = 40,
+                   std::vector<quint32> masks = {}) {
+    QByteArray info = le32(infoBytes) + le32(width) + le32(height) + le16(1) + le16(bits) +
+                      le32(compression) + le32(pixels.size()) + le32(2835) + le32(2835) +
+                      le32(palette.size() / 4) + le32(0);
+    QByteArray fields;
+    for (const quint32 mask : masks)
+        fields += le32(mask);
+    if (infoBytes > 40) {
+        fields = fields.leftJustified(16, '\0');
+        fields += le32(0x73524742); // sRGB
+        info += fields.leftJustified(qsizetype(infoBytes) - 40, '\0');
+    } else {
+        info += fields;
+    }
+    const QByteArray head = QByteArray("BM") + le32(14 + info.size() + palette.size() + pixels.size()) +
+                            le32(0) + le32(14 + info.size() + palette.size());
+    return head + info + palette + pixels;
+}
+
+QByteArray coreBmpFile() {
+    const QByteArray core = le32(12) + le16(2) + le16(1) + le16(1) + le16(1);
+    const QByteArray palette = hex("0a141ec86432");
+    return QByteArray("BM") + le32(14 + 12 + 6 + 4) + le32(0) + le32(14 + 12 + 6) + core + palette +
+           hex("40000000");
+}
+
+// A document's merged picture; lengths of PackBits rows first when packed.
+QByteArray psdFile(int width, int height, int channels, int mode, int compression,
+                   const QByteArray& data) {
+    return QByteArray("8BPS") + be16(1) + QByteArray(6, '\0') + be16(channels) + be32(height) +
+           be32(width) + be16(8) + be16(mode) + be32(0) + be32(14) + "8BIM" + be16(4000) + be16(0) + be32(2) +
+           be16(0) + be32(0) +
+           be16(compression) + data;
+}
+
+QByteArray sunFile(int width, int height, int depth, int type, const QByteArray& map,
+                   const QByteArray& data) {
+    return be32(0x59a66a95) + be32(width) + be32(height) + be32(depth) + be32(data.size()) +
+           be32(type) + be32(map.isEmpty() ? 0 : 1) + be32(map.size()) + map + data;
+}
+
+// A PICT 2 of one PackBitsRect of 8 bits: entries value, red, green, blue of 16 bits.
+QByteArray pictFile(int width, int height, int rowBytes, const QByteArray& table, int entries,
+                    const QByteArray& rows) {
+    const QByteArray rect = be16(0) + be16(0) + be16(height) + be16(width);
+    QByteArray out = QByteArray(512, '\0') + be16(0) + rect + be16(0x0011) + be16(0x02ff) +
+                     be16(0x0c00) + QByteArray(24, '\0') + be16(0x001e) + be16(0x0001) +
+                     be16(10) + rect + be16(0x0098) + be16(0x8000 | rowBytes) + rect + be16(0) +
+                     be16(0) + be32(0) + be32(0x00480000) + be32(0x00480000) + be16(0) +
+                     be16(8) + be16(1) + be16(8) + be32(0) + be32(0) + be32(0) + be32(0) +
+                     be16(0) + be16(entries - 1) + table + rect + rect + be16(0) + rows;
+    if (out.size() % 2 != 0)
+        out += '\0';
+    return out + be16(0x00ff);
+}
+
+struct ReaderCase {
+    const char* name;
+    FormatCode code; // the name ImageMagick is given the file by
+    QByteArray (*file)();
+    int width;
+    int height;
+    int bands;
+    std::vector<int> samples; // rows top to bottom
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+VImage picturePainted(const ReaderCase& c) {
+    std::vector<uchar> samples(c.samples.begin(), c.samples.end());
+    return VImage(vips_image_new_from_memory_copy(samples.data(), samples.size(), c.width,
+                                                  c.height, c.bands, VIPS_FORMAT_UCHAR));
+}
+
+bool sameSamples(const VImage& a, const VImage& b) {
+    return a.width() == b.width() && a.height() == b.height() && a.bands() == b.bands() &&
+           (a.cast(VIPS_FORMAT_INT) - b.cast(VIPS_FORMAT_INT)).abs().max() == 0;
+}
+
+class ClassicReaderTest : public ::testing::TestWithParam<ReaderCase> {};
+
+// Ours give the pixels drawn into the file, and ImageMagick's loader gives the same ones.
+TEST_P(ClassicReaderTest, GivesTheFilesPixelsAsImageMagickDoes) {
+    const ReaderCase c = GetParam();
+    const QByteArray file = c.file();
+    const ClassicFormat format = classicFormatOf(file.left(kClassicHeadBytes));
+    ASSERT_NE(format, ClassicFormat::None);
+    const DecodedClassic ours = decodedClassic(format, file, 1e9, 1e9);
+    ASSERT_FALSE(ours.tooLarge);
+    const VImage drawn = picturePainted(c);
+    EXPECT_TRUE(sameSamples(ours.image, drawn));
+    if (!haveImageMagick())
+        return;
+    const VImage theirs = magickDecoded(file, c.code);
+    EXPECT_EQ(theirs.bands(), c.bands);
+    EXPECT_TRUE(sameSamples(theirs, drawn));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OldFormats, ClassicReaderTest,
+    ::testing::Values(
+        ReaderCase{"Bmp1BitBottomUp", FormatCode::Bmp,
+                   [] { return bmpFile(3, 2, 1, 0, hex("1e140a003264c800"), hex("a0000000" "40000000")); },
+                   3, 2, 3, {10, 20, 30, 200, 100, 50, 10, 20, 30, 200, 100, 50, 10, 20, 30, 200, 100, 50}},
+        ReaderCase{"Bmp4BitTopDown", FormatCode::Bmp,
+                   [] { return bmpFile(3, -2, 4, 0, hex("1e140a003264c800ffffff00"), hex("01200000" "21000000")); },
+                   3, 2, 3, {10, 20, 30, 200, 100, 50, 255, 255, 255, 255, 255, 255, 200, 100, 50, 10, 20, 30}},
+        ReaderCase{"Bmp8Bit", FormatCode::Bmp,
+                   [] { return bmpFile(2, 2, 8, 0, hex("1e140a003264c800"), hex("01000000" "00010000")); },
+                   2, 2, 3, {10, 20, 30, 200, 100, 50, 200, 100, 50, 10, 20, 30}},
+        ReaderCase{"BmpRle8", FormatCode::Bmp,
+                   [] { return bmpFile(4, 2, 8, 1, hex("1e140a003264c800ffffff00"), hex("0301" "0102" "0000" "0003020102" "00" "0101" "0001")); },
+                   4, 2, 3, {255, 255, 255, 200, 100, 50, 255, 255, 255, 200, 100, 50,
+                             200, 100, 50, 200, 100, 50, 200, 100, 50, 255, 255, 255}},
+        ReaderCase{"BmpRle4", FormatCode::Bmp,
+                   [] { return bmpFile(4, 2, 4, 2, hex("1e140a003264c800ffffff00"), hex("0412" "0000" "00042112" "0001")); },
+                   4, 2, 3, {255, 255, 255, 200, 100, 50, 200, 100, 50, 255, 255, 255,
+                             200, 100, 50, 255, 255, 255, 200, 100, 50, 255, 255, 255}},
+        ReaderCase{"Bmp24BitTopDown", FormatCode::Bmp,
+                   [] { return bmpFile(2, -2, 24, 0, {}, hex("0a141e326496" "0000" "010203fffefd" "0000")); },
+                   2, 2, 3, {30, 20, 10, 150, 100, 50, 3, 2, 1, 253, 254, 255}},
+        ReaderCase{"Bmp32Bit", FormatCode::Bmp,
+                   [] { return bmpFile(2, 1, 32, 0, {}, hex("0a141e80" "32649600")); },
+                   2, 1, 4, {30, 20, 10, 128, 150, 100, 50, 0}},
+        ReaderCase{"Bmp32BitFieldsWithAlpha", FormatCode::Bmp,
+                   [] { return bmpFile(2, 1, 32, 3, {}, hex("0a141e80" "326496ff"), 124, {0xff0000, 0xff00, 0xff, 0xff000000}); },
+                   2, 1, 4, {30, 20, 10, 128, 150, 100, 50, 255}},
+        ReaderCase{"Bmp16Bit555", FormatCode::Bmp,
+                   [] { return bmpFile(2, 1, 16, 0, {}, hex("ff7f" "1f00")); },
+                   2, 1, 3, {255, 255, 255, 0, 0, 255}},
+        ReaderCase{"Bmp16BitFields565", FormatCode::Bmp,
+                   [] { return bmpFile(3, 1, 16, 3, {}, hex("00f8" "e007" "2108" "0000"), 40, {0xf800, 0x07e0, 0x001f}); },
+                   3, 1, 3, {255, 0, 0, 0, 255, 0, 8, 4, 8}},
+        ReaderCase{"BmpCoreHeader", FormatCode::Bmp, coreBmpFile,
+                   2, 1, 3, {30, 20, 10, 50, 100, 200}},
+        ReaderCase{"PsdGreyRaw", FormatCode::Psd,
+                   [] { return psdFile(3, 1, 1, 1, 0, hex("0080ff")); },
+                   3, 1, 1, {0, 128, 255}},
+        ReaderCase{"PsdRgbPackBits", FormatCode::Psd,
+                   [] { return psdFile(3, 2, 3, 3, 1, hex("000200040002000200020002" "fe0a" "02010203" "fe14" "fe1e" "fe3c" "fe46")); },
+                   3, 2, 3, {10, 20, 60, 10, 20, 60, 10, 20, 60, 1, 30, 70, 2, 30, 70, 3, 30, 70}},
+        ReaderCase{"PsdRgbaRaw", FormatCode::Psd,
+                   [] { return psdFile(2, 1, 4, 3, 0, hex("ff64" "8000" "40ff" "ff80")); },
+                   2, 1, 3, {255, 128, 64, 100, 0, 255}},
+        ReaderCase{"SunGrey", FormatCode::Ras,
+                   [] { return sunFile(3, 1, 8, 1, {}, hex("0080ff00")); },
+                   3, 1, 3, {0, 0, 0, 128, 128, 128, 255, 255, 255}},
+        ReaderCase{"SunPalette", FormatCode::Ras,
+                   [] { return sunFile(2, 2, 8, 1, hex("0ac8" "1464" "1e32"), hex("0100" "0001")); },
+                   2, 2, 3, {200, 100, 50, 10, 20, 30, 10, 20, 30, 200, 100, 50}},
+        ReaderCase{"SunBgr", FormatCode::Ras,
+                   [] { return sunFile(3, 1, 24, 1, {}, hex("0a141e" "010203" "fffefd" "00")); },
+                   3, 1, 3, {30, 20, 10, 3, 2, 1, 253, 254, 255}},
+        ReaderCase{"SunRunLengths", FormatCode::Ras,
+                   [] { return sunFile(3, 2, 24, 2, {}, hex("8008ff" "01" "8000" "03" "01" "800480" "0000")); },
+                   3, 2, 3, {255, 255, 255, 255, 255, 255, 255, 255, 255, 128, 3, 1, 128, 128, 128, 128, 128, 0}},
+        ReaderCase{"Sun32Bit", FormatCode::Ras,
+                   [] { return sunFile(2, 1, 32, 1, {}, hex("ff0a141e" "80010203")); },
+                   2, 1, 4, {30, 20, 10, 255, 3, 2, 1, 128}},
+        ReaderCase{"SunRgbOrder", FormatCode::Ras,
+                   [] { return sunFile(2, 1, 24, 3, {}, hex("0a141e010203")); },
+                   2, 1, 3, {10, 20, 30, 1, 2, 3}},
+        ReaderCase{"PictPackBitsRect", FormatCode::Pct,
+                   [] { return pictFile(4, 2, 4, hex("0000ffff00000000" "00010000ffff0000" "000200000000ffff"), 3, hex("00010200" "02020201")); },
+                   4, 2, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 255, 0}},
+        ReaderCase{"PictPackBitsRectPacked", FormatCode::Pct,
+                   [] { return pictFile(10, 1, 10, hex("0000ffff00000000" "00010000ffff0000"), 2, hex("04" "f800" "0001")); },
+                   10, 1, 3, {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0,
+                              255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Cut short anywhere (but in a PICT's end code or the byte before it), a file is refused as damaged; one
+// whose header declares more than the limits is refused before any pixel is read.
+TEST_P(ClassicReaderTest, RefusesTheFileCutShortOrBeyondTheLimits) {
+    const ReaderCase c = GetParam();
+    const QByteArray file = c.file();
+    const ClassicFormat format = classicFormatOf(file.left(kClassicHeadBytes));
+    EXPECT_TRUE(decodedClassic(format, file, c.width * c.height - 1, 1e9).tooLarge);
+    EXPECT_TRUE(decodedClassic(format, file, 1e9, c.width * c.bands - 1).tooLarge);
+    const qsizetype end = file.size() - (c.code == FormatCode::Pct ? 3 : 0);
+    for (qsizetype keep = 0; keep < end; ++keep) {
+        const QByteArray cut = file.left(keep);
+        if (classicFormatOf(cut.left(kClassicHeadBytes)) != ClassicFormat::None) {
+            EXPECT_THROW(decodedClassic(format, cut, 1e9, 1e9), vips::VError) << keep;
+        }
+    }
+}
+
+TEST(ClassicReaderTest, ReadsWhatOurWritersWrite) {
+    using Write = void (*)(const VImage&, const VTarget&);
+    const std::pair<FormatCode, Write> writers[] = {{FormatCode::Bmp, writeBmp},
+                                                    {FormatCode::Pct, writePict},
+                                                    {FormatCode::Ras, writeSunRaster},
+                                                    {FormatCode::Psd, writePsd}};
+    const std::tuple<int, int, bool> sizes[] = {{61, 9, false}, {301, 5, true}, {1, 3, false},
+                                                {2, 3, false},  {3, 2, true},   {66, 4, true},
+                                                {67, 4, false}};
+    for (const auto& [code, write] : writers) {
+        for (const auto& [width, height, grey] : sizes) {
+            const VImage picture = threeBands(busyPicture(width, height, grey));
+            const QByteArray file = written(write, picture);
+            const ClassicFormat format = classicFormatOf(file.left(kClassicHeadBytes));
+            ASSERT_NE(format, ClassicFormat::None) << int(code);
+            const DecodedClassic ours = decodedClassic(format, file, 1e9, 1e9);
+            EXPECT_EQ(ours.image.bands(), 3);
+            EXPECT_TRUE(samePixels(picture, ours.image)) << int(code) << ' ' << width;
+        }
+    }
+}
+
+TEST(ClassicReaderTest, LeavesOtherFilesToOthers) {
+    for (const QByteArray& other :
+         {QByteArray("\x89PNG\r\n\x1a\n", 8), QByteArray("BM"), QByteArray(600, '\0'),
+          bmpFile(2, 1, 16, 4, {}, hex("0000")), bmpFile(2, 1, 24, 0, {}, hex("00"), 64),
+          psdFile(2, 1, 3, 3, 0, {}).replace(4, 2, be16(2)), psdFile(2, 1, 3, 4, 0, {}),
+          psdFile(2, 1, 3, 3, 0, {}).replace(22, 2, be16(16)),
+          sunFile(2, 1, 1, 1, {}, {}), sunFile(2, 1, 8, 5, {}, {}),
+          sunFile(2, 1, 24, 0, {}, hex("0a141e010203"))})
+        EXPECT_EQ(classicFormatOf(other), ClassicFormat::None) << other.left(8).toHex().toStdString();
+}
+
+// A libvips as the Windows build's: without ImageMagick nor JPEG XL.
 class WithoutMagickOrJxlTest : public ::testing::Test {
 protected:
     void SetUp() override { block(true); }
     void TearDown() override { block(false); }
     static void block(bool state) {
         for (const char* name :
-             {"VipsForeignSaveMagick", "VipsForeignSaveJxl", "VipsForeignLoadJxl"})
+             {"VipsForeignSaveMagick", "VipsForeignLoadMagick", "VipsForeignSaveJxl",
+              "VipsForeignLoadJxl"})
             vips_operation_block_set(name, state);
     }
     QTemporaryDir dir_;
 };
 
 TEST_F(WithoutMagickOrJxlTest, OurWritersAndReaderStandIn) {
-    for (const char* missing : {"magicksave_buffer", "jxlsave_target", "jxlload_source"})
+    for (const char* missing :
+         {"magicksave_buffer", "magickload_buffer", "jxlsave_target", "jxlload_source"})
         EXPECT_FALSE(hasVipsOperation(missing)) << missing;
     for (const OutputFormat& format : outputFormats())
         EXPECT_TRUE(canWrite(format)) << format.name;
@@ -283,6 +543,27 @@ TEST_F(WithoutMagickOrJxlTest, OurWritersAndReaderStandIn) {
     ASSERT_EQ(image.Size(30, 4).status, status::kOk);
     EXPECT_EQ(image.rgb8().width(), 30);
     EXPECT_EQ(image.rgb8().height(), 4);
+}
+
+// What our writers wrote, the engine loads through our readers, shrinking it too.
+TEST_F(WithoutMagickOrJxlTest, OurReadersLoadTheOldFormats) {
+    const VImage picture = busyPicture(61, 9, false);
+    for (const FormatCode code : {FormatCode::Bmp, FormatCode::Psd, FormatCode::Pct, FormatCode::Ras}) {
+        const OutputFormat& format = *outputFormatFor(code);
+        const QString name = dir_.filePath(QStringLiteral("picture") + QLatin1String(format.extension));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray bytes = encodedImage(picture, format, 2);
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        LeadImage image;
+        ASSERT_EQ(image.Load(name), status::kOk) << format.name;
+        EXPECT_EQ(image.header().loader, classicLoaderName(classicFormatOf(bytes.left(kClassicHeadBytes))));
+        EXPECT_EQ(image.header().fileBytes, bytes.size());
+        EXPECT_TRUE(samePixels(picture, image.rgb8())) << format.name;
+        ASSERT_EQ(image.Size(30, 4).status, status::kOk);
+        EXPECT_EQ(image.rgb8().width(), 30);
+    }
 }
 
 } // namespace
