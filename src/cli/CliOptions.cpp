@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "CliOptionTable.h"
+#include "frontend/CommandLine.h"
 #include "frontend/OptionsFromChoices.h"
 
 #include <QCoreApplication>
@@ -50,7 +51,7 @@ bool walk(const QByteArrayList& arguments, ParseState& state, QString& error) {
         }
         // --name=value, or --name and its value in the next argument.
         const qsizetype eq = arg.indexOf('=');
-        const QString name = QString::fromLocal8Bit(eq > 0 ? arg.left(eq) : arg);
+        const QString name = argumentText(eq > 0 ? arg.left(eq) : arg);
         const CliOption* option = findOption(name);
         if (!option) {
             error = QCoreApplication::translate("quillmorph-cli", "unknown option %1").arg(name);
@@ -67,7 +68,7 @@ bool walk(const QByteArrayList& arguments, ParseState& state, QString& error) {
                 error = QCoreApplication::translate("quillmorph-cli", "%1 needs a value").arg(name);
                 return false;
             }
-            value.text = QString::fromLocal8Bit(value.raw);
+            value.text = argumentText(value.raw);
         }
         const bool isPreset = name == QLatin1String("--preset");
         const bool applies = state.presetPass ? isPreset || name == QLatin1String("--") : !isPreset;

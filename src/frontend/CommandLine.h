@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QString>
 #include <QStringView>
 
 // The command line as the window and the command-line tool read it. Each system has its own
@@ -12,5 +13,9 @@ namespace quillmorph {
 // on Windows the UTF-16 command line as WTF-8 (files/FilePath.h), so that no name is lost. After the
 // QCoreApplication is made; main thread.
 QByteArrayList commandLineArguments(int argc, char** argv);
+
+// An argument read as text (an option's value, a preset's name): on POSIX in the locale's
+// encoding, as the terminal typed it; on Windows its WTF-8 as UTF-8. Any thread.
+QString argumentText(const QByteArray& argument);
 
 } // namespace quillmorph

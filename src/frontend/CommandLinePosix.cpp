@@ -9,4 +9,8 @@ QByteArrayList commandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
+QString argumentText(const QByteArray& argument) {
+    return QString::fromLocal8Bit(argument);
+}
+
 } // namespace quillmorph

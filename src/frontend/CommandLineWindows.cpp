@@ -17,4 +17,10 @@ QByteArrayList commandLineArguments(int, char**) {
     return arguments;
 }
 
+QString argumentText(const QByteArray& argument) {
+    // The bytes are ours, not the ANSI code page's: read locally they would turn a Japanese
+    // preset name into mojibake.
+    return QString::fromUtf8(argument);
+}
+
 } // namespace quillmorph

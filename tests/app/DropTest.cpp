@@ -123,6 +123,9 @@ TEST_F(Drop, ConvertsExactlyTheDroppedFiles) {
 }
 
 TEST_F(Drop, ANameThatIsNotUtf8KeepsItsBytes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows name is UTF-16: no file is named by bytes that are not UTF-8";
+#else
     // A file manager sends a Latin-1 "café.png" as its bytes, percent-encoded.
     const QByteArray source = QFile::encodeName(sources_) + "/caf\xe9.png";
     const QString made = makeSources({QStringLiteral("made.png")}).first();
@@ -137,6 +140,7 @@ TEST_F(Drop, ANameThatIsNotUtf8KeepsItsBytes) {
     EXPECT_EQ(log_, QStringList({QStringLiteral("<beep>"),
                                  QStringLiteral(" 1ファイルを変換終了しました。")}));
     ::unlink((output + "/caf\xe9.jpg").constData());
+#endif
 }
 
 TEST_F(Drop, WhileABatchRunsWaitsItsTurnAndEndsWithItsOwnMessage) {

@@ -5,10 +5,16 @@
 #include "TestImages.h"
 #include "WindowTest.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace quillmorph::test {
 namespace {
+
+// A box's text with its folder /d/pic1 as the box shows it: in the system's own separators.
+QString shown(QString text) {
+    return text.replace(QStringLiteral("/d/pic1"), QDir::toNativeSeparators(QStringLiteral("/d/pic1")));
+}
 
 TEST(SurfaceNote, InksInBlackOrWhiteWhicheverReadsOnTheMargin) {
     const std::pair<QColor, QColor> rows[] = {
@@ -36,13 +42,13 @@ TEST(BatchEndText, NamesTheFolderOnceFilesWereWrittenAndTheSizesOfACompletedBatc
     result.sizes = {50'541'363, 3'250'586, 2};
     const BoxText done = batchEndText(result);
     EXPECT_EQ(done.text, QStringLiteral(" 2ファイルを変換終了しました。"));
-    EXPECT_EQ(done.notes, QStringLiteral("保存先: /d/pic1\n合計 48.2 MB → 3.1 MB"));
+    EXPECT_EQ(done.notes, shown(QStringLiteral("保存先: /d/pic1\n合計 48.2 MB → 3.1 MB")));
     EXPECT_TRUE(done.offersFolder);
     result.qualitiesByEye = {92, 88}; // under the sizes, and only once completed
     EXPECT_EQ(
         batchEndText(result).notes,
-        QStringLiteral(
-            "保存先: /d/pic1\n合計 48.2 MB → 3.1 MB\n見た目で選んだ画質: 88〜92（中央値 90）"));
+        shown(QStringLiteral(
+            "保存先: /d/pic1\n合計 48.2 MB → 3.1 MB\n見た目で選んだ画質: 88〜92（中央値 90）")));
     result.notJudgedByEye = 3;
     EXPECT_TRUE(batchEndText(result).notes.endsWith(
         QStringLiteral("見た目で選んだ画質: 88〜92（中央値 90）、3 枚は判定なし")));
@@ -51,15 +57,15 @@ TEST(BatchEndText, NamesTheFolderOnceFilesWereWrittenAndTheSizesOfACompletedBatc
     result.failure = Failure::engine(status::kDiskFull, Stage::Save, QStringLiteral("/in/c.png"));
     const BoxText failed = batchEndText(result);
     EXPECT_EQ(failed.text, QStringLiteral("エラー:  13 In Save\n/in/c.png"));
-    EXPECT_EQ(failed.notes, QStringLiteral("保存先のディスクがいっぱいです。\n保存先: /d/pic1"));
+    EXPECT_EQ(failed.notes, shown(QStringLiteral("保存先のディスクがいっぱいです。\n保存先: /d/pic1")));
     EXPECT_TRUE(failed.offersFolder);
 
     // Stopped at the third file of five, with a drop waiting: both said, under the sentence.
     EXPECT_EQ(
         batchEndText(result, {{3, 5}, 1}).notes,
-        QStringLiteral(
+        shown(QStringLiteral(
             "保存先のディスクがいっぱいです。\n残りのファイルは変換していません。\n"
-            "順番を待っているドロップ（1 件）は、このあと続けて変換します。\n保存先: /d/pic1"));
+            "順番を待っているドロップ（1 件）は、このあと続けて変換します。\n保存先: /d/pic1")));
     EXPECT_EQ(batchEndText(result, {{5, 5}, 0}).notes, failed.notes) << "the last file: none left";
 
     result.converted = 0; // failed at its first file: nothing to open
@@ -81,11 +87,11 @@ TEST(BatchEndText, OutputsLargerThanTheirSourcesSayWhatMakesThemSmaller) {
     result.converted = 4;
     result.sizes = {5'767'168, 20'027'801, 4};
     EXPECT_EQ(batchEndText(result).notes,
-              QStringLiteral("保存先: /d/pic1\n合計 5.5 MB → 19.1 MB\n"
-                             "変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、"
-                             "プリセット（右クリック）で小さくできます。"));
+              shown(QStringLiteral("保存先: /d/pic1\n合計 5.5 MB → 19.1 MB\n"
+                                   "変換後のファイルは元より大きくなりました。サイズ変換、低めの解像度、"
+                                   "プリセット（右クリック）で小さくできます。")));
     result.sizes.outputs = result.sizes.sources; // as large: nothing to say
-    EXPECT_EQ(batchEndText(result).notes, QStringLiteral("保存先: /d/pic1\n合計 5.5 MB → 5.5 MB"));
+    EXPECT_EQ(batchEndText(result).notes, shown(QStringLiteral("保存先: /d/pic1\n合計 5.5 MB → 5.5 MB")));
 }
 
 TEST(LauncherEntry, ShowsTheShareOfFilesDoneWhileThereIsACount) {

@@ -301,6 +301,9 @@ TEST_F(StoredSettings, ShiftF10AndTheMenuKeyOpenTheSurfaceMenu) {
 }
 
 TEST_F(StoredSettings, TheMenusSaveToItemPutsTheBatchesInTheChosenFolderByItsBytes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows name is UTF-16: no folder is named by bytes that are not UTF-8";
+#endif
     openWithFile(kDefaultFile);
     // Latin-1 "café", as unpacked from an old archive: not UTF-8.
     const FilePath chosen = FilePath(root_.path()).child(QByteArray("caf\xe9"));

@@ -87,7 +87,8 @@ TEST_F(WindowBatch, ShowsProgressAndABusyCursorThenBeepsAndReports) {
     ASSERT_EQ(outputFolders().size(), 1);
     EXPECT_TRUE(outputFolders().first().startsWith(QStringLiteral("pic")));
     ASSERT_EQ(notes_.size(), 1);
-    EXPECT_TRUE(notes_[0].startsWith(QStringLiteral("保存先: ") + QDir(desktop_).filePath(outputFolders().first()) +
+    EXPECT_TRUE(notes_[0].startsWith(QStringLiteral("保存先: ") +
+                                     QDir::toNativeSeparators(QDir(desktop_).filePath(outputFolders().first())) +
                                      QStringLiteral("\n合計 ")))
         << notes_[0].toStdString();
 }
@@ -133,6 +134,9 @@ TEST_F(WindowBatch, ACancelledBatchWithFailuresSaysSoAboveTheCounts) {
 }
 
 TEST_F(WindowBatch, TheFolderOpenedKeepsTheBytesOfANameThatIsNotUtf8) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows name is UTF-16: no folder is named by bytes that are not UTF-8";
+#endif
     BatchResult result;
     result.converted = 1;
     result.outputFolder = FilePath::fromNative(QFile::encodeName(desktop_) + "/pic\xff");
@@ -189,7 +193,7 @@ TEST_F(WindowBatch, EscapeStopsAfterTheCurrentFile) {
     expectComplete(QStringLiteral("a.jpg"), 40, 30);
     expectComplete(QStringLiteral("b.jpg"), 40, 30);
     EXPECT_EQ(notes_, QStringList({QStringLiteral("残りのファイルは変換していません。\n保存先: ") +
-                                   QDir(desktop_).filePath(outputFolders().value(0))}));
+                                   QDir::toNativeSeparators(QDir(desktop_).filePath(outputFolders().value(0)))}));
 }
 
 // Esc stops the batch in hand only: its box says so, and that the drop waiting its turn still
@@ -284,7 +288,7 @@ TEST_F(WindowBatch, AFailureEndsTheBatchWithItsMessageAndNoBeep) {
     EXPECT_EQ(outputEntries(), QStringList({"a.jpg"}));
     // c.png was left; a file was written: the box names its folder (and offers to open it).
     EXPECT_EQ(notes_, QStringList({QStringLiteral("残りのファイルは変換していません。\n保存先: ") +
-                                   QDir(desktop_).filePath(outputFolders().value(0))}));
+                                   QDir::toNativeSeparators(QDir(desktop_).filePath(outputFolders().value(0)))}));
 }
 
 TEST_F(WindowBatch, WithKeepGoingOnAFailureIsListedAtTheEndAndTheRestConverted) {

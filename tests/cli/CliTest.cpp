@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -91,6 +92,11 @@ protected:
                 env.remove(QLatin1String(name));
             env.insert(QStringLiteral("LC_ALL"), locale);
         }
+#ifdef _WIN32
+        // Qt on Windows reads no LANGUAGE nor LC_ALL: the locale LANG names goes before the
+        // account's UI languages.
+        env.insert(QStringLiteral("LANG"), locale.isEmpty() ? QStringLiteral("ja_JP") : locale);
+#endif
         process.setProcessEnvironment(env);
         if (prefix.isEmpty())
             process.start(QStringLiteral(QUILLMORPH_CLI), args);
@@ -165,6 +171,10 @@ TEST_F(CliTest, SpeaksEnglishOutsideAJapaneseLocale) {
 }
 
 TEST_F(CliTest, NamesKeepTheirBytesButNeverDriveTheTerminal) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows name is UTF-16: no file is named by bytes that are not UTF-8, "
+                    "and no bash hands names over as bytes";
+#endif
     // Latin-1 "café" and Shift_JIS "写真", as unpacked from old archives; a name that would set
     // the terminal's title and split its line; one that is no picture and would clear the screen.
     const QByteArrayList names{"caf\xe9.png", "\x8e\xca\x90\x5e.jpg",
@@ -216,15 +226,16 @@ TEST_F(CliTest, StoredSettingsAreTheDefaultsAndAreNeverWritten) {
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.out.size(), 4);
     ASSERT_TRUE(r.out[1].endsWith(QLatin1String("/wide.bmp")));
-    const VImage out = test::readImage(r.out[1]);
+    // Read by Qt: the Windows build's libvips has no BMP loader.
+    const QImage out(r.out[1]);
     EXPECT_EQ(out.width(), 32);
     EXPECT_EQ(out.height(), 24);
-    EXPECT_TRUE(test::near(test::pixelAt(out, 0, 0), {255, 0, 0}, 0));
+    EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(test::readBytes(iniPath), ini);
 
     const CliRun off = run({QStringLiteral("--output-dir"), outputDir(), QStringLiteral("--no-size"), a});
     ASSERT_EQ(off.exitCode, 0);
-    EXPECT_EQ(test::readImage(off.out[1]).width(), 100);
+    EXPECT_EQ(QImage(off.out[1]).width(), 100);
 
     QFile::remove(iniPath);
     ASSERT_EQ(run({QStringLiteral("--output-dir"), outputDir(), a}).exitCode, 0);
@@ -288,8 +299,14 @@ QString sizeWants(const QString& text) {
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     const QString file = image(QStringLiteral("x.png"), test::solid(4, 4, {1, 2, 3}));
+#ifdef _WIN32
+    // A Windows command line holds 32767 characters at most, quotes and spaces included.
+    const qsizetype many = 30000 / (file.size() + 3);
+#else
+    const qsizetype many = 4000;
+#endif
     QStringList thousands;
-    for (int i = 0; i < 4000; ++i)
+    for (qsizetype i = 0; i < many; ++i)
         thousands << file;
     const struct {
         QStringList args;
@@ -524,6 +541,9 @@ TEST_F(CliTest, EndedMidBatchLeavesOnlyCompleteFiles) {
 // Out of open files (ulimit -n 8) is a limit of the system, not damage: its own status, whichever
 // step meets it, and the batch goes on.
 TEST_F(CliTest, TheOpenFileLimitIsItsOwnFailure) {
+#ifdef _WIN32
+    GTEST_SKIP() << "prlimit and RLIMIT_NOFILE are POSIX's";
+#endif
 #ifdef QUILLMORPH_SANITIZE
     GTEST_SKIP() << "UndefinedBehaviorSanitizer needs descriptors of its own to check a pointer's type; "
                     "out of them, it reports a false error and ends the tool before its first file";
@@ -548,6 +568,9 @@ TEST_F(CliTest, TheOpenFileLimitIsItsOwnFailure) {
 // process (GLib's g_malloc, libjxl's checks): a file that would ask for too much is refused as
 // too large before it is decoded, and the rest converts.
 TEST_F(CliTest, ScarceAddressSpaceFailsFilesNotTheBatch) {
+#ifdef _WIN32
+    GTEST_SKIP() << "prlimit and RLIMIT_AS are POSIX's";
+#endif
 #ifdef QUILLMORPH_SANITIZE
     GTEST_SKIP() << "AddressSanitizer maps terabytes of shadow memory: no address-space limit leaves it room to start";
 #endif
@@ -682,6 +705,9 @@ TEST_F(CliTest, HelpAndVersion) {
 // The manual pages, written by help2man from --help, say what each field of a name pattern
 // stands for in their language, as the field table does.
 TEST(CliManPagesTest, NameFieldsAreThoseOfTheTable) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the manual pages are written by help2man in the Linux build only";
+#endif
     for (const auto& [language, page] : {std::pair{"en", "/man1/quillmorph-cli.1"},
                                          std::pair{"ja", "/ja/man1/quillmorph-cli.1"}}) {
         SCOPED_TRACE(language);

@@ -113,13 +113,20 @@ TEST(ProfileWriteTest, BytesThatAreNotOursStayAsTheyWere) {
     const QByteArray mine = "\xEF\xBB\xBF; \x83\x81\x83\x82\r\n[\x90\xDD\x92\xE8]\nname=caf\xe9\r\n";
     const QString target = test::writeBytes(dir.filePath(QStringLiteral("dotfiles.ini")),
                                             mine + "[V1.00202]\niWidth=640\n; \x83\x81\r\n[Last]\nz=26");
+#ifdef _WIN32
+    // QFile::link makes a shortcut, a file of its own to the system: the file is saved itself.
+    const QString path = target;
+#else
     const QString path = dir.filePath(QStringLiteral("quillmorph.ini"));
     ASSERT_TRUE(QFile::link(target, path));
+#endif
     StoredChoices c = readStoredChoices(Profile::fromFile(path));
     EXPECT_EQ(c.widthText, QStringLiteral("640"));
     c.widthText = QStringLiteral("800");
     ASSERT_TRUE(saveStoredChoices(path, c));
+#ifndef _WIN32
     EXPECT_TRUE(QFileInfo(path).isSymLink());
+#endif
     EXPECT_EQ(test::readBytes(target),
               mine + "[V1.00202]\niWidth=800\n; \x83\x81\r\niSizeConv=0\r\niHeight=450\r\niRez=100\r\n"
                      "ImageFormat=JPEG\r\niBackColor=16777215\r\niKeepGoing=0\r\n[Last]\nz=26");
