@@ -5,10 +5,6 @@
 
 namespace quillmorph::commandLine {
 
-QString text(const QByteArray& argument) {
-    return QString::fromLocal8Bit(argument);
-}
-
 std::unique_ptr<QCoreApplication> answeringApplication(int& argc, char** argv) {
     return std::make_unique<QCoreApplication>(argc, argv);
 }

@@ -5,10 +5,6 @@
 
 namespace quillmorph::commandLine {
 
-QString text(const QByteArray& argument) {
-    return QString::fromUtf8(argument);
-}
-
 // A window program has no console to write to: the answer is a box, which needs the widgets.
 std::unique_ptr<QCoreApplication> answeringApplication(int& argc, char** argv) {
     return std::make_unique<QApplication>(argc, argv);

@@ -1,7 +1,7 @@
 #include "StartArguments.h"
 
 #include "ExplorerActions.h"
-#include "CommandLineAnswer.h"
+#include "frontend/CommandLine.h"
 
 namespace quillmorph {
 
@@ -9,10 +9,10 @@ StartArguments parseStartArguments(const QByteArrayList& arguments) {
     StartArguments start;
     qsizetype at = 0;
     if (arguments.size() >= 2 && arguments[0] == "--preset") {
-        start.preset = commandLine::text(arguments[1]);
+        start.preset = argumentText(arguments[1]);
         at = 2;
     } else if (arguments.size() >= 2 && arguments[0] == "--preset-id") {
-        const QString id = commandLine::text(arguments[1]);
+        const QString id = argumentText(arguments[1]);
         start.preset = presetNameFromId(id).value_or(QStringLiteral("--preset-id ") + id);
         at = 2;
     }
