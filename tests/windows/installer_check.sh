@@ -47,7 +47,12 @@ wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall' /f >/dev
 listing > "$tmp/files-before"
 registry > "$tmp/reg-before"
 
-wine "$setup" /S; wineserver -w
+install() { wine "$setup" /S; wineserver -w; }
+uninstall() { # it copies itself to %TEMP% and goes on from there: wait for every process
+    wine "$instdir/uninstall.exe" /S
+    timeout 180 wineserver -w || fail "the uninstaller has not ended in 3 minutes"
+}
+install
 [ -x "$instdir/quillmorph.exe" ] || { fail "no quillmorph.exe in $instdir after the install"; exit 1; }
 
 # Exactly the zip's files, and the uninstaller.
@@ -103,16 +108,29 @@ sent=$(cd "$users/Desktop" && find -L . -path './pic*/*' -newer "$tmp/want" -pri
 [ "$sent" = "$(printf '%s\n' "-a b&c%PATH%!x!'y.jpg" "second 100% & 'more'!.jpg")" ] ||
     fail "the 送る shortcut's files became: ${sent:-nothing}"
 
-# The uninstaller copies itself to %TEMP% and goes on from there: wait for every process.
-wine "$instdir/uninstall.exe" /S
-timeout 180 wineserver -w || fail "the uninstaller has not ended in 3 minutes"
+uninstall
 # What stays: the pictures made (in the Desktop's dated folder, seen through every folder Wine
 # links to the home), the settings the program wrote, and the lock the killed window left.
-listing | grep -v -e '/pic[0-9][^/]*\(/\|$\)' -e '^\./AppData/Roaming/quillmorph\(/quillmorph\.ini\)\?$' \
-    -e '^\./AppData/Local/quillmorph\(/[^/]*\.lock\)\?$' > "$tmp/files-after"
-diff "$tmp/files-before" "$tmp/files-after" >&2 || fail "the uninstall left the files other than before"
+kept() { # the listing without what may stay, and the patterns given
+    listing | grep -v -e '/pic[0-9][^/]*\(/\|$\)' -e '^\./AppData/Roaming/quillmorph\(/quillmorph\.ini\)\?$' \
+        -e '^\./AppData/Local/quillmorph\(/[^/]*\.lock\)\?$' "$@"
+}
+diff "$tmp/files-before" <(kept) >&2 || fail "the uninstall left the files other than before"
 [ -s "$converted" ] && [ "$(cd "$users/Desktop" && find . -path './pic*/*' | wc -l)" = 2 ] ||
     fail "the uninstall took a picture away"
-registry > "$tmp/reg-after"
-diff "$tmp/reg-before" "$tmp/reg-after" >&2 || fail "the uninstall left the registry other than before"
+diff "$tmp/reg-before" <(registry) >&2 || fail "the uninstall left the registry other than before"
+
+# Installed again, made portable with a quillmorph.ini beside the program, and updated in place:
+# the same files again, the user's settings file untouched, then kept by the uninstall.
+install
+printf '[quillmorph]\nformat=WEBP\n' > "$instdir/quillmorph.ini"
+install
+(cd "$instdir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) > "$tmp/have"
+diff <(LC_ALL=C sort "$tmp/want" <(echo quillmorph.ini)) "$tmp/have" >&2 || fail "the update left other files"
+[ -s "$users/AppData/Roaming/Microsoft/Windows/SendTo/quillmorph.lnk" ] || fail "the update lost the 送る shortcut"
+uninstall
+[ "$(cat "$instdir/quillmorph.ini" 2>/dev/null)" = "$(printf '[quillmorph]\nformat=WEBP')" ] ||
+    fail "the uninstall touched the quillmorph.ini beside the program"
+diff "$tmp/files-before" <(kept -e '^\./AppData/Local/Programs\(/quillmorph\(/quillmorph\.ini\)\?\)\?$') >&2 || fail "the second uninstall left other files than the settings"
+diff "$tmp/reg-before" <(registry) >&2 || fail "the second uninstall left the registry other than before"
 exit $status
