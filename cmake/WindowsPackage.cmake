@@ -9,12 +9,14 @@ set(QUILLMORPH_MANIFEST ${PROJECT_SOURCE_DIR}/windows/quillmorph.manifest)
 add_executable(quillmorph_make_icon ${PROJECT_SOURCE_DIR}/windows/MakeIcon.cpp)
 target_link_libraries(quillmorph_make_icon PRIVATE quillmorph_icon)
 set(QUILLMORPH_ICO ${CMAKE_BINARY_DIR}/windows/quillmorph.ico)
-add_custom_command(OUTPUT ${QUILLMORPH_ICO}
+set(QUILLMORPH_PANEL ${CMAKE_BINARY_DIR}/windows/installer-panel.bmp)
+add_custom_command(OUTPUT ${QUILLMORPH_ICO} ${QUILLMORPH_PANEL}
   COMMAND quillmorph_make_icon -platform offscreen ${QUILLMORPH_ICO} 16 20 24 32 40 48 64 256
+  COMMAND quillmorph_make_icon -platform offscreen --panel ${QUILLMORPH_PANEL}
   DEPENDS quillmorph_make_icon
   COMMENT "Drawing quillmorph.ico"
   VERBATIM)
-add_custom_target(quillmorph_ico DEPENDS ${QUILLMORPH_ICO})
+add_custom_target(quillmorph_ico DEPENDS ${QUILLMORPH_ICO} ${QUILLMORPH_PANEL})
 foreach(entry "quillmorph|quillmorph" "quillmorph-cli|quillmorph (command line)")
   string(REPLACE "|" ";" entry ${entry})
   list(GET entry 0 target)
@@ -50,8 +52,8 @@ if(QUILLMORPH_MAKENSIS)
   add_custom_command(OUTPUT ${QUILLMORPH_SETUP}
     COMMAND bash ${PROJECT_SOURCE_DIR}/windows/installer.sh ${QUILLMORPH_SETUP}
             ${CMAKE_BINARY_DIR}/zip/quillmorph-${PROJECT_VERSION}-windows-x64 ${QUILLMORPH_ICO}
-            ${PROJECT_VERSION}
-    DEPENDS ${QUILLMORPH_ZIP} ${QUILLMORPH_ICO} ${PROJECT_SOURCE_DIR}/windows/installer.sh
+            ${QUILLMORPH_PANEL} ${PROJECT_VERSION}
+    DEPENDS ${QUILLMORPH_ZIP} ${QUILLMORPH_ICO} ${QUILLMORPH_PANEL} ${PROJECT_SOURCE_DIR}/windows/installer.sh
             ${PROJECT_SOURCE_DIR}/windows/installer.nsi
     COMMENT "Building the installer"
     VERBATIM)

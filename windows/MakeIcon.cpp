@@ -1,6 +1,7 @@
 // Build-time tool of the Windows build: the program's icon as one multi-size .ico for the
-// programs' resources, the installer and the uninstall entry,
+// programs' resources, the installer and the uninstall entry, and the installer's side panel,
 //   quillmorph_make_icon OUT.ico SIZE...
+//   quillmorph_make_icon --panel OUT.bmp
 // Sizes below 256 are 32-bit bitmaps (with the AND mask older readers want), 256 is a PNG, as
 // Explorer expects them. Drawn by the same code as the window's icon.
 #include "AppIcon.h"
@@ -8,6 +9,7 @@
 #include <QBuffer>
 #include <QSaveFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTextStream>
 #include <QtEndian>
 
@@ -99,14 +101,30 @@ std::optional<QByteArray> iconFile(const std::vector<int>& sizes) {
     return out;
 }
 
+// The welcome and finish pages' left panel (164x314, as NSIS lays it out): the icon on white.
+bool writePanel(const QString& file) {
+    QImage panel(164, 314, QImage::Format_RGB32);
+    panel.fill(Qt::white);
+    QPainter p(&panel);
+    p.drawImage(18, 40, quillmorph::drawAppIcon(128));
+    p.end();
+    return panel.save(file, "BMP");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const QGuiApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 3) {
-        QTextStream(stderr) << "usage: quillmorph_make_icon OUT.ico SIZE...\n";
+        QTextStream(stderr) << "usage: quillmorph_make_icon OUT.ico SIZE... | --panel OUT.bmp\n";
         return 2;
+    }
+    if (arguments.at(1) == QLatin1String("--panel")) {
+        if (writePanel(arguments.at(2)))
+            return 0;
+        QTextStream(stderr) << "cannot write " << arguments.at(2) << '\n';
+        return 1;
     }
     std::vector<int> sizes;
     for (const QString& sizeText : arguments.mid(2)) {

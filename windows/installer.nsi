@@ -1,7 +1,8 @@
 ; quillmorph's installer: for the user who runs it, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\quillmorph. Built by windows/installer.sh, which passes
 ;   VERSION  the project's version          STAGE    the portable zip's folder
-;   ICON     quillmorph.ico                 OUTFILE  the setup.exe to write
+;   ICON     quillmorph.ico                 PANEL    the welcome and finish pages' picture
+;   OUTFILE  the setup.exe to write
 ;   FILES    the File lines of STAGE        UNFILES  the Delete and RMDir lines of the same files
 ;   SIZE_KB  what STAGE holds, in KiB
 ; Switches: /S silent, /D=DIR another folder, /EXPLORERMENU (silent too) adds the Explorer action.
@@ -37,6 +38,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "quillmorph's authors"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PANEL}"
+!define MUI_WELCOMEPAGE_TEXT "$(Welcome)"
 !define MUI_COMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
@@ -59,8 +62,11 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "quillmorph's authors"
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Japanese"
 
-LangString ExplorerMenu ${LANG_ENGLISH} "Add 「quillmorph で変換」 to Explorer's right-click menu"
-LangString ExplorerMenu ${LANG_JAPANESE} "エクスプローラーの右クリックメニューに「quillmorph で変換」を追加する"
+LangString Welcome ${LANG_ENGLISH} "Setup will install quillmorph for you alone, in your own folders: no administrator rights are needed.$\r$\n$\r$\nIt adds quillmorph to the Start menu and to Send to, and it can be removed again in Apps and Features; your settings and pictures stay.$\r$\n$\r$\n$_CLICK"
+LangString Welcome ${LANG_JAPANESE} "quillmorph をこのユーザーのフォルダーにインストールします。管理者の権限は要りません。$\r$\n$\r$\nスタートメニューと「送る」に quillmorph を追加します。「アプリと機能」から削除でき、設定と画像はそのまま残ります。$\r$\n$\r$\n$_CLICK"
+; The entry as the program names it in each language.
+LangString ExplorerMenu ${LANG_ENGLISH} "Add $\"Convert with quillmorph$\" to Explorer's$\r$\nright-click menu"
+LangString ExplorerMenu ${LANG_JAPANESE} "エクスプローラーの右クリックメニューに$\r$\n「quillmorph で変換」を加える"
 LangString DesktopShortcut ${LANG_ENGLISH} "Shortcut on the Desktop"
 LangString DesktopShortcut ${LANG_JAPANESE} "デスクトップのショートカット"
 
@@ -74,7 +80,7 @@ Function AddExplorerMenu
   ExecWait '"${PROGRAM}" --install-explorer-action'
 FunctionEnd
 
-; The Explorer checkbox gets two lines: its text is longer than one in either language.
+; The Explorer checkbox gets the two lines its text takes in either language.
 Function FinishShow
   System::Call '*(i 0, i 0, i 0, i 0) p .r1'
   System::Call 'user32::GetWindowRect(p $mui.FinishPage.ShowReadme, p r1)'

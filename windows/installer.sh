@@ -2,10 +2,10 @@
 # Builds quillmorph-<version>-setup.exe with makensis from the portable zip's folder: the
 # installer's File lines and the uninstaller's Delete lines are both written from that folder,
 # so the two lists are the zip's and the uninstaller takes away exactly what was put there.
-# usage: installer.sh SETUP_EXE STAGE ICON VERSION
+# usage: installer.sh SETUP_EXE STAGE ICON PANEL_BMP VERSION
 set -euo pipefail
 export LC_ALL=C
-setup=$1 stage=$2 icon=$3 version=$4
+setup=$1 stage=$2 icon=$3 panel=$4 version=$5
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(dirname "$setup")/installer
 rm -rf "$work" && mkdir -p "$work"
@@ -34,7 +34,7 @@ cd "$stage"
 size_kb=$(du -sk --apparent-size . | cut -f1)
 cd - >/dev/null
 
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DICON="$icon" \
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DICON="$icon" -DPANEL="$panel" \
     -DOUTFILE="$setup" -DFILES="$work/files.nsh" -DUNFILES="$work/unfiles.nsh" -DSIZE_KB="$size_kb" \
     "$here/installer.nsi"
 echo "$setup"
