@@ -64,7 +64,7 @@ endif()
 if(QUILLMORPH_MAKENSIS)
   add_test(NAME windows_installer_under_wine
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/installer_check.sh ${QUILLMORPH_SETUP}
-            ${QUILLMORPH_ZIP} ${PROJECT_VERSION})
+            ${QUILLMORPH_ZIP} ${PROJECT_VERSION} ${QUILLMORPH_ICO})
   set_tests_properties(windows_installer_under_wine PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
 else()
   add_test(NAME windows_installer_under_wine

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The installer as a user runs it, under Wine in a Wine prefix and home of its own: a silent
 # install puts the zip's files, the shortcuts (Start menu, Desktop, 送る) and the アプリと機能
-# entry in place; the installed tool converts; the 送る shortcut hands Explorer's files to the
-# window; the silent uninstall leaves the user's files and registry as they were before, with
-# the pictures and the settings the program wrote still there.
-# usage: installer_check.sh SETUP_EXE ZIP VERSION
+# entry in place, the programs with their icon; the installed tool converts; the 送る shortcut
+# hands Explorer's files to the window; the silent uninstall leaves the user's files and
+# registry as they were before, with the pictures and the settings the program wrote still
+# there; an update in place keeps a quillmorph.ini beside the program.
+# usage: installer_check.sh SETUP_EXE ZIP VERSION ICO
 set -uo pipefail
-setup=${1:?usage: installer_check.sh SETUP_EXE ZIP VERSION} zip=${2:?} version=${3:?}
+setup=${1:?usage: installer_check.sh SETUP_EXE ZIP VERSION ICO} zip=${2:?} version=${3:?} ico=${4:?}
 here=$(cd "$(dirname "$0")" && pwd)
 wine_only=$("$here/../../windows/toolchain.sh" wine-only)
 status=0
@@ -50,7 +51,8 @@ registry > "$tmp/reg-before"
 install() { wine "$setup" /S; wineserver -w; }
 uninstall() { # it copies itself to %TEMP% and goes on from there: wait for every process
     wine "$instdir/uninstall.exe" /S
-    timeout 180 wineserver -w || fail "the uninstaller has not ended in 3 minutes"
+    # It waits for quillmorph.exe --remove-explorer-action, which must end without a word.
+    timeout 180 wineserver -w || { fail "the uninstaller has not ended in 3 minutes"; exit 1; }
 }
 install
 [ -x "$instdir/quillmorph.exe" ] || { fail "no quillmorph.exe in $instdir after the install"; exit 1; }
@@ -64,6 +66,9 @@ for link in "AppData/Roaming/Microsoft/Windows/Start Menu/Programs/quillmorph.ln
     "AppData/Roaming/Microsoft/Windows/SendTo/quillmorph.lnk" "Desktop/quillmorph.lnk"; do
     [ -s "$users/$link" ] || fail "no $link"
 done
+# The icon Explorer, the Start menu and アプリと機能 show: in both programs and the installer.
+python3 "$here/ico_check.py" "$ico" "$instdir/quillmorph.exe" "$instdir/quillmorph-cli.exe" "$setup" ||
+    fail "quillmorph.ico is not as Explorer wants it, or not in every program"
 find -L "$users" -iname quillmorph.ini | grep -q . && fail "the installer wrote a quillmorph.ini"
 
 value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
