@@ -67,8 +67,39 @@ LangString Welcome ${LANG_JAPANESE} "quillmorph をこのユーザーのフォ�
 ; The entry as the program names it in each language.
 LangString ExplorerMenu ${LANG_ENGLISH} "Add $\"Convert with quillmorph$\" to Explorer's$\r$\nright-click menu"
 LangString ExplorerMenu ${LANG_JAPANESE} "エクスプローラーの右クリックメニューに$\r$\n「quillmorph で変換」を加える"
+LangString ProgramRunning ${LANG_ENGLISH} "quillmorph is running. Close its window (and the command-line tool), then choose Retry."
+LangString ProgramRunning ${LANG_JAPANESE} "quillmorph が動いています。ウィンドウ (とコマンドラインのツール) を閉じてから「再試行」を選んでください。"
 LangString DesktopShortcut ${LANG_ENGLISH} "Shortcut on the Desktop"
 LangString DesktopShortcut ${LANG_JAPANESE} "デスクトップのショートカット"
+
+; A running program cannot be replaced or removed (Windows holds its file open): the user is
+; asked to close it; a silent run ends with status 2 and changes nothing.
+!macro FileInUse file
+  ${If} ${FileExists} "$INSTDIR\${file}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${file}" a
+    ${If} ${Errors}
+      StrCpy $1 "in use"
+    ${Else}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+!macroend
+!macro ProgramsClosed un
+Function ${un}ProgramsClosed
+  retry:
+  StrCpy $1 ""
+  !insertmacro FileInUse quillmorph.exe
+  !insertmacro FileInUse quillmorph-cli.exe
+  ${If} $1 != ""
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro ProgramsClosed ""
+!insertmacro ProgramsClosed "un."
 
 ; The uninstaller's own list of what this version installed.
 Function un.RemoveProgramFiles
@@ -95,6 +126,7 @@ FunctionEnd
 
 Section "quillmorph" SecProgram
   SectionIn RO
+  Call ProgramsClosed
   ; Over an older install: its own uninstaller takes away the files it put here (and nothing
   ; else: shortcuts, the Explorer action and the settings stay), then this version's go in.
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
@@ -141,6 +173,7 @@ Section "$(DesktopShortcut)" SecDesktop
 SectionEnd
 
 Section "Uninstall"
+  Call un.ProgramsClosed
   ${un.GetParameters} $0
   ClearErrors
   ${un.GetOptions} $0 "/UPDATE" $1

@@ -108,6 +108,10 @@ for _ in $(seq 120); do
     [ "$(find -L "$users/Desktop" -path '*/pic*/*.*' -newer "$tmp/want" | wc -l)" -ge 2 ] && break
     sleep 1
 done
+# While the window runs its files cannot go: the uninstaller (run in place, to see its status)
+# refuses and changes nothing.
+wine "$instdir/uninstall.exe" /S "_?=$program"; refused=$?
+[ "$refused" = 2 ] && [ -e "$instdir/quillmorph.exe" ] || fail "the uninstaller went on while the window ran ($refused)"
 wineserver -k; wineserver -w
 sent=$(cd "$users/Desktop" && find -L . -path './pic*/*' -newer "$tmp/want" -printf '%f\n' | LC_ALL=C sort)
 [ "$sent" = "$(printf '%s\n' "-a b&c%PATH%!x!'y.jpg" "second 100% & 'more'!.jpg")" ] ||
