@@ -95,7 +95,8 @@ wine "$instdir/quillmorph-cli.exe" --output-dir "$windows_data\\out" --format PN
     "$windows_data\\in\\plain.svg" >"$tmp/cli.log" 2>&1 || fail "quillmorph-cli failed: $(cat "$tmp/cli.log")"
 png_size() { od -An -tx1 -j16 -N8 "$1" | tr -d ' \n'; }
 converted=$(find "$data/out" -name plain.png)
-[ "$(png_size "${converted:-/dev/null}")" = 0000004000000030 ] || fail "the tool wrote no 64x48 plain.png: $(cat "$tmp/cli.log")"
+[ "$(png_size "${converted:-/dev/null}")" = 0000004000000030 ] ||
+    fail "the tool wrote no 64x48 plain.png: $(cat "$tmp/cli.log")"
 
 # 送る: the shortcut names the installed window program and no arguments of its own, so
 # Explorer's files are its only arguments; started so, it converts them to the Desktop.
@@ -111,7 +112,8 @@ done
 # While the window runs its files cannot go: the uninstaller (run in place, to see its status)
 # refuses and changes nothing.
 wine "$instdir/uninstall.exe" /S "_?=$program"; refused=$?
-[ "$refused" = 2 ] && [ -e "$instdir/quillmorph.exe" ] || fail "the uninstaller went on while the window ran ($refused)"
+[ "$refused" = 2 ] && [ -e "$instdir/quillmorph.exe" ] ||
+    fail "the uninstaller went on while the window ran ($refused)"
 wineserver -k; wineserver -w
 sent=$(cd "$users/Desktop" && find -L . -path './pic*/*' -newer "$tmp/want" -printf '%f\n' | LC_ALL=C sort)
 [ "$sent" = "$(printf '%s\n' "-a b&c%PATH%!x!'y.jpg" "second 100% & 'more'!.jpg")" ] ||
@@ -140,6 +142,7 @@ diff <(LC_ALL=C sort "$tmp/want" <(echo quillmorph.ini)) "$tmp/have" >&2 || fail
 uninstall
 [ "$(cat "$instdir/quillmorph.ini" 2>/dev/null)" = "$(printf '[quillmorph]\nformat=WEBP')" ] ||
     fail "the uninstall touched the quillmorph.ini beside the program"
-diff "$tmp/files-before" <(kept -e '^\./AppData/Local/Programs\(/quillmorph\(/quillmorph\.ini\)\?\)\?$') >&2 || fail "the second uninstall left other files than the settings"
+diff "$tmp/files-before" <(kept -e '^\./AppData/Local/Programs\(/quillmorph\(/quillmorph\.ini\)\?\)\?$') >&2 ||
+    fail "the second uninstall left other files than the settings"
 diff "$tmp/reg-before" <(registry) >&2 || fail "the second uninstall left the registry other than before"
 exit $status
