@@ -379,7 +379,45 @@ Thunar を開き直すと消えます (thunar -q で終了できます)。</sour
 It goes once Thunar starts again (thunar -q ends it).</translation>
     </message>
     <message>
-        <source>Usage: quillmorph [--preset NAME] [FILE...]
+        <source>  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
+                           (~/.config/Thunar/uca.xml), with the presets
+  --remove-thunar-action   take it away again, leaving the other actions as they are
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thunar の右クリックメニューに加える</source>
+        <translation>Add to Thunar&apos;s right-click menu</translation>
+    </message>
+    <message>
+        <source>レジストリを変更できませんでした: %1</source>
+        <translation>Could not change the registry: %1</translation>
+    </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューに「%1」を加えました。
+Windows 11 では「その他のオプションを確認」の中にあります。</source>
+        <translation>Added &quot;%1&quot; to Explorer&apos;s right-click menu.
+On Windows 11 it is under &quot;Show more options&quot;.</translation>
+    </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューから「%1」を除きました。</source>
+        <translation>Took &quot;%1&quot; out of Explorer&apos;s right-click menu.</translation>
+    </message>
+    <message>
+        <source>  --install-explorer-action
+                           add &quot;Convert with quillmorph&quot; to Explorer&apos;s right-click
+                           menu (HKCU\Software\Classes), with the presets
+  --remove-explorer-action
+                           take it away again, leaving nothing of it behind
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューに加える</source>
+        <translation>Add to Explorer&apos;s right-click menu</translation>
+    </message>
+    <message>
+        <source>Usage: quillmorph [--preset NAME | --preset-id ID] [--] [FILE...]
 
 Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
 margin colour and saved in the chosen format into a new dated folder (pic + date + time)
@@ -391,17 +429,13 @@ and ends, or without FILEs says that the window is already running and ends.
 Options:
   --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets
                            names them); the window&apos;s own choices stay as they are
+  --preset-id ID           the same, the name given as the hexadecimal digits of its UTF-8
+                           bytes (as the right-click actions name it)
+  --                       every argument after it is a FILE, even one starting with -
   --help                   show this text
   --version                show the version
-  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
-                           (~/.config/Thunar/uca.xml), with the presets
-  --remove-thunar-action   take it away again, leaving the other actions as they are
-</source>
+%1</source>
         <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>エクスプローラーの右クリックメニューへの追加は、このシステムではまだ使えません。</source>
-        <translation>Adding to Explorer&apos;s right-click menu is not available on this system yet.</translation>
     </message>
 </context>
 <context>

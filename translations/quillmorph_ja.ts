@@ -366,7 +366,52 @@ Thunar を開き直すと消えます (thunar -q で終了できます)。</sour
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Usage: quillmorph [--preset NAME] [FILE...]
+        <source>  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
+                           (~/.config/Thunar/uca.xml), with the presets
+  --remove-thunar-action   take it away again, leaving the other actions as they are
+</source>
+        <translation>  --install-thunar-action  Thunar の右クリックメニューに「quillmorph で変換」を加える
+                           (~/.config/Thunar/uca.xml)。プリセットも並ぶ
+  --remove-thunar-action   それを取り除く。ほかの項目はそのまま残す
+</translation>
+    </message>
+    <message>
+        <source>Thunar の右クリックメニューに加える</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>レジストリを変更できませんでした: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューに「%1」を加えました。
+Windows 11 では「その他のオプションを確認」の中にあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューから「%1」を除きました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  --install-explorer-action
+                           add &quot;Convert with quillmorph&quot; to Explorer&apos;s right-click
+                           menu (HKCU\Software\Classes), with the presets
+  --remove-explorer-action
+                           take it away again, leaving nothing of it behind
+</source>
+        <translation>  --install-explorer-action
+                           エクスプローラーの右クリックメニューに「quillmorph で変換」を
+                           加える (HKCU\Software\Classes)。プリセットも並ぶ
+  --remove-explorer-action
+                           それを取り除く。何も残さない
+</translation>
+    </message>
+    <message>
+        <source>エクスプローラーの右クリックメニューに加える</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: quillmorph [--preset NAME | --preset-id ID] [--] [FILE...]
 
 Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the
 margin colour and saved in the chosen format into a new dated folder (pic + date + time)
@@ -378,13 +423,13 @@ and ends, or without FILEs says that the window is already running and ends.
 Options:
   --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets
                            names them); the window&apos;s own choices stay as they are
+  --preset-id ID           the same, the name given as the hexadecimal digits of its UTF-8
+                           bytes (as the right-click actions name it)
+  --                       every argument after it is a FILE, even one starting with -
   --help                   show this text
   --version                show the version
-  --install-thunar-action  add &quot;Convert with quillmorph&quot; to Thunar&apos;s right-click menu
-                           (~/.config/Thunar/uca.xml), with the presets
-  --remove-thunar-action   take it away again, leaving the other actions as they are
-</source>
-        <translation>使用法: quillmorph [--preset NAME] [FILE...]
+%1</source>
+        <translation>使用法: quillmorph [--preset NAME | --preset-id ID] [--] [FILE...]
 
 quillmorph のウィンドウを開きます。
 ウィンドウにドロップした画像は、選んだ枠に収めて余白色の上の中央に置きます。
@@ -399,16 +444,12 @@ FILE がなければ、ウィンドウがすでに起動していると伝えて
 オプション:
   --preset NAME            FILE をプリセットの設定で変換する (quillmorph-cli --list-presets
                            が名前を並べる)。ウィンドウの設定はそのまま
+  --preset-id ID           同じ。名前は UTF-8 のバイトの 16 進数で渡す
+                           (右クリックメニューの項目がこう書く)
+  --                       これより後の引数はすべて FILE。- で始まるものも
   --help                   この説明を表示する
   --version                バージョンを表示する
-  --install-thunar-action  Thunar の右クリックメニューに「quillmorph で変換」を加える
-                           (~/.config/Thunar/uca.xml)。プリセットも並ぶ
-  --remove-thunar-action   それを取り除く。ほかの項目はそのまま残す
-</translation>
-    </message>
-    <message>
-        <source>エクスプローラーの右クリックメニューへの追加は、このシステムではまだ使えません。</source>
-        <translation type="unfinished"></translation>
+%1</translation>
     </message>
 </context>
 <context>

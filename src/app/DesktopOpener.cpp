@@ -23,6 +23,13 @@ public:
 
 } // namespace
 
+QUrl urlOfFolder(const FilePath& folder) {
+    const QByteArray& bytes = folder.native();
+    if (QString::fromUtf8(bytes).toUtf8() == bytes)
+        return QUrl::fromLocalFile(folder.display());
+    return urlOfLocalFile(folder);
+}
+
 void openWithProgram(QObject* owner, const QUrl& url, std::function<void()> failed,
                      const QString& program) {
     auto* opener = new Opener(owner);

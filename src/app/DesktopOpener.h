@@ -26,6 +26,16 @@ void openWithProgram(QObject* owner, const QUrl& url, std::function<void()> fail
 QUrl urlOfLocalFile(const FilePath& path);
 FilePath localFileOfUrl(const QUrl& url);
 
+// A folder's URL for the file manager: the plain one when the name is UTF-8, else the one made
+// from its bytes (decoding would name a folder that is not there). Any thread.
+QUrl urlOfFolder(const FilePath& folder);
+
+// Opens folder in the file manager with item (a file or folder inside it, at any depth; may be
+// empty) selected where the system can (Explorer), else just the folder; failed as for
+// openOnDesktop. Each system has its own implementation. GUI thread.
+void showInFolder(QObject* owner, const FilePath& folder, const FilePath& item,
+                  std::function<void()> failed);
+
 // Where url points, for the user to copy: a local file's path (its bytes decoded only to be
 // shown), or the address.
 QString placeOf(const QUrl& url);

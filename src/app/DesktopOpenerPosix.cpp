@@ -12,6 +12,12 @@ void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed
     openWithProgram(owner, url, std::move(failed), QStringLiteral("xdg-open"));
 }
 
+// The file managers' common D-Bus call for selecting an item is not everywhere: the folder.
+void showInFolder(QObject* owner, const FilePath& folder, const FilePath&,
+                  std::function<void()> failed) {
+    openOnDesktop(owner, urlOfFolder(folder), std::move(failed));
+}
+
 QUrl urlOfLocalFile(const FilePath& path) {
     return QUrl::fromEncoded("file://" + path.native().toPercentEncoding("/"));
 }

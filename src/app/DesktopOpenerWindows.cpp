@@ -1,10 +1,15 @@
 #include "DesktopOpener.h"
 
 #include "files/FilePath.h"
+#include "files/FilePathWindows.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QObject>
 #include <utility>
+
+#include <windows.h>
+#include <shlobj.h>
 
 namespace quillmorph {
 
@@ -30,6 +35,44 @@ void openOnDesktop(QObject* owner, const QUrl& url, std::function<void()> failed
     if (!owner)
         return failed();
     QMetaObject::invokeMethod(owner, std::move(failed), Qt::QueuedConnection);
+}
+
+namespace {
+
+// The entry of folder that holds item, or item itself when folder is its parent; empty when
+// item is not inside folder.
+FilePath entryOf(const FilePath& folder, FilePath item) {
+    const QByteArray top = QDir::cleanPath(folder.display()).toUtf8();
+    for (FilePath parent = item.parent(); !item.native().isEmpty() && parent.native() != item.native();
+         item = parent, parent = item.parent()) {
+        if (QDir::cleanPath(parent.display()).toUtf8() == top)
+            return item;
+    }
+    return {};
+}
+
+// Explorer on folder with entry selected, as its own "show in folder" does.
+bool selectInExplorer(const FilePath& folder, const FilePath& entry) {
+    PIDLIST_ABSOLUTE folderList = nullptr;
+    PIDLIST_ABSOLUTE entryList = nullptr;
+    bool shown = false;
+    if (SUCCEEDED(SHParseDisplayName(toWide(folder).c_str(), nullptr, &folderList, 0, nullptr)) &&
+        SUCCEEDED(SHParseDisplayName(toWide(entry).c_str(), nullptr, &entryList, 0, nullptr))) {
+        PCUITEMID_CHILD items[] = {ILFindLastID(entryList)};
+        shown = SUCCEEDED(SHOpenFolderAndSelectItems(folderList, 1, items, 0));
+    }
+    CoTaskMemFree(entryList);
+    CoTaskMemFree(folderList);
+    return shown;
+}
+
+} // namespace
+
+void showInFolder(QObject* owner, const FilePath& folder, const FilePath& item,
+                  std::function<void()> failed) {
+    const FilePath entry = entryOf(folder, item);
+    if (entry.native().isEmpty() || !selectInExplorer(folder, entry))
+        openOnDesktop(owner, urlOfFolder(folder), std::move(failed));
 }
 
 // A drive's path goes after a third '/' ("file:///C:/…"); a server's ("//server/share/…") keeps

@@ -4,10 +4,11 @@
 
 namespace quillmorph {
 
-LauncherEntry::LauncherEntry(const QString& desktopId)
+LauncherEntry::LauncherEntry(const QString& desktopId, const QWidget* window)
     : appUri_(desktopId.isEmpty()
                   ? QString()
-                  : QStringLiteral("application://") + desktopId + QStringLiteral(".desktop")) {}
+                  : QStringLiteral("application://") + desktopId + QStringLiteral(".desktop")),
+      window_(window) {}
 
 QVariantMap LauncherEntry::properties(int done, int count) {
     if (count <= 0)
@@ -24,6 +25,11 @@ void LauncherEntry::show(int done, int count) {
         return;
     shownPercent_ = percent;
     send(properties(done, count));
+}
+
+void LauncherEntry::batchEnded(bool windowInFront) {
+    if (!windowInFront)
+        askForAttention();
 }
 
 void LauncherEntry::hide() {

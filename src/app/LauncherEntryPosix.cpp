@@ -19,4 +19,7 @@ void LauncherEntry::send(const QVariantMap& properties) const {
     bus.send(update);
 }
 
+// The docks show the progress; asking for attention is left to the completion box.
+void LauncherEntry::askForAttention() const {}
+
 } // namespace quillmorph

@@ -102,6 +102,8 @@ bool PresetMenu::edit(const std::function<void(Profile&)>& change) {
     // Read again at the next opening, whatever the file's times say.
     builtFrom_.clear();
     presetsFrom_.clear();
+    if (saved)
+        Q_EMIT presetsChanged();
     return saved;
 }
 

@@ -25,6 +25,8 @@ public:
 Q_SIGNALS:
     // The user chose preset: the window shows its choices.
     void chosen(const quillmorph::Preset& preset);
+    // A preset was saved, renamed or deleted, and the file written.
+    void presetsChanged();
 
 private:
     // Rebuilds the items when the file is not the one they were built from.

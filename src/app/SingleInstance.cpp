@@ -2,11 +2,13 @@
 
 #include "MeetingPlace.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -95,7 +97,13 @@ bool SingleInstance::claim() {
         QString host;
         QString application;
         const qint64 age = QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
-        if (lock_.getLockInfo(&pid, &host, &application) || age < kUnwrittenLockAgeMs ||
+        const bool written = lock_.getLockInfo(&pid, &host, &application);
+        // A lock that names this very process, which has not taken it, was left by a copy
+        // whose process number has come round to this one (Wine gives the same numbers in the
+        // same order after a restart): nobody holds it.
+        const bool leftForUs = written && pid == QCoreApplication::applicationPid() &&
+                               host == QSysInfo::machineHostName();
+        if ((written && !leftForUs) || (!written && age < kUnwrittenLockAgeMs) ||
             !lock_.removeStaleLockFile() || !lock_.tryLock(0))
             return false;
     }

@@ -265,6 +265,14 @@ UserDialogs platformDialogs() {
             showBoxOf(owner, BoxText{failureText, placeOf(url), false});
         });
     };
+    dialogs.showInFolder = [](QWidget* parent, const FilePath& folder, const FilePath& item,
+                              const QString& failureText) {
+        const QPointer<QWidget> owner(parent);
+        QObject* runner = parent ? static_cast<QObject*>(parent) : qApp;
+        quillmorph::showInFolder(runner, folder, item, [owner, folder, failureText] {
+            showBoxOf(owner, BoxText{failureText, placeOf(urlOfFolder(folder)), false});
+        });
+    };
     return dialogs;
 }
 

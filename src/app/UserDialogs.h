@@ -65,6 +65,11 @@ struct UserDialogs {
     // Shows a page in the user's web browser, or a folder (a file URL) in the file manager;
     // when nothing opened it, a box over parent says failureText and shows where it is.
     std::function<void(QWidget* parent, const QUrl& url, const QString& failureText)> openUrl;
+    // Shows folder in the file manager, item inside it selected where the system can; fails
+    // as openUrl does.
+    std::function<void(QWidget* parent, const FilePath& folder, const FilePath& item,
+                       const QString& failureText)>
+        showInFolder;
 };
 
 // The dialogs of the running desktop.

@@ -28,20 +28,12 @@ bool anyFolder(const FilePaths& paths) {
     return std::any_of(paths.begin(), paths.end(), isFolder);
 }
 
-QUrl folderUrl(const FilePath& folder) {
-    const QByteArray& bytes = folder.native();
-    if (QString::fromUtf8(bytes).toUtf8() == bytes)
-        return QUrl::fromLocalFile(folder.display());
-    // Decoding would replace the bytes that are not UTF-8 and name a folder that is not there.
-    return urlOfLocalFile(folder);
-}
-
 } // namespace
 
 WindowBatches::WindowBatches(QWidget* window, QProgressBar* progress, SurfaceNote* note,
                              const UserDialogs& dialogs, const OptionsSource& options)
     : QObject(window), window_(window), progress_(progress), note_(note), dialogs_(dialogs),
-      launcher_(QGuiApplication::desktopFileName()) {
+      launcher_(QGuiApplication::desktopFileName(), window) {
     runner_ = new BatchRunner(options, this);
     runner_->setObjectName(QStringLiteral("batchRunner"));
     cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), window);
@@ -128,6 +120,7 @@ void WindowBatches::onFinished(const BatchResult& result) {
     progress_->hide();
     note_->showHint();
     launcher_.hide();
+    launcher_.batchEnded(window_->isActiveWindow());
     cancelKey_->setEnabled(false);
     if (ending_ || closeAfterBatch_) {
         closeAfterBatch_ = false;
@@ -161,21 +154,21 @@ void WindowBatches::tellEnd(const BatchResult& result, bool leaving) {
         showFailures(result, afterwards);
     } else if (result.outcome == BatchResult::Outcome::Failed || !leaving) {
         if (dialogs_.showBox(window_, batchEndText(result, afterwards)))
-            openFolder(result.outputFolder);
+            openFolder(result);
     }
 }
 
 void WindowBatches::showFailures(const BatchResult& result, const BatchAfterwards& afterwards) {
     if (dialogs_.showFailures(window_, failuresSummaryText(result, afterwards),
                               message::failureTexts(result)))
-        openFolder(result.outputFolder);
+        openFolder(result);
 }
 
-void WindowBatches::openFolder(const FilePath& folder) {
-    dialogs_.openUrl(window_, folderUrl(folder),
-                     QCoreApplication::translate(
-                         "WindowBatches", "フォルダを開けませんでした。ファイルマネージャーで"
-                                          "次のフォルダを開いてください。"));
+void WindowBatches::openFolder(const BatchResult& result) {
+    dialogs_.showInFolder(window_, result.outputFolder, result.firstOutput,
+                          QCoreApplication::translate(
+                              "WindowBatches", "フォルダを開けませんでした。ファイルマネージャーで"
+                                               "次のフォルダを開いてください。"));
 }
 
 } // namespace quillmorph

@@ -74,8 +74,8 @@ private:
     void tellEnd(const BatchResult& result, bool leaving);
     // The counts and every failure of a batch that went on past them.
     void showFailures(const BatchResult& result, const BatchAfterwards& afterwards);
-    // The folder a batch wrote into, in the file manager.
-    void openFolder(const FilePath& folder);
+    // The batch's dated folder, its first output selected where the system can.
+    void openFolder(const BatchResult& result);
 
     QWidget* const window_;
     QProgressBar* const progress_;

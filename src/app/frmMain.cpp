@@ -1,11 +1,13 @@
 #include "frmMain.h"
 
 #include "AppIcon.h"
+#include "HandOffGathering.h"
 #include "PresetMenu.h"
 #include "SingleInstance.h"
 #include "SurfaceMenu.h"
 #include "SurfaceNote.h"
 #include "WindowBatches.h"
+#include "WindowFont.h"
 #include "WindowTips.h"
 #include "engine/OutputFormat.h"
 #include "frontend/OptionsFromChoices.h"
@@ -60,7 +62,8 @@ frmMain::frmMain(WindowStart start, UserDialogs dialogs, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("quillmorph（縮小マシン）"));
     setWindowIcon(appIcon());
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    QFont font;
+    font.setFamilies(windowFontFamilies());
     font.setPixelSize(kFontPixels);
     setFont(font);
     setAcceptDrops(true);
@@ -79,7 +82,7 @@ frmMain::~frmMain() {
 }
 
 bool frmMain::isBatchRunning() const {
-    return batches_->isRunning();
+    return batches_->isRunning() || gathering_->isGathering();
 }
 
 void frmMain::createControls() {
@@ -170,6 +173,7 @@ void frmMain::createControls() {
         dialogs_, this, [this] { return choices(); }, surfaceMenu_);
     surfaceMenu_->insertMenu(surfaceMenu_->actions().constFirst(), presetMenu_);
     surfaceMenu_->insertSeparator(surfaceMenu_->actions().at(1));
+    addFileManagerItem();
     addSurfaceMenuKeys();
 }
 
@@ -178,6 +182,7 @@ void frmMain::connectControls() {
     connect(surfaceMenu_, &SurfaceMenu::changed, this, &frmMain::menuChanged);
     // The controls show what a preset set; nothing converts until a drop.
     connect(presetMenu_, &PresetMenu::chosen, this, &frmMain::applyPreset);
+    connect(presetMenu_, &PresetMenu::presetsChanged, this, &frmMain::presetsChanged);
     for (QComboBox* box : {cobWidth, cobHeight, cobFormat})
         connect(box, &QComboBox::editTextChanged, this, &frmMain::storeOptions);
     // editTextChanged also follows a pick from the list, which must recompute the factor
@@ -219,14 +224,15 @@ void frmMain::Form_Load() {
     cobFormat->setFocus();
     storeOptions();
 
+    gathering_ = new HandOffGathering(this);
+    connect(gathering_, &HandOffGathering::gathered, this, &frmMain::takeHandedOverFiles);
     if (start_.instance) {
-        connect(start_.instance, &SingleInstance::filesReceived, this,
-                &frmMain::takeHandedOverFiles);
+        connect(start_.instance, &SingleInstance::filesReceived, gathering_,
+                &HandOffGathering::add);
     }
     // A desktop session that ends may not close the window first.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
-    if (!start_.files.isEmpty())
-        takeHandedOverFiles(start_.files, start_.preset);
+    gathering_->add(start_.files, start_.preset);
 }
 
 void frmMain::Form_QueryUnload() {

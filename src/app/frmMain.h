@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDropEvent;
@@ -19,6 +20,7 @@ class QPushButton;
 
 namespace quillmorph {
 
+class HandOffGathering;
 class PresetMenu;
 class SurfaceMenu;
 class SurfaceNote;
@@ -49,6 +51,7 @@ public:
     void setBackColor(quint32 bgr);
     // The options a file starting now would be converted with.
     ConversionOptions currentOptions() const { return options_.current(); }
+    // True while a batch runs, or files taken are waiting a moment to join into one.
     bool isBatchRunning() const;
     // Closes the window as a user would, asking nothing: open dialogs are dismissed, a running
     // batch stops after the file in hand, the settings are saved. For a termination signal.
@@ -91,8 +94,9 @@ private:
     // The controls show preset's choices, and the outputs carry its name ({preset}) while the
     // controls still show them.
     void applyPreset(const Preset& preset);
-    // Files handed over by a later copy: converted as a drop, after the batch in hand if any.
-    // With a preset's name, they convert with its choices over the window's, for that batch.
+    // Files handed over by a later copy (or on the command line), joined with those arriving
+    // close behind: converted as a drop, after the batch in hand if any. With a preset's
+    // name, they convert with its choices over the window's, for that batch.
     void takeHandedOverFiles(const FilePaths& files, const QString& preset);
     void cobiQuality_Change(const QString& text);
     void Command1_Click();
@@ -112,6 +116,11 @@ private:
     void storeOptions();
     // The menu's choices changed: the options, and where the next batch makes its folder.
     void menuChanged();
+    // The menu's item for the file manager's right-click actions: added (on) or taken away.
+    void addFileManagerItem();
+    void setFileManagerActions(bool on);
+    // The right-click actions, when there, name the presets of the moment.
+    void presetsChanged();
 
     const WindowStart start_;
     QString desktopPath_;
@@ -137,8 +146,10 @@ private:
     QProgressBar* progress_ = nullptr;
     SurfaceMenu* surfaceMenu_ = nullptr;
     PresetMenu* presetMenu_ = nullptr; // a submenu of surfaceMenu_
+    QAction* fileManagerItem_ = nullptr; // in surfaceMenu_
     SurfaceNote* note_ = nullptr;      // the hint, or the batch's count, on the free surface
     WindowBatches* batches_ = nullptr; // a child; stopped in ~frmMain while options_ lives
+    HandOffGathering* gathering_ = nullptr; // joins the command line's files and hand-overs
 };
 
 } // namespace quillmorph

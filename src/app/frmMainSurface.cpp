@@ -1,10 +1,12 @@
 // The window's free surface: where dropped files are taken, and where its menu opens, from
 // the mouse or the keyboard.
 
+#include "FileManagerActions.h"
 #include "SurfaceMenu.h"
 #include "WindowBatches.h"
 #include "frmMain.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -36,6 +38,32 @@ FilePaths localFiles(const QMimeData* data) {
 }
 
 } // namespace
+
+void frmMain::addFileManagerItem() {
+    surfaceMenu_->addSeparator();
+    fileManagerItem_ = surfaceMenu_->addAction(fileManagerOptions().menuItem);
+    fileManagerItem_->setObjectName(QStringLiteral("fileManagerActions"));
+    fileManagerItem_->setCheckable(true);
+    // The actions live outside the settings file: asked each time the menu opens.
+    connect(surfaceMenu_, &QMenu::aboutToShow, this,
+            [this] { fileManagerItem_->setChecked(fileManagerActionsInstalled()); });
+    connect(fileManagerItem_, &QAction::triggered, this, &frmMain::setFileManagerActions);
+}
+
+void frmMain::setFileManagerActions(bool on) {
+    const FileManagerChange change = changeFileManagerActions(on, currentFileManagerMenu());
+    fileManagerItem_->setChecked(fileManagerActionsInstalled());
+    if (!change.fault.isEmpty())
+        dialogs_.showWarning(this, change.fault);
+    else
+        dialogs_.showMessage(this, change.done.trimmed());
+}
+
+void frmMain::presetsChanged() {
+    const QString fault = refreshFileManagerActions(currentFileManagerMenu());
+    if (!fault.isEmpty())
+        dialogs_.showWarning(this, fault);
+}
 
 void frmMain::addSurfaceMenuKeys() {
     // Shift+F10 everywhere, and the menu key where the platform sends it only as a key (X11

@@ -4,6 +4,7 @@
 #include "LaterCopy.h"
 #include "OrcGuard.h"
 #include "SingleInstance.h"
+#include "StartArguments.h"
 #include "UserDialogs.h"
 #include "WindowStart.h"
 #include "engine/ImagingEngine.h"
@@ -24,19 +25,10 @@
 
 namespace {
 
-// Every argument is a file to convert, as a drop would give it: a full path, so that a copy
-// started elsewhere can hand it over.
-quillmorph::FilePaths filesFromArguments(const QByteArrayList& arguments) {
-    quillmorph::FilePaths files;
-    for (const QByteArray& argument : arguments)
-        files << quillmorph::FilePath::fromNative(argument).absolute();
-    return files;
-}
-
 // Written in English; translations find it under "quillmorph".
 constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "quillmorph",
-    "Usage: quillmorph [--preset NAME] [FILE...]\n"
+    "Usage: quillmorph [--preset NAME | --preset-id ID] [--] [FILE...]\n"
     "\n"
     "Opens the quillmorph window. Pictures dropped on it are fitted into the chosen box on the\n"
     "margin colour and saved in the chosen format into a new dated folder (pic + date + time)\n"
@@ -48,27 +40,16 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "Options:\n"
     "  --preset NAME            convert the FILEs with a preset (quillmorph-cli --list-presets\n"
     "                           names them); the window's own choices stay as they are\n"
+    "  --preset-id ID           the same, the name given as the hexadecimal digits of its UTF-8\n"
+    "                           bytes (as the right-click actions name it)\n"
+    "  --                       every argument after it is a FILE, even one starting with -\n"
     "  --help                   show this text\n"
     "  --version                show the version\n"
-    "  --install-thunar-action  add \"Convert with quillmorph\" to Thunar's right-click menu\n"
-    "                           (~/.config/Thunar/uca.xml), with the presets\n"
-    "  --remove-thunar-action   take it away again, leaving the other actions as they are\n");
-
-// The file manager's menu in the language of the moment, with every preset, the user's too.
-quillmorph::FileManagerMenu fileManagerMenu() {
-    quillmorph::FileManagerMenu menu{
-        QCoreApplication::translate("quillmorph", "quillmorph で変換"),
-        QCoreApplication::translate("quillmorph", "ウィンドウの現在の設定で"),
-        {}};
-    for (const quillmorph::Preset& preset : quillmorph::allPresets(
-             quillmorph::Profile::fromFile(quillmorph::places::settingsFilePath())))
-        menu.presets.emplace_back(preset.name, preset.label);
-    return menu;
-}
+    "%1");
 
 int changeFileManagerActions(bool install) {
     const quillmorph::FileManagerChange change =
-        quillmorph::changeFileManagerActions(install, fileManagerMenu());
+        quillmorph::changeFileManagerActions(install, quillmorph::currentFileManagerMenu());
     if (!change.fault.isEmpty()) {
         quillmorph::commandLine::tell(QStringLiteral("quillmorph: %1\n").arg(change.fault), true);
         return 1;
@@ -86,11 +67,14 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
         // An application that needs no display where there is a terminal, to translate the text.
         const auto core = quillmorph::commandLine::answeringApplication(argc, argv);
         quillmorph::installTranslations(*core);
-        quillmorph::commandLine::tell(QCoreApplication::translate("quillmorph", kUsage), false);
+        quillmorph::commandLine::tell(QCoreApplication::translate("quillmorph", kUsage)
+                                          .arg(quillmorph::fileManagerOptions().usage),
+                                      false);
         return 0;
     }
-    const bool install = std::strcmp(argv[1], "--install-thunar-action") == 0;
-    if (install || std::strcmp(argv[1], "--remove-thunar-action") == 0) {
+    const quillmorph::FileManagerOptions actions = quillmorph::fileManagerOptions();
+    const bool install = std::strcmp(argv[1], actions.install) == 0;
+    if (install || std::strcmp(argv[1], actions.remove) == 0) {
         const auto core = quillmorph::commandLine::answeringApplication(argc, argv);
         quillmorph::installTranslations(*core);
         return changeFileManagerActions(install);
@@ -138,10 +122,9 @@ int main(int argc, char** argv) {
     quillmorph::WindowStart start;
     // `quillmorph --preset NAME FILE...`: the file managers' actions convert with a preset.
     const QByteArrayList arguments = quillmorph::commandLineArguments(argc, argv);
-    const bool withPreset = arguments.size() >= 2 && arguments[0] == "--preset";
-    if (withPreset)
-        start.preset = quillmorph::commandLine::text(arguments[1]);
-    start.files = filesFromArguments(arguments.mid(withPreset ? 2 : 0));
+    const quillmorph::StartArguments asked = quillmorph::parseStartArguments(arguments);
+    start.preset = asked.preset;
+    start.files = asked.files;
     // Only one window per user: a later copy hands its files over and ends without loading.
     // A file manager's action has no terminal to tell of an unknown preset: a box does.
     if (!instance.claim())

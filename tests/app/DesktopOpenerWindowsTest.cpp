@@ -1,5 +1,4 @@
 #include "DesktopOpener.h"
-#include "FileManagerActions.h"
 #include "files/FilePath.h"
 
 #include <gtest/gtest.h>
@@ -29,16 +28,6 @@ TEST(DesktopOpenerWindows, LocalFilesMakeURLsThatGiveTheirBytesBack) {
     EXPECT_EQ(localFileOfUrl(QUrl(QStringLiteral("file://server/share/c.png"))).native(),
               "//server/share/c.png");
     EXPECT_EQ(placeOf(QUrl::fromEncoded("file:///C:/pic%E5%86%99")), QStringLiteral("C:/pic写"));
-}
-
-// Explorer's actions are not there yet: either request is told so and writes nothing.
-TEST(FileManagerActionsWindows, ChangingThemIsRefusedWithAReason) {
-    for (const bool install : {true, false}) {
-        const FileManagerChange change = changeFileManagerActions(install, {});
-        EXPECT_TRUE(change.done.isEmpty());
-        EXPECT_EQ(change.fault, QStringLiteral("エクスプローラーの右クリックメニューへの追加は、こ"
-                                               "のシステムではまだ使えません。"));
-    }
 }
 
 } // namespace

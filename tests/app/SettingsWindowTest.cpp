@@ -1,6 +1,11 @@
+#include "FileManagerActions.h"
+#include "ScopedVariable.h"
 #include "TestImages.h"
 #include "WindowTest.h"
 #include "options/Language.h"
+#ifndef _WIN32
+#include "ThunarActions.h"
+#endif
 
 #include <QAction>
 #include <QApplication>
@@ -447,6 +452,32 @@ TEST_F(StoredSettings, UserPresetsAreRenamedAndAppliedWholly) {
     nextText_ = longest + QLatin1Char('x');
     control<QAction>("savePreset")->trigger();
     EXPECT_EQ(log_.takeLast(), QStringLiteral("名前は 64 文字までです。"));
+}
+
+// The menu's item adds the file manager's actions and takes them away; while they are there,
+// a preset saved from the window reaches them at once.
+TEST_F(StoredSettings, TheMenusFileManagerItemAddsTheActionsWhichFollowTheSavedPresets) {
+    const ScopedVariable configHome("XDG_CONFIG_HOME", root_.filePath(QStringLiteral("config")));
+    openWithFile(kDefaultFile);
+    QAction* item = control<QAction>("fileManagerActions");
+    Q_EMIT control<QMenu>("surfaceMenu")->aboutToShow();
+    ASSERT_FALSE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(fileManagerActionsInstalled());
+    EXPECT_TRUE(log_.takeLast().contains(QStringLiteral("「quillmorph で変換」を加えました")));
+
+    nextText_ = QStringLiteral("店舗用");
+    control<QAction>("savePreset")->trigger();
+    const FileManagerMenu menu = currentFileManagerMenu();
+    ASSERT_EQ(menu.presets.back().first, QStringLiteral("店舗用"));
+#ifndef _WIN32
+    EXPECT_TRUE(readBytes(thunarActionsPath()).contains("--preset '店舗用' %F"));
+#endif
+
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(fileManagerActionsInstalled());
 }
 
 // What the file cannot give is said once, over the window: a pattern that would hide the

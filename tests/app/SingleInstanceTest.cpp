@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QSysInfo>
 #include <QThread>
 #include <QtEndian>
 
@@ -31,6 +32,26 @@ TEST_F(SingleInstanceTest, OnlyOneCopyAtATimeHoldsAFolder) {
     first.reset();
     SingleInstance third(folder());
     EXPECT_TRUE(third.claim()) << "the first copy has ended";
+}
+
+// A lock naming this process, which never took it, is one a copy that died left behind when
+// its process number came round to this one (as under Wine): taken over.
+TEST_F(SingleInstanceTest, ALockLeftUnderThisProcesssNumberIsTakenOver) {
+    QString lock;
+    {
+        SingleInstance probe(folder());
+        ASSERT_TRUE(probe.claim());
+        const QStringList locks = QDir(folder()).entryList({QStringLiteral("*.lock")});
+        ASSERT_EQ(locks.size(), 1);
+        lock = QDir(folder()).filePath(locks[0]);
+    }
+    QFile file(lock);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+               QCoreApplication::applicationName().toUtf8() + '\n' +
+               QSysInfo::machineHostName().toUtf8() + '\n');
+    file.close();
+    EXPECT_TRUE(SingleInstance(folder()).claim());
 }
 
 TEST_F(SingleInstanceTest, AHandOverReachesTheFirstCopyAndIsConfirmed) {

@@ -112,8 +112,9 @@ TEST_F(WindowBatch, OpenFolderOnTheCompletionMessageOpensTheDatedFolder) {
     ASSERT_TRUE(waitForBatch());
     EXPECT_EQ(log_, QStringList({"<beep>", " 1ファイルを変換終了しました。"}));
     ASSERT_EQ(outputFolders().size(), 1);
-    EXPECT_EQ(openedUrls_,
-              QList<QUrl>({QUrl::fromLocalFile(QDir(desktop_).filePath(outputFolders().first()))}));
+    const QString folder = QDir(desktop_).filePath(outputFolders().first());
+    EXPECT_EQ(openedUrls_, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+    EXPECT_EQ(selectedItems_, FilePaths({FilePath(QDir(folder).filePath(QStringLiteral("a.jpg")))}));
 }
 
 TEST_F(WindowBatch, ACancelledBatchWithFailuresSaysSoAboveTheCounts) {

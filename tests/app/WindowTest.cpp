@@ -1,5 +1,6 @@
 #include "WindowTest.h"
 
+#include "DesktopOpener.h"
 #include "EventLoop.h"
 #include "TestImages.h"
 
@@ -106,6 +107,11 @@ UserDialogs WindowTest::recordingDialogs() {
         return nextFolder_;
     };
     dialogs.openUrl = [this](QWidget*, const QUrl& url, const QString&) { openedUrls_ << url; };
+    dialogs.showInFolder = [this](QWidget*, const FilePath& folder, const FilePath& item,
+                                  const QString&) {
+        openedUrls_ << urlOfFolder(folder);
+        selectedItems_ << item;
+    };
     return dialogs;
 }
 

@@ -90,6 +90,7 @@ protected:
     QString textPrompt_;               // what the last text field asked
     FilePath folderOffered_;
     QList<QUrl> openedUrls_;
+    FilePaths selectedItems_; // the item each folder opened was to show selected
     bool openFolder_ = false;
     std::function<void()> whileCompletionShown_; // runs inside each completion message
     std::function<void()> whileWarningShown_;    // runs inside each warning, after it is logged

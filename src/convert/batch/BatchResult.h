@@ -24,6 +24,7 @@ struct BatchResult {
     Outcome outcome = Outcome::Completed;
     std::optional<Failure> failure; // Failed: the failure that ended the batch
     FilePath outputFolder;          // empty when it could not be created
+    FilePath firstOutput;           // the first file stored; empty when none was
     int converted = 0;              // files stored before the batch ended
     int skipped = 0;                // files inside dropped folders that are not pictures
     QList<Failure> failures;        // with keep-going: every file that failed, in file order

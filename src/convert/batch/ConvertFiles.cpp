@@ -113,6 +113,8 @@ BatchResult ConvertFiles(const FilePaths& files, const BatchPlace& place,
             return result;
         }
         sink.fileConverted(source, output);
+        if (result.converted == 0)
+            result.firstOutput = output;
         ++result.converted;
         result.sizes.add(source, output);
         if (prepared.qualityByEye > 0)

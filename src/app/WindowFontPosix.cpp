@@ -1,0 +1,9 @@
+#include "WindowFont.h"
+
+namespace quillmorph {
+
+QStringList windowFontFamilies() {
+    return {QStringLiteral("Noto Sans CJK JP")};
+}
+
+} // namespace quillmorph
