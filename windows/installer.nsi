@@ -182,7 +182,13 @@ Section "Uninstall"
     Return
   ${EndIf}
   ; The program knows which keys its Explorer action wrote; it goes first, while it is there.
-  ExecWait '"${PROGRAM}" --remove-explorer-action'
+  ; Started only when the action is there (the key the program itself looks for), so that an
+  ; uninstall without it shows nothing of the program's.
+  ClearErrors
+  EnumRegKey $0 HKCU "Software\Classes\Directory\shell\quillmorph" 0
+  ${IfNot} ${Errors}
+    ExecWait '"${PROGRAM}" --remove-explorer-action'
+  ${EndIf}
   Delete "$SMPROGRAMS\quillmorph.lnk"
   Delete "$SENDTO\quillmorph.lnk"
   Delete "$DESKTOP\quillmorph.lnk"
