@@ -5,7 +5,7 @@
 ;   OUTFILE  the setup.exe to write
 ;   FILES    the File lines of STAGE        UNFILES  the Delete and RMDir lines of the same files
 ;   SIZE_KB  what STAGE holds, in KiB
-; Switches: /S silent, /D=DIR another folder, /EXPLORERMENU (silent too) adds the Explorer action.
+; Switches: /S silent, /D=DIR another folder; /S /EXPLORERMENU also adds the Explorer action.
 Unicode true
 ; A 64-bit installer for a 64-bit program: it also runs where Windows (or Wine) has no 32-bit side.
 Target amd64-unicode
