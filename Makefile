@@ -82,12 +82,13 @@ check-package: package test-deps
 	@$(MAKE) --no-print-directory install-packages PACKAGES="$(PACKAGE_CHECK_PACKAGES)"
 	bash tests/package/check_package.sh --install $(BUILD_DIR)
 
-# The portable Windows build, cross-built with MinGW-w64: build-windows/quillmorph-<version>-windows-x64.zip.
+# The portable Windows build, cross-built with MinGW-w64: build-windows/quillmorph-<version>-windows-x64.zip,
+# and where makensis is, the installer of the same files, quillmorph-<version>-setup.exe.
 # windows/toolchain.sh builds what it links against once into a cache outside the clone (about an
 # hour on 2 cores the first time; then every step is skipped).
 WINDOWS_DIR ?= build-windows
 WINDOWS_PREFIX = $(shell windows/toolchain.sh prefix)
-.PHONY: windows windows-toolchain test-windows
+.PHONY: windows windows-toolchain test-windows windows-installer
 windows-toolchain:
 	windows/toolchain.sh
 
@@ -98,6 +99,14 @@ $(WINDOWS_DIR)/CMakeCache.txt: | windows-toolchain
 windows: windows-toolchain $(WINDOWS_DIR)/CMakeCache.txt
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 	cmake --build $(WINDOWS_DIR) --target windows_zip
+	@if command -v makensis >/dev/null; then cmake --build $(WINDOWS_DIR) --target windows_installer; \
+	else echo "makensis not found: no installer (make windows-installer installs nsis)"; fi
+
+# The per-user installer of the same files: build-windows/quillmorph-<version>-setup.exe (NSIS).
+windows-installer: windows
+	@$(MAKE) --no-print-directory install-packages PACKAGES=nsis
+	cmake $(WINDOWS_DIR)
+	cmake --build $(WINDOWS_DIR) --target windows_installer
 
 # The suite cross-built and run under Wine (the window's tests on Qt's offscreen platform).
 # One Wine server kept for the whole run: one started by a test's program would hold the test's
