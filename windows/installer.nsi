@@ -108,7 +108,7 @@ FunctionEnd
 
 Function AddExplorerMenu
   ; The program says itself, in its own box, when it cannot.
-  ExecWait '"${PROGRAM}" --install-explorer-action'
+  ExecWait '"${PROGRAM}" --install-explorer-action --quiet'
 FunctionEnd
 
 ; The Explorer checkbox gets the two lines its text takes in either language.
@@ -187,7 +187,7 @@ Section "Uninstall"
   ClearErrors
   EnumRegKey $0 HKCU "Software\Classes\Directory\shell\quillmorph" 0
   ${IfNot} ${Errors}
-    ExecWait '"${PROGRAM}" --remove-explorer-action'
+    ExecWait '"${PROGRAM}" --remove-explorer-action --quiet'
   ${EndIf}
   Delete "$SMPROGRAMS\quillmorph.lnk"
   Delete "$SENDTO\quillmorph.lnk"

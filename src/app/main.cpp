@@ -47,21 +47,28 @@ constexpr char kUsage[] = QT_TRANSLATE_NOOP(
     "  --version                show the version\n"
     "%1");
 
-int changeFileManagerActions(bool install) {
+// quiet: told by the exit status alone (an installer's silent run has nobody to close a box).
+int changeFileManagerActions(bool install, bool quiet) {
     const quillmorph::FileManagerChange change =
         quillmorph::changeFileManagerActions(install, quillmorph::currentFileManagerMenu());
     if (!change.fault.isEmpty()) {
-        quillmorph::commandLine::tell(QStringLiteral("quillmorph: %1\n").arg(change.fault), true);
+        if (!quiet)
+            quillmorph::commandLine::tell(QStringLiteral("quillmorph: %1\n").arg(change.fault), true);
         return 1;
     }
-    quillmorph::commandLine::tell(change.done + QLatin1Char('\n'), false);
+    if (!quiet)
+        quillmorph::commandLine::tell(change.done + QLatin1Char('\n'), false);
     return 0;
 }
 
 // Answered before the toolkit starts, so that they need no display and never reach a
 // running window as file names.
 std::optional<int> answerInformationRequest(int argc, char** argv) {
-    if (argc != 2)
+    const quillmorph::FileManagerOptions actions = quillmorph::fileManagerOptions();
+    const bool install = argc >= 2 && std::strcmp(argv[1], actions.install) == 0;
+    const bool action = install || (argc >= 2 && std::strcmp(argv[1], actions.remove) == 0);
+    const bool quiet = action && argc == 3 && std::strcmp(argv[2], "--quiet") == 0;
+    if (argc != 2 && !quiet)
         return std::nullopt;
     if (std::strcmp(argv[1], "--help") == 0) {
         // An application that needs no display where there is a terminal, to translate the text.
@@ -72,12 +79,10 @@ std::optional<int> answerInformationRequest(int argc, char** argv) {
                                       false);
         return 0;
     }
-    const quillmorph::FileManagerOptions actions = quillmorph::fileManagerOptions();
-    const bool install = std::strcmp(argv[1], actions.install) == 0;
-    if (install || std::strcmp(argv[1], actions.remove) == 0) {
+    if (action) {
         const auto core = quillmorph::commandLine::answeringApplication(argc, argv);
         quillmorph::installTranslations(*core);
-        return changeFileManagerActions(install);
+        return changeFileManagerActions(install, quiet);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         const auto core = quillmorph::commandLine::answeringApplication(argc, argv);

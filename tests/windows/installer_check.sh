@@ -131,9 +131,12 @@ diff "$tmp/files-before" <(kept) >&2 || fail "the uninstall left the files other
     fail "the uninstall took a picture away"
 diff "$tmp/reg-before" <(registry) >&2 || fail "the uninstall left the registry other than before"
 
-# Installed again, made portable with a quillmorph.ini beside the program, and updated in place:
-# the same files again, the user's settings file untouched, then kept by the uninstall.
-install
+# Installed again with the Explorer menu, made portable with a quillmorph.ini beside the program,
+# and updated in place: the same files again, the user's settings file untouched, then kept by
+# the uninstall, which takes the menu's keys away without a word.
+wine "$setup" /S /EXPLORERMENU; wineserver -w
+wine reg query 'HKCU\Software\Classes\Directory\shell\quillmorph\shell\00\command' >/dev/null 2>&1 ||
+    fail "/EXPLORERMENU added no Explorer menu"
 printf '[quillmorph]\nformat=WEBP\n' > "$instdir/quillmorph.ini"
 install
 (cd "$instdir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) > "$tmp/have"
