@@ -218,11 +218,7 @@ void fillDirect(Picture& picture, const BmpHeader& h, ByteCursor& in) {
 } // namespace
 
 bool readsBmp(const QByteArray& head) {
-    try {
-        return headerOf(head).width > 0;
-    } catch (const vips::VError&) {
-        return false;
-    }
+    return headerReads(head, headerOf);
 }
 
 vips::VImage decodedBmp(const QByteArray& bytes, const Limits& limits) {

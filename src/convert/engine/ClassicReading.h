@@ -46,6 +46,17 @@ private:
     qsizetype at_ = 0;
 };
 
+// True when header reads head as a picture of the format: a header that is short, damaged or
+// of a kind the reader does not take says no rather than fail.
+template <typename Header>
+bool headerReads(const QByteArray& head, Header (*header)(const QByteArray&)) {
+    try {
+        return header(head).width > 0;
+    } catch (const vips::VError&) {
+        return false;
+    }
+}
+
 // A picture of 8-bit samples, filled row by row in memory libvips allocated.
 class Picture {
 public:

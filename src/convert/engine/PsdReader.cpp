@@ -50,11 +50,7 @@ void skipSection(ByteCursor& in) {
 } // namespace
 
 bool readsPsd(const QByteArray& head) {
-    try {
-        return headerOf(head).width > 0;
-    } catch (const vips::VError&) {
-        return false;
-    }
+    return headerReads(head, headerOf);
 }
 
 vips::VImage decodedPsd(const QByteArray& bytes, const Limits& limits) {

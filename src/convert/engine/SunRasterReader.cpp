@@ -71,11 +71,7 @@ std::vector<uchar> unpackedRuns(ByteCursor& in, qint64 size) {
 } // namespace
 
 bool readsSunRaster(const QByteArray& head) {
-    try {
-        return headerOf(head).width > 0;
-    } catch (const vips::VError&) {
-        return false;
-    }
+    return headerReads(head, headerOf);
 }
 
 vips::VImage decodedSunRaster(const QByteArray& bytes, const Limits& limits) {
