@@ -5,6 +5,7 @@
 
 #include <QByteArrayList>
 #include <QDateTime>
+#include <utility>
 
 namespace quillmorph {
 
@@ -33,9 +34,17 @@ MadeFolder makeFolder(const FilePath& path);
 // Hidden entries, sockets, devices and other links are left out. status says why a folder could
 // not be read (status::kOk when it could).
 struct FolderEntries {
+    enum class Kind { File, Folder, Other };
     EngineStatus status = status::kOk;
     QByteArrayList files;
     QByteArrayList folders;
+    // An entry by what it is to a drop: a file, a folder, or left out.
+    void add(Kind kind, QByteArray name) {
+        if (kind == Kind::File)
+            files << std::move(name);
+        else if (kind == Kind::Folder)
+            folders << std::move(name);
+    }
 };
 FolderEntries listFolder(const FilePath& folder);
 

@@ -41,7 +41,7 @@ MadeFolder makeFolder(const FilePath& path) {
 
 namespace {
 
-enum class Kind { File, Folder, Other };
+using Kind = FolderEntries::Kind;
 
 Kind kindOf(const FilePath& path, unsigned char type) {
     if (type == DT_REG)
@@ -82,16 +82,8 @@ FolderEntries listFolder(const FilePath& folder) {
         QByteArray name(entry->d_name);
         if (name.startsWith('.'))
             continue;
-        switch (kindOf(folder.child(name), entry->d_type)) {
-        case Kind::File:
-            entries.files << std::move(name);
-            break;
-        case Kind::Folder:
-            entries.folders << std::move(name);
-            break;
-        case Kind::Other:
-            break;
-        }
+        const Kind kind = kindOf(folder.child(name), entry->d_type);
+        entries.add(kind, std::move(name));
     }
     return entries;
 }

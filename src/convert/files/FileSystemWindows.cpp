@@ -36,7 +36,7 @@ qint64 secondsSinceEpoch(const FILETIME& time) {
     return ticks / 10'000'000 - 11'644'473'600LL;
 }
 
-enum class Kind { File, Folder, Other };
+using Kind = FolderEntries::Kind;
 
 Kind kindOf(const FilePath& path, const WIN32_FIND_DATAW& entry) {
     const DWORD attributes = entry.dwFileAttributes;
@@ -117,16 +117,8 @@ FolderEntries listFolder(const FilePath& folder) {
         if (isHidden(entry))
             continue;
         QByteArray name = wtf8FromWide(entry.cFileName);
-        switch (kindOf(folder.child(name), entry)) {
-        case Kind::File:
-            entries.files << std::move(name);
-            break;
-        case Kind::Folder:
-            entries.folders << std::move(name);
-            break;
-        case Kind::Other:
-            break;
-        }
+        const Kind kind = kindOf(folder.child(name), entry);
+        entries.add(kind, std::move(name));
     } while (::FindNextFileW(find, &entry));
     return entries;
 }

@@ -239,24 +239,16 @@ TEST(JxlReaderTest, RefusesTooLargeDamagedAndForeignBytes) {
 }
 
 // Files laid out by hand, as other programs write them.
-QByteArray le16(int v) {
+template <typename T>
+QByteArray le(qint64 v) {
     QByteArray out;
-    bytes::appendLittle<quint16>(out, quint16(v));
+    bytes::appendLittle<T>(out, T(v));
     return out;
 }
-QByteArray le32(qint64 v) {
+template <typename T>
+QByteArray be(qint64 v) {
     QByteArray out;
-    bytes::appendLittle<quint32>(out, quint32(v));
-    return out;
-}
-QByteArray be16(int v) {
-    QByteArray out;
-    bytes::appendBig<quint16>(out, quint16(v));
-    return out;
-}
-QByteArray be32(qint64 v) {
-    QByteArray out;
-    bytes::appendBig<quint32>(out, quint32(v));
+    bytes::appendBig<T>(out, T(v));
     return out;
 }
 QByteArray hex(const char* digits) {
@@ -268,59 +260,59 @@ QByteArray hex(const char* digits) {
 QByteArray bmpFile(int width, int height, int bits, quint32 compression, const QByteArray& palette,
                    const QByteArray& pixels, quint32 infoBytes = 40,
                    std::vector<quint32> masks = {}) {
-    QByteArray info = le32(infoBytes) + le32(width) + le32(height) + le16(1) + le16(bits) +
-                      le32(compression) + le32(pixels.size()) + le32(2835) + le32(2835) +
-                      le32(palette.size() / 4) + le32(0);
+    QByteArray info = le<quint32>(infoBytes) + le<quint32>(width) + le<quint32>(height) + le<quint16>(1) + le<quint16>(bits) +
+                      le<quint32>(compression) + le<quint32>(pixels.size()) + le<quint32>(2835) + le<quint32>(2835) +
+                      le<quint32>(palette.size() / 4) + le<quint32>(0);
     QByteArray fields;
     for (const quint32 mask : masks)
-        fields += le32(mask);
+        fields += le<quint32>(mask);
     if (infoBytes > 40) {
         fields = fields.leftJustified(16, '\0');
-        fields += le32(0x73524742); // sRGB
+        fields += le<quint32>(0x73524742); // sRGB
         info += fields.leftJustified(qsizetype(infoBytes) - 40, '\0');
     } else {
         info += fields;
     }
-    const QByteArray head = QByteArray("BM") + le32(14 + info.size() + palette.size() + pixels.size()) +
-                            le32(0) + le32(14 + info.size() + palette.size());
+    const QByteArray head = QByteArray("BM") + le<quint32>(14 + info.size() + palette.size() + pixels.size()) +
+                            le<quint32>(0) + le<quint32>(14 + info.size() + palette.size());
     return head + info + palette + pixels;
 }
 
 QByteArray coreBmpFile() {
-    const QByteArray core = le32(12) + le16(2) + le16(1) + le16(1) + le16(1);
+    const QByteArray core = le<quint32>(12) + le<quint16>(2) + le<quint16>(1) + le<quint16>(1) + le<quint16>(1);
     const QByteArray palette = hex("0a141ec86432");
-    return QByteArray("BM") + le32(14 + 12 + 6 + 4) + le32(0) + le32(14 + 12 + 6) + core + palette +
+    return QByteArray("BM") + le<quint32>(14 + 12 + 6 + 4) + le<quint32>(0) + le<quint32>(14 + 12 + 6) + core + palette +
            hex("40000000");
 }
 
 // A document's merged picture; lengths of PackBits rows first when packed.
 QByteArray psdFile(int width, int height, int channels, int mode, int compression,
                    const QByteArray& data) {
-    return QByteArray("8BPS") + be16(1) + QByteArray(6, '\0') + be16(channels) + be32(height) +
-           be32(width) + be16(8) + be16(mode) + be32(0) + be32(14) + "8BIM" + be16(4000) + be16(0) + be32(2) +
-           be16(0) + be32(0) +
-           be16(compression) + data;
+    return QByteArray("8BPS") + be<quint16>(1) + QByteArray(6, '\0') + be<quint16>(channels) + be<quint32>(height) +
+           be<quint32>(width) + be<quint16>(8) + be<quint16>(mode) + be<quint32>(0) + be<quint32>(14) + "8BIM" + be<quint16>(4000) + be<quint16>(0) + be<quint32>(2) +
+           be<quint16>(0) + be<quint32>(0) +
+           be<quint16>(compression) + data;
 }
 
 QByteArray sunFile(int width, int height, int depth, int type, const QByteArray& map,
                    const QByteArray& data) {
-    return be32(0x59a66a95) + be32(width) + be32(height) + be32(depth) + be32(data.size()) +
-           be32(type) + be32(map.isEmpty() ? 0 : 1) + be32(map.size()) + map + data;
+    return be<quint32>(0x59a66a95) + be<quint32>(width) + be<quint32>(height) + be<quint32>(depth) + be<quint32>(data.size()) +
+           be<quint32>(type) + be<quint32>(map.isEmpty() ? 0 : 1) + be<quint32>(map.size()) + map + data;
 }
 
 // A PICT 2 of one PackBitsRect of 8 bits: entries value, red, green, blue of 16 bits.
 QByteArray pictFile(int width, int height, int rowBytes, const QByteArray& table, int entries,
                     const QByteArray& rows) {
-    const QByteArray rect = be16(0) + be16(0) + be16(height) + be16(width);
-    QByteArray out = QByteArray(512, '\0') + be16(0) + rect + be16(0x0011) + be16(0x02ff) +
-                     be16(0x0c00) + QByteArray(24, '\0') + be16(0x001e) + be16(0x0001) +
-                     be16(10) + rect + be16(0x0098) + be16(0x8000 | rowBytes) + rect + be16(0) +
-                     be16(0) + be32(0) + be32(0x00480000) + be32(0x00480000) + be16(0) +
-                     be16(8) + be16(1) + be16(8) + be32(0) + be32(0) + be32(0) + be32(0) +
-                     be16(0) + be16(entries - 1) + table + rect + rect + be16(0) + rows;
+    const QByteArray rect = be<quint16>(0) + be<quint16>(0) + be<quint16>(height) + be<quint16>(width);
+    QByteArray out = QByteArray(512, '\0') + be<quint16>(0) + rect + be<quint16>(0x0011) + be<quint16>(0x02ff) +
+                     be<quint16>(0x0c00) + QByteArray(24, '\0') + be<quint16>(0x001e) + be<quint16>(0x0001) +
+                     be<quint16>(10) + rect + be<quint16>(0x0098) + be<quint16>(0x8000 | rowBytes) + rect + be<quint16>(0) +
+                     be<quint16>(0) + be<quint32>(0) + be<quint32>(0x00480000) + be<quint32>(0x00480000) + be<quint16>(0) +
+                     be<quint16>(8) + be<quint16>(1) + be<quint16>(8) + be<quint32>(0) + be<quint32>(0) + be<quint32>(0) + be<quint32>(0) +
+                     be<quint16>(0) + be<quint16>(entries - 1) + table + rect + rect + be<quint16>(0) + rows;
     if (out.size() % 2 != 0)
         out += '\0';
-    return out + be16(0x00ff);
+    return out + be<quint16>(0x00ff);
 }
 
 struct ReaderCase {
@@ -483,8 +475,8 @@ TEST(ClassicReaderTest, LeavesOtherFilesToOthers) {
     for (const QByteArray& other :
          {QByteArray("\x89PNG\r\n\x1a\n", 8), QByteArray("BM"), QByteArray(600, '\0'),
           bmpFile(2, 1, 16, 4, {}, hex("0000")), bmpFile(2, 1, 24, 0, {}, hex("00"), 64),
-          psdFile(2, 1, 3, 3, 0, {}).replace(4, 2, be16(2)), psdFile(2, 1, 3, 4, 0, {}),
-          psdFile(2, 1, 3, 3, 0, {}).replace(22, 2, be16(16)),
+          psdFile(2, 1, 3, 3, 0, {}).replace(4, 2, be<quint16>(2)), psdFile(2, 1, 3, 4, 0, {}),
+          psdFile(2, 1, 3, 3, 0, {}).replace(22, 2, be<quint16>(16)),
           sunFile(2, 1, 1, 1, {}, {}), sunFile(2, 1, 8, 5, {}, {}),
           sunFile(2, 1, 24, 0, {}, hex("0a141e010203"))})
         EXPECT_EQ(classicFormatOf(other), ClassicFormat::None) << other.left(8).toHex().toStdString();
