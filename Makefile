@@ -111,7 +111,8 @@ windows-installer: windows
 # The suite cross-built and run under Wine (the window's tests on Qt's offscreen platform).
 # One Wine server kept for the whole run: one started by a test's program would hold the test's
 # output open (CTest waits for it) until the server ends. Now and then Wine fails to start a
-# test's program at all (no output, a few hundredths of a second): such a test runs once more.
+# test's program at all (no output, a few hundredths of a second): a failed test runs once
+# more, so that only one failing twice fails the run.
 WINE_PREFIX_DIR = $(abspath $(WINDOWS_DIR))/wine
 test-windows: windows
 	mkdir -p $(WINE_PREFIX_DIR)
